@@ -1,0 +1,52 @@
+// Date values: days since 30 December 1899 00:00:00 (the zero date), with the
+// time of day as fraction.  As in the classic layout, a date before the zero
+// date has a negative day part and a positive time: -1.25 is 29 December 1899
+// 06:00.  Day numbers are the whole-day part of such a value.
+#ifndef QUENMOOR_APP_DATE_VALUE_H_
+#define QUENMOOR_APP_DATE_VALUE_H_
+
+#include <cstdint>
+
+class QDate;
+class QDateTime;
+
+namespace qm {
+
+using DateValue = double;
+
+struct CivilDate {
+  int year;
+  int month;  // 1..12
+  int day;    // 1..31
+};
+
+// Day number of a calendar date (1899-12-30 is 0, 2000-01-01 is 36526).
+std::int64_t DayNumberOf(int year, int month, int day);
+CivilDate CivilDateOf(std::int64_t day_number);
+
+// Builds a value from a day number and a time of day (seconds, 0..86399.999).
+DateValue MakeDateValue(std::int64_t day_number, double seconds_of_day);
+
+// The calendar day a value falls on, and its time of day in seconds.
+std::int64_t CalendarDayOf(DateValue value);
+double SecondsOfDay(DateValue value);
+
+// The value taken to the nearest whole number, a value exactly halfway
+// between two whole numbers going to the even one.
+std::int64_t NearestWholeDay(DateValue value);
+
+// 1 January 100 to 31 December 9999 23:59:59.
+bool InDateRange(DateValue value);
+
+// Conversions to and from Qt's local date and time.
+DateValue DateValueFromQDateTime(const QDateTime& local);
+QDateTime QDateTimeFromDateValue(DateValue value);
+QDate QDateFromDayNumber(std::int64_t day_number);
+std::int64_t DayNumberFromQDate(const QDate& date);
+
+// Today's local day number.
+std::int64_t TodayDayNumber();
+
+}  // namespace qm
+
+#endif  // QUENMOOR_APP_DATE_VALUE_H_

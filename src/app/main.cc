@@ -1,0 +1,21 @@
+// Quenmoor: finds files by date and lets the user trash or move them.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv) {
+  // Without a display Qt would abort with a core dump; say what to do instead.
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland)) {
+    std::fprintf(stderr,
+                 "quenmoor: no display found; start it on a virtual display "
+                 "with: xvfb-run -a %s\n",
+                 argv[0]);
+    return 2;
+  }
+  QApplication app(argc, argv);
+  return 0;
+}

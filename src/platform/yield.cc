@@ -1,0 +1,60 @@
+#include "platform/yield.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace qm {
+namespace {
+
+std::uint64_t g_count = 0;
+std::function<void()> g_hook;
+int g_interval_ms = 8;
+double g_longest_gap_ms = 0;
+bool g_reset = true;
+
+QElapsedTimer& Clock() {
+  static QElapsedTimer clock;
+  if (!clock.isValid()) clock.start();
+  return clock;
+}
+
+}  // namespace
+
+void Yield() {
+  ++g_count;
+  if (g_hook) g_hook();
+  static qint64 last_ns = 0;
+  qint64 now = Clock().nsecsElapsed();
+  if (g_reset) {
+    last_ns = now;
+    g_reset = false;
+  }
+  if (g_interval_ms > 0 && now - last_ns < qint64(g_interval_ms) * 1000000) {
+    return;
+  }
+  double gap = double(now - last_ns) / 1e6;
+  if (gap > g_longest_gap_ms) g_longest_gap_ms = gap;
+  if (QCoreApplication::instance()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  }
+  last_ns = Clock().nsecsElapsed();
+}
+
+std::uint64_t YieldCount() { return g_count; }
+
+void SetYieldHook(std::function<void()> hook) { g_hook = std::move(hook); }
+
+int SetYieldInterval(int milliseconds) {
+  int old = g_interval_ms;
+  g_interval_ms = milliseconds < 0 ? 0 : milliseconds;
+  return old;
+}
+
+double LongestYieldGap() { return g_longest_gap_ms; }
+
+void ResetYieldGap() {
+  g_longest_gap_ms = 0;
+  g_reset = true;
+}
+
+}  // namespace qm

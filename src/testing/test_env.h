@@ -1,0 +1,54 @@
+// Shared helpers for the tests: temporary folders, files with chosen dates.
+#ifndef QUENMOOR_TESTING_TEST_ENV_H_
+#define QUENMOOR_TESTING_TEST_ENV_H_
+
+#include <ctime>
+#include <string>
+
+namespace qm {
+namespace testing {
+
+// A fresh folder under the system's temporary folder, removed with all its
+// contents when the object goes.  path() has no final "/".
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // path() + "/" + relative
+  std::string Sub(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// Creates a file (and its missing parent folders) holding `content`.
+void WriteFile(const std::string& path, const std::string& content = "x");
+std::string ReadFile(const std::string& path);
+void MakeDirs(const std::string& path);
+bool Exists(const std::string& path);  // lstat succeeds
+
+// Sets the modified and accessed times (seconds since 1970, UTC).
+void SetTimes(const std::string& path, std::time_t modified, std::time_t accessed);
+// Seconds since 1970 of a local date and time (interpreted in the current TZ).
+std::time_t LocalTime(int year, int month, int day, int hour = 0, int minute = 0,
+                      int second = 0);
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value);
+  ~ScopedEnv();
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool had_old_;
+};
+
+}  // namespace testing
+}  // namespace qm
+
+#endif  // QUENMOOR_TESTING_TEST_ENV_H_
