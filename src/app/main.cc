@@ -2,7 +2,8 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+#include "app/form1.h"
 
 int main(int argc, char** argv) {
   // Without a display Qt would abort with a core dump; say what to do instead.
@@ -11,11 +12,15 @@ int main(int argc, char** argv) {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   if ((!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland)) {
     std::fprintf(stderr,
-                 "quenmoor: no display found; start it on a virtual display "
-                 "with: xvfb-run -a %s\n",
+                 "quenmoor: no display found; start it on a virtual display with: "
+                 "xvfb-run -a %s\n",
                  argv[0]);
     return 2;
   }
   QApplication app(argc, argv);
-  return 0;
+  QApplication::setApplicationName(QStringLiteral("Quenmoor"));
+  qm::Form1 form;
+  form.Form_Load();
+  form.show();
+  return app.exec();
 }

@@ -1,0 +1,51 @@
+#include "app/date_picker.h"
+
+#include <QFocusEvent>
+#include <QLocale>
+#include <cmath>
+
+#include "platform/failure.h"
+
+namespace qm {
+namespace {
+QString ShortDateFormat() {
+  // The locale's short date, with the year in full so old and new dates
+  // cannot be confused.
+  QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+  if (!format.contains(QLatin1String("yyyy"))) {
+    format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+  }
+  return format;
+}
+}  // namespace
+
+DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {
+  setCalendarPopup(true);
+  setDisplayFormat(ShortDateFormat());
+  setTimeSpec(Qt::LocalTime);
+  setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
+                   QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
+  setDateTime(QDateTime::currentDateTime());
+}
+
+DateValue DatePicker::Value() const { return DateValueFromQDateTime(dateTime()); }
+
+DateValue DatePicker::MinValue() { return DayNumberOf(1601, 1, 1); }
+DateValue DatePicker::MaxValue() { return DayNumberOf(9999, 12, 31) + 86399.0 / 86400.0; }
+
+void DatePicker::SetValue(DateValue value) {
+  if (!std::isfinite(value) || CalendarDayOf(value) < CalendarDayOf(MinValue()) ||
+      value >= DayNumberOf(10000, 1, 1)) {
+    throw Failure(kErrInvalidProperty);
+  }
+  setDateTime(QDateTimeFromDateValue(value));
+}
+
+void DatePicker::focusOutEvent(QFocusEvent* event) {
+  QDateTimeEdit::focusOutEvent(event);
+  // Opening the calendar moves the focus into the popup; that is still the
+  // picker.
+  if (event->reason() != Qt::PopupFocusReason) emit Validate();
+}
+
+}  // namespace qm

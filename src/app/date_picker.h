@@ -1,0 +1,36 @@
+// The date picker: holds a date and a time of day, shows the date, offers a
+// calendar, and raises Validate when the focus leaves it.  A new picker holds
+// the current date and time.  Values outside 1 January 1601 to 31 December
+// 9999 are refused with a failure.
+#ifndef QUENMOOR_APP_DATE_PICKER_H_
+#define QUENMOOR_APP_DATE_PICKER_H_
+
+#include <QDateTimeEdit>
+
+#include "app/date_value.h"
+
+namespace qm {
+
+class DatePicker : public QDateTimeEdit {
+  Q_OBJECT
+
+ public:
+  explicit DatePicker(QWidget* parent = nullptr);
+
+  DateValue Value() const;
+  // Fails with "Invalid property value" outside the picker's range.
+  void SetValue(DateValue value);
+
+  static DateValue MinValue();
+  static DateValue MaxValue();
+
+ signals:
+  void Validate();
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override;
+};
+
+}  // namespace qm
+
+#endif  // QUENMOOR_APP_DATE_PICKER_H_

@@ -1,0 +1,56 @@
+#include "app/error_report.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/error_trap.h"
+#include "platform/dialogs.h"
+
+namespace qm {
+
+const char kFormLoadId[] = "in Tallowick2021/08/31.Form1.Form_Load ";
+const char kPushButton1Id[] = "in Tallowick2021/08/31.Form1.PushButton1_Click ";
+const char kPushButton2Id[] = "in Tallowick2021/08/31.Form1.PushButton2_Click ";
+const char kPushButton3Id[] = "in Tallowick2021/08/31.Form1.PushButton3_Click ";
+const char kPushButton4Id[] = "in Tallowick2021/08/31.Form1.PushButton4_Click ";
+const char kPushButton5Id[] = "in Tallowick2021/08/31.Form1.PushButton5_Click ";
+const char kPushButton6Id[] = "in Tallowick2021/08/31.Form1.PushButton6_Click ";
+const char kPushButton7Id[] = "in Tallowick2021/08/31.Form1.PushButton7_Click ";
+const char kPushButton8Id[] = "in Tallowick2021/08/31.Form1.PushButton8_Click ";
+const char kWalkerId[] = "in BrannocTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
+
+const char kSupportAddress[] = "support@quenmoor.example";
+const char kErrorReportCaption[] = "Application Error";
+
+QString ComposeErrorReport(const std::string& description, const std::string& routine_id,
+                           int line, const std::string& extra) {
+  QString text = QString::fromStdString(description);
+  text += QStringLiteral("\r\n");
+  text += QString::fromStdString(routine_id);
+  text += QStringLiteral("at line ");
+  text += QString::number(line);
+  text += QStringLiteral("\r\r");
+  text += QStringLiteral("Please email screenshot of this message to ");
+  text += QLatin1String(kSupportAddress);
+  if (!extra.empty()) {
+    text += QStringLiteral("\r\r");
+    text += QString::fromStdString(extra);
+  }
+  return text;
+}
+
+void ShowErrorReport(QWidget* owner, const std::string& routine_id, const Failure& failure,
+                     int line, const std::string& extra) {
+  MessageBox(owner, ComposeErrorReport(failure.what(), routine_id, line, extra),
+             kExclamation | kOkOnly, QLatin1String(kErrorReportCaption));
+}
+
+void InstallErrorReport(QWidget* owner) {
+  QPointer<QWidget> guard(owner);
+  SetErrorReporter([guard](const std::string& routine_id, const Failure& failure, int line,
+                           const std::string& extra) {
+    ShowErrorReport(guard.data(), routine_id, failure, line, extra);
+  });
+}
+
+}  // namespace qm

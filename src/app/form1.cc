@@ -1,0 +1,452 @@
+#include "app/form1.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/error_report.h"
+#include "app/error_trap.h"
+#include "app/hand_pointer.h"
+#include "platform/dialogs.h"
+#include "settings/settings_store.h"
+
+namespace qm {
+namespace {
+
+QString& AppFolderOverride() {
+  static QString folder;
+  return folder;
+}
+
+std::function<void()>& UnloadAction() {
+  static std::function<void()> action = [] {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_exit(0);
+  };
+  return action;
+}
+
+// Positions are given in twips; 15 twips make one pixel at 96 dots per inch.
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+QFont ArialBold(double points) {
+  QFont font(QStringLiteral("Arial"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(points);
+  font.setBold(true);
+  return font;
+}
+
+void MakeWhite(QWidget* w) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, Qt::white);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+template <class T>
+T* Make(QWidget* parent, const char* name, const QRect& geometry, const QString& caption) {
+  T* w = new T(parent);
+  w->setObjectName(QLatin1String(name));
+  w->setGeometry(geometry);
+  w->setAccessibleName(caption.isEmpty() ? QLatin1String(name) : caption);
+  return w;
+}
+
+QIcon ProgramIcon() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  // A page with a folded corner, and a magnifying glass over it.
+  p.setPen(QPen(QColor(60, 60, 60), 1.5));
+  p.setBrush(QColor(250, 250, 245));
+  QPolygonF page;
+  page << QPointF(5, 2) << QPointF(19, 2) << QPointF(25, 8) << QPointF(25, 29) << QPointF(5, 29);
+  p.drawPolygon(page);
+  p.drawLine(QPointF(19, 2), QPointF(19, 8));
+  p.drawLine(QPointF(19, 8), QPointF(25, 8));
+  p.setPen(QPen(QColor(30, 80, 160), 3));
+  p.setBrush(QColor(200, 225, 255, 200));
+  p.drawEllipse(QPointF(15, 17), 6.5, 6.5);
+  p.drawLine(QPointF(20, 22), QPointF(28, 30));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path) {
+  // A link counts by itself, like any entry whose date the file system can
+  // give, even when it points nowhere.
+  if (path.empty()) return false;
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool PathExists(const QString& path) { return PathExists(std::string(path.toUtf8().constData())); }
+
+QString Form1::AppFolder() {
+  if (!AppFolderOverride().isEmpty()) return AppFolderOverride();
+  return QCoreApplication::applicationDirPath();
+}
+
+void Form1::SetAppFolderForTesting(const QString& folder) { AppFolderOverride() = folder; }
+
+void Form1::SetUnloadActionForTesting(std::function<void()> action) {
+  UnloadAction() = std::move(action);
+}
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setAccessibleName(QStringLiteral("Quenmoor"));
+  BuildControls();
+  WireEvents();
+  InstallErrorReport(this);
+}
+
+Form1::~Form1() { SetErrorReporter(nullptr); }
+
+void Form1::BuildControls() {
+  setFixedSize(15960 / 15, 7275 / 15);
+  setFont(ArialBold(9));
+  MakeWhite(this);
+
+  ListView1 = Make<ListView>(this, "ListView1", Twips(120, 120, 7800, 2535), QString());
+  ListView1->setToolTip(QStringLiteral(
+      "Double-click item to remove it. Move | line to right and out of window to reveal full "
+      "names."));
+  PushButton1 = Make<QPushButton>(this, "PushButton1", Twips(120, 2745, 7800, 405),
+                                  QStringLiteral("Add Folder Or Drive"));
+  PushButton7 = Make<QPushButton>(this, "PushButton7", Twips(120, 3255, 3840, 405),
+                                  QStringLiteral("Clear List"));
+  PushButton8 = Make<QPushButton>(this, "PushButton8", Twips(4080, 3255, 3840, 405),
+                                  QStringLiteral("Load Sample/Example Folder"));
+
+  Frame1 = Make<QGroupBox>(this, "Frame1", Twips(120, 3720, 7800, 735),
+                           QStringLiteral("Find by which date type?"));
+  Option3 = Make<QRadioButton>(Frame1, "Option3", Twips(240, 300, 1695, 255),
+                               QStringLiteral("Date Accessed"));
+  Option1 = Make<QRadioButton>(Frame1, "Option1", Twips(2160, 300, 1695, 255),
+                               QStringLiteral("Date Modified"));
+  Option2 = Make<QRadioButton>(Frame1, "Option2", Twips(3840, 300, 1575, 255),
+                               QStringLiteral("Date Created"));
+
+  Frame2 = Make<QGroupBox>(this, "Frame2", Twips(120, 4545, 7800, 2630),
+                           QStringLiteral("Select Cutoff Date"));
+  Option4 = Make<QRadioButton>(Frame2, "Option4", Twips(225, 345, 1755, 255),
+                               QStringLiteral("After this date"));
+  DTPicker3 = Make<DatePicker>(Frame2, "DTPicker3", Twips(2280, 300, 2000, 375), QString());
+  Option5 = Make<QRadioButton>(Frame2, "Option5", Twips(240, 795, 1800, 255),
+                               QStringLiteral("Before this date"));
+  DTPicker4 = Make<DatePicker>(Frame2, "DTPicker4", Twips(2280, 750, 2000, 375), QString());
+  Option6 = Make<QRadioButton>(Frame2, "Option6", Twips(240, 1245, 1665, 255),
+                               QStringLiteral("On this date"));
+  DTPicker5 = Make<DatePicker>(Frame2, "DTPicker5", Twips(2280, 1200, 2000, 375), QString());
+  Option7 = Make<QRadioButton>(Frame2, "Option7", Twips(240, 1695, 1305, 255),
+                               QStringLiteral("Between"));
+  DTPicker1 = Make<DatePicker>(Frame2, "DTPicker1", Twips(2280, 1650, 2000, 375), QString());
+  Label1 = Make<QLabel>(Frame2, "Label1", Twips(4440, 1695, 315, 225), QStringLiteral("and"));
+  DTPicker2 = Make<DatePicker>(Frame2, "DTPicker2", Twips(4920, 1650, 2000, 375), QString());
+  Option8 = Make<QRadioButton>(Frame2, "Option8", Twips(240, 2145, 4815, 255),
+                               QStringLiteral("Anything that has not been accessed in x days:"));
+  Text1 = Make<QLineEdit>(Frame2, "Text1", Twips(4920, 2100, 2000, 345), QString());
+  Text1->setText(QStringLiteral("300"));
+
+  PushButton2 = Make<QPushButton>(this, "PushButton2", Twips(8040, 120, 7800, 405),
+                                  QStringLiteral("Start Finding Unused Files"));
+  ListView2 = new ListView(this, /*checkboxes=*/true);
+  ListView2->setObjectName(QStringLiteral("ListView2"));
+  ListView2->setGeometry(Twips(8040, 630, 7800, 5520));
+  ListView2->setAccessibleName(QStringLiteral("ListView2"));
+  ListView2->setToolTip(
+      QStringLiteral("Move | line to right and out of window to reveal full names."));
+  PushButton4 = Make<QPushButton>(this, "PushButton4", Twips(8040, 6240, 3840, 405),
+                                  QStringLiteral("Select All"));
+  PushButton6 = Make<QPushButton>(this, "PushButton6", Twips(12000, 6240, 3840, 405),
+                                  QStringLiteral("Unselect All"));
+  PushButton3 = Make<QPushButton>(this, "PushButton3", Twips(8040, 6750, 3840, 405),
+                                  QStringLiteral("Send Checked To Recycle Bin"));
+  PushButton5 = Make<QPushButton>(this, "PushButton5", Twips(12000, 6750, 3840, 405),
+                                  QStringLiteral("Move To Folder"));
+  SkinFramework1 = new SkinFramework(this);
+  SkinFramework1->setObjectName(QStringLiteral("SkinFramework1"));
+
+  for (QPushButton* b : {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5,
+                         PushButton6, PushButton7, PushButton8}) {
+    b->setText(b->accessibleName());
+    b->setFont(ArialBold(11.25));
+  }
+  for (QRadioButton* o : {Option1, Option2, Option3, Option4, Option5, Option6, Option7, Option8}) {
+    o->setText(o->accessibleName());
+    MakeWhite(o);
+  }
+  Frame1->setTitle(Frame1->accessibleName());
+  Frame2->setTitle(Frame2->accessibleName());
+  MakeWhite(Frame1);
+  MakeWhite(Frame2);
+  MakeWhite(Label1);
+  // The window as designed: "Date Accessed" and "After this date".
+  Option3->setChecked(true);
+  Option4->setChecked(true);
+}
+
+void Form1::WireEvents() {
+  connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+  connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+  connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+  connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+  connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
+  connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+  connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
+  connect(PushButton8, &QPushButton::clicked, this, [this] { PushButton8_Click(); });
+  connect(ListView1, &ListView::DblClick, this, [this] { ListView1_DblClick(); });
+  connect(ListView1, &ListView::KeyDown, this,
+          [this](int key, int shift) { ListView1_KeyDown(key, shift); });
+  // An option's Click fires when it becomes the selected one.
+  connect(Option4, &QRadioButton::toggled, this, [this](bool on) { if (on) Option4_Click(); });
+  connect(Option5, &QRadioButton::toggled, this, [this](bool on) { if (on) Option5_Click(); });
+  connect(Option6, &QRadioButton::toggled, this, [this](bool on) { if (on) Option6_Click(); });
+  connect(Option7, &QRadioButton::toggled, this, [this](bool on) { if (on) Option7_Click(); });
+  connect(Option8, &QRadioButton::toggled, this, [this](bool on) { if (on) Option8_Click(); });
+  connect(DTPicker1, &DatePicker::Validate, this, [this] { DTPicker1_Validate(); });
+  connect(DTPicker2, &DatePicker::Validate, this, [this] { DTPicker2_Validate(); });
+  connect(DTPicker3, &DatePicker::Validate, this, [this] { DTPicker3_Validate(); });
+  connect(DTPicker4, &DatePicker::Validate, this, [this] { DTPicker4_Validate(); });
+  connect(DTPicker5, &DatePicker::Validate, this, [this] { DTPicker5_Validate(); });
+  connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+
+  // Hover handlers: every control, with every widget it is made of.
+  setMouseTracking(true);
+  hover_owner_.insert(this, this);
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
+           Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,
+           DTPicker1, Label1, DTPicker2, Option8, Text1, PushButton2, ListView2, PushButton4,
+           PushButton6, PushButton3, PushButton5}) {
+    WatchHover(control);
+  }
+  // Remember the cursors some widgets bring (the text field's I-beam), to
+  // give them back when the default pointer returns.
+  for (QWidget* w : findChildren<QWidget*>()) {
+    if (w->testAttribute(Qt::WA_SetCursor)) natural_cursor_.insert(w, w->cursor());
+  }
+}
+
+void Form1::WatchHover(QWidget* control) {
+  QList<QWidget*> parts = control->findChildren<QWidget*>();
+  parts.prepend(control);
+  for (QWidget* part : parts) {
+    // A frame's own children are controls of their own.
+    if (part != control && hover_owner_.contains(part)) continue;
+    if (part != control && (control == Frame1 || control == Frame2)) continue;
+    hover_owner_.insert(part, control);
+    part->setMouseTracking(true);
+    part->installEventFilter(this);
+  }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseMove) {
+    // A move that a child leaves unhandled travels on to its parent as the
+    // same event; only the innermost control's handler runs.
+    auto* move = static_cast<QMouseEvent*>(event);
+    if (last_hover_event_ != event || last_hover_time_ != move->timestamp()) {
+      last_hover_event_ = event;
+      last_hover_time_ = move->timestamp();
+      QWidget* control = hover_owner_.value(static_cast<QWidget*>(watched));
+      if (control) ControlMouseMove(control->objectName());
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void Form1::ControlMouseMove(const QString& control) {
+  // Buttons show the hand; DTPicker3 to DTPicker5 and the "and" label leave
+  // the pointer alone; everything else shows the default pointer.
+  int pointer = kPointerDefault;
+  if (control.startsWith(QLatin1String("PushButton"))) {
+    pointer = kPointerHand;
+  } else if (control == QLatin1String("DTPicker3") || control == QLatin1String("DTPicker4") ||
+             control == QLatin1String("DTPicker5") || control == QLatin1String("Label1")) {
+    return;
+  }
+  if (MousePointer() == kPointerBusy) return;
+  SetMousePointer(pointer);
+}
+
+void Form1::SetMousePointer(int pointer) {
+  if (pointer == mouse_pointer_) return;
+  mouse_pointer_ = pointer;
+  ApplyPointer();
+}
+
+void Form1::ApplyPointer() {
+  QList<QWidget*> widgets = findChildren<QWidget*>();
+  widgets.prepend(this);
+  for (QWidget* w : widgets) {
+    switch (mouse_pointer_) {
+      case kPointerBusy:
+        w->setCursor(Qt::WaitCursor);
+        break;
+      case kPointerHand:
+        if (has_hand_picture_) {
+          w->setCursor(hand_cursor_);
+        } else {
+          w->setCursor(Qt::ArrowCursor);
+        }
+        break;
+      default:
+        if (natural_cursor_.contains(w)) {
+          w->setCursor(natural_cursor_.value(w));
+        } else {
+          w->unsetCursor();
+        }
+        break;
+    }
+  }
+}
+
+void Form1::Form_Load() {
+  Trap trap(kFormLoadId);
+  // 1. The optional skin.
+  trap.Do(102, [&] { ApplySkin(); });
+  // 2, 3. The hand pointer's picture.
+  const QString cursor_path = AppFolder() + QStringLiteral("/HAND-M.CUR");
+  if (trap.Test(104, [&] { return PathExists(cursor_path); })) {
+    trap.Do(106, [&] { LoadHandPicture(cursor_path); });
+  }
+  // 4. Caption, icon and application title.
+  trap.Do(108, [&] {
+    setWindowTitle(QStringLiteral("Quenmoor"));
+    setWindowIcon(ProgramIcon());
+    SetApplicationTitle();
+  });
+  // 5, 6. One column for each list.
+  trap.Do(128, [&] { ListView1->AddColumn(QStringLiteral("Folder(s) Or Drives To Search")); });
+  trap.Do(130, [&] { ListView1->SetColumnWidthTwips(1, 7000); });
+  trap.Do(132, [&] { ListView2->AddColumn(QStringLiteral("Results")); });
+  trap.Do(134, [&] { ListView2->SetColumnWidthTwips(1, 7000); });
+  // 7. The criterion controls, from the settings store.
+  trap.Do(136, [&] { Text1->setText(ReadSetting(QStringLiteral("Access in days"), QString())); });
+  trap.Do(138, [&] {
+    SetOptionValue(Option4, SettingToBoolean(ReadSetting(QStringLiteral("Option4"), "1")));
+  });
+  trap.Do(140, [&] {
+    SetOptionValue(Option5, SettingToBoolean(ReadSetting(QStringLiteral("Option5"), "0")));
+  });
+  trap.Do(142, [&] {
+    SetOptionValue(Option6, SettingToBoolean(ReadSetting(QStringLiteral("Option6"), "0")));
+  });
+  trap.Do(144, [&] {
+    SetOptionValue(Option7, SettingToBoolean(ReadSetting(QStringLiteral("Option7"), "0")));
+  });
+  trap.Do(146, [&] {
+    SetOptionValue(Option8, SettingToBoolean(ReadSetting(QStringLiteral("Option8"), "0")));
+  });
+  const QString today = QString::number(TodayDayNumber());
+  DatePicker* pickers[] = {DTPicker1, DTPicker2, DTPicker3, DTPicker4, DTPicker5};
+  for (int n = 1; n <= 5; ++n) {
+    trap.Do(146 + 2 * n, [&] {
+      pickers[n - 1]->SetValue(SettingToDate(ReadSetting(QStringLiteral("Date%1").arg(n), today)));
+    });
+  }
+}
+
+void Form1::ApplySkin() {
+  // Only a plain, visible file counts.
+  const QString path = AppFolder() + QStringLiteral("/x/o.cjs");
+  QFileInfo info(path);
+  if (!info.exists() || !info.isFile() || info.fileName().startsWith(QLatin1Char('.'))) return;
+  // The window and its frames, options and label take the button-face colour.
+  const QColor face = QApplication::palette().color(QPalette::Button);
+  for (QWidget* w : std::initializer_list<QWidget*>{this, Option1, Option2, Option3, Option4,
+                                                    Option5, Option6, Option7, Option8, Frame1,
+                                                    Frame2, Label1}) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, face);
+    w->setPalette(p);
+  }
+  SkinFramework1->Invoke(2, SkinFramework::kMethod, {path, QString()});
+  qint32 options = SkinFramework1->Invoke(1, SkinFramework::kPropertyGet).toInt();
+  SkinFramework1->Invoke(1, SkinFramework::kPropertyPut, {options | 1});
+  SkinFramework1->Invoke(5, SkinFramework::kPropertyPut, {true});
+  SkinFramework1->Invoke(10, SkinFramework::kPropertyPut, {true});
+  SkinFramework1->Invoke(3, SkinFramework::kMethod, {static_cast<quint32>(winId())});
+}
+
+void Form1::LoadHandPicture(const QString& path) {
+  has_hand_picture_ = false;
+  hand_cursor_ = LoadHandCursor(path);  // fails on a file that is not a cursor
+  has_hand_picture_ = true;
+  if (mouse_pointer_ == kPointerHand) ApplyPointer();
+}
+
+void Form1::SetApplicationTitle() {
+  // Drop trailing words until the title fits in 40 characters; a name
+  // without a space has no word to drop and is used whole.
+  QString title = QStringLiteral("Quenmoor");
+  do {
+    qsizetype space = title.lastIndexOf(QLatin1Char(' '));
+    if (space < 0) break;
+    title = title.left(space);
+  } while (title.size() > 40);
+  SetAppTitle(title);
+  QCoreApplication::setApplicationName(title);
+}
+
+void Form1::SetOptionValue(QRadioButton* option, bool value) {
+  if (value) {
+    option->setChecked(true);
+  } else if (option->isChecked()) {
+    option->setAutoExclusive(false);
+    option->setChecked(false);
+    option->setAutoExclusive(true);
+  }
+}
+
+void Form1::WriteSettingQuietly(const QString& key, const QString& value) {
+  try {
+    WriteSetting(key, value);
+  } catch (const Failure& failure) {
+    // Tell the user once per session; the control keeps working.
+    if (settings_write_failure_shown_) return;
+    settings_write_failure_shown_ = true;
+    MessageBox(this,
+               QStringLiteral("Your choices could not be saved (%1: %2). They apply until "
+                              "Quenmoor is closed.")
+                   .arg(QString::fromUtf8(failure.what()),
+                        QString::fromStdString(SettingsFilePath())),
+               kExclamation);
+  }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  event->accept();
+  Form_Unload();
+}
+
+void Form1::Form_Unload() {
+  // Every setting is on disk already; an operation yielding to the event
+  // loop is abandoned where it stands.
+  UnloadAction()();
+}
+
+}  // namespace qm

@@ -1,0 +1,178 @@
+// Form1: the program's one window, its controls, its start-up and shutdown,
+// and the mouse pointer that its handlers read and set.
+//
+// The handlers of the window's commands are members of Form1, each defined in
+// the source file of the subsystem it belongs to (scope/, search/,
+// results/); this file lays out the window and wires events to them.
+#ifndef QUENMOOR_APP_FORM1_H_
+#define QUENMOOR_APP_FORM1_H_
+
+#include <QCursor>
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/date_picker.h"
+#include "app/list_view.h"
+#include "app/skin_framework.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace qm {
+
+// The window's mouse pointers.
+enum Pointer { kPointerDefault = 0, kPointerBusy = 11, kPointerHand = 99 };
+
+// One gathered file's time stamp: its date value, or empty when unreadable.
+struct FoundStamp {
+  DateValue value = 0;
+  bool empty = true;
+};
+
+// True when the file system can give the path's last-modified time.
+bool PathExists(const QString& path);
+bool PathExists(const std::string& path);
+
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // The folder holding the program, where the skin, the hand cursor and the
+  // sample folder are looked for.  Tests point it elsewhere.
+  static QString AppFolder();
+  static void SetAppFolderForTesting(const QString& folder);
+  // What closing the window does (ends the process); tests replace it.
+  static void SetUnloadActionForTesting(std::function<void()> action);
+
+  // Start-up and shutdown.
+  void Form_Load();
+  void Form_Unload();
+  void SetApplicationTitle();
+
+  // The window's pointer: kPointerDefault, kPointerBusy or kPointerHand.
+  int MousePointer() const { return mouse_pointer_; }
+  void SetMousePointer(int pointer);
+  bool HasHandPicture() const { return has_hand_picture_; }
+  const QCursor& HandCursor() const { return hand_cursor_; }
+  // The hover handler of `control` (a control's objectName).
+  void ControlMouseMove(const QString& control);
+
+  // Search folder list.
+  void PushButton1_Click();
+  void AddFolderRow(const QString& folder_path);
+  void ListView1_DblClick();
+  void ListView1_KeyDown(int key_code, int shift);
+  // Sample folder.
+  void PushButton8_Click();
+  // Search run.
+  void PushButton2_Click();
+  bool SearchRunning() const { return search_running_; }
+  // Date criteria.
+  void ApplyDateCriterion();
+  void Option4_Click();
+  void Option5_Click();
+  void Option6_Click();
+  void Option7_Click();
+  void Option8_Click();
+  void DTPicker1_Validate();
+  void DTPicker2_Validate();
+  void DTPicker3_Validate();
+  void DTPicker4_Validate();
+  void DTPicker5_Validate();
+  void Text1_Change();
+  // List commands.
+  void PushButton4_Click();
+  void PushButton6_Click();
+  void PushButton7_Click();
+  // Send to the trash.
+  void PushButton3_Click();
+  void RemoveCheckedRows();
+  // Move to folder.
+  void PushButton5_Click();
+
+  // The run lists of the last search.
+  const QStringList& FoundPaths() const { return found_paths_; }
+  const std::vector<FoundStamp>& FoundStamps() const { return found_stamps_; }
+
+  // Controls, named as the handlers know them.
+  ListView* ListView1;
+  QPushButton* PushButton1;
+  QPushButton* PushButton7;
+  QPushButton* PushButton8;
+  QGroupBox* Frame1;
+  QRadioButton* Option3;
+  QRadioButton* Option1;
+  QRadioButton* Option2;
+  QGroupBox* Frame2;
+  QRadioButton* Option4;
+  DatePicker* DTPicker3;
+  QRadioButton* Option5;
+  DatePicker* DTPicker4;
+  QRadioButton* Option6;
+  DatePicker* DTPicker5;
+  QRadioButton* Option7;
+  DatePicker* DTPicker1;
+  QLabel* Label1;
+  DatePicker* DTPicker2;
+  QRadioButton* Option8;
+  QLineEdit* Text1;
+  QPushButton* PushButton2;
+  ListView* ListView2;
+  QPushButton* PushButton4;
+  QPushButton* PushButton6;
+  QPushButton* PushButton3;
+  QPushButton* PushButton5;
+  SkinFramework* SkinFramework1;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void WireEvents();
+  void WatchHover(QWidget* control);
+  void ApplySkin();
+  void LoadHandPicture(const QString& path);
+  void ApplyPointer();
+  void WriteRuleOptions();
+  void ValidatePicker(int number, DatePicker* picker);
+  // A settings write from a handler without an error report of its own.
+  void WriteSettingQuietly(const QString& key, const QString& value);
+  // Sets an option button as the settings restore does: false can leave no
+  // button of the group selected.
+  static void SetOptionValue(QRadioButton* option, bool value);
+  bool ResultCommandBusy() const { return result_command_running_ || search_running_; }
+
+  int mouse_pointer_ = kPointerDefault;
+  QCursor hand_cursor_;
+  bool has_hand_picture_ = false;
+  QHash<QWidget*, QWidget*> hover_owner_;      // part of a control -> control
+  QHash<QWidget*, QCursor> natural_cursor_;    // widgets with a cursor of their own
+  const void* last_hover_event_ = nullptr;
+  ulong last_hover_time_ = 0;
+  bool settings_write_failure_shown_ = false;
+
+  bool search_running_ = false;
+  bool result_command_running_ = false;
+  QStringList found_paths_;
+  std::vector<FoundStamp> found_stamps_;
+  std::vector<long long> day_differences_;
+  std::vector<long long> end_day_differences_;
+};
+
+}  // namespace qm
+
+#endif  // QUENMOOR_APP_FORM1_H_

@@ -1,0 +1,287 @@
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest/QTest>
+
+#include "app/error_report.h"
+#include "app/error_trap.h"
+#include "settings/settings_store.h"
+#include "testing/test_form.h"
+
+namespace qm {
+namespace {
+
+using testing::FormTest;
+using testing::WriteFile;
+
+class Form1Test : public FormTest {};
+
+QRect PixelsOf(int left, int top, int width, int height) {
+  return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
+  auto form = NewForm();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Quenmoor"));
+  EXPECT_EQ(AppTitle(), QStringLiteral("Quenmoor"));
+  EXPECT_EQ(form->size(), QSize(1064, 485));
+  EXPECT_TRUE(ErrorReports().empty());
+
+  // Every control is found by its name, at its place, with its caption.
+  struct Expect {
+    const char* name;
+    QRect rect;
+    const char* caption;
+  };
+  const Expect controls[] = {
+      {"ListView1", PixelsOf(120, 120, 7800, 2535), "ListView1"},
+      {"PushButton1", PixelsOf(120, 2745, 7800, 405), "Add Folder Or Drive"},
+      {"PushButton7", PixelsOf(120, 3255, 3840, 405), "Clear List"},
+      {"PushButton8", PixelsOf(4080, 3255, 3840, 405), "Load Sample/Example Folder"},
+      {"Frame1", PixelsOf(120, 3720, 7800, 735), "Find by which date type?"},
+      {"Option3", PixelsOf(240, 300, 1695, 255), "Date Accessed"},
+      {"Option8", PixelsOf(240, 2145, 4815, 255),
+       "Anything that has not been accessed in x days:"},
+      {"DTPicker2", PixelsOf(4920, 1650, 2000, 375), "DTPicker2"},
+      {"Label1", PixelsOf(4440, 1695, 315, 225), "and"},
+      {"Text1", PixelsOf(4920, 2100, 2000, 345), "Text1"},
+      {"PushButton2", PixelsOf(8040, 120, 7800, 405), "Start Finding Unused Files"},
+      {"ListView2", PixelsOf(8040, 630, 7800, 5520), "ListView2"},
+      {"PushButton5", PixelsOf(12000, 6750, 3840, 405), "Move To Folder"},
+  };
+  for (const Expect& e : controls) {
+    QWidget* w = form->findChild<QWidget*>(QLatin1String(e.name));
+    ASSERT_NE(w, nullptr) << e.name;
+    EXPECT_EQ(w->geometry(), e.rect) << e.name;
+    EXPECT_EQ(w->accessibleName(), QString::fromUtf8(e.caption)) << e.name;
+  }
+  EXPECT_EQ(form->PushButton3->text(), QStringLiteral("Send Checked To Recycle Bin"));
+  EXPECT_TRUE(form->PushButton3->font().bold());
+  EXPECT_DOUBLE_EQ(form->PushButton3->font().pointSizeF(), 11.25);
+  EXPECT_DOUBLE_EQ(form->Option1->font().pointSizeF(), 9);
+  EXPECT_EQ(form->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_EQ(form->Frame2->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_EQ(form->ListView1->toolTip(),
+            QStringLiteral("Double-click item to remove it. Move | line to right and out of "
+                           "window to reveal full names."));
+  EXPECT_EQ(form->ListView1->ColumnCaption(1), QStringLiteral("Folder(s) Or Drives To Search"));
+  EXPECT_EQ(form->ListView1->ColumnWidthTwips(1), 7000);
+  EXPECT_EQ(form->ListView2->ColumnCaption(1), QStringLiteral("Results"));
+
+  // First run: "Date Accessed", "After this date", today, an empty days box
+  // that is written back.
+  EXPECT_TRUE(form->Option3->isChecked());
+  EXPECT_TRUE(form->Option4->isChecked());
+  for (DatePicker* p : {form->DTPicker1, form->DTPicker2, form->DTPicker3, form->DTPicker4,
+                        form->DTPicker5}) {
+    EXPECT_EQ(p->date(), QDate::currentDate());
+  }
+  EXPECT_EQ(form->Text1->text(), QString());
+  EXPECT_EQ(ReadSetting(QStringLiteral("Access in days"), QStringLiteral("absent")), QString());
+}
+
+TEST_F(Form1Test, RestoresRuleDatesAndDaysFromTheStore) {
+  WriteSetting("Option4", "False");
+  WriteSetting("Option5", "False");
+  WriteSetting("Option6", "False");
+  WriteSetting("Option7", "True");
+  WriteSetting("Option8", "False");
+  WriteSetting("Date1", "36526");
+  WriteSetting("Date2", "2024-03-15");
+  WriteSetting("Access in days", "45");
+  auto form = NewForm();
+  EXPECT_TRUE(form->Option7->isChecked());
+  EXPECT_FALSE(form->Option4->isChecked());
+  EXPECT_EQ(form->DTPicker1->date(), QDate(2000, 1, 1));
+  EXPECT_EQ(form->DTPicker2->date(), QDate(2024, 3, 15));
+  EXPECT_EQ(form->Text1->text(), QStringLiteral("45"));
+  // Selecting "Between" rewrote the five keys with what was stored.
+  EXPECT_EQ(ReadSetting("Option4", ""), QStringLiteral("False"));
+  EXPECT_EQ(ReadSetting("Option7", ""), QStringLiteral("True"));
+  EXPECT_EQ(ReadSetting("Option8", ""), QStringLiteral("False"));
+  EXPECT_TRUE(ErrorReports().empty());
+}
+
+TEST_F(Form1Test, BadStoredValuesAreReportedPerKeyAndStartUpGoesOn) {
+  WriteSetting("Option5", "perhaps");
+  WriteSetting("Date2", "not a date");
+  WriteSetting("Date4", "99999999");  // beyond the year 9999
+  auto form = NewForm();
+  std::vector<QString> reports = ErrorReports();
+  ASSERT_EQ(reports.size(), 3u);
+  EXPECT_TRUE(reports[0].startsWith(QStringLiteral(
+      "Type mismatch\r\nin Tallowick2021/08/31.Form1.Form_Load at line 140\r\r")));
+  EXPECT_TRUE(reports[1].contains(QStringLiteral("at line 150")));
+  EXPECT_TRUE(reports[2].contains(QStringLiteral("at line 154")));
+  // The controls keep what they had; the rest was restored.
+  EXPECT_TRUE(form->Option4->isChecked());
+  EXPECT_EQ(form->DTPicker2->date(), QDate::currentDate());
+  EXPECT_EQ(form->DTPicker5->date(), QDate::currentDate());
+}
+
+TEST_F(Form1Test, AnOptionWithNoneSelectedLeavesTheGroupEmpty) {
+  WriteSetting("Option4", "0");
+  auto form = NewForm();
+  for (QRadioButton* o : {form->Option4, form->Option5, form->Option6, form->Option7,
+                          form->Option8}) {
+    EXPECT_FALSE(o->isChecked());
+  }
+}
+
+TEST_F(Form1Test, CriterionControlsAreStoredAsTheyChange) {
+  auto form = NewForm();
+  form->Text1->setText(QString());
+  QTest::keyClick(form->Text1, Qt::Key_4);
+  EXPECT_EQ(ReadSetting("Access in days", "x"), QStringLiteral("4"));
+  QTest::keyClick(form->Text1, Qt::Key_5);
+  EXPECT_EQ(ReadSetting("Access in days", "x"), QStringLiteral("45"));
+  form->Text1->clear();
+  EXPECT_EQ(ReadSetting("Access in days", "x"), QString());
+
+  form->Option6->click();
+  EXPECT_EQ(ReadSetting("Option4", ""), QStringLiteral("False"));
+  EXPECT_EQ(ReadSetting("Option6", ""), QStringLiteral("True"));
+  EXPECT_EQ(ReadSetting("Option7", ""), QStringLiteral("False"));
+
+  // The picker's date goes in as the nearest whole day.
+  form->DTPicker3->setDateTime(QDateTime(QDate(2024, 3, 15), QTime(11, 0)));
+  form->DTPicker3_Validate();
+  EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45366"));
+  form->DTPicker3->setDateTime(QDateTime(QDate(2024, 3, 15), QTime(13, 0)));
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(form->DTPicker3, &out);
+  EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45367"));
+}
+
+TEST_F(Form1Test, HoverPointersFollowTheTableAndNeverReplaceBusy) {
+  auto form = NewForm();
+  form->show();
+  QTest::mouseMove(form->PushButton4, QPoint(5, 5));
+  EXPECT_EQ(form->MousePointer(), kPointerHand);
+  // Over DTPicker3 (its text field too) the pointer stays as it was.
+  QWidget* field = form->DTPicker3->findChild<QLineEdit*>();
+  ASSERT_NE(field, nullptr);
+  QTest::mouseMove(field, QPoint(3, 3));
+  EXPECT_EQ(form->MousePointer(), kPointerHand);
+  QTest::mouseMove(form->Label1, QPoint(2, 2));
+  EXPECT_EQ(form->MousePointer(), kPointerHand);
+  QTest::mouseMove(form->ListView1->viewport(), QPoint(10, 10));
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  QTest::mouseMove(form->PushButton1, QPoint(5, 5));
+  QTest::mouseMove(form->DTPicker1->findChild<QLineEdit*>(), QPoint(3, 3));
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  form->ControlMouseMove("PushButton2");
+  EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);  // no hand picture loaded
+
+  form->SetMousePointer(kPointerBusy);
+  EXPECT_EQ(form->PushButton2->cursor().shape(), Qt::WaitCursor);
+  QTest::mouseMove(form->PushButton2, QPoint(6, 6));
+  QTest::mouseMove(form->Frame2, QPoint(2, 30));
+  EXPECT_EQ(form->MousePointer(), kPointerBusy);
+  form->SetMousePointer(kPointerDefault);
+  EXPECT_EQ(form->Text1->cursor().shape(), Qt::IBeamCursor);
+}
+
+TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {
+  WriteFile(app_dir_.Sub("x/o.cjs"), "QPushButton { color: rgb(1, 2, 3); }");
+  {
+    auto form = NewForm();
+    EXPECT_TRUE(ErrorReports().empty());
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    EXPECT_EQ(form->palette().color(QPalette::Window), face);
+    EXPECT_EQ(form->Option5->palette().color(QPalette::Window), face);
+    EXPECT_TRUE(form->styleSheet().contains(QStringLiteral("rgb(1, 2, 3)")));
+  }
+  qApp->setStyleSheet(QString());
+  for (const std::string& bad : {std::string(), std::string("\x01\x02\0\x03", 4),
+                                 std::string(2 * 1024 * 1024, 'a')}) {
+    requests_.clear();
+    WriteFile(app_dir_.Sub("x/o.cjs"), bad);
+    auto form = NewForm();
+    std::vector<QString> reports = ErrorReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 102")));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Quenmoor"));  // start-up went on
+  }
+}
+
+TEST_F(Form1Test, HandCursorComesFromTheFileAndACorruptOneIsReported) {
+  std::string built =
+      (QCoreApplication::applicationDirPath() + QStringLiteral("/HAND-M.CUR")).toStdString();
+  std::string cursor = testing::ReadFile(built);
+  ASSERT_FALSE(cursor.empty()) << "the build draws HAND-M.CUR beside the tests";
+  WriteFile(app_dir_.Sub("HAND-M.CUR"), cursor);
+  {
+    auto form = NewForm();
+    EXPECT_TRUE(ErrorReports().empty());
+    EXPECT_TRUE(form->HasHandPicture());
+    int hot_x = static_cast<unsigned char>(cursor[10]) | (static_cast<unsigned char>(cursor[11]) << 8);
+    EXPECT_EQ(form->HandCursor().hotSpot().x(), hot_x);
+    form->SetMousePointer(kPointerHand);
+    EXPECT_EQ(form->PushButton1->cursor().shape(), Qt::BitmapCursor);
+  }
+  WriteFile(app_dir_.Sub("HAND-M.CUR"), cursor.substr(0, 30));
+  auto form = NewForm();
+  std::vector<QString> reports = ErrorReports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_TRUE(reports[0].startsWith(QStringLiteral("Invalid picture\r\n")));
+  EXPECT_TRUE(reports[0].contains(QStringLiteral("at line 106")));
+  EXPECT_FALSE(form->HasHandPicture());
+}
+
+TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {
+  auto form = NewForm();
+  form->show();
+  form->close();
+  EXPECT_EQ(unloads_, 1);
+}
+
+TEST_F(Form1Test, PathExistsForFilesAndFoldersOnly) {
+  WriteFile(home_.Sub("f.txt"));
+  EXPECT_TRUE(PathExists(home_.Sub("f.txt")));
+  EXPECT_TRUE(PathExists(home_.path()));
+  EXPECT_FALSE(PathExists(std::string()));
+  EXPECT_FALSE(PathExists(home_.Sub("missing")));
+}
+
+TEST(ErrorReportTest, ComposesTheReportExactly) {
+  EXPECT_EQ(ComposeErrorReport("Path not found", kPushButton2Id, 146),
+            QStringLiteral("Path not found\r\nin Tallowick2021/08/31.Form1.PushButton2_Click "
+                           "at line 146\r\rPlease email screenshot of this message to ") +
+                QLatin1String(kSupportAddress));
+  EXPECT_TRUE(ComposeErrorReport("Disk full", kPushButton5Id, 126, "File: /a/b.txt")
+                  .endsWith(QStringLiteral("\r\rFile: /a/b.txt")));
+}
+
+TEST(ErrorTrapTest, ReportsEachFailureAndCarriesOn) {
+  std::vector<std::pair<int, int>> seen;  // (line, error number)
+  ErrorReporter old = SetErrorReporter(
+      [&](const std::string& id, const Failure& f, int line, const std::string&) {
+        EXPECT_EQ(id, "in test ");
+        seen.emplace_back(line, f.number());
+      });
+  Trap trap("in test ");
+  int after = 0;
+  trap.Do(100, [] { throw Failure(kErrPermissionDenied); });
+  trap.Line(102);
+  trap.Do(104, [&] { after = 1; });
+  bool passed = trap.Test(106, []() -> bool { throw Failure(kErrPathNotFound); });
+  trap.Do(108, [] { throw std::bad_alloc(); });
+  SetErrorReporter(old);
+  EXPECT_TRUE(passed);
+  EXPECT_EQ(after, 1);
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], std::make_pair(100, 70));
+  EXPECT_EQ(seen[1], std::make_pair(106, 76));
+  EXPECT_EQ(seen[2], std::make_pair(108, 7));
+}
+
+}  // namespace
+}  // namespace qm

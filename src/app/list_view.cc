@@ -1,0 +1,340 @@
+#include "app/list_view.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "platform/failure.h"
+
+namespace qm {
+namespace {
+std::function<QString(double, bool)>& StampFormatter() {
+  static std::function<QString(double, bool)> formatter;
+  return formatter;
+}
+// Past this many separate runs of rows, a removal rebuilds the list in one
+// pass instead of announcing each run.
+const size_t kMaxRemovalRuns = 64;
+}  // namespace
+
+void ListModel::SetStampFormatter(std::function<QString(double, bool)> formatter) {
+  StampFormatter() = std::move(formatter);
+}
+
+int ListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : Count();
+}
+
+int ListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(headers_.size());
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= Count()) return QVariant();
+  const Row& row = rows_[static_cast<size_t>(index.row())];
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+    if (index.column() == 0) return row.text;
+    if (index.column() == 1) {
+      switch (row.sub_kind) {
+        case kTextSub: return row.sub_text;
+        case kStampSub:
+        case kEmptyStampSub:
+          return StampFormatter() ? StampFormatter()(row.stamp, row.sub_kind == kEmptyStampSub)
+                                  : QString();
+        default: return QString();
+      }
+    }
+    return QVariant();
+  }
+  if (role == Qt::CheckStateRole && checkable_ && index.column() == 0) {
+    return row.checked ? Qt::Checked : Qt::Unchecked;
+  }
+  return QVariant();
+}
+
+bool ListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::CheckStateRole || !checkable_ || !index.isValid() || index.column() != 0) {
+    return false;
+  }
+  SetChecked(index.row(), value.toInt() == Qt::Checked);
+  return true;
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return headers_.value(section);
+  return QVariant();
+}
+
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  if (checkable_ && index.column() == 0) f |= Qt::ItemIsUserCheckable;
+  return f;
+}
+
+int ListModel::Append(const QString& text) {
+  int i = Count();
+  beginInsertRows(QModelIndex(), i, i);
+  Row row;
+  row.text = text;
+  rows_.push_back(std::move(row));
+  endInsertRows();
+  return i;
+}
+
+void ListModel::AppendBatch(std::vector<NewRow>&& rows) {
+  if (rows.empty()) return;
+  int first = Count();
+  beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+  rows_.reserve(rows_.size() + rows.size());
+  for (NewRow& r : rows) {
+    Row row;
+    row.text = std::move(r.text);
+    row.stamp = r.stamp;
+    row.sub_kind = r.sub_kind;
+    rows_.push_back(std::move(row));
+  }
+  endInsertRows();
+}
+
+void ListModel::SetSubText(int i, const QString& text) {
+  Row& row = rows_[static_cast<size_t>(i)];
+  row.sub_text = text;
+  row.sub_kind = kTextSub;
+  emit dataChanged(index(i, 1), index(i, 1));
+}
+
+void ListModel::SetSubStamp(int i, double value, bool empty) {
+  Row& row = rows_[static_cast<size_t>(i)];
+  row.stamp = value;
+  row.sub_kind = empty ? kEmptyStampSub : kStampSub;
+  row.sub_text.clear();
+  emit dataChanged(index(i, 1), index(i, 1));
+}
+
+void ListModel::SetChecked(int i, bool checked) {
+  rows_[static_cast<size_t>(i)].checked = checked;
+  QModelIndex at = index(i, 0);
+  emit dataChanged(at, at, {Qt::CheckStateRole});
+}
+
+void ListModel::SetAllChecked(bool checked) {
+  if (rows_.empty()) return;
+  for (Row& row : rows_) row.checked = checked;
+  emit dataChanged(index(0, 0), index(Count() - 1, 0), {Qt::CheckStateRole});
+}
+
+void ListModel::Remove(int i) {
+  beginRemoveRows(QModelIndex(), i, i);
+  rows_.erase(rows_.begin() + i);
+  endRemoveRows();
+}
+
+void ListModel::RemoveMany(std::vector<int> positions) {
+  std::sort(positions.begin(), positions.end());
+  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+  positions.erase(std::remove_if(positions.begin(), positions.end(),
+                                 [this](int p) { return p < 0 || p >= Count(); }),
+                  positions.end());
+  if (positions.empty()) return;
+  // Group into runs of consecutive rows.
+  std::vector<std::pair<int, int>> runs;
+  for (int p : positions) {
+    if (!runs.empty() && runs.back().second + 1 == p) {
+      runs.back().second = p;
+    } else {
+      runs.emplace_back(p, p);
+    }
+  }
+  if (runs.size() <= kMaxRemovalRuns) {
+    for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
+      beginRemoveRows(QModelIndex(), it->first, it->second);
+      rows_.erase(rows_.begin() + it->first, rows_.begin() + it->second + 1);
+      endRemoveRows();
+    }
+    return;
+  }
+  beginResetModel();
+  size_t out = 0;
+  size_t next = 0;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (next < positions.size() && static_cast<size_t>(positions[next]) == i) {
+      ++next;
+      continue;
+    }
+    if (out != i) rows_[out] = std::move(rows_[i]);
+    ++out;
+  }
+  rows_.resize(out);
+  endResetModel();
+}
+
+void ListModel::Clear() {
+  if (rows_.empty()) return;
+  beginResetModel();
+  std::vector<Row>().swap(rows_);
+  endResetModel();
+}
+
+void ListModel::AddColumn(const QString& caption) {
+  int i = headers_.size();
+  beginInsertColumns(QModelIndex(), i, i);
+  headers_.append(caption);
+  endInsertColumns();
+}
+
+void ListModel::RemoveColumn(int i) {
+  beginRemoveColumns(QModelIndex(), i, i);
+  headers_.removeAt(i);
+  endRemoveColumns();
+}
+
+ListView::ListView(QWidget* parent, bool checkboxes)
+    : QTreeView(parent), model_(new ListModel(this)) {
+  model_->SetCheckable(checkboxes);
+  setModel(model_);
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTextElideMode(Qt::ElideNone);
+  header()->setStretchLastSection(false);
+  header()->setSectionsMovable(false);
+}
+
+void ListView::CheckPosition(int position) const {
+  if (position < 1 || position > model_->Count()) throw Failure(kErrInvalidCall);
+}
+
+QString ListView::ItemText(int position) const {
+  CheckPosition(position);
+  return model_->At(position - 1).text;
+}
+
+int ListView::AddItem(const QString& text) { return model_->Append(text) + 1; }
+
+void ListView::AddItems(std::vector<ListModel::NewRow>&& rows) {
+  model_->AppendBatch(std::move(rows));
+}
+
+void ListView::RemoveItem(int position) {
+  CheckPosition(position);
+  model_->Remove(position - 1);
+}
+
+void ListView::RemoveItems(const std::vector<int>& positions) {
+  std::vector<int> zero_based;
+  zero_based.reserve(positions.size());
+  for (int p : positions) zero_based.push_back(p - 1);
+  model_->RemoveMany(std::move(zero_based));
+}
+
+void ListView::ClearItems() { model_->Clear(); }
+
+void ListView::SetSubItemText(int position, const QString& text) {
+  CheckPosition(position);
+  model_->SetSubText(position - 1, text);
+}
+
+void ListView::SetSubItemStamp(int position, double value, bool empty) {
+  CheckPosition(position);
+  model_->SetSubStamp(position - 1, value, empty);
+}
+
+QString ListView::SubItemText(int position) const {
+  CheckPosition(position);
+  return model_->data(model_->index(position - 1, 1), Qt::DisplayRole).toString();
+}
+
+bool ListView::Checked(int position) const {
+  CheckPosition(position);
+  return model_->At(position - 1).checked;
+}
+
+void ListView::SetChecked(int position, bool checked) {
+  CheckPosition(position);
+  model_->SetChecked(position - 1, checked);
+}
+
+void ListView::SetAllChecked(bool checked) { model_->SetAllChecked(checked); }
+
+int ListView::SelectedItem() const {
+  QModelIndexList rows = selectionModel()->selectedRows();
+  if (rows.isEmpty()) return 0;
+  return rows.first().row() + 1;
+}
+
+void ListView::SelectItem(int position) {
+  CheckPosition(position);
+  QModelIndex at = model_->index(position - 1, 0);
+  setCurrentIndex(at);
+  selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListView::AddColumn(const QString& caption) { model_->AddColumn(caption); }
+
+void ListView::RemoveColumn(int position) {
+  if (position < 1 || position > model_->ColumnCount()) throw Failure(kErrInvalidCall);
+  model_->RemoveColumn(position - 1);
+}
+
+QString ListView::ColumnCaption(int position) const {
+  if (position < 1 || position > model_->ColumnCount()) throw Failure(kErrInvalidCall);
+  return model_->ColumnCaption(position - 1);
+}
+
+void ListView::SetColumnWidthTwips(int position, int twips) {
+  if (position < 1 || position > model_->ColumnCount()) throw Failure(kErrInvalidCall);
+  setColumnWidth(position - 1, twips / 15);
+}
+
+int ListView::ColumnWidthTwips(int position) const { return columnWidth(position - 1) * 15; }
+
+void ListView::Refresh() { viewport()->update(); }
+
+void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // A double-click anywhere in the list counts, also on its empty part; the
+  // handler acts on the row that is selected.
+  QTreeView::mouseDoubleClickEvent(event);
+  emit DblClick();
+}
+
+void ListView::keyPressEvent(QKeyEvent* event) {
+  int shift = 0;
+  if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
+  if (event->modifiers() & Qt::ControlModifier) shift |= 2;
+  if (event->modifiers() & Qt::AltModifier) shift |= 4;
+  emit KeyDown(VirtualKeyCode(event->key()), shift);
+  QTreeView::keyPressEvent(event);
+}
+
+int VirtualKeyCode(int qt_key) {
+  switch (qt_key) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default:
+      if (qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z) return qt_key;  // 65..90
+      if (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9) return qt_key;  // 48..57
+      if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F24) return 112 + (qt_key - Qt::Key_F1);
+      return 0;
+  }
+}
+
+}  // namespace qm

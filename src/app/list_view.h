@@ -1,0 +1,137 @@
+// The list control: a report-view list with column headers, text rows and,
+// optionally, a check box per row.  Rows are numbered from 1.
+//
+// The rows live in a table model behind a QTreeView, so a list of a million
+// rows costs one small record per row: rows are appended in batches, ticking
+// or unticking every row is one pass, and removing many rows is one
+// compaction rather than one shift per row.
+#ifndef QUENMOOR_APP_LIST_VIEW_H_
+#define QUENMOOR_APP_LIST_VIEW_H_
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+#include <QTreeView>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace qm {
+
+class ListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  // A row's first sub-item: nothing, a text, or a date value shown through
+  // the stamp formatter (an empty stamp shows as an empty cell).
+  enum SubKind : std::uint8_t { kNoSub, kTextSub, kStampSub, kEmptyStampSub };
+
+  struct Row {
+    QString text;
+    QString sub_text;
+    double stamp = 0;
+    SubKind sub_kind = kNoSub;
+    bool checked = false;
+  };
+
+  // What a new row of a batch holds.
+  struct NewRow {
+    QString text;
+    double stamp = 0;
+    SubKind sub_kind = kNoSub;
+  };
+
+  explicit ListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+  void SetCheckable(bool checkable) { checkable_ = checkable; }
+  static void SetStampFormatter(std::function<QString(double, bool)> formatter);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Positions below are 0-based; ListView converts.
+  int Count() const { return static_cast<int>(rows_.size()); }
+  const Row& At(int i) const { return rows_[static_cast<size_t>(i)]; }
+  int Append(const QString& text);
+  void AppendBatch(std::vector<NewRow>&& rows);
+  void SetSubText(int i, const QString& text);
+  void SetSubStamp(int i, double value, bool empty);
+  void SetChecked(int i, bool checked);
+  void SetAllChecked(bool checked);
+  void Remove(int i);
+  // Removes the rows at the given positions (any order, duplicates ignored).
+  void RemoveMany(std::vector<int> positions);
+  void Clear();
+
+  void AddColumn(const QString& caption);
+  void RemoveColumn(int i);
+  int ColumnCount() const { return headers_.size(); }
+  QString ColumnCaption(int i) const { return headers_.value(i); }
+
+ private:
+  std::vector<Row> rows_;
+  QStringList headers_;
+  bool checkable_ = false;
+};
+
+class ListView : public QTreeView {
+  Q_OBJECT
+
+ public:
+  explicit ListView(QWidget* parent = nullptr, bool checkboxes = false);
+
+  ListModel* Model() const { return model_; }
+
+  // Items, numbered from 1.
+  int ItemCount() const { return model_->Count(); }
+  QString ItemText(int position) const;              // fails past the end
+  int AddItem(const QString& text);                  // returns the new position
+  void AddItems(std::vector<ListModel::NewRow>&& rows);
+  void RemoveItem(int position);                     // fails past the end
+  void RemoveItems(const std::vector<int>& positions);
+  void ClearItems();
+  void SetSubItemText(int position, const QString& text);
+  void SetSubItemStamp(int position, double value, bool empty);
+  QString SubItemText(int position) const;
+  bool Checked(int position) const;
+  void SetChecked(int position, bool checked);
+  void SetAllChecked(bool checked);
+  // The selected row, or 0 when none is.
+  int SelectedItem() const;
+  void SelectItem(int position);
+
+  // Column headers, numbered from 1.
+  int ColumnCount() const { return model_->ColumnCount(); }
+  void AddColumn(const QString& caption);
+  void RemoveColumn(int position);
+  QString ColumnCaption(int position) const;
+  void SetColumnWidthTwips(int position, int twips);
+  int ColumnWidthTwips(int position) const;
+
+  void Refresh();
+
+ signals:
+  void DblClick();
+  // Windows virtual-key code (46 for Delete) and shift state (1 shift,
+  // 2 control, 4 alt).
+  void KeyDown(int key_code, int shift);
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void CheckPosition(int position) const;
+  ListModel* model_;
+};
+
+// Maps a Qt key to the Windows virtual-key code the handlers test.
+int VirtualKeyCode(int qt_key);
+
+}  // namespace qm
+
+#endif  // QUENMOOR_APP_LIST_VIEW_H_

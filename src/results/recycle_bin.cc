@@ -1,0 +1,180 @@
+// "Send Checked To Recycle Bin".
+#include "results/recycle_bin.h"
+
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+
+#include "app/error_report.h"
+#include "app/error_trap.h"
+#include "app/form1.h"
+#include "platform/dialogs.h"
+#include "platform/trash.h"
+#include "platform/yield.h"
+
+namespace qm {
+namespace {
+
+const int kCancelledCode = 1223;  // the operation was cancelled by the user
+const int kListedInQuestion = 5;
+
+std::function<bool(int)>& CancelProbe() {
+  static std::function<bool(int)> probe;
+  return probe;
+}
+
+QString ConfirmText(const QStringList& paths) {
+  QString text = paths.size() == 1
+                     ? QStringLiteral("Move this file to the trash?")
+                     : QStringLiteral("Move these %1 files to the trash?").arg(paths.size());
+  text += QStringLiteral("\n");
+  for (int i = 0; i < paths.size() && i < kListedInQuestion; ++i) {
+    text += QStringLiteral("\n") + paths[i];
+  }
+  if (paths.size() > kListedInQuestion) {
+    text += QStringLiteral("\n... and %1 more").arg(paths.size() - kListedInQuestion);
+  }
+  text += QStringLiteral("\n\nYou can restore them from the trash.");
+  return text;
+}
+
+// The progress dialog: shown when the work takes longer than a moment.
+class DialogProgress : public TrashProgress {
+ public:
+  explicit DialogProgress(QWidget* owner) : owner_(owner) {}
+  void Begin(int total) override {
+    dialog_ = new QProgressDialog(QStringLiteral("Moving files to the trash..."),
+                                  QStringLiteral("Cancel"), 0, total, owner_);
+    dialog_->setWindowTitle(AppTitle());
+    dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setMinimumDuration(500);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+  }
+  bool Step(int done, const std::string& current) override {
+    if (CancelProbe() && CancelProbe()(done)) return false;
+    if (!dialog_) return true;
+    dialog_->setValue(done);
+    dialog_->setLabelText(QStringLiteral("Moving files to the trash...\n%1")
+                              .arg(QString::fromStdString(current)));
+    Yield();
+    return !dialog_->wasCanceled();
+  }
+  void End() override {
+    delete dialog_;
+    dialog_ = nullptr;
+  }
+  ~DialogProgress() override { delete dialog_; }
+
+ private:
+  QWidget* owner_;
+  QProgressDialog* dialog_ = nullptr;
+};
+
+}  // namespace
+
+void SetTrashCancelProbeForTesting(std::function<bool(int)> probe) {
+  CancelProbe() = std::move(probe);
+}
+
+std::string BuildRecyclePathList(const QStringList& paths) {
+  std::string list;
+  for (const QString& p : paths) {
+    list += p.toStdString();
+    list += '\0';
+  }
+  list += '\0';
+  return list;
+}
+
+int SendToRecycleBin(QWidget* owner, const QStringList& paths) {
+  const std::vector<std::string> files = SplitDoubleNulList(BuildRecyclePathList(paths));
+  if (files.empty()) return 0;
+  QStringList listed;
+  for (const std::string& f : files) listed << QString::fromStdString(f);
+
+  DialogRequest request;
+  request.kind = DialogKind::kTrashConfirm;
+  request.title = AppTitle();
+  request.text = ConfirmText(listed);
+  DialogAnswer answer = RunDialog(request, [&]() {
+    QMessageBox box(owner);
+    box.setWindowTitle(request.title);
+    box.setIcon(QMessageBox::Question);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(request.text);
+    QPushButton* go = box.addButton(QStringLiteral("Move to Trash"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(go);
+    box.exec();
+    DialogAnswer result;
+    result.button = box.clickedButton() == go ? kAnswerOk : kAnswerCancel;
+    return result;
+  });
+  if (answer.button != kAnswerOk && answer.button != kAnswerYes) return kCancelledCode;
+
+  DialogProgress progress(owner);
+  TrashOutcome outcome = MoveToTrash(files, &progress);
+  if (outcome.aborted) return kCancelledCode;
+  if (!outcome.not_trashed.empty()) {
+    QString text = QStringLiteral("%1 of %2 files could not be moved to the trash and stay "
+                                  "where they are:\n")
+                       .arg(outcome.not_trashed.size())
+                       .arg(files.size());
+    for (size_t i = 0; i < outcome.not_trashed.size() && i < 5; ++i) {
+      text += QStringLiteral("\n") + QString::fromStdString(outcome.not_trashed[i]);
+      if (i < outcome.reasons.size() && !outcome.reasons[i].empty()) {
+        text += QStringLiteral(" (") + QString::fromStdString(outcome.reasons[i]) +
+                QStringLiteral(")");
+      }
+    }
+    if (outcome.not_trashed.size() > 5) {
+      text += QStringLiteral("\n... and %1 more").arg(outcome.not_trashed.size() - 5);
+    }
+    MessageBox(owner, text, kOkOnly | kExclamation);
+  }
+  return outcome.code;
+}
+
+void Form1::PushButton3_Click() {
+  // Trashing and moving act on the rows by number; while one of them or a
+  // search is working, another would find the rows changing under it.
+  if (ResultCommandBusy()) return;
+  result_command_running_ = true;
+  Trap trap(kPushButton3Id);
+  QStringList collection;
+  int count = 0;
+  trap.Do(106, [&] { collection.clear(); });
+  int rows = 0;
+  trap.Do(108, [&] { rows = ListView2->ItemCount(); });
+  for (int row = 1; row <= rows; ++row) {
+    trap.Do(110, [&] { Yield(); });
+    if (trap.Test(112, [&] { return ListView2->Checked(row); })) {
+      trap.Do(114, [&] { collection.reserve(count + 1); });
+      trap.Do(116, [&] { collection.append(ListView2->ItemText(row)); });
+      trap.Do(118, [&] { ++count; });
+    }
+    trap.Line(120);
+  }
+  if (count > 0) {
+    trap.Do(122, [&] { SendToRecycleBin(this, collection); });
+    // Whatever the outcome, exactly the ticked rows whose file has gone are
+    // removed; the others stay ticked.
+    trap.Line(124);
+    trap.Do(126, [&] { RemoveCheckedRows(); });
+    trap.Do(128, [&] { ListView2->Refresh(); });
+  }
+  result_command_running_ = false;
+}
+
+void Form1::RemoveCheckedRows() {
+  std::vector<int> gone;
+  const int rows = ListView2->ItemCount();
+  for (int row = 1; row <= rows; ++row) {
+    if (ListView2->Checked(row) && !PathExists(ListView2->ItemText(row))) gone.push_back(row);
+  }
+  // One pass over the list, however many rows go.
+  ListView2->RemoveItems(gone);
+}
+
+}  // namespace qm

@@ -1,0 +1,28 @@
+// Sending ticked files to the trash.
+#ifndef QUENMOOR_RESULTS_RECYCLE_BIN_H_
+#define QUENMOOR_RESULTS_RECYCLE_BIN_H_
+
+#include <QStringList>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace qm {
+
+// The path list handed to the trash: each path followed by NUL, and one more
+// NUL at the end.
+std::string BuildRecyclePathList(const QStringList& paths);
+
+// Asks once for the whole list, then moves every listed file to the trash
+// with a progress dialog the user can cancel.  Returns 0 when every file
+// went; otherwise non-zero (1223 when the user declined or cancelled).
+int SendToRecycleBin(QWidget* owner, const QStringList& paths);
+
+// Tests: called before each file with the number already done; returning
+// true cancels the rest as the progress dialog's Cancel would.
+void SetTrashCancelProbeForTesting(std::function<bool(int done)> probe);
+
+}  // namespace qm
+
+#endif  // QUENMOOR_RESULTS_RECYCLE_BIN_H_

@@ -1,0 +1,13 @@
+// "Load Sample/Example Folder": lists the Samples folder beside the program.
+#include "app/error_report.h"
+#include "app/error_trap.h"
+#include "app/form1.h"
+
+namespace qm {
+
+void Form1::PushButton8_Click() {
+  Trap trap(kPushButton8Id);
+  trap.Do(100, [&] { AddFolderRow(AppFolder() + QStringLiteral("/Samples/")); });
+}
+
+}  // namespace qm

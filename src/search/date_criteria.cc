@@ -1,0 +1,140 @@
+// The date criteria: the handlers that store the criterion controls, and the
+// criterion pass that fills the result list.
+#include "search/date_criteria.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "app/form1.h"
+#include "platform/dialogs.h"
+#include "platform/yield.h"
+#include "settings/settings_store.h"
+
+namespace qm {
+
+bool SingleDateMatches(DateRule rule, long long d) {
+  switch (rule) {
+    case DateRule::kAfter: return d > 0;
+    case DateRule::kBefore: return d < 0;
+    case DateRule::kOn: return d == 0;
+    default: return false;
+  }
+}
+
+std::optional<long long> ParseDays(const QString& text) {
+  QString t = text.trimmed();
+  if (t.isEmpty() || t.size() > 18) return std::nullopt;
+  for (QChar c : t) {
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+  }
+  return t.toLongLong();
+}
+
+QString DaysHelpText() {
+  return QStringLiteral(
+      "Please type the number of days into the box beside \"Anything that has not been "
+      "accessed in x days:\" as a whole number of 0 or more, for example 300.");
+}
+
+void Form1::Option4_Click() { WriteRuleOptions(); }
+void Form1::Option5_Click() { WriteRuleOptions(); }
+void Form1::Option6_Click() { WriteRuleOptions(); }
+void Form1::Option7_Click() { WriteRuleOptions(); }
+void Form1::Option8_Click() { WriteRuleOptions(); }
+
+void Form1::WriteRuleOptions() {
+  WriteSettingQuietly(QStringLiteral("Option4"), BooleanSetting(Option4->isChecked()));
+  WriteSettingQuietly(QStringLiteral("Option5"), BooleanSetting(Option5->isChecked()));
+  WriteSettingQuietly(QStringLiteral("Option6"), BooleanSetting(Option6->isChecked()));
+  WriteSettingQuietly(QStringLiteral("Option7"), BooleanSetting(Option7->isChecked()));
+  WriteSettingQuietly(QStringLiteral("Option8"), BooleanSetting(Option8->isChecked()));
+}
+
+void Form1::DTPicker1_Validate() { ValidatePicker(1, DTPicker1); }
+void Form1::DTPicker2_Validate() { ValidatePicker(2, DTPicker2); }
+void Form1::DTPicker3_Validate() { ValidatePicker(3, DTPicker3); }
+void Form1::DTPicker4_Validate() { ValidatePicker(4, DTPicker4); }
+void Form1::DTPicker5_Validate() { ValidatePicker(5, DTPicker5); }
+
+void Form1::ValidatePicker(int number, DatePicker* picker) {
+  WriteSettingQuietly(QStringLiteral("Date%1").arg(number), DayNumberSetting(picker->Value()));
+}
+
+void Form1::Text1_Change() { WriteSettingQuietly(QStringLiteral("Access in days"), Text1->text()); }
+
+void Form1::ApplyDateCriterion() {
+  SetMousePointer(kPointerBusy);
+  day_differences_.clear();
+  end_day_differences_.clear();
+  ListView2->ClearItems();
+  const size_t n = static_cast<size_t>(found_paths_.size());
+  auto stamp_date = [this](size_t i) -> DateValue {
+    const FoundStamp& s = found_stamps_[i];
+    return s.empty ? 0.0 : s.value;  // an unreadable stamp is the zero date
+  };
+  // Rows are added in position order, in one batch; this loop does not yield.
+  auto add_rows = [this, n](auto&& matches) {
+    std::vector<ListModel::NewRow> rows;
+    for (size_t i = 0; i < n; ++i) {
+      if (!matches(i)) continue;
+      const FoundStamp& s = found_stamps_[i];
+      rows.push_back(ListModel::NewRow{found_paths_[static_cast<qsizetype>(i)], s.value,
+                                       s.empty ? ListModel::kEmptyStampSub
+                                               : ListModel::kStampSub});
+    }
+    ListView2->AddItems(std::move(rows));
+  };
+
+  struct SingleRule {
+    QRadioButton* option;
+    DatePicker* picker;
+    DateRule rule;
+  };
+  const SingleRule singles[] = {{Option4, DTPicker3, DateRule::kAfter},
+                                {Option5, DTPicker4, DateRule::kBefore},
+                                {Option6, DTPicker5, DateRule::kOn}};
+  for (const SingleRule& s : singles) {
+    if (!s.option->isChecked()) continue;
+    day_differences_.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+      Yield();
+      // The picker is read afresh for every entry: a date changed during the
+      // pass applies from the next entry on.
+      day_differences_.push_back(DayDifference(s.picker->Value(), stamp_date(i)));
+    }
+    add_rows([&](size_t i) { return SingleDateMatches(s.rule, day_differences_[i]); });
+  }
+
+  if (Option7->isChecked()) {
+    day_differences_.reserve(n);
+    end_day_differences_.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+      Yield();
+      day_differences_.push_back(DayDifference(DTPicker1->Value(), stamp_date(i)));
+      end_day_differences_.push_back(DayDifference(DTPicker2->Value(), stamp_date(i)));
+    }
+    add_rows([&](size_t i) {
+      return BetweenMatches(day_differences_[i], end_day_differences_[i]);
+    });
+  }
+
+  if (Option8->isChecked()) {
+    // Taking an unusable days text as 0 would list every file; ask instead.
+    std::optional<long long> days = ParseDays(Text1->text());
+    if (!days) {
+      SetMousePointer(kPointerDefault);
+      MessageBox(this, DaysHelpText(), kOkOnly | kExclamation);
+      return;
+    }
+    const DateValue today = static_cast<DateValue>(TodayDayNumber());
+    day_differences_.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+      Yield();
+      day_differences_.push_back(DayDifference(stamp_date(i), today));
+    }
+    add_rows([&](size_t i) { return NotAccessedMatches(day_differences_[i], *days); });
+  }
+  SetMousePointer(kPointerDefault);
+}
+
+}  // namespace qm

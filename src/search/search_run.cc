@@ -1,0 +1,177 @@
+// "Start Finding Unused Files": prunes nested folder rows, walks every listed
+// folder, reads one time stamp per file and hands over to the criterion
+// pass.
+#include <QRadioButton>
+#include <string>
+#include <vector>
+
+#include "app/error_report.h"
+#include "app/error_trap.h"
+#include "app/form1.h"
+#include "platform/dialogs.h"
+#include "platform/yield.h"
+#include "search/time_stamps.h"
+#include "search/walker.h"
+
+namespace qm {
+
+void Form1::PushButton2_Click() {
+  // A search would empty the result list under a move or trash at work.
+  if (result_command_running_) return;
+  Trap trap(kPushButton2Id);
+  // 1. Only one run at a time.
+  if (trap.Test(100, [&] { return search_running_; })) return;
+  trap.Do(102, [&] { search_running_ = true; });
+
+  // 2. Nothing to search.
+  if (trap.Test(104, [&] { return ListView1->ItemCount() == 0; })) {
+    trap.Do(236, [&] { MessageBox(this, QStringLiteral("No folders added."), kOkOnly); });
+    trap.Do(238, [&] { search_running_ = false; });
+    return;
+  }
+
+  // 3, 4.
+  trap.Do(106, [&] { SetMousePointer(kPointerBusy); });
+  std::vector<int> subfolder_marks;
+  std::vector<std::string> row_paths;
+  trap.Do(108, [&] { subfolder_marks.clear(); });
+  trap.Do(110, [&] { row_paths.clear(); });
+  trap.Do(112, [&] { found_paths_.clear(); });
+  trap.Do(114, [&] { found_stamps_.clear(); });
+
+  // 5. Mark every row that contains the text of a row listed after it (the
+  // same folder or one of its parents; every row ends in "/").
+  int n = 0;
+  trap.Do(116, [&] { n = ListView1->ItemCount(); });
+  for (int i = 1; i <= n; ++i) {
+    for (int j = i + 1; j <= n; ++j) {
+      bool inside = false;
+      trap.Do(120, [&] { inside = ListView1->ItemText(i).contains(ListView1->ItemText(j)); });
+      if (trap.Test(122, [&] { return inside; })) {
+        trap.Do(124, [&] { subfolder_marks.push_back(i); });
+        trap.Line(126);
+        break;
+      }
+      trap.Line(128);
+    }
+    trap.Line(130);
+  }
+
+  // 6. Prune from the bottom up, so each mark still names its row.
+  trap.Line(132);
+  for (auto it = subfolder_marks.rbegin(); it != subfolder_marks.rend(); ++it) {
+    int row = 0;
+    trap.Do(134, [&] { row = *it; });
+    trap.Do(136, [&] {
+      MessageBox(this,
+                 ListView1->ItemText(row) +
+                     QStringLiteral(" will be removed because it is a subfolder of another "
+                                    "folder that you added."),
+                 kOkOnly);
+    });
+    trap.Do(138, [&] { ListView1->RemoveItem(row); });
+    trap.Do(140, [&] { Yield(); });
+    trap.Line(142);
+  }
+
+  // 7. Gather every file of every folder below each remaining row.
+  int m = 0;
+  trap.Do(144, [&] { m = ListView1->ItemCount(); });
+  for (int i = 1; i <= m; ++i) {
+    QString folder;
+    bool have_row = false;
+    trap.Do(146, [&] {
+      folder = ListView1->ItemText(i);
+      have_row = true;
+    });
+    if (!have_row) continue;  // the row went while the run yielded
+    std::vector<std::string> collection;
+    trap.Do(148, [&] { collection.assign(1, folder.toStdString()); });
+    trap.Do(150, [&] { Yield(); });
+    trap.Do(152, [&] { GetSubDirectories2016(collection, true); });
+    row_paths.clear();
+    trap.Line(154);
+    for (const std::string& entry : collection) {
+      trap.Do(156, [&] { Yield(); });
+      std::string dir;
+      trap.Do(158, [&] {
+        if (entry.empty()) throw Failure(kErrInvalidCall);
+        dir = entry.substr(0, entry.size() - 1);
+      });
+      std::vector<std::string> names;
+      trap.Do(160, [&] { names = ListFolderFiles(dir, "*.*"); });
+      trap.Line(162);
+      for (size_t k = 1; k < names.size(); ++k) {
+        const std::string& name = names[k];
+        if (trap.Test(164, [&] { return !name.empty() && name[0] == '~'; })) continue;
+        std::string path;
+        trap.Do(166, [&] {
+          path.reserve(dir.size() + 1 + name.size());
+          path = dir;
+          path += '/';
+          path += name;
+        });
+        trap.Do(168, [&] { row_paths.push_back(std::move(path)); });
+        trap.Line(172);
+      }
+    }
+    trap.Line(174);
+    found_paths_.reserve(found_paths_.size() + static_cast<qsizetype>(row_paths.size()));
+    found_stamps_.reserve(found_stamps_.size() + row_paths.size());
+    for (const std::string& path : row_paths) {
+      trap.Do(176, [&] { Yield(); });
+      trap.Do(180, [&] { found_paths_.append(QString::fromStdString(path)); });
+      // The date type is read afresh for every file.
+      Stamp stamp;
+      bool read = false;
+      if (trap.Test(184, [&] { return Option1->isChecked(); })) {
+        trap.Do(186, [&] { stamp = FileDateModified(path); read = true; });
+      } else if (trap.Test(190, [&] { return Option2->isChecked(); })) {
+        trap.Do(192, [&] { stamp = FileDateCreated(path); read = true; });
+      } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
+        trap.Do(198, [&] { stamp = FileDateAccessed(path); read = true; });
+      }
+      // Both run lists always have the same length.
+      FoundStamp found;
+      if (read) {
+        found.value = stamp.value;
+        found.empty = stamp.empty;
+      }
+      trap.Do(200, [&] { found_stamps_.push_back(found); });
+      trap.Line(202);
+    }
+    row_paths.clear();
+    row_paths.shrink_to_fit();
+    trap.Line(204);
+  }
+
+  // 8. The result list's two columns.
+  trap.Do(206, [&] { ListView2->ClearItems(); });
+  int columns = 0;
+  trap.Do(208, [&] { columns = ListView2->ColumnCount(); });
+  for (int c = columns; c >= 1; --c) {
+    trap.Do(210, [&] { ListView2->RemoveColumn(c); });
+    trap.Line(212);
+  }
+  trap.Do(214, [&] { ListView2->AddColumn(QStringLiteral("File(s) Found")); });
+  trap.Do(216, [&] { ListView2->SetColumnWidthTwips(1, 5500); });
+  if (trap.Test(218, [&] { return Option1->isChecked(); })) {
+    trap.Do(220, [&] { ListView2->AddColumn(QStringLiteral("Date Modified")); });
+  } else if (trap.Test(222, [&] { return Option2->isChecked(); })) {
+    trap.Do(224, [&] { ListView2->AddColumn(QStringLiteral("Date Created")); });
+  } else if (trap.Test(226, [&] { return Option3->isChecked(); })) {
+    trap.Do(228, [&] { ListView2->AddColumn(QStringLiteral("Date Accessed")); });
+  }
+  trap.Do(230, [&] { ListView2->SetColumnWidthTwips(2, 2000); });
+
+  // 9, 10. The criterion pass fills the list.
+  trap.Do(232, [&] { SetMousePointer(kPointerDefault); });
+  trap.Do(234, [&] { ApplyDateCriterion(); });
+  // 11. A pass that failed half-way must not leave the busy pointer behind.
+  trap.Do(238, [&] {
+    if (MousePointer() == kPointerBusy) SetMousePointer(kPointerDefault);
+    search_running_ = false;
+  });
+}
+
+}  // namespace qm

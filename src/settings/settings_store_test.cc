@@ -1,0 +1,103 @@
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/failure.h"
+#include "testing/test_env.h"
+#include "testing/test_form.h"
+
+namespace qm {
+namespace {
+
+using testing::ReadFile;
+using testing::ScopedEnv;
+using testing::TempDir;
+using testing::WriteFile;
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  TempDir dir_;
+  ScopedEnv env_{"XDG_CONFIG_HOME", dir_.Sub("cfg")};
+};
+
+TEST_F(SettingsStoreTest, AbsentKeysGiveTheDefaultAndWritesPersistExactly) {
+  EXPECT_EQ(ReadSetting("Date1", "45000"), QStringLiteral("45000"));
+  WriteSetting("Access in days", " 12 ");
+  WriteSetting("LastFolder", "/home/u/odd\\name\nline");
+  WriteSetting("Access in days", "");
+  WriteSetting("Option4", "True");
+  EXPECT_EQ(ReadSetting("Access in days", "x"), QString());
+  EXPECT_EQ(ReadSetting("LastFolder", ""), QStringLiteral("/home/u/odd\\name\nline"));
+  EXPECT_EQ(ReadSetting("option4", "absent"), QStringLiteral("absent"));  // exact key texts
+  std::string text = ReadFile(SettingsFilePath());
+  EXPECT_EQ(SettingsFilePath(), dir_.Sub("cfg/Vellumark.ini"));
+  EXPECT_NE(text.find("[Quenmoor]\n"), std::string::npos);
+  EXPECT_NE(text.find("Access in days=\n"), std::string::npos);
+  EXPECT_NE(text.find("Option4=True\n"), std::string::npos);
+  // Each write replaced the file: no temporary file is left behind.
+  struct stat st;
+  EXPECT_NE(::stat((SettingsFilePath() + ".XXXXXX").c_str(), &st), 0);
+}
+
+TEST_F(SettingsStoreTest, OtherSectionsAndLinesSurviveAWrite) {
+  WriteFile(SettingsFilePath(), "; kept\n[Other]\nDate1=1\n\n[Quenmoor]\nDate1=2\n");
+  WriteSetting("Date1", "3");
+  WriteSetting("Date2", "4");
+  EXPECT_EQ(ReadSetting("Date1", ""), QStringLiteral("3"));
+  std::string text = ReadFile(SettingsFilePath());
+  EXPECT_NE(text.find("; kept\n[Other]\nDate1=1\n"), std::string::npos);
+  EXPECT_NE(text.find("Date2=4"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, ADamagedStoreIsSetAsideAndAnUnreadableOneFails) {
+  WriteFile(SettingsFilePath(), std::string("\x7f\x45\0\x01[Quenmoor]\nDate1=\xff\n", 20));
+  EXPECT_NO_THROW(ReadSetting("Date1", "d"));
+  WriteSetting("Date1", "45366");
+  EXPECT_EQ(ReadSetting("Date1", ""), QStringLiteral("45366"));
+  EXPECT_TRUE(testing::Exists(SettingsFilePath() + ".damaged"));
+
+  // A folder where the file should be cannot be read nor replaced, even by
+  // root; the write fails and the folder stays.
+  ::unlink(SettingsFilePath().c_str());
+  ::mkdir(SettingsFilePath().c_str(), 0755);
+  EXPECT_THROW(ReadSetting("Date1", ""), Failure);
+  EXPECT_THROW(WriteSetting("Date1", "1"), Failure);
+}
+
+TEST_F(SettingsStoreTest, ConvertsBooleansAndDates) {
+  EXPECT_TRUE(SettingToBoolean("tRUE"));
+  EXPECT_FALSE(SettingToBoolean("FALSE"));
+  EXPECT_FALSE(SettingToBoolean("0"));
+  EXPECT_TRUE(SettingToBoolean("-1"));
+  EXPECT_TRUE(SettingToBoolean("1"));
+  EXPECT_THROW(SettingToBoolean("yes"), Failure);
+  EXPECT_THROW(SettingToBoolean(""), Failure);
+  EXPECT_DOUBLE_EQ(SettingToDate("36526"), 36526);
+  EXPECT_DOUBLE_EQ(SettingToDate("2024-03-15"), 45366);
+  EXPECT_THROW(SettingToDate("soon"), Failure);
+  EXPECT_THROW(SettingToDate("1e300"), Failure);
+  EXPECT_EQ(DayNumberSetting(45366.5), QStringLiteral("45366"));
+  EXPECT_EQ(DayNumberSetting(45367.5), QStringLiteral("45368"));
+  EXPECT_EQ(BooleanSetting(true), QStringLiteral("True"));
+}
+
+class UnwritableStoreTest : public testing::FormTest {};
+
+TEST_F(UnwritableStoreTest, HandlersTellOnceAndKeepWorking) {
+  auto form = NewForm();
+  // The config folder's place is taken by a file: nothing can be written.
+  ::system(("rm -rf '" + home_.Sub(".config") + "'").c_str());
+  WriteFile(home_.Sub(".config"), "not a folder");
+  requests_.clear();
+  form->Text1->setText("7");
+  form->Text1->setText("8");
+  form->Option5->click();
+  std::vector<QString> messages = Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Your choices could not be saved")));
+  EXPECT_EQ(form->Text1->text(), QStringLiteral("8"));
+}
+
+}  // namespace
+}  // namespace qm
