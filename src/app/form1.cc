@@ -23,6 +23,7 @@
 #include "app/error_trap.h"
 #include "app/hand_pointer.h"
 #include "platform/dialogs.h"
+#include "search/time_stamps.h"
 #include "settings/settings_store.h"
 
 namespace qm {
@@ -120,6 +121,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   BuildControls();
   WireEvents();
   InstallErrorReport(this);
+  // The result list shows each stamp as text only when a row is painted.
+  ListModel::SetStampFormatter([](double value, bool empty) {
+    Stamp stamp;
+    stamp.value = value;
+    stamp.empty = empty;
+    return StampText(stamp);
+  });
 }
 
 Form1::~Form1() { SetErrorReporter(nullptr); }

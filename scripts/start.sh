@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Quenmoor.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display found: start Quenmoor on a virtual display with: xvfb-run -a $(pwd)/build/quenmoor" >&2
+  exit 2
+fi
+echo "Quenmoor is starting. To try it: click \"Load Sample/Example Folder\", then \"Start Finding Unused Files\"."
+exec build/quenmoor
