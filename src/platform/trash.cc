@@ -310,6 +310,9 @@ Refusal Trasher::TrashOne(const std::string& path) {
     if (abs == home_dir_ || abs.compare(0, home_dir_.size() + 1, home_dir_ + "/") == 0) {
       return {kErrInvalidCall, "This is already in the trash"};
     }
+    if (home_dir_.compare(0, abs.size() + 1, abs + "/") == 0) {
+      return {kErrInvalidCall, "This folder holds the trash itself"};
+    }
     if (st.st_dev == home_dev_) {
       Refusal refusal;
       Put put = PutInto(home_dir_, name, abs, abs, &refusal);
