@@ -1,0 +1,487 @@
+#include "platform/trash.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <utility>
+
+#include "platform/failure.h"
+#include "platform/yield.h"
+
+namespace qm {
+namespace {
+
+std::function<int(const std::string&)> g_fault_hook;
+
+// The longest name we give an entry in files/: leaves room for a collision
+// number and for ".trashinfo" within the usual 255-byte name limit.
+constexpr size_t kMaxTrashName = 255 - 10 - 8;
+
+// A refusal: the error number and the words shown to the user.
+struct Refusal {
+  int number = 0;
+  std::string reason;
+};
+
+Refusal FromErrno(int err, bool is_path = false) {
+  Failure f = FailureFromErrno(err, is_path);
+  return {f.number(), f.what()};
+}
+
+std::string ParentOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  return dir == "/" ? "/" + name : dir + "/" + name;
+}
+
+// An absolute spelling of `path` without final slashes.  Only the current
+// folder is prepended; links and ".." are left alone so that the very entry
+// named (a link, not its target) goes to the trash.
+std::string AbsoluteSpelling(const std::string& path) {
+  std::string abs = path;
+  if (abs.empty() || abs[0] != '/') {
+    char cwd[PATH_MAX];
+    if (!::getcwd(cwd, sizeof cwd)) return std::string();
+    abs = JoinPath(cwd, abs);
+  }
+  while (abs.size() > 1 && abs.back() == '/') abs.pop_back();
+  return abs;
+}
+
+bool IsRealDir(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Creates `dir` if missing (mode 0700); succeeds when a folder (not a link)
+// is there afterwards.
+bool EnsureDir(const std::string& dir, std::string* why) {
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    *why = "Cannot create the trash folder " + dir + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!IsRealDir(dir)) {
+    *why = "The trash folder " + dir + " is not a folder";
+    return false;
+  }
+  return true;
+}
+
+// Creates every missing folder of an absolute path, each with mode 0700.
+bool EnsureDirs(const std::string& path, std::string* why) {
+  size_t pos = 1;
+  while (pos <= path.size()) {
+    size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    std::string partial = path.substr(0, slash);
+    struct stat st;
+    if (::stat(partial.c_str(), &st) != 0) {
+      if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
+        *why = "Cannot create the folder " + partial + ": " + std::strerror(errno);
+        return false;
+      }
+    } else if (!S_ISDIR(st.st_mode)) {
+      *why = partial + " is not a folder";
+      return false;
+    }
+    pos = slash + 1;
+  }
+  return true;
+}
+
+bool EnsureTrashLayout(const std::string& dir, std::string* why) {
+  return EnsureDir(dir, why) && EnsureDir(dir + "/files", why) &&
+         EnsureDir(dir + "/info", why);
+}
+
+std::string DeletionDateNow() {
+  std::time_t now = std::time(nullptr);
+  struct tm local;
+  ::localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  return text;
+}
+
+// Cuts a name that would not fit beside its info file, at a character
+// boundary when the name is UTF-8.
+std::string FittingName(const std::string& name) {
+  if (name.size() <= kMaxTrashName) return name;
+  size_t cut = kMaxTrashName;
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+  return name.substr(0, cut);
+}
+
+// "report.txt" -> "report.2.txt"; ".profile" -> ".profile.2"; "notes" -> "notes.2".
+std::string NumberedName(const std::string& name, int n) {
+  if (n <= 1) return name;
+  size_t dot = name.rfind('.');
+  std::string number = "." + std::to_string(n);
+  if (dot == std::string::npos || dot == 0 || name.size() - dot > 12) return name + number;
+  return name.substr(0, dot) + number + name.substr(dot);
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Renames without ever replacing an entry already there.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+#endif
+  // File systems without the no-replace flag: the name was checked free
+  // just before, and its info file reserves it against other trash clients.
+  struct stat st;
+  if (::lstat(to.c_str(), &st) == 0) return EEXIST;
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// Trashes files for one MoveToTrash call, remembering what it learnt about
+// trash folders and mounts so a long list costs a rename and an info file
+// per file.
+class Trasher {
+ public:
+  Refusal TrashOne(const std::string& path);
+
+ private:
+  enum class Put { kDone, kFailed, kOtherDevice };
+  Put PutInto(const std::string& trash_dir, const std::string& name,
+              const std::string& path_value, const std::string& source, Refusal* refusal);
+  bool HomeTrashReady(std::string* why);
+  std::string TopOf(const std::string& canonical_dir, dev_t dev);
+
+  bool home_tried_ = false;
+  bool home_ok_ = false;
+  std::string home_why_;
+  std::string home_dir_;
+  dev_t home_dev_ = 0;
+  std::map<dev_t, std::string> top_of_dev_;
+  std::map<std::string, std::pair<std::string, std::string>> trash_of_top_;  // dir, why
+  std::map<std::string, int> next_number_;  // trash dir + "/" + name -> first number to try
+  std::string date_;
+  std::time_t date_time_ = 0;
+};
+
+bool Trasher::HomeTrashReady(std::string* why) {
+  if (!home_tried_) {
+    home_tried_ = true;
+    home_dir_ = HomeTrashDir();
+    struct stat st;
+    if (EnsureDirs(ParentOf(home_dir_), &home_why_) && EnsureTrashLayout(home_dir_, &home_why_) &&
+        ::stat(home_dir_.c_str(), &st) == 0) {
+      home_dev_ = st.st_dev;
+      home_ok_ = true;
+    } else {
+      // Files on the home file system still belong to the home trash: note
+      // its device from the nearest folder that exists, to refuse them.
+      std::string existing = ParentOf(home_dir_);
+      while (::stat(existing.c_str(), &st) != 0 && existing != "/") existing = ParentOf(existing);
+      home_dev_ = st.st_dev;
+    }
+  }
+  if (!home_ok_) *why = home_why_;
+  return home_ok_;
+}
+
+std::string Trasher::TopOf(const std::string& canonical_dir, dev_t dev) {
+  auto found = top_of_dev_.find(dev);
+  if (found != top_of_dev_.end()) {
+    const std::string& top = found->second;
+    if (top == "/" || canonical_dir == top || canonical_dir.compare(0, top.size() + 1, top + "/") == 0) {
+      return top;
+    }
+  }
+  std::string top = canonical_dir;
+  while (top != "/") {
+    std::string up = ParentOf(top);
+    struct stat st;
+    if (::stat(up.c_str(), &st) != 0 || st.st_dev != dev) break;
+    top = up;
+  }
+  top_of_dev_[dev] = top;
+  return top;
+}
+
+Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& name,
+                              const std::string& path_value, const std::string& source,
+                              Refusal* refusal) {
+  std::time_t now = std::time(nullptr);
+  if (date_.empty() || now != date_time_) {
+    date_ = DeletionDateNow();
+    date_time_ = now;
+  }
+  const std::string info_text =
+      "[Trash Info]\nPath=" + EncodeTrashPath(path_value) + "\nDeletionDate=" + date_ + "\n";
+  const std::string base = FittingName(name);
+  int& next = next_number_[trash_dir + "/" + base];
+  if (next < 1) next = 1;
+  for (int attempts = 0; attempts < 100000; ++attempts) {
+    const int n = next + attempts;
+    const std::string entry = NumberedName(base, n);
+    const std::string info_path = trash_dir + "/info/" + entry + ".trashinfo";
+    const std::string target = trash_dir + "/files/" + entry;
+    // Reserve the name with its info file first, as every trash client does.
+    int fd = ::open(info_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      *refusal = FromErrno(errno);
+      return Put::kFailed;
+    }
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0) {  // a stray entry without info
+      ::close(fd);
+      ::unlink(info_path.c_str());
+      continue;
+    }
+    bool written = WriteAll(fd, info_text);
+    int write_err = errno;
+    if (::close(fd) != 0 && written) {
+      written = false;
+      write_err = errno;
+    }
+    if (!written) {
+      ::unlink(info_path.c_str());
+      *refusal = FromErrno(write_err);
+      return Put::kFailed;
+    }
+    int err = g_fault_hook ? g_fault_hook(source) : 0;
+    if (err == 0) err = RenameNoReplace(source, target);
+    if (err == 0) {
+      next = n + 1;
+      return Put::kDone;
+    }
+    ::unlink(info_path.c_str());
+    if (err == EEXIST) continue;
+    if (err == EXDEV) return Put::kOtherDevice;
+    *refusal = FromErrno(err);
+    return Put::kFailed;
+  }
+  *refusal = {kErrFileExists, "No free name left in the trash folder " + trash_dir};
+  return Put::kFailed;
+}
+
+Refusal Trasher::TrashOne(const std::string& path) {
+  if (path.empty()) return {kErrBadFileName, ErrorDescription(kErrBadFileName)};
+  const std::string abs = AbsoluteSpelling(path);
+  if (abs.empty()) return FromErrno(errno, true);
+  const std::string name = BaseName(abs);
+  if (abs == "/" || name == "." || name == "..") {
+    return {kErrInvalidCall, "This folder cannot be moved to the trash"};
+  }
+  struct stat st;
+  if (::lstat(abs.c_str(), &st) != 0) return FromErrno(errno);
+
+  std::string home_why;
+  bool home_ok = HomeTrashReady(&home_why);
+  if (!home_ok && st.st_dev == home_dev_) {
+    return {kErrPermissionDenied, "The trash cannot be used: " + home_why};
+  }
+  if (home_ok) {
+    if (abs == home_dir_ || abs.compare(0, home_dir_.size() + 1, home_dir_ + "/") == 0) {
+      return {kErrInvalidCall, "This is already in the trash"};
+    }
+    if (home_dir_.compare(0, abs.size() + 1, abs + "/") == 0) {
+      return {kErrInvalidCall, "This folder holds the trash itself"};
+    }
+    if (st.st_dev == home_dev_) {
+      Refusal refusal;
+      Put put = PutInto(home_dir_, name, abs, abs, &refusal);
+      if (put == Put::kDone) return {};
+      if (put == Put::kFailed) return refusal;
+      // kOtherDevice: same device number, other mount (a bind mount); try
+      // that mount's own trash below.
+    }
+  }
+
+  // The trash of the mount that holds the file; its Path is relative to
+  // the mount's top folder.
+  char resolved[PATH_MAX];
+  if (!::realpath(ParentOf(abs).c_str(), resolved)) return FromErrno(errno, true);
+  const std::string parent = resolved;
+  const std::string top = TopOf(parent, st.st_dev);
+  auto cached = trash_of_top_.find(top);
+  if (cached == trash_of_top_.end()) {
+    std::string why;
+    std::string dir = TopDirTrash(top, &why);
+    cached = trash_of_top_.emplace(top, std::make_pair(dir, why)).first;
+  }
+  const std::string& trash_dir = cached->second.first;
+  if (trash_dir.empty()) {
+    std::string why = cached->second.second;
+    return {kErrPermissionDenied, "No trash on this disk can take the file (" + why + ")"};
+  }
+  const std::string full = JoinPath(parent, name);
+  if (full.compare(0, trash_dir.size() + 1, trash_dir + "/") == 0) {
+    return {kErrInvalidCall, "This is already in the trash"};
+  }
+  std::string relative = top == "/" ? full.substr(1) : full.substr(top.size() + 1);
+  Refusal refusal;
+  Put put = PutInto(trash_dir, name, relative, abs, &refusal);
+  if (put == Put::kDone) return {};
+  if (put == Put::kOtherDevice) {
+    return {kErrPermissionDenied, "No trash on this disk can take the file"};
+  }
+  return refusal;
+}
+
+}  // namespace
+
+std::string HomeTrashDir() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') return JoinPath(AbsoluteSpelling(data), "Trash");
+  std::string home;
+  const char* env_home = std::getenv("HOME");
+  if (env_home && *env_home) {
+    home = env_home;
+  } else if (const struct passwd* pw = ::getpwuid(::getuid())) {
+    home = pw->pw_dir;
+  }
+  if (home.empty()) home = "/";
+  return JoinPath(AbsoluteSpelling(home), ".local/share/Trash");
+}
+
+std::string TopDirTrash(const std::string& top, std::string* why) {
+  const std::string uid = std::to_string(::getuid());
+  std::string ignored;
+  // A shared .Trash made by the administrator: a real folder with the
+  // sticky bit.  Anything else there (a link, no sticky bit) is not trusted.
+  const std::string shared = JoinPath(top, ".Trash");
+  struct stat st;
+  if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+    const std::string mine = shared + "/" + uid;
+    struct stat own;
+    if (::mkdir(mine.c_str(), 0700) == 0 || errno == EEXIST) {
+      if (::lstat(mine.c_str(), &own) == 0 && S_ISDIR(own.st_mode) && own.st_uid == ::getuid() &&
+          EnsureTrashLayout(mine, &ignored)) {
+        return mine;
+      }
+    }
+  }
+  const std::string own_dir = JoinPath(top, ".Trash-" + uid);
+  if (::mkdir(own_dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    *why = "cannot create " + own_dir + ": " + std::strerror(errno);
+    return std::string();
+  }
+  if (::lstat(own_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+    *why = own_dir + " is not a folder of this user";
+    return std::string();
+  }
+  if (!EnsureTrashLayout(own_dir, why)) return std::string();
+  return own_dir;
+}
+
+std::string EncodeTrashPath(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(path.size() + path.size() / 4);
+  for (unsigned char c : path) {
+    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string DecodeTrashPath(const std::string& encoded) {
+  auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::string out;
+  for (size_t i = 0; i < encoded.size(); ++i) {
+    if (encoded[i] == '%' && i + 2 < encoded.size() && hex(encoded[i + 1]) >= 0 &&
+        hex(encoded[i + 2]) >= 0) {
+      out += static_cast<char>(hex(encoded[i + 1]) * 16 + hex(encoded[i + 2]));
+      i += 2;
+    } else {
+      out += encoded[i];
+    }
+  }
+  return out;
+}
+
+void SetTrashFaultHook(std::function<int(const std::string& path)> hook) {
+  g_fault_hook = std::move(hook);
+}
+
+std::vector<std::string> SplitDoubleNulList(const std::string& list) {
+  std::vector<std::string> paths;
+  size_t pos = 0;
+  while (pos < list.size()) {
+    size_t nul = list.find('\0', pos);
+    if (nul == std::string::npos) nul = list.size();
+    if (nul == pos) break;  // the closing NUL
+    paths.push_back(list.substr(pos, nul - pos));
+    pos = nul + 1;
+  }
+  return paths;
+}
+
+TrashOutcome MoveToTrash(const std::vector<std::string>& paths, TrashProgress* progress) {
+  TrashOutcome outcome;
+  Trasher trasher;
+  const int total = static_cast<int>(paths.size());
+  if (progress) progress->Begin(total);
+  for (int i = 0; i < total; ++i) {
+    if (progress && !progress->Step(i, paths[i])) {
+      outcome.aborted = true;
+      for (int j = i; j < total; ++j) {
+        outcome.not_trashed.push_back(paths[j]);
+        outcome.reasons.push_back("Cancelled");
+      }
+      break;
+    }
+    Refusal refusal = trasher.TrashOne(paths[i]);
+    if (refusal.number == 0) {
+      outcome.trashed.push_back(paths[i]);
+    } else {
+      outcome.not_trashed.push_back(paths[i]);
+      outcome.reasons.push_back(refusal.reason);
+      if (outcome.code == 0) outcome.code = refusal.number;
+    }
+    Yield();
+  }
+  if (outcome.aborted) outcome.code = kTrashCancelled;
+  if (progress) progress->End();
+  return outcome;
+}
+
+}  // namespace qm

@@ -1,0 +1,79 @@
+// Sending files to the desktop trash (the freedesktop.org trash layout).
+//
+// A file on the same file system as the home trash ($XDG_DATA_HOME/Trash,
+// by default ~/.local/share/Trash) goes there; a file on another mount goes
+// to that mount's own trash ($top/.Trash/$uid when the administrator made a
+// shared sticky .Trash folder, else $top/.Trash-$uid).  Each trashed file
+// is one rename into files/ plus a small info/NAME.trashinfo holding its
+// original path and the deletion date, so any trash client can list and
+// restore it.  A file is never copied across devices: if no trash on its
+// own file system can take it, it stays where it is and is reported.
+#ifndef QUENMOOR_PLATFORM_TRASH_H_
+#define QUENMOOR_PLATFORM_TRASH_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// Shown while a list of files goes to the trash; the dialog code implements
+// it (a progress dialog with Cancel).
+class TrashProgress {
+ public:
+  virtual ~TrashProgress() = default;
+  virtual void Begin(int total) = 0;
+  // Called before each file; `done` files have been handled so far.
+  // Returning false means the user cancelled: no further file is touched.
+  virtual bool Step(int done, const std::string& current_path) = 0;
+  virtual void End() = 0;
+};
+
+// Result codes of MoveToTrash besides 0.  A list where some file was
+// refused reports the error number of the first refusal (failure.h),
+// e.g. 53 "File not found" or 70 "Permission denied".
+constexpr int kTrashCancelled = 1223;
+
+struct TrashOutcome {
+  int code = 0;            // 0 when every listed file went to the trash
+  bool aborted = false;    // the user cancelled part-way (files already trashed stay trashed)
+  std::vector<std::string> trashed;      // in order
+  std::vector<std::string> not_trashed;  // in order, with a reason each in `reasons`
+  std::vector<std::string> reasons;      // worded for the user
+};
+
+// Moves each listed file or folder to the trash, in order.  Every path ends
+// up in exactly one of `trashed` and `not_trashed` (files left untouched by
+// a cancel are listed as not trashed, reason "Cancelled").  Yields to the
+// message loop between files.  `progress` may be null.
+TrashOutcome MoveToTrash(const std::vector<std::string>& paths, TrashProgress* progress);
+
+// Splits a list of paths each ending in NUL, closed by one more NUL
+// ("a\0b\0\0" -> {"a", "b"}).  Stops at the first empty entry; a list
+// missing its final NULs still yields every path in it.
+std::vector<std::string> SplitDoubleNulList(const std::string& list);
+
+// The home trash folder: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash when
+// XDG_DATA_HOME is unset or not absolute.  Not created here.
+std::string HomeTrashDir();
+
+// The trash folder for a mount whose top folder is `top`, created if
+// missing: $top/.Trash/$uid when $top/.Trash is a real folder (not a link)
+// with the sticky bit, else $top/.Trash-$uid.  Empty, with `why`, when
+// neither is usable (wrong owner, a link, cannot be created).
+std::string TopDirTrash(const std::string& top, std::string* why);
+
+// The Path= value of a trash info file: every byte outside A-Z a-z 0-9
+// "-._~/" is written as %XX.  Decoding it gives back the exact bytes.
+std::string EncodeTrashPath(const std::string& path);
+std::string DecodeTrashPath(const std::string& encoded);
+
+// Test seam: called for each file just before its rename into the trash,
+// after its info file is reserved.  Returning an errno value makes that
+// file fail as if the rename had failed with it; 0 lets it go ahead.  An
+// empty function removes the hook.
+void SetTrashFaultHook(std::function<int(const std::string& path)> hook);
+
+}  // namespace qm
+
+#endif  // QUENMOOR_PLATFORM_TRASH_H_
