@@ -1,0 +1,139 @@
+#include "search/time_stamps.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+#include <cmath>
+#include <ctime>
+
+#include "platform/file_system.h"
+
+namespace qm {
+namespace {
+
+constexpr std::int64_t kUnixEpochDay = 25569;  // 1970-01-01 as a day number
+
+enum class Which { kModified, kCreated, kAccessed };
+
+Stamp ReadStamp(const std::string& path, Which which) {
+  Stamp stamp;
+  if (path.empty()) return stamp;
+  unsigned mask = which == Which::kModified  ? STATX_MTIME
+                  : which == Which::kCreated ? STATX_BTIME
+                                             : STATX_ATIME;
+  struct statx stx;
+  if (Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &stx) != 0) {
+    return stamp;
+  }
+  if ((stx.stx_mask & mask) == 0) return stamp;  // not recorded here
+  const struct statx_timestamp& t = which == Which::kModified  ? stx.stx_mtime
+                                    : which == Which::kCreated ? stx.stx_btime
+                                                               : stx.stx_atime;
+  stamp.value = FileTimeToLocalDate(t.tv_sec, static_cast<long>(t.tv_nsec));
+  stamp.empty = false;
+  return stamp;
+}
+
+// Removes the time-zone fields ("t", "tt", "ttt", "tttt") from a Qt time
+// format, with the blank before them; quoted text is left alone.
+QString WithoutTimeZone(const QString& format) {
+  QString out;
+  bool quoted = false;
+  for (int i = 0; i < format.size(); ++i) {
+    QChar c = format[i];
+    if (c == QLatin1Char('\'')) quoted = !quoted;
+    if (!quoted && c == QLatin1Char('t')) {
+      while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t')) ++i;
+      while (out.endsWith(QLatin1Char(' '))) out.chop(1);
+      continue;
+    }
+    out.append(c);
+  }
+  return out.trimmed();
+}
+
+// Widens a two-digit year field ("yy") to four digits.
+QString WithFourDigitYear(const QString& format) {
+  QString out;
+  bool quoted = false;
+  for (int i = 0; i < format.size(); ++i) {
+    QChar c = format[i];
+    if (c == QLatin1Char('\'')) quoted = !quoted;
+    if (!quoted && c == QLatin1Char('y')) {
+      int run = 1;
+      while (i + run < format.size() && format[i + run] == QLatin1Char('y')) ++run;
+      out.append(run == 2 ? QStringLiteral("yyyy") : QString(run, QLatin1Char('y')));
+      i += run - 1;
+      continue;
+    }
+    out.append(c);
+  }
+  return out;
+}
+
+struct StampFormats {
+  QLocale locale;
+  QString date;
+  QString time;
+};
+
+const StampFormats& Formats() {
+  static StampFormats formats;
+  static bool ready = false;
+  QLocale current;
+  if (!ready || !(formats.locale == current)) {
+    formats.locale = current;
+    formats.date = WithFourDigitYear(current.dateFormat(QLocale::ShortFormat));
+    formats.time = WithoutTimeZone(current.timeFormat(QLocale::LongFormat));
+    ready = true;
+  }
+  return formats;
+}
+
+}  // namespace
+
+Stamp FileDateModified(const std::string& path) { return ReadStamp(path, Which::kModified); }
+Stamp FileDateCreated(const std::string& path) { return ReadStamp(path, Which::kCreated); }
+Stamp FileDateAccessed(const std::string& path) { return ReadStamp(path, Which::kAccessed); }
+
+DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds) {
+  const std::time_t t = static_cast<std::time_t>(unix_seconds);
+  if (static_cast<std::int64_t>(t) != unix_seconds) return 0;
+  struct tm local;
+  if (!::localtime_r(&t, &local)) return 0;
+  // The offset in force at the stamp's own instant, daylight saving included.
+  const std::int64_t local_seconds = unix_seconds + local.tm_gmtoff;
+  std::int64_t days = local_seconds / 86400;
+  std::int64_t seconds = local_seconds % 86400;
+  if (seconds < 0) {
+    seconds += 86400;
+    days -= 1;
+  }
+  const DateValue value =
+      MakeDateValue(days + kUnixEpochDay, static_cast<double>(seconds) + nanoseconds / 1e9);
+  return InDateRange(value) ? value : 0;
+}
+
+QString StampText(const Stamp& stamp) {
+  if (stamp.empty) return QString();
+  const StampFormats& f = Formats();
+  const std::int64_t day = CalendarDayOf(stamp.value);
+  const double seconds = SecondsOfDay(stamp.value);
+  // Whole milliseconds, so float noise of a midnight value is still midnight.
+  std::int64_t ms = static_cast<std::int64_t>(std::llround(seconds * 1000.0));
+  std::int64_t shown_day = day;
+  if (ms >= 86400000) {
+    ms = 0;
+    shown_day += 1;
+  }
+  const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
+  if (shown_day == 0) return f.locale.toString(time, f.time);
+  const QString date = f.locale.toString(QDateFromDayNumber(shown_day), f.date);
+  if (ms == 0) return date;
+  return date + QLatin1Char(' ') + f.locale.toString(time, f.time);
+}
+
+}  // namespace qm

@@ -1,0 +1,45 @@
+// The three time stamps of a file, as local date values, and their text.
+//
+// Stamps are those of the path's own entry: a symbolic link gives its own
+// times, not its target's (a listing reports a link's own entry, and a link
+// that points elsewhere must not take the dates of a file that may live
+// outside the searched folders).  Reading a stamp is one statx call; the file
+// is never opened, so its access time is untouched.
+#ifndef QUENMOOR_SEARCH_TIME_STAMPS_H_
+#define QUENMOOR_SEARCH_TIME_STAMPS_H_
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "app/date_value.h"
+
+namespace qm {
+
+// One stamp.  `empty` marks a stamp that could not be read (missing file,
+// no birth time on this file system); it is judged as the zero date and
+// shown as an empty cell.
+struct Stamp {
+  DateValue value = 0;
+  bool empty = true;
+};
+
+Stamp FileDateModified(const std::string& path);
+// The birth time, where the file system records one; otherwise empty.
+Stamp FileDateCreated(const std::string& path);
+Stamp FileDateAccessed(const std::string& path);
+
+// A UTC instant as a local date value, shifted by the offset from UTC in
+// force at that instant (so a winter stamp read in summer keeps its winter
+// wall-clock time).  The zero date when the instant cannot be converted or
+// lies outside 1 January 100 .. 31 December 9999.
+DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds);
+
+// The stamp in the user's general date format: short date (four-digit year),
+// one blank, long time (without a time-zone name); the date alone at
+// midnight, the time alone on the zero date; "" for an empty stamp.
+QString StampText(const Stamp& stamp);
+
+}  // namespace qm
+
+#endif  // QUENMOOR_SEARCH_TIME_STAMPS_H_

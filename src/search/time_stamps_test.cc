@@ -1,0 +1,123 @@
+#include "search/time_stamps.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QLocale>
+
+#include "testing/test_env.h"
+
+namespace qm {
+namespace {
+
+using testing::LocalTime;
+using testing::ScopedEnv;
+using testing::SetTimes;
+using testing::TempDir;
+using testing::WriteFile;
+
+// Seconds since 1970 of a UTC date and time.
+std::int64_t Utc(int y, int mo, int d, int h, int mi) {
+  return (DayNumberOf(y, mo, d) - 25569) * 86400 + h * 3600 + mi * 60;
+}
+
+// Day number and seconds of the day of a value.
+std::pair<std::int64_t, int> Split(DateValue v) {
+  return {CalendarDayOf(v), static_cast<int>(std::llround(SecondsOfDay(v)))};
+}
+
+class LocaleScope {
+ public:
+  explicit LocaleScope(const QLocale& l) : old_(QLocale()) { QLocale::setDefault(l); }
+  ~LocaleScope() { QLocale::setDefault(old_); }
+
+ private:
+  QLocale old_;
+};
+
+TEST(TimeStampsTest, ReadersTakeTheirOwnFieldAndNeverTouchAccessTime) {
+  ScopedEnv tz("TZ", "UTC");
+  TempDir dir;
+  WriteFile(dir.Sub("f"));
+  SetTimes(dir.Sub("f"), Utc(2020, 5, 1, 12, 0), Utc(2021, 6, 2, 6, 0));
+  Stamp m = FileDateModified(dir.Sub("f"));
+  Stamp a = FileDateAccessed(dir.Sub("f"));
+  ASSERT_FALSE(m.empty);
+  ASSERT_FALSE(a.empty);
+  EXPECT_DOUBLE_EQ(m.value, DayNumberOf(2020, 5, 1) + 0.5);
+  EXPECT_DOUBLE_EQ(a.value, DayNumberOf(2021, 6, 2) + 0.25);
+  Stamp c = FileDateCreated(dir.Sub("f"));
+  if (!c.empty) EXPECT_GE(CalendarDayOf(c.value), TodayDayNumber() - 1);  // born now
+  struct stat st;
+  ASSERT_EQ(::stat(dir.Sub("f").c_str(), &st), 0);
+  EXPECT_EQ(st.st_atime, Utc(2021, 6, 2, 6, 0));
+
+  EXPECT_TRUE(FileDateModified(dir.Sub("missing")).empty);
+  EXPECT_TRUE(FileDateCreated(dir.Sub("missing")).empty);
+  EXPECT_TRUE(FileDateAccessed("").empty);
+}
+
+TEST(TimeStampsTest, LinksGiveTheirOwnStampsAndFifosAreNeverOpened) {
+  ScopedEnv tz("TZ", "UTC");
+  TempDir dir;
+  WriteFile(dir.Sub("target"));
+  SetTimes(dir.Sub("target"), Utc(2001, 1, 1, 0, 0), Utc(2001, 1, 1, 0, 0));
+  ::symlink("target", dir.Sub("link").c_str());
+  SetTimes(dir.Sub("link"), Utc(2010, 1, 1, 0, 0), Utc(2010, 1, 1, 0, 0));
+  EXPECT_EQ(CalendarDayOf(FileDateModified(dir.Sub("link")).value), DayNumberOf(2010, 1, 1));
+  ASSERT_EQ(::mkfifo(dir.Sub("fifo").c_str(), 0644), 0);
+  SetTimes(dir.Sub("fifo"), Utc(2005, 1, 1, 0, 0), Utc(2005, 1, 1, 0, 0));
+  EXPECT_EQ(CalendarDayOf(FileDateModified(dir.Sub("fifo")).value), DayNumberOf(2005, 1, 1));
+}
+
+TEST(TimeStampsTest, OffsetIsTheOneInForceAtTheStampsInstant) {
+  ScopedEnv tz("TZ", "Europe/Berlin");
+  // Winter (UTC+1) and summer (UTC+2) noon, whatever the date today.
+  EXPECT_EQ(Split(FileTimeToLocalDate(Utc(2024, 1, 15, 11, 0), 0)),
+            std::make_pair(DayNumberOf(2024, 1, 15), 12 * 3600));
+  EXPECT_EQ(Split(FileTimeToLocalDate(Utc(2024, 7, 15, 10, 0), 0)),
+            std::make_pair(DayNumberOf(2024, 7, 15), 12 * 3600));
+  // Near midnight the day itself depends on the offset.
+  EXPECT_EQ(Split(FileTimeToLocalDate(Utc(2024, 1, 15, 23, 30), 0)),
+            std::make_pair(DayNumberOf(2024, 1, 16), 30 * 60));
+  EXPECT_EQ(Split(FileTimeToLocalDate(Utc(2024, 7, 15, 22, 30), 0)),
+            std::make_pair(DayNumberOf(2024, 7, 16), 30 * 60));
+  EXPECT_EQ(Split(FileTimeToLocalDate(Utc(2024, 1, 15, 22, 30), 0)),
+            std::make_pair(DayNumberOf(2024, 1, 15), 23 * 3600 + 30 * 60));
+
+  // Through a real file: a winter stamp written at 08:15 local reads 08:15.
+  TempDir dir;
+  WriteFile(dir.Sub("w"));
+  SetTimes(dir.Sub("w"), LocalTime(2023, 12, 24, 8, 15), LocalTime(2023, 12, 24, 8, 15));
+  EXPECT_EQ(Split(FileDateModified(dir.Sub("w")).value),
+            std::make_pair(DayNumberOf(2023, 12, 24), 8 * 3600 + 15 * 60));
+}
+
+TEST(TimeStampsTest, RangeAndFractions) {
+  ScopedEnv tz("TZ", "UTC");
+  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(0, 0), 25569.0);
+  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(Utc(2024, 3, 15, 0, 0), 0), 45366.0);
+  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(43200, 0), 25569.5);
+  EXPECT_NEAR(SecondsOfDay(FileTimeToLocalDate(1, 500000000)), 1.5, 1e-6);
+  // 1899-12-29 06:00 keeps the classic negative layout.
+  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(Utc(1899, 12, 29, 6, 0), 0), -1.25);
+  EXPECT_EQ(FileTimeToLocalDate(Utc(10000, 1, 1, 0, 0), 0), 0.0);
+  EXPECT_EQ(FileTimeToLocalDate(INT64_MAX, 0), 0.0);
+}
+
+TEST(StampTextTest, GeneralDateFormatOfTheLocale) {
+  LocaleScope us(QLocale(QLocale::English, QLocale::UnitedStates));
+  EXPECT_EQ(StampText(Stamp{45366.0, false}), "3/15/2024");
+  EXPECT_EQ(StampText(Stamp{45366.5 + 30.0 / 86400, false}), "3/15/2024 12:00:30 PM");
+  EXPECT_EQ(StampText(Stamp{0.0, false}), "12:00:00 AM");
+  EXPECT_EQ(StampText(Stamp{0.75, false}), "6:00:00 PM");
+  EXPECT_EQ(StampText(Stamp{}), "");
+  LocaleScope de(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(StampText(Stamp{45366.25, false}), "15.03.2024 06:00:00");
+  EXPECT_EQ(StampText(Stamp{MakeDateValue(45366, 86399.9999), false}), "16.03.2024");
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,292 @@
+#include "search/walker.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "app/error_trap.h"
+#include "fsutil/file_helpers.h"
+#include "platform/codepage.h"
+#include "platform/failure.h"
+#include "platform/file_system.h"
+#include "platform/folder_object.h"
+#include "platform/yield.h"
+
+namespace qm {
+
+const char kWalkerRoutineId[] = "in BrannocTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
+
+namespace {
+
+constexpr std::size_t kLengthLimit = 260;
+constexpr std::uint32_t kRefusedPlain = 22;     // directory + system + hidden
+constexpr std::uint32_t kRefusedLinked = 1046;  // the same, reached through a link
+
+// One folder collected by the walk, with the folder it was collected in, so
+// a subfolder can be checked against the whole chain above it.
+struct WalkNode {
+  dev_t dev;
+  ino_t ino;
+  int parent;  // index into WalkChain::nodes, -1 above a given entry
+};
+
+struct WalkChain {
+  std::vector<WalkNode> nodes;
+
+  int Add(dev_t dev, ino_t ino, int parent) {
+    nodes.push_back(WalkNode{dev, ino, parent});
+    return static_cast<int>(nodes.size()) - 1;
+  }
+
+  // True when (dev, ino) is the folder `node` or one above it.
+  bool Contains(int node, dev_t dev, ino_t ino) const {
+    for (int n = node; n >= 0; n = nodes[static_cast<std::size_t>(n)].parent) {
+      const WalkNode& w = nodes[static_cast<std::size_t>(n)];
+      if (w.dev == dev && w.ino == ino) return true;
+    }
+    return false;
+  }
+};
+
+bool Refused(const Folder& folder) {
+  if (folder.IsRootFolder()) return false;
+  const std::uint32_t attributes = folder.Attributes();
+  return attributes == kRefusedPlain || attributes == kRefusedLinked;
+}
+
+// Characters of a path or name: its UTF-8 characters, each byte of a
+// malformed sequence counting as one.
+std::size_t CharLength(const char* text, std::size_t length) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+bool WildcardMatchFrom(const char* p, const char* pe, const char* s, const char* se) {
+  const char* star_p = nullptr;
+  const char* star_s = nullptr;
+  while (s < se) {
+    if (p < pe && *p == '*') {
+      star_p = ++p;
+      star_s = s;
+      continue;
+    }
+    if (p < pe) {
+      std::size_t plen = 1, slen = 1;
+      if (*p == '?') {
+        // One character, however many bytes it takes.
+        while (s + slen < se && (static_cast<unsigned char>(s[slen]) & 0xC0) == 0x80) ++slen;
+        p += plen;
+        s += slen;
+        continue;
+      }
+      char a = *p, b = *s;
+      if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+      if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+      if (a == b) {
+        ++p;
+        ++s;
+        continue;
+      }
+    }
+    if (!star_p) return false;
+    p = star_p;
+    s = ++star_s;
+  }
+  while (p < pe && *p == '*') ++p;
+  return p == pe;
+}
+
+// The walk of one level; `nodes` runs parallel to `folders` while its
+// entries are listed (nullptr for the caller's own entries).
+void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& chain,
+               std::vector<int>* nodes) {
+  Trap trap(kWalkerRoutineId);
+  trap.Line(100);
+  FileSystemObject fso;
+  trap.Line(104);
+  std::vector<std::string> level;
+  std::vector<int> level_nodes;
+
+  // Stage 1: list this level.  Until the first entry is admitted failures are
+  // reported; from then on a failure ends the examination of its entry.
+  bool quiet = false;
+  auto test = [&](int line, auto&& condition) -> bool {
+    if (quiet) {
+      trap.Line(line);
+      return condition();
+    }
+    return trap.Test(line, condition);
+  };
+
+  trap.Line(106);
+  std::size_t i = 0;
+  while (i < folders.size()) {
+    const std::string& entry = folders[i];
+    try {
+      if (!test(108, [&] { return IsFolderPath(entry); })) {
+        ++i;
+        continue;
+      }
+      if (!test(110, [&] { return CharLength(entry.data(), entry.size()) < kLengthLimit; })) {
+        ++i;
+        continue;
+      }
+      if (quiet) {
+        Yield();
+      } else {
+        trap.Do(114, [] { Yield(); });
+      }
+      std::optional<Folder> folder;
+      if (!test(116, [&] {
+            folder.emplace(fso.GetFolder(entry));
+            return !Refused(*folder);
+          })) {
+        ++i;
+        continue;
+      }
+      quiet = true;  // admitted
+
+      trap.Line(118);
+      if (!folder) folder.emplace(fso.GetFolder(entry));
+      int entry_node = nodes ? (*nodes)[i] : -1;
+      if (entry_node < 0) entry_node = chain.Add(folder->Device(), folder->Inode(), -1);
+      SubFolderList subfolders = folder->SubFolders();
+      SubFolderEntry sub;
+      while (subfolders.Next(&sub)) {
+        Yield();  // 120
+        const char* name = sub.name;  // 122
+        const std::size_t length = sub.name_length;
+        if (CharLength(name, length) >= kLengthLimit) continue;  // 124
+        std::string text(name, length);
+        if (HasUnsafeNameChars(text)) continue;                  // 126
+        if (std::memchr(name, '?', length)) continue;            // 128
+        if (text == "." || text == "..") continue;               // 130
+        // A link back to this folder or one above it would walk the same
+        // folders again, without end.
+        if (chain.Contains(entry_node, sub.dev, sub.ino)) continue;
+        std::string child;                                        // 132, 134
+        child.reserve(entry.size() + length + 1);
+        child.append(entry).append(text).push_back('/');
+        level.push_back(std::move(child));
+        level_nodes.push_back(chain.Add(sub.dev, sub.ino, entry_node));
+      }
+      ++i;
+    } catch (...) {
+      // 138: the listing of this entry ended in a failure.
+      const Failure failure = CurrentFailure();
+      trap.Line(138);
+      const int number = failure.number();
+      if (number == kErrPermissionDenied || number == kErrPathNotFound) {
+        // 140..148: clear it and remove the first entry equal to this one;
+        // the entry that followed it is now at position i.
+        auto found = std::find(folders.begin(), folders.end(), folders[i]);
+        const std::size_t at = static_cast<std::size_t>(found - folders.begin());
+        folders.erase(found);
+        if (nodes) nodes->erase(nodes->begin() + static_cast<std::ptrdiff_t>(at));
+      } else {
+        ++i;
+      }
+    }
+  }
+
+  // Stage 2: descend.  Failures are reported again from here on.
+  if (recursive && !level.empty()) {
+    trap.Do(150, [&] { WalkLevel(level, true, chain, &level_nodes); });
+  }
+
+  // Stage 3: hand this level, and everything found below it, up.
+  trap.Line(152);
+  for (std::string& found : level) {
+    if (!trap.Test(154, [&] { return IsFolderPath(found); })) continue;
+    trap.Do(156, [] { Yield(); });
+    if (!trap.Test(158, [&] { return !Refused(fso.GetFolder(found)); })) continue;
+    trap.Do(160, [&] { folders.push_back(std::move(found)); });
+  }
+}
+
+}  // namespace
+
+void GetSubDirectories2016(std::vector<std::string>& folders, bool recursive) {
+  WalkChain chain;
+  WalkLevel(folders, recursive, chain, nullptr);
+}
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+  const char* p = pattern.data();
+  const char* pe = p + pattern.size();
+  const char* s = name.data();
+  const char* se = s + name.size();
+  if (WildcardMatchFrom(p, pe, s, se)) return true;
+  // "name.*" also matches "name", and "*.*" every name.
+  if (pattern.size() >= 2 && pe[-2] == '.' && pe[-1] == '*') {
+    return WildcardMatchFrom(p, pe - 2, s, se);
+  }
+  return false;
+}
+
+std::vector<std::string> ListFolderFiles(const std::string& folder,
+                                         const std::string& pattern) {
+  std::string path = folder;
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  const bool every_name = pattern == "*.*" || pattern == "*";
+
+  DIR* dir = Fs().OpenDir(path.c_str());
+  if (!dir) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::vector<std::string>(1);
+    throw FailureFromErrno(errno, true);
+  }
+  struct DirCloser {
+    DIR* dir;
+    ~DirCloser() { Fs().CloseDir(dir); }
+  } closer{dir};
+
+  std::vector<std::string> names(101);  // room for 100 names at 1..100
+  std::size_t count = 0;
+  const std::size_t base = path.size();
+  for (;;) {
+    errno = 0;
+    struct dirent* ent = Fs().ReadDir(dir);
+    if (!ent) {
+      if (errno != 0) throw FailureFromErrno(errno, true);
+      break;
+    }
+    const char* name = ent->d_name;
+    const unsigned char type = ent->d_type;
+    if (type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) continue;
+    const std::size_t length = std::strlen(name);
+    if (!every_name && !WildcardMatch(pattern, std::string(name, length))) continue;
+    if (type == DT_REG) {
+      // The listing already says it is a regular file; only the name needs
+      // to be readable as text.
+      if (!IsValidUtf8(name, length)) continue;
+    } else {
+      path.resize(base);
+      path.append(name, length);
+      if (!PathIsFile(path)) continue;
+    }
+    ++count;
+    if (count >= names.size()) names.resize(names.size() + 50);
+    names[count].assign(name, length);
+  }
+  if (count == 0) return std::vector<std::string>(1);
+  if (count + 1 < names.size()) names.resize(count + 1);
+  return names;
+}
+
+bool HasUnsafeNameChars(const std::string& name) {
+  std::size_t pos = 0;
+  while (pos < name.size()) {
+    const int code = Windows1252Code(NextUtf8Char(name.data(), name.size(), &pos));
+    if (code < 32 || code == kUnrepresentable || (code >= 127 && code <= 159)) return true;
+  }
+  return false;
+}
+
+}  // namespace qm

@@ -1,0 +1,268 @@
+#include "search/walker.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+
+#include "app/error_trap.h"
+#include "platform/file_system.h"
+#include "platform/yield.h"
+#include "testing/test_env.h"
+#include "testing/test_faulty_fs.h"
+
+namespace qm {
+namespace {
+
+using testing::FaultyFs;
+using testing::TempDir;
+using testing::WriteFile;
+
+struct Report {
+  std::string routine;
+  int number;
+  int line;
+};
+
+// Captures error reports for the life of the object.
+class ReportCapture {
+ public:
+  ReportCapture() {
+    old_ = SetErrorReporter([this](const std::string& id, const Failure& f, int line,
+                                   const std::string&) {
+      reports.push_back(Report{id, f.number(), line});
+    });
+  }
+  ~ReportCapture() { SetErrorReporter(old_); }
+  std::vector<Report> reports;
+
+ private:
+  ErrorReporter old_;
+};
+
+void Dir(const std::string& path) { testing::MakeDirs(path); }
+
+std::vector<std::string> Walk(std::vector<std::string> folders, bool recursive = true) {
+  GetSubDirectories2016(folders, recursive);
+  return folders;
+}
+
+std::set<std::string> AsSet(const std::vector<std::string>& v) {
+  return std::set<std::string>(v.begin(), v.end());
+}
+
+int Depth(const std::string& path) {
+  return static_cast<int>(std::count(path.begin(), path.end(), '/'));
+}
+
+class WalkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { root_ = dir_.path() + "/"; }
+  std::string R(const std::string& rel) const { return root_ + rel; }
+  TempDir dir_;
+  std::string root_;
+  ReportCapture capture_;
+};
+
+TEST_F(WalkerTest, LevelOrderGroupedByParent) {
+  for (const char* d : {"a/a1/deep", "a/a2", "b/b1", "c"}) Dir(R(d));
+  WriteFile(R("a/file"));
+  auto result = Walk({root_});
+  EXPECT_EQ(AsSet(result), AsSet({R(""), R("a/"), R("b/"), R("c/"), R("a/a1/"), R("a/a2/"),
+                                  R("b/b1/"), R("a/a1/deep/")}));
+  ASSERT_EQ(result.size(), 8u);
+  EXPECT_EQ(result[0], root_);
+  for (size_t i = 1; i < result.size(); ++i) EXPECT_LE(Depth(result[i - 1]), Depth(result[i]));
+  // Children of one parent stay together, parents in the order above.
+  auto pos = [&](const std::string& p) { return std::find(result.begin(), result.end(), p) - result.begin(); };
+  bool a_first = pos(R("a/")) < pos(R("b/"));
+  EXPECT_EQ(a_first, std::max(pos(R("a/a1/")), pos(R("a/a2/"))) < pos(R("b/b1/")));
+  EXPECT_TRUE(capture_.reports.empty());
+
+  auto flat = Walk({root_}, false);
+  EXPECT_EQ(AsSet(flat), AsSet({R(""), R("a/"), R("b/"), R("c/")}));
+}
+
+TEST_F(WalkerTest, NameTests) {
+  Dir(R(".hidden/in"));
+  Dir(R("caf\xC3\xA9/in"));                    // é: collected
+  Dir(R("en\xE2\x80\x93" "dash/in"));          // en dash (150): refused with its subtree
+  Dir(R("bad\xFF" "name/in"));                 // not UTF-8
+  Dir(R("what?/in"));
+  Dir(R("back\\slash/in"));
+  Dir(R("\xE4\xB8\xAD"));                      // no single-byte form
+  // A folder whose path reaches 260 characters is collected but not listed.
+  std::string long_name(260 - root_.size(), 'x');
+  Dir(R(long_name + "/child"));
+  auto result = AsSet(Walk({root_}));
+  EXPECT_EQ(result, AsSet({R(""), R(".hidden/"), R(".hidden/in/"), R("caf\xC3\xA9/"),
+                           R("caf\xC3\xA9/in/"), R("back\\slash/"), R("back\\slash/in/"),
+                           R(long_name + "/")}));
+}
+
+TEST_F(WalkerTest, LinksBackUpTheTreeAreNotWalked) {
+  Dir(R("a/x"));
+  Dir(R("b"));
+  ::symlink("..", R("a/up").c_str());          // to the walk's root
+  ::symlink(".", R("a/self").c_str());         // to its own folder
+  ::symlink("../b", R("a/l1").c_str());        // a and b point at each other
+  ::symlink("../a", R("b/l2").c_str());
+  ::symlink("missing", R("a/broken").c_str());
+  auto result = Walk({root_});
+  // Through b/l2 the walk reaches a once more, but not a again below it.
+  EXPECT_EQ(AsSet(result), AsSet({R(""), R("a/"), R("b/"), R("a/x/"), R("a/l1/"), R("b/l2/"),
+                                  R("b/l2/x/")}));
+  EXPECT_EQ(result.size(), 7u);
+}
+
+TEST_F(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
+  Dir(R("keep"));
+  ::symlink("/proc", R("lp").c_str());          // 1046
+  ::symlink("/sys", R(".ls").c_str());          // 1046
+  auto result = Walk({root_});
+  EXPECT_EQ(AsSet(result), AsSet({R(""), R("keep/")}));
+
+  auto top = Walk({"/"}, false);
+  ASSERT_FALSE(top.empty());
+  EXPECT_EQ(top[0], "/");
+  EXPECT_NE(std::find(top.begin(), top.end(), "/tmp/"), top.end());
+  EXPECT_EQ(std::find(top.begin(), top.end(), "/proc/"), top.end());
+  EXPECT_EQ(std::find(top.begin(), top.end(), "/sys/"), top.end());
+  // Given directly, a refused folder stays but nothing is added below it.
+  EXPECT_EQ(Walk({"/proc/"}), std::vector<std::string>{"/proc/"});
+  EXPECT_TRUE(capture_.reports.empty());
+}
+
+TEST_F(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
+  Dir(R("a/child"));
+  WriteFile(R("file"));
+  std::uint64_t yields = YieldCount();
+  EXPECT_TRUE(Walk({}).empty());
+  EXPECT_EQ(YieldCount(), yields);
+  EXPECT_EQ(Walk({R("file"), R("missing/")}),
+            (std::vector<std::string>{R("file"), R("missing/")}));
+  // Without its final "/" an entry's children are misspelt and fall away.
+  EXPECT_EQ(Walk({R("a")}), std::vector<std::string>{R("a")});
+  EXPECT_TRUE(capture_.reports.empty());
+}
+
+TEST_F(WalkerTest, YieldsOncePerEntrySubfolderAndHandUp) {
+  Dir(R("a"));
+  Dir(R("b"));
+  std::uint64_t yields = YieldCount();
+  Walk({root_});
+  // 114 for the root, 120 twice, 114 for a and b, 156 for a and b.
+  EXPECT_EQ(YieldCount() - yields, 7u);
+}
+
+TEST_F(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
+  for (const char* d : {"a/a1", "b/b1", "c/c1", "d/d1", "d/d2", "d/d3", "e/e1"}) Dir(R(d));
+  FaultyFs fs;
+  ScopedFs use(&fs);
+  fs.FailListing(R("a/"), 0, EACCES);
+  fs.FailListing(R("c/"), 0, EACCES);
+  fs.FailListing(R("d/"), 1, ENOENT);  // gone after one subfolder was read
+  fs.FailListing(R("e/"), 0, EIO);     // another fault: the entry stays
+  auto result = Walk({root_});
+  std::set<std::string> got = AsSet(result);
+  EXPECT_EQ(got.count(R("a/")) + got.count(R("c/")) + got.count(R("d/")), 0u);
+  EXPECT_EQ(got.count(R("b/b1/")), 1u);
+  EXPECT_EQ(got.count(R("e/")), 1u);
+  EXPECT_EQ(got.count(R("e/e1/")), 0u);
+  EXPECT_EQ(got.count(R("d/d1/")) + got.count(R("d/d2/")) + got.count(R("d/d3/")), 1u);
+  EXPECT_EQ(result.size(), 5u);  // root, b, e, b1, one of d's
+  EXPECT_TRUE(capture_.reports.empty());
+
+  fs.FailListing(root_, 0, EACCES);
+  EXPECT_TRUE(Walk({root_, R("b/")}, false) == std::vector<std::string>({R("b/"), R("b/b1/")}));
+}
+
+TEST_F(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
+  Dir(R("a"));
+  FaultyFs fs;
+  ScopedFs use(&fs);
+  fs.FailLstat(dir_.path(), EIO);   // the root's attributes, before any admission
+  fs.FailLstat(R("a"), EIO);        // a's attributes in the hand-up
+  auto result = Walk({root_}, false);
+  EXPECT_EQ(result, (std::vector<std::string>{R(""), R("a/")}));
+  ASSERT_EQ(capture_.reports.size(), 2u);
+  EXPECT_EQ(capture_.reports[0].routine,
+            "in BrannocTitle2021/08/31.AddFolder.GetSubDirectories2016 ");
+  EXPECT_EQ(capture_.reports[0].line, 116);
+  EXPECT_EQ(capture_.reports[0].number, 57);
+  EXPECT_EQ(capture_.reports[1].line, 158);
+}
+
+TEST_F(WalkerTest, ListFolderFilesTakesRegularFilesOnlyAndNeverBlocks) {
+  WriteFile(R("plain.txt"));
+  WriteFile(R("noext"));
+  WriteFile(R(".dot"));
+  WriteFile(R("back\\slash"));
+  WriteFile(R("caf\xC3\xA9"));
+  WriteFile(R("bad\xFF"));
+  Dir(R("sub"));
+  ::symlink("plain.txt", R("link").c_str());
+  ::symlink("sub", R("dirlink").c_str());
+  ::symlink("gone", R("broken").c_str());
+  ASSERT_EQ(::mkfifo(R("fifo").c_str(), 0644), 0);
+  int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  struct sockaddr_un addr = {};
+  addr.sun_family = AF_UNIX;
+  std::string sock_path = R("sock");
+  ASSERT_LT(sock_path.size(), sizeof addr.sun_path);
+  std::copy(sock_path.begin(), sock_path.end(), addr.sun_path);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+
+  FaultyFs fs;
+  ScopedFs use(&fs);
+  auto names = ListFolderFiles(dir_.path(), "*.*");
+  ::close(sock);
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names[0], "");
+  EXPECT_EQ(std::set<std::string>(names.begin() + 1, names.end()),
+            AsSet({"plain.txt", "noext", ".dot", "back\\slash", "caf\xC3\xA9", "link"}));
+  EXPECT_TRUE(fs.opened().empty());
+  EXPECT_EQ(ListFolderFiles(root_, "*.*"), names);
+
+  EXPECT_EQ(ListFolderFiles(root_, "*.TXT"), (std::vector<std::string>{"", "plain.txt"}));
+  EXPECT_EQ(ListFolderFiles(root_, "n?ext.*"), (std::vector<std::string>{"", "noext"}));
+  EXPECT_EQ(ListFolderFiles(R("sub"), "*.*"), std::vector<std::string>(1));
+  EXPECT_EQ(ListFolderFiles(R("missing"), "*.*"), std::vector<std::string>(1));
+}
+
+TEST_F(WalkerTest, ListFolderFilesGrowsAndTrims) {
+  for (int i = 0; i < 100; ++i) WriteFile(R("hundred/f" + std::to_string(i)));
+  for (int i = 0; i < 101; ++i) WriteFile(R("more/f" + std::to_string(i)));
+  EXPECT_EQ(ListFolderFiles(R("hundred"), "*.*").size(), 101u);
+  auto more = ListFolderFiles(R("more"), "*.*");
+  EXPECT_EQ(more.size(), 102u);
+  EXPECT_EQ(AsSet(std::vector<std::string>(more.begin() + 1, more.end())).size(), 101u);
+  // The root folder is listed as "" so that names join as "" + "/" + name.
+  for (const auto& name : ListFolderFiles("", "*.*")) {
+    if (!name.empty()) EXPECT_TRUE(testing::Exists("/" + name)) << name;
+  }
+}
+
+TEST(NameCharsTest, CodePageRules) {
+  EXPECT_FALSE(HasUnsafeNameChars(""));
+  EXPECT_FALSE(HasUnsafeNameChars("caf\xC3\xA9 \xC3\xBF"));
+  EXPECT_TRUE(HasUnsafeNameChars("a\xE2\x80\x93" "b"));  // en dash, 150
+  EXPECT_TRUE(HasUnsafeNameChars("\xE2\x82\xAC"));       // euro sign, 128
+  EXPECT_TRUE(HasUnsafeNameChars("a\x7F"));
+  EXPECT_TRUE(HasUnsafeNameChars("tab\there"));
+  EXPECT_TRUE(HasUnsafeNameChars("a?"));
+  EXPECT_TRUE(HasUnsafeNameChars("\xE4\xB8\xAD"));
+  EXPECT_TRUE(HasUnsafeNameChars("x\xFF"));
+  EXPECT_TRUE(WildcardMatch("*.*", "noext"));
+  EXPECT_TRUE(WildcardMatch("*.*", ".dot"));
+  EXPECT_TRUE(WildcardMatch("a?c", "a\xC3\xA9" "c"));
+  EXPECT_FALSE(WildcardMatch("*.txt", "a.txt.bak"));
+}
+
+}  // namespace
+}  // namespace qm

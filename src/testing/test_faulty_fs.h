@@ -1,0 +1,77 @@
+// A file system that fails chosen calls, for faults a test running as root
+// cannot provoke for real: a refused or vanishing listing, a full disk, a
+// read error, a refused delete or stat.  Everything else is the real thing.
+#ifndef QUENMOOR_TESTING_TEST_FAULTY_FS_H_
+#define QUENMOOR_TESTING_TEST_FAULTY_FS_H_
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace qm {
+namespace testing {
+
+class FaultyFs : public FileSystem {
+ public:
+  // The listing of `path` (as passed to OpenDir) fails with `err` once
+  // `entries` names other than "." and ".." have been read; with 0 the
+  // opening itself fails.
+  void FailListing(const std::string& path, int entries, int err) {
+    listing_faults_[path] = Fault{entries, err};
+  }
+  // Lstat of exactly `path` fails with `err`.
+  void FailLstat(const std::string& path, int err) { lstat_faults_[path] = err; }
+  // Writes fail with `err` once `bytes` bytes have been written in all.
+  void FailWritesAfter(long bytes, int err) {
+    write_budget_ = bytes;
+    write_err_ = err;
+  }
+  // Reads fail with `err` once `bytes` bytes have been read in all.
+  void FailReadsAfter(long bytes, int err) {
+    read_budget_ = bytes;
+    read_err_ = err;
+  }
+  // The next `times` unlinks fail with `err`.
+  void FailUnlinks(int times, int err) {
+    unlink_failures_ = times;
+    unlink_err_ = err;
+  }
+
+  // Every path passed to Open, and how many unlinks were attempted.
+  const std::vector<std::string>& opened() const { return opened_; }
+  int unlinks() const { return unlinks_; }
+
+  int Lstat(const char* path, struct stat* st) override;
+  DIR* OpenDir(const char* path) override;
+  struct dirent* ReadDir(DIR* dir) override;
+  int CloseDir(DIR* dir) override;
+  int Open(const char* path, int flags, mode_t mode) override;
+  ssize_t Read(int fd, void* buffer, std::size_t size) override;
+  ssize_t Write(int fd, const void* buffer, std::size_t size) override;
+  int Unlink(const char* path) override;
+
+ private:
+  struct Fault {
+    int entries;
+    int err;
+  };
+  std::map<std::string, Fault> listing_faults_;
+  std::map<DIR*, Fault> open_listings_;
+  std::map<std::string, int> lstat_faults_;
+  long write_budget_ = -1;
+  int write_err_ = 0;
+  long read_budget_ = -1;
+  int read_err_ = 0;
+  int unlink_failures_ = 0;
+  int unlink_err_ = 0;
+  int unlinks_ = 0;
+  std::vector<std::string> opened_;
+};
+
+}  // namespace testing
+}  // namespace qm
+
+#endif  // QUENMOOR_TESTING_TEST_FAULTY_FS_H_
