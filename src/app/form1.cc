@@ -273,11 +273,13 @@ void Form1::WatchHover(QWidget* control) {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseMove) {
-    // A move that a child leaves unhandled travels on to its parent as the
-    // same event; only the innermost control's handler runs.
+    // A move that a child leaves unhandled travels on to its parents (as a
+    // copy with the same time and place); only the innermost control's
+    // handler runs.
     auto* move = static_cast<QMouseEvent*>(event);
-    if (last_hover_event_ != event || last_hover_time_ != move->timestamp()) {
-      last_hover_event_ = event;
+    const QPointF where = move->globalPosition();
+    if (last_hover_time_ != move->timestamp() || last_hover_where_ != where) {
+      last_hover_where_ = where;
       last_hover_time_ = move->timestamp();
       QWidget* control = hover_owner_.value(static_cast<QWidget*>(watched));
       if (control) ControlMouseMove(control->objectName());

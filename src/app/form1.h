@@ -9,6 +9,7 @@
 
 #include <QCursor>
 #include <QHash>
+#include <QPointF>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -161,7 +162,7 @@ class Form1 : public QWidget {
   bool has_hand_picture_ = false;
   QHash<QWidget*, QWidget*> hover_owner_;      // part of a control -> control
   QHash<QWidget*, QCursor> natural_cursor_;    // widgets with a cursor of their own
-  const void* last_hover_event_ = nullptr;
+  QPointF last_hover_where_;
   ulong last_hover_time_ = 0;
   bool settings_write_failure_shown_ = false;
 

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QLineEdit>
+#include <QRadioButton>
+
 #include "platform/failure.h"
 #include "testing/test_env.h"
 #include "testing/test_form.h"
