@@ -72,6 +72,13 @@ T* Make(QWidget* parent, const char* name, const QRect& geometry, const QString&
   return w;
 }
 
+const char kFrameStyle[] =
+    "QGroupBox { background-color: white; border: 1px solid rgb(190, 190, 190);"
+    " margin-top: 7px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+    " left: 6px; padding: 0 2px; background-color: white; }"
+    "QRadioButton, QLabel { background-color: white; }";
+
 QIcon ProgramIcon() {
   QPixmap pixmap(32, 32);
   pixmap.fill(Qt::transparent);
@@ -208,6 +215,9 @@ void Form1::BuildControls() {
   }
   Frame1->setTitle(Frame1->accessibleName());
   Frame2->setTitle(Frame2->accessibleName());
+  Label1->setText(Label1->accessibleName());
+  // White frames with their caption on the top border line.
+  for (QGroupBox* frame : {Frame1, Frame2}) frame->setStyleSheet(kFrameStyle);
   MakeWhite(Frame1);
   MakeWhite(Frame2);
   MakeWhite(Label1);
@@ -387,6 +397,9 @@ void Form1::ApplySkin() {
   if (!info.exists() || !info.isFile() || info.fileName().startsWith(QLatin1Char('.'))) return;
   // The window and its frames, options and label take the button-face colour.
   const QColor face = QApplication::palette().color(QPalette::Button);
+  // The skin styles the frames from now on.
+  Frame1->setStyleSheet(QString());
+  Frame2->setStyleSheet(QString());
   for (QWidget* w : std::initializer_list<QWidget*>{this, Option1, Option2, Option3, Option4,
                                                     Option5, Option6, Option7, Option8, Frame1,
                                                     Frame2, Label1}) {
