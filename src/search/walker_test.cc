@@ -186,8 +186,8 @@ TEST_F(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
   Dir(R("a"));
   FaultyFs fs;
   ScopedFs use(&fs);
-  fs.FailLstat(dir_.path(), EIO);   // the root's attributes, before any admission
-  fs.FailLstat(R("a"), EIO);        // a's attributes in the hand-up
+  fs.FailStatfs(root_, EIO);    // the root's attributes, before any admission
+  fs.FailStatfs(R("a/"), EIO);  // a's attributes in the hand-up
   auto result = Walk({root_}, false);
   EXPECT_EQ(result, (std::vector<std::string>{R(""), R("a/")}));
   ASSERT_EQ(capture_.reports.size(), 2u);
@@ -244,7 +244,9 @@ TEST_F(WalkerTest, ListFolderFilesGrowsAndTrims) {
   EXPECT_EQ(AsSet(std::vector<std::string>(more.begin() + 1, more.end())).size(), 101u);
   // The root folder is listed as "" so that names join as "" + "/" + name.
   for (const auto& name : ListFolderFiles("", "*.*")) {
-    if (!name.empty()) EXPECT_TRUE(testing::Exists("/" + name)) << name;
+    if (!name.empty()) {
+      EXPECT_TRUE(testing::Exists("/" + name)) << name;
+    }
   }
 }
 
