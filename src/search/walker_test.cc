@@ -160,6 +160,24 @@ TEST_F(WalkerTest, YieldsOncePerEntrySubfolderAndHandUp) {
   EXPECT_EQ(YieldCount() - yields, 7u);
 }
 
+TEST_F(WalkerTest, FolderRemovedMidWalkFallsAwayQuietly) {
+  Dir(R("a/x"));
+  Dir(R("b"));
+  // The third yield comes once both of the root's subfolders are collected
+  // and before either is listed.
+  std::uint64_t start = YieldCount();
+  SetYieldHook([&] {
+    if (YieldCount() - start == 3) {
+      ::rmdir(R("a/x").c_str());
+      ::rmdir(R("a").c_str());
+    }
+  });
+  auto result = Walk({root_});
+  SetYieldHook(nullptr);
+  EXPECT_EQ(result, (std::vector<std::string>{R(""), R("b/")}));
+  EXPECT_TRUE(capture_.reports.empty());
+}
+
 TEST_F(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
   for (const char* d : {"a/a1", "b/b1", "c/c1", "d/d1", "d/d2", "d/d3", "e/e1"}) Dir(R(d));
   FaultyFs fs;
