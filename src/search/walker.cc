@@ -62,16 +62,6 @@ bool Refused(const Folder& folder) {
   return attributes == kRefusedPlain || attributes == kRefusedLinked;
 }
 
-// Characters of a path or name: its UTF-8 characters, each byte of a
-// malformed sequence counting as one.
-std::size_t CharLength(const char* text, std::size_t length) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++count;
-  }
-  return count;
-}
-
 bool WildcardMatchFrom(const char* p, const char* pe, const char* s, const char* se) {
   const char* star_p = nullptr;
   const char* star_s = nullptr;
@@ -145,7 +135,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
         ++i;
         continue;
       }
-      if (!test(110, [&] { return CharLength(entry.data(), entry.size()) < kLengthLimit; })) {
+      if (!test(110, [&] { return Utf8CharCount(entry.data(), entry.size()) < kLengthLimit; })) {
         ++i;
         continue;
       }
@@ -174,7 +164,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
         Yield();  // 120
         const char* name = sub.name;  // 122
         const std::size_t length = sub.name_length;
-        if (CharLength(name, length) >= kLengthLimit) continue;  // 124
+        if (Utf8CharCount(name, length) >= kLengthLimit) continue;  // 124
         std::string text(name, length);
         if (HasUnsafeNameChars(text)) continue;                  // 126
         if (std::memchr(name, '?', length)) continue;            // 128
