@@ -1,9 +1,9 @@
 // Generates a tree of folders and files with scattered modified times, for
 // the benchmarks.  Header-only so every benchmark program can include it.
 //
-//   qm::bench::TreeSpec spec;             // 200,000 files in 10,000 folders
-//   spec.files = 50000; spec.folders = 2500;
-//   qm::bench::TreeInfo info = qm::bench::GenerateTree("/tmp/tree", spec);
+//   qm::bench::TreeShape shape;             // 200,000 files in 10,000 folders
+//   shape.files = 50000; shape.folders = 2500;
+//   qm::bench::TreeInfo info = qm::bench::GenerateTree("/tmp/tree", shape);
 //
 // Folder k (k >= 1) sits below folder (k - 1) / fanout, folder 0 being the
 // root, so the tree is filled level by level.  Files are spread round-robin
@@ -32,7 +32,7 @@
 namespace qm {
 namespace bench {
 
-struct TreeSpec {
+struct TreeShape {
   long files = 200000;
   long folders = 10000;
   int fanout = 10;
@@ -59,13 +59,13 @@ inline std::uint64_t NextRandom(std::uint64_t* state) {
 
 // Builds the tree inside `root` (created when missing).  Throws
 // std::runtime_error when a folder or file cannot be made.
-inline TreeInfo GenerateTree(const std::string& root, const TreeSpec& spec) {
+inline TreeInfo GenerateTree(const std::string& root, const TreeShape& shape) {
   TreeInfo info;
   std::string base = root;
   if (base.empty() || base.back() != '/') base.push_back('/');
   ::mkdir(base.c_str(), 0755);
-  const long folders = spec.folders < 1 ? 1 : spec.folders;
-  const int fanout = spec.fanout < 1 ? 1 : spec.fanout;
+  const long folders = shape.folders < 1 ? 1 : shape.folders;
+  const int fanout = shape.fanout < 1 ? 1 : shape.fanout;
   info.folder_paths.reserve(static_cast<std::size_t>(folders));
   info.folder_paths.push_back(base);
   for (long k = 1; k < folders; ++k) {
@@ -78,11 +78,11 @@ inline TreeInfo GenerateTree(const std::string& root, const TreeSpec& spec) {
   }
   info.folders = folders;
 
-  const std::time_t newest = spec.newest ? spec.newest : std::time(nullptr);
-  const std::int64_t span = static_cast<std::int64_t>(spec.span_days) * 86400;
-  std::uint64_t state = spec.seed;
+  const std::time_t newest = shape.newest ? shape.newest : std::time(nullptr);
+  const std::int64_t span = static_cast<std::int64_t>(shape.span_days) * 86400;
+  std::uint64_t state = shape.seed;
   std::string path;
-  for (long j = 0; j < spec.files; ++j) {
+  for (long j = 0; j < shape.files; ++j) {
     path = info.folder_paths[static_cast<std::size_t>(j % folders)];
     if (j % 25 == 0) path += ".f" + std::to_string(j);
     else if (j % 10 == 0) path += "f" + std::to_string(j);
@@ -100,7 +100,7 @@ inline TreeInfo GenerateTree(const std::string& root, const TreeSpec& spec) {
     ::futimens(fd, times);
     ::close(fd);
   }
-  info.files = spec.files;
+  info.files = shape.files;
   return info;
 }
 
