@@ -67,11 +67,15 @@ bool IsValidUtf8(const char* text, std::size_t length) {
   return true;
 }
 
-std::size_t Utf8CharCount(const std::string& text) {
+std::size_t Utf8CharCount(const char* text, std::size_t length) {
   std::size_t count = 0;
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    NextUtf8Char(text.data(), text.size(), &pos);
+  while (pos < length) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      ++pos;
+    } else {
+      NextUtf8Char(text, length, &pos);
+    }
     ++count;
   }
   return count;

@@ -24,7 +24,10 @@ inline bool IsValidUtf8(const std::string& text) {
 
 // Number of characters in UTF-8 text; each byte of a malformed sequence
 // counts as one character.
-std::size_t Utf8CharCount(const std::string& text);
+std::size_t Utf8CharCount(const char* text, std::size_t length);
+inline std::size_t Utf8CharCount(const std::string& text) {
+  return Utf8CharCount(text.data(), text.size());
+}
 
 // Reads one character at `pos`, advancing it.  Returns the code point, or -1
 // for a malformed sequence (then `pos` moves past one byte).

@@ -115,7 +115,7 @@ bool MountKinds::IsPseudo(dev_t dev, const char* path) {
     if (known.first == dev) return known.second;
   }
   struct statfs sfs;
-  if (Fs().Statfs(path, &sfs) != 0) return false;  // not remembered: ask again
+  if (Fs().Statfs(path, &sfs) != 0) throw FailureFromErrno(errno, true);
   bool pseudo = IsPseudoMagic(static_cast<unsigned long>(sfs.f_type));
   known_.emplace_back(dev, pseudo);
   return pseudo;

@@ -107,6 +107,8 @@ bool SameFile(const std::string& a, const std::string& b);
 // (proc, sysfs, cgroup and their like).  One statfs per device seen.
 class MountKinds {
  public:
+  // `path` is any path on device `dev`.  Throws Failure when the file system
+  // cannot be asked.
   bool IsPseudo(dev_t dev, const char* path);
 
  private:

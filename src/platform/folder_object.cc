@@ -135,6 +135,10 @@ std::uint32_t Folder::Attributes() const {
   return AttributesOf(path_, st_, &owner_->mounts_);
 }
 
+bool Folder::OnPseudoFilesystem() const {
+  return owner_->mounts_.IsPseudo(st_.st_dev, path_.c_str());
+}
+
 bool Folder::IsRootFolder() const { return owner_->IsRoot(st_); }
 
 SubFolderList Folder::SubFolders() const {
@@ -158,6 +162,11 @@ Folder FileSystemObject::GetFolder(const std::string& path) const {
   struct stat st;
   if (path.empty()) throw Failure(kErrPathNotFound);
   if (Fs().Stat(path.c_str(), &st) != 0) throw ListingFailure(errno);
+  if (!S_ISDIR(st.st_mode)) throw Failure(kErrPathNotFound);
+  return Folder(this, path, st);
+}
+
+Folder FileSystemObject::GetFolder(const std::string& path, const struct stat& st) const {
   if (!S_ISDIR(st.st_mode)) throw Failure(kErrPathNotFound);
   return Folder(this, path, st);
 }

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -62,6 +63,10 @@ class Folder {
   // Failure when the folder's own entry can no longer be read.
   std::uint32_t Attributes() const;
 
+  // True when the folder lies on a kernel pseudo-filesystem, the only place
+  // where it carries the system attribute.  Throws Failure as Attributes().
+  bool OnPseudoFilesystem() const;
+
   // True for the root folder "/" (by identity, so also when spelled "//" or
   // reached through a link).
   bool IsRootFolder() const;
@@ -83,6 +88,9 @@ class FileSystemObject {
   // The folder at `path` (links followed).  Throws Failure 76 when there is
   // no folder there, 70 when it cannot be reached.
   Folder GetFolder(const std::string& path) const;
+  // The same, from a status of `path` (links followed) just read by the
+  // caller, so the folder is not looked up twice in a row.
+  Folder GetFolder(const std::string& path, const struct stat& st) const;
 
   // Deletes the file at `path`.  A read-only file goes only with `force`.
   // A folder is not a file: Failure 53, as for a missing file.

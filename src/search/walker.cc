@@ -54,18 +54,12 @@ struct WalkChain {
 
 bool Refused(const Folder& folder) {
   if (folder.IsRootFolder()) return false;
+  // Only a pseudo-filesystem gives a folder the system attribute, and
+  // without it the value can be neither 22 nor 1046: no need to read the
+  // folder's own entry.
+  if (!folder.OnPseudoFilesystem()) return false;
   const std::uint32_t attributes = folder.Attributes();
   return attributes == kRefusedPlain || attributes == kRefusedLinked;
-}
-
-// Characters of a path or name: its UTF-8 characters, each byte of a
-// malformed sequence counting as one.
-std::size_t CharLength(const char* text, std::size_t length) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++count;
-  }
-  return count;
 }
 
 bool WildcardMatchFrom(const char* p, const char* pe, const char* s, const char* se) {
@@ -103,6 +97,12 @@ bool WildcardMatchFrom(const char* p, const char* pe, const char* s, const char*
   return p == pe;
 }
 
+// The folder test: `path`, following links, is a folder.  Its status is kept
+// for the attribute test that follows at once.
+bool IsFolderStat(const std::string& path, struct stat* st) {
+  return !path.empty() && Fs().Stat(path.c_str(), st) == 0 && S_ISDIR(st->st_mode);
+}
+
 // The walk of one level; `nodes` runs parallel to `folders` while its
 // entries are listed (nullptr for the caller's own entries).
 void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& chain,
@@ -129,12 +129,13 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
   std::size_t i = 0;
   while (i < folders.size()) {
     const std::string& entry = folders[i];
+    struct stat entry_stat;
     try {
-      if (!test(108, [&] { return IsFolderPath(entry); })) {
+      if (!test(108, [&] { return IsFolderStat(entry, &entry_stat); })) {
         ++i;
         continue;
       }
-      if (!test(110, [&] { return CharLength(entry.data(), entry.size()) < kLengthLimit; })) {
+      if (!test(110, [&] { return Utf8CharCount(entry.data(), entry.size()) < kLengthLimit; })) {
         ++i;
         continue;
       }
@@ -145,7 +146,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
       }
       std::optional<Folder> folder;
       if (!test(116, [&] {
-            folder.emplace(fso.GetFolder(entry));
+            folder.emplace(fso.GetFolder(entry, entry_stat));
             return !Refused(*folder);
           })) {
         ++i;
@@ -163,7 +164,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
         Yield();  // 120
         const char* name = sub.name;  // 122
         const std::size_t length = sub.name_length;
-        if (CharLength(name, length) >= kLengthLimit) continue;  // 124
+        if (Utf8CharCount(name, length) >= kLengthLimit) continue;  // 124
         std::string text(name, length);
         if (HasUnsafeNameChars(text)) continue;                  // 126
         if (std::memchr(name, '?', length)) continue;            // 128
@@ -203,10 +204,11 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
 
   // Stage 3: hand this level, and everything found below it, up.
   trap.Line(152);
+  struct stat found_stat;
   for (std::string& found : level) {
-    if (!trap.Test(154, [&] { return IsFolderPath(found); })) continue;
+    if (!trap.Test(154, [&] { return IsFolderStat(found, &found_stat); })) continue;
     trap.Do(156, [] { Yield(); });
-    if (!trap.Test(158, [&] { return !Refused(fso.GetFolder(found)); })) continue;
+    if (!trap.Test(158, [&] { return !Refused(fso.GetFolder(found, found_stat)); })) continue;
     trap.Do(160, [&] { folders.push_back(std::move(found)); });
   }
 }

@@ -160,6 +160,24 @@ TEST_F(WalkerTest, YieldsOncePerEntrySubfolderAndHandUp) {
   EXPECT_EQ(YieldCount() - yields, 7u);
 }
 
+TEST_F(WalkerTest, FolderRemovedMidWalkFallsAwayQuietly) {
+  Dir(R("a/x"));
+  Dir(R("b"));
+  // The third yield comes once both of the root's subfolders are collected
+  // and before either is listed.
+  std::uint64_t start = YieldCount();
+  SetYieldHook([&] {
+    if (YieldCount() - start == 3) {
+      ::rmdir(R("a/x").c_str());
+      ::rmdir(R("a").c_str());
+    }
+  });
+  auto result = Walk({root_});
+  SetYieldHook(nullptr);
+  EXPECT_EQ(result, (std::vector<std::string>{R(""), R("b/")}));
+  EXPECT_TRUE(capture_.reports.empty());
+}
+
 TEST_F(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
   for (const char* d : {"a/a1", "b/b1", "c/c1", "d/d1", "d/d2", "d/d3", "e/e1"}) Dir(R(d));
   FaultyFs fs;
@@ -186,8 +204,8 @@ TEST_F(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
   Dir(R("a"));
   FaultyFs fs;
   ScopedFs use(&fs);
-  fs.FailLstat(dir_.path(), EIO);   // the root's attributes, before any admission
-  fs.FailLstat(R("a"), EIO);        // a's attributes in the hand-up
+  fs.FailStatfs(root_, EIO);    // the root's attributes, before any admission
+  fs.FailStatfs(R("a/"), EIO);  // a's attributes in the hand-up
   auto result = Walk({root_}, false);
   EXPECT_EQ(result, (std::vector<std::string>{R(""), R("a/")}));
   ASSERT_EQ(capture_.reports.size(), 2u);
@@ -244,7 +262,9 @@ TEST_F(WalkerTest, ListFolderFilesGrowsAndTrims) {
   EXPECT_EQ(AsSet(std::vector<std::string>(more.begin() + 1, more.end())).size(), 101u);
   // The root folder is listed as "" so that names join as "" + "/" + name.
   for (const auto& name : ListFolderFiles("", "*.*")) {
-    if (!name.empty()) EXPECT_TRUE(testing::Exists("/" + name)) << name;
+    if (!name.empty()) {
+      EXPECT_TRUE(testing::Exists("/" + name)) << name;
+    }
   }
 }
 

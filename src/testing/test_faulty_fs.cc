@@ -6,13 +6,13 @@
 namespace qm {
 namespace testing {
 
-int FaultyFs::Lstat(const char* path, struct stat* st) {
-  auto it = lstat_faults_.find(path);
-  if (it != lstat_faults_.end()) {
+int FaultyFs::Statfs(const char* path, struct statfs* sfs) {
+  auto it = statfs_faults_.find(path);
+  if (it != statfs_faults_.end()) {
     errno = it->second;
     return -1;
   }
-  return FileSystem::Lstat(path, st);
+  return FileSystem::Statfs(path, sfs);
 }
 
 DIR* FaultyFs::OpenDir(const char* path) {

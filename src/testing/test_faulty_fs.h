@@ -22,8 +22,8 @@ class FaultyFs : public FileSystem {
   void FailListing(const std::string& path, int entries, int err) {
     listing_faults_[path] = Fault{entries, err};
   }
-  // Lstat of exactly `path` fails with `err`.
-  void FailLstat(const std::string& path, int err) { lstat_faults_[path] = err; }
+  // Statfs of exactly `path` fails with `err`.
+  void FailStatfs(const std::string& path, int err) { statfs_faults_[path] = err; }
   // Writes fail with `err` once `bytes` bytes have been written in all.
   void FailWritesAfter(long bytes, int err) {
     write_budget_ = bytes;
@@ -44,7 +44,7 @@ class FaultyFs : public FileSystem {
   const std::vector<std::string>& opened() const { return opened_; }
   int unlinks() const { return unlinks_; }
 
-  int Lstat(const char* path, struct stat* st) override;
+  int Statfs(const char* path, struct statfs* sfs) override;
   DIR* OpenDir(const char* path) override;
   struct dirent* ReadDir(DIR* dir) override;
   int CloseDir(DIR* dir) override;
@@ -60,7 +60,7 @@ class FaultyFs : public FileSystem {
   };
   std::map<std::string, Fault> listing_faults_;
   std::map<DIR*, Fault> open_listings_;
-  std::map<std::string, int> lstat_faults_;
+  std::map<std::string, int> statfs_faults_;
   long write_budget_ = -1;
   int write_err_ = 0;
   long read_budget_ = -1;
