@@ -22,6 +22,7 @@
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "app/hand_pointer.h"
+#include "platform/file_system.h"
 #include "platform/dialogs.h"
 #include "search/time_stamps.h"
 #include "settings/settings_store.h"
@@ -106,7 +107,7 @@ bool PathExists(const std::string& path) {
   // give, even when it points nowhere.
   if (path.empty()) return false;
   struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  return Fs().Lstat(path.c_str(), &st) == 0;
 }
 
 bool PathExists(const QString& path) { return PathExists(std::string(path.toUtf8().constData())); }

@@ -1,0 +1,313 @@
+// The search run and the date rules, through the real window.
+#include <QRadioButton>
+#include <QLineEdit>
+#include <algorithm>
+#include <set>
+
+#include "app/date_value.h"
+#include "platform/file_system.h"
+#include "platform/yield.h"
+#include "search/date_criteria.h"
+#include "testing/test_faulty_fs.h"
+#include "testing/test_form.h"
+#include "testing/test_rooted_fs.h"
+
+namespace qm {
+namespace {
+
+using testing::FormTest;
+using testing::LocalTime;
+using testing::SetTimes;
+using testing::WriteFile;
+
+class SearchRunTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    form_ = NewForm();
+  }
+
+  // A file whose accessed and modified times are both `when`.
+  std::string File(const std::string& relative, std::time_t when) {
+    std::string path = tree_.Sub(relative);
+    WriteFile(path, "data");
+    SetTimes(path, when, when);
+    return path;
+  }
+
+  void AddRow(const std::string& folder) {
+    form_->AddFolderRow(QString::fromStdString(folder) + QLatin1Char('/'));
+  }
+
+  // The file names of the result rows, sorted.
+  std::vector<std::string> Found() {
+    std::vector<std::string> names;
+    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+      std::string p = form_->ListView2->ItemText(i).toStdString();
+      names.push_back(p.substr(p.rfind('/') + 1));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  void Rule(QRadioButton* option) { option->setChecked(true); }
+  static DateValue Day(int y, int m, int d) { return DayNumberOf(y, m, d); }
+
+  testing::TempDir tree_;
+  std::unique_ptr<Form1> form_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(SearchRunTest, AnEmptyFolderListSaysSoAndLeavesTheResultsAlone) {
+  form_->ListView2->AddItem("/kept");
+  form_->PushButton2->click();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], QStringLiteral("No folders added."));
+  EXPECT_EQ(Dialogs(DialogKind::kMessage)[0].title, QStringLiteral("Quenmoor"));
+  EXPECT_EQ(form_->ListView2->ItemCount(), 1);
+  EXPECT_FALSE(form_->SearchRunning());
+}
+
+TEST_F(SearchRunTest, EachRuleJudgesCalendarDaysAtTheDaysEdges) {
+  File("a_before", LocalTime(2024, 3, 14, 23, 59, 59));
+  File("b_start", LocalTime(2024, 3, 15, 0, 0, 0));
+  File("c_end", LocalTime(2024, 3, 15, 23, 59, 59));
+  File("d_after", LocalTime(2024, 3, 16, 0, 0, 0));
+  AddRow(tree_.path());
+  const DateValue d = Day(2024, 3, 15);
+
+  Rule(form_->Option4);
+  form_->DTPicker3->SetValue(d + 0.75);  // the picker's time of day plays no part
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"d_after"}));
+  EXPECT_EQ(form_->ListView2->ColumnCaption(1), QStringLiteral("File(s) Found"));
+  EXPECT_EQ(form_->ListView2->ColumnCaption(2), QStringLiteral("Date Accessed"));
+  EXPECT_NEAR(form_->ListView2->ColumnWidthTwips(1), 5500, 15);
+
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(d);
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"a_before"}));
+
+  Rule(form_->Option6);
+  form_->DTPicker5->SetValue(d);
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"b_start", "c_end"}));
+
+  Rule(form_->Option7);
+  form_->DTPicker1->SetValue(d);
+  form_->DTPicker2->SetValue(d);
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"b_start", "c_end"}));
+  form_->DTPicker1->SetValue(d - 1);
+  form_->DTPicker2->SetValue(d + 1);
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"a_before", "b_start", "c_end", "d_after"}));
+  form_->DTPicker1->SetValue(d + 1);  // never swapped: no day can match
+  form_->DTPicker2->SetValue(d - 1);
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({}));
+  EXPECT_TRUE(ErrorReports().empty());
+}
+
+TEST_F(SearchRunTest, NotAccessedInDaysCountsCalendarDaysBackFromToday) {
+  const QDate today = QDate::currentDate();
+  auto at = [](const QDate& day, int h, int m, int s) {
+    return LocalTime(day.year(), day.month(), day.day(), h, m, s);
+  };
+  File("old300", at(today.addDays(-300), 0, 0, 0));
+  File("new299", at(today.addDays(-299), 23, 59, 59));
+  File("today", at(today, 0, 0, 1));
+  File("future", at(today.addDays(5), 12, 0, 0));
+  AddRow(tree_.path());
+  Rule(form_->Option8);
+  form_->Text1->setText(" 300 ");
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"old300"}));
+  form_->Text1->setText("0");
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"new299", "old300", "today"}));
+}
+
+TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType) {
+  File("ancient", LocalTime(2001, 1, 1));
+  AddRow(tree_.path());
+  Rule(form_->Option8);
+  for (const char* bad : {"", "abc", "1.5", "-3", "3 0"}) {
+    requests_.clear();
+    form_->Text1->setText(QString::fromLatin1(bad));
+    form_->PushButton2_Click();
+    EXPECT_EQ(form_->ListView2->ItemCount(), 0) << bad;
+    ASSERT_EQ(Messages().size(), 1u) << bad;
+    EXPECT_EQ(Messages()[0], DaysHelpText());
+    EXPECT_EQ(form_->MousePointer(), kPointerDefault);
+  }
+}
+
+TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
+  std::string path = tree_.Sub("f.txt");
+  WriteFile(path);
+  SetTimes(path, LocalTime(2020, 6, 1, 12), LocalTime(2024, 6, 1, 12));
+  AddRow(tree_.path());
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2022, 1, 1));
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({}));  // accessed in 2024
+  form_->Option1->setChecked(true);
+  form_->PushButton2_Click();
+  EXPECT_EQ(Found(), Names({"f.txt"}));
+  EXPECT_EQ(form_->ListView2->ColumnCaption(2), QStringLiteral("Date Modified"));
+  ASSERT_EQ(form_->FoundStamps().size(), 1u);
+  EXPECT_EQ(CalendarDayOf(form_->FoundStamps()[0].value), Day(2020, 6, 1));
+  EXPECT_FALSE(form_->ListView2->SubItemText(1).isEmpty());
+}
+
+TEST_F(SearchRunTest, NestedRowsArePrunedFromTheBottomUpWithOneMessageEach) {
+  File("A/B/deep.txt", LocalTime(2001, 1, 1));
+  File("A/top.txt", LocalTime(2001, 1, 1));
+  File("AB/other.txt", LocalTime(2001, 1, 1));
+  const std::string t = tree_.path();
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+
+  // A child listed before its parent goes, with a message.
+  AddRow(t + "/A/B");
+  AddRow(t + "/A");
+  form_->PushButton2_Click();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], QString::fromStdString(t + "/A/B/") +
+                               " will be removed because it is a subfolder of another folder "
+                               "that you added.");
+  ASSERT_EQ(form_->ListView1->ItemCount(), 1);
+  EXPECT_EQ(Found(), Names({"deep.txt", "top.txt"}));
+
+  // A child listed after its parent stays, and its files come twice.
+  requests_.clear();
+  AddRow(t + "/A/B");
+  form_->PushButton2_Click();
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Found(), Names({"deep.txt", "deep.txt", "top.txt"}));
+
+  // "A" is no part of "AB"; the same folder twice loses its upper row.
+  form_->PushButton7_Click();
+  AddRow(t + "/AB");
+  AddRow(t + "/A");
+  AddRow(t + "/A");
+  requests_.clear();
+  form_->PushButton2_Click();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(form_->ListView1->ItemCount(), 2);
+  EXPECT_EQ(form_->ListView1->ItemText(1), QString::fromStdString(t + "/AB/"));
+
+  // Child, parent, grandparent: messages for the parent first, then the child.
+  form_->PushButton7_Click();
+  AddRow(t + "/A/B");
+  AddRow(t + "/A");
+  AddRow(t);
+  requests_.clear();
+  form_->PushButton2_Click();
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].startsWith(QString::fromStdString(t + "/A/ will")));
+  EXPECT_TRUE(Messages()[1].startsWith(QString::fromStdString(t + "/A/B/ will")));
+  ASSERT_EQ(form_->ListView1->ItemCount(), 1);
+  EXPECT_EQ(Found(), Names({"deep.txt", "other.txt", "top.txt"}));
+}
+
+TEST_F(SearchRunTest, TheRootsOwnFilesComeOutAsSlashAndName) {
+  File("top.txt", LocalTime(2001, 1, 1));
+  File("sub/inner.txt", LocalTime(2001, 1, 1));
+  File("~lock.txt", LocalTime(2001, 1, 1));
+  File("sub/a~b.txt", LocalTime(2001, 1, 1));
+  testing::RootedFs rooted(tree_.path());
+  ScopedFs use(&rooted);
+  form_->AddFolderRow("/");
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  form_->PushButton2_Click();
+  QStringList rows;
+  for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) rows << form_->ListView2->ItemText(i);
+  rows.sort();
+  EXPECT_EQ(rows, QStringList({"/sub/a~b.txt", "/sub/inner.txt", "/top.txt"}));
+}
+
+TEST_F(SearchRunTest, ASearchThatFindsNoFileShowsJustTheTwoHeaders) {
+  testing::MakeDirs(tree_.Sub("empty/inside"));
+  AddRow(tree_.path());
+  form_->PushButton2_Click();
+  EXPECT_EQ(form_->ListView2->ItemCount(), 0);
+  EXPECT_EQ(form_->ListView2->ColumnCount(), 2);
+  EXPECT_EQ(form_->MousePointer(), kPointerDefault);
+}
+
+TEST_F(SearchRunTest, ClicksAndCriterionChangesDuringARunTakeEffectAsTheyShould) {
+  for (int i = 0; i < 6; ++i) File("f" + std::to_string(i), LocalTime(2024, 3, 15, 12));
+  AddRow(tree_.path());
+  Rule(form_->Option6);
+  form_->DTPicker5->SetValue(Day(2024, 3, 15));
+  int yields = 0;
+  bool busy_seen = false;
+  SetYieldHook([&] {
+    ++yields;
+    busy_seen = busy_seen || form_->MousePointer() == kPointerBusy;
+    form_->PushButton2->click();  // ignored: a run is in progress
+    form_->ListView1_KeyDown(46, 0);  // refused: the pointer is busy
+  });
+  form_->PushButton2_Click();
+  SetYieldHook(nullptr);
+  EXPECT_GT(yields, 6);
+  EXPECT_TRUE(busy_seen);
+  EXPECT_EQ(form_->ListView1->ItemCount(), 1);
+  EXPECT_EQ(form_->ListView2->ItemCount(), 6);  // one run's rows, not two
+
+  // The picker is read afresh for every entry of the criterion pass.
+  int in_pass = 0;
+  SetYieldHook([&] {
+    if (form_->FoundStamps().size() == 6 && ++in_pass == 4) {
+      form_->DTPicker5->SetValue(Day(2000, 1, 1));
+    }
+  });
+  form_->PushButton2_Click();
+  SetYieldHook(nullptr);
+  EXPECT_EQ(form_->ListView2->ItemCount(), 3);
+}
+
+TEST_F(SearchRunTest, AFileThatVanishesBeforeItsStampIsReadIsJudgedAsTheZeroDate) {
+  std::string gone = File("gone.txt", LocalTime(2024, 3, 15, 12));
+  AddRow(tree_.path());
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(1950, 1, 1));
+  // A first run counts the yields; the second deletes the file at the last
+  // yield before the criterion pass, which is the one before its stamp read.
+  int yields = 0;
+  SetYieldHook([&] { ++yields; });
+  form_->PushButton2_Click();
+  const int stamp_yield = yields - 1;
+  yields = 0;
+  SetYieldHook([&] {
+    if (++yields == stamp_yield) ::unlink(gone.c_str());
+  });
+  form_->PushButton2_Click();
+  SetYieldHook(nullptr);
+  ASSERT_EQ(form_->ListView2->ItemCount(), 1);
+  EXPECT_EQ(form_->ListView2->SubItemText(1), QString());
+  EXPECT_TRUE(form_->FoundStamps()[0].empty);
+}
+
+TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
+  File("open/a.txt", LocalTime(2001, 1, 1));
+  File("shut/b.txt", LocalTime(2001, 1, 1));
+  File("shut/inner/c.txt", LocalTime(2001, 1, 1));
+  testing::FaultyFs faulty;
+  faulty.FailListing(tree_.Sub("shut/"), 0, EACCES);
+  ScopedFs use(&faulty);
+  AddRow(tree_.path());
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  form_->PushButton2_Click();
+  EXPECT_TRUE(ErrorReports().empty());
+  EXPECT_EQ(Found(), Names({"a.txt"}));
+}
+
+}  // namespace
+}  // namespace qm
