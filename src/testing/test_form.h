@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QString>
 #include <deque>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@
 #include "app/form1.h"
 #include "platform/dialogs.h"
 #include "testing/test_env.h"
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace qm {
 namespace testing {
