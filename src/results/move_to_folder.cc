@@ -28,8 +28,8 @@ void Form1::PushButton5_Click() {
 
   QString last_folder;
   QString answer;
+  trap.Do(106, [&] { last_folder = ReadSetting(QStringLiteral("LastFolder"), QString()); });
   trap.Do(106, [&] {
-    last_folder = ReadSetting(QStringLiteral("LastFolder"), QString());
     answer = BrowseForFolder(this, QStringLiteral("Please select folder:"), last_folder);
   });
   if (trap.Test(108, [&] { return answer.isEmpty(); })) return;

@@ -35,7 +35,7 @@ std::string ConfigDir() {
 bool ReadStoreFile(const std::string& path, std::string* out) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    if (errno == ENOENT) return false;
+    if (errno == ENOENT || errno == ENOTDIR) return false;  // no store there
     throw FailureFromErrno(errno);
   }
   struct stat st;

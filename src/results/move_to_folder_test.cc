@@ -1,0 +1,179 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/file_system.h"
+#include "settings/settings_store.h"
+#include "testing/test_faulty_fs.h"
+#include "testing/test_results.h"
+
+namespace qm {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+
+// Renames across folders fail as they would between two disks, so the move
+// has to copy.
+class TwoDisksFs : public testing::FaultyFs {
+ public:
+  int Rename(const char* from, const char* to) override {
+    std::string f(from);
+    // The copy's own rename of its finished temporary file stays possible.
+    if (f.find("/.") != std::string::npos) return FileSystem::Rename(from, to);
+    errno = EXDEV;
+    return -1;
+  }
+};
+
+class MoveToFolderTest : public testing::ResultsTest {
+ protected:
+  void SetUp() override {
+    ResultsTest::SetUp();
+    dest_ = tree_.Sub("dest");
+    testing::MakeDirs(dest_);
+  }
+  void Move() {
+    AnswerFolder(QString::fromStdString(dest_));
+    form_->PushButton5->click();
+  }
+  std::string dest_;
+};
+
+TEST_F(MoveToFolderTest, TickedFilesMoveAndTheirRowsLeave) {
+  std::string a = Row("src/a.txt", true, "alpha");
+  std::string keep = Row("src/keep.txt", false);
+  std::string b = Row("src/sub/b c \\ ~ é.txt", true, "beta");
+  testing::SetTimes(a, 1000000000, 1000000001);
+  Move();
+  EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "alpha");
+  EXPECT_EQ(ReadFile(dest_ + "/b c \\ ~ é.txt"), "beta");
+  EXPECT_FALSE(Exists(a) || Exists(b));
+  struct stat st;
+  ASSERT_EQ(::stat((dest_ + "/a.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtime, 1000000000);
+  EXPECT_EQ(Rows(), std::vector<std::string>({keep}));
+  EXPECT_EQ(ReadSetting("LastFolder", ""), QString::fromStdString(dest_));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(form_->MousePointer(), kPointerDefault);
+
+  // The next move starts at the folder chosen last.
+  form_->PushButton5->click();  // cancelled
+  std::vector<DialogRequest> asked = Dialogs(DialogKind::kFolderBrowser);
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0].title, QStringLiteral("Please select folder:"));
+  EXPECT_EQ(asked[1].initial_folder, QString::fromStdString(dest_));
+  EXPECT_EQ(ReadSetting("LastFolder", ""), QString::fromStdString(dest_));
+}
+
+TEST_F(MoveToFolderTest, CancellingChangesNothing) {
+  std::string a = Row("a.txt", true);
+  WriteSetting("LastFolder", "/before");
+  form_->SetMousePointer(kPointerHand);
+  form_->PushButton5->click();
+  EXPECT_TRUE(Exists(a));
+  EXPECT_EQ(Rows().size(), 1u);
+  EXPECT_EQ(form_->MousePointer(), kPointerHand);
+  EXPECT_EQ(ReadSetting("LastFolder", ""), QStringLiteral("/before"));
+}
+
+TEST_F(MoveToFolderTest, TwoFilesOfOneNameBothArrive) {
+  std::string a = Row("one/report.txt", true, "first");
+  std::string b = Row("two/report.txt", true, "second");
+  std::string c = Row("three/report.txt", true, "third");
+  Move();
+  EXPECT_EQ(ReadFile(dest_ + "/report.txt"), "first");
+  EXPECT_EQ(ReadFile(dest_ + "/report (2).txt"), "second");
+  EXPECT_EQ(ReadFile(dest_ + "/report (3).txt"), "third");
+  EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(MoveToFolderTest, AFileAlreadyThereUnderAnotherSpellingIsLeftAlone) {
+  std::string here = tree_.Sub("dest/here.txt");
+  testing::WriteFile(here, "only copy");
+  form_->ListView2->AddItem(QString::fromStdString(here));
+  form_->ListView2->SetChecked(1, true);
+  ASSERT_EQ(::symlink(dest_.c_str(), tree_.Sub("alias").c_str()), 0);
+  AnswerFolder(QString::fromStdString(tree_.Sub("alias")));
+  form_->PushButton5->click();
+  EXPECT_EQ(ReadFile(here), "only copy");
+  EXPECT_EQ(Ticks(), std::vector<bool>({true}));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].contains(QStringLiteral("already in that folder")));
+}
+
+TEST_F(MoveToFolderTest, HiddenAndVanishedFilesAreNotMoved) {
+  std::string hidden = Row(".hidden", true);
+  std::string vanished = Row("vanished.txt", true);
+  ::unlink(vanished.c_str());
+  Move();
+  EXPECT_TRUE(Exists(hidden));
+  EXPECT_FALSE(Exists(dest_ + "/.hidden"));
+  EXPECT_EQ(Rows(), std::vector<std::string>({hidden}));  // the vanished row goes
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("1 file was not moved")));
+}
+
+TEST_F(MoveToFolderTest, BetweenDisksTheCopyKeepsContentsAndDates) {
+  std::string a = Row("a.txt", true, std::string(100000, 'q'));
+  testing::SetTimes(a, 1200000000, 1300000000);
+  ::chmod(a.c_str(), 0640);
+  TwoDisksFs disks;
+  ScopedFs use(&disks);
+  Move();
+  EXPECT_FALSE(Exists(a));
+  struct stat st;
+  ASSERT_EQ(::stat((dest_ + "/a.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtime, 1200000000);
+  EXPECT_EQ(st.st_atime, 1300000000);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(ReadFile(dest_ + "/a.txt"), std::string(100000, 'q'));
+}
+
+TEST_F(MoveToFolderTest, ACopyThatFailsHalfWayKeepsTheSourceAndAnyOldTarget) {
+  std::string a = Row("a.txt", true, std::string(200000, 'n'));
+  std::string b = Row("b.txt", true, "small");
+  testing::WriteFile(dest_ + "/a.txt", "older file");
+  TwoDisksFs disks;
+  disks.FailWritesAfter(50000, ENOSPC);  // the disk fills up during a.txt
+  ScopedFs use(&disks);
+  Move();
+  EXPECT_EQ(ReadFile(a), std::string(200000, 'n'));
+  EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "older file");
+  EXPECT_TRUE(Exists(b));  // the disk stayed full
+  EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("2 files were not moved")));
+  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a)));
+}
+
+TEST_F(MoveToFolderTest, ASourceThatCannotBeRemovedStaysListed) {
+  std::string a = Row("a.txt", true, "alpha");
+  TwoDisksFs disks;
+  disks.FailUnlinks(2, EBUSY);  // the plain and the forced delete
+  ScopedFs use(&disks);
+  Move();
+  EXPECT_TRUE(Exists(a));
+  EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "alpha");
+  EXPECT_EQ(Ticks(), std::vector<bool>({true}));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].contains(QStringLiteral("could not be removed")));
+}
+
+TEST_F(MoveToFolderTest, AFailureIsReportedWithTheFileLineAndTheMoveGoesOn) {
+  std::string a = Row("a.txt", true);
+  // Settings cannot be written: line 334 fails, the move itself carries on.
+  ::system(("rm -rf '" + home_.Sub(".config") + "'").c_str());
+  testing::WriteFile(home_.Sub(".config"), "in the way");
+  Move();
+  std::vector<QString> reports = ErrorReports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_TRUE(reports[0].contains(
+      QStringLiteral("in Tallowick2021/08/31.Form1.PushButton5_Click at line 334")));
+  EXPECT_TRUE(reports[0].endsWith(QStringLiteral("\r\rFile: (no file)")));
+  EXPECT_TRUE(Exists(dest_ + "/a.txt"));
+  EXPECT_TRUE(Rows().empty());
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,94 @@
+#include "results/recycle_bin.h"
+
+#include <cerrno>
+
+#include "platform/trash.h"
+#include "testing/test_results.h"
+
+namespace qm {
+namespace {
+
+using testing::Exists;
+
+class RecycleBinTest : public testing::ResultsTest {
+ protected:
+  void TearDown() override {
+    SetTrashCancelProbeForTesting(nullptr);
+    SetTrashFaultHook(nullptr);
+    ResultsTest::TearDown();
+  }
+  std::string Trashed(const std::string& name) const {
+    return home_.Sub(".local/share/Trash/files/" + name);
+  }
+};
+
+TEST_F(RecycleBinTest, ThePathListEndsInTwoNuls) {
+  EXPECT_EQ(BuildRecyclePathList({"/a b", "/c"}), std::string("/a b\0/c\0\0", 9));
+}
+
+TEST_F(RecycleBinTest, TickedFilesGoToTheTrashAndTheirRowsLeave) {
+  std::string a = Row("a.txt", true, "alpha");
+  std::string b = Row("keep.txt", false);
+  std::string c = Row("sub/odd \\ name ~ и.txt", true, "gamma");
+  std::string d = Row("d.txt", true);
+  form_->PushButton3->click();
+  std::vector<DialogRequest> asked = Dialogs(DialogKind::kTrashConfirm);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_TRUE(asked[0].text.startsWith(QStringLiteral("Move these 3 files to the trash?")));
+  EXPECT_TRUE(asked[0].text.contains(QString::fromStdString(c)));
+  EXPECT_FALSE(Exists(a) || Exists(c) || Exists(d));
+  EXPECT_EQ(testing::ReadFile(Trashed("a.txt")), "alpha");
+  EXPECT_EQ(testing::ReadFile(Trashed("odd \\ name ~ и.txt")), "gamma");
+  EXPECT_TRUE(Exists(home_.Sub(".local/share/Trash/info/a.txt.trashinfo")));
+  EXPECT_EQ(Rows(), std::vector<std::string>({b}));
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(RecycleBinTest, DecliningTouchesNothing) {
+  std::string a = Row("a.txt", true);
+  std::string b = Row("b.txt", true);
+  AnswerButton(kAnswerCancel);
+  form_->PushButton3->click();
+  EXPECT_TRUE(Exists(a) && Exists(b));
+  EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
+}
+
+TEST_F(RecycleBinTest, NothingTickedAsksNothing) {
+  Row("a.txt", false);
+  form_->PushButton3->click();
+  EXPECT_TRUE(Dialogs(DialogKind::kTrashConfirm).empty());
+  EXPECT_EQ(Rows().size(), 1u);
+}
+
+TEST_F(RecycleBinTest, AfterAPartialOutcomeExactlyTheGoneFilesLeaveTheList) {
+  // The topmost ticked file is already gone; one file is refused; the user
+  // cancels before the last.
+  std::string gone = Row("0gone.txt", true);
+  ::unlink(gone.c_str());
+  std::string ok = Row("1ok.txt", true);
+  std::string refused = Row("2refused.txt", true);
+  std::string later = Row("3later.txt", true);
+  SetTrashFaultHook([&](const std::string& p) { return p == refused ? EACCES : 0; });
+  SetTrashCancelProbeForTesting([](int done) { return done >= 3; });
+  form_->PushButton3->click();
+  EXPECT_FALSE(Exists(ok));
+  EXPECT_TRUE(Exists(refused));
+  EXPECT_TRUE(Exists(later));
+  EXPECT_EQ(Rows(), std::vector<std::string>({refused, later}));
+  EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
+}
+
+TEST_F(RecycleBinTest, ARefusedFileIsNamedAndStays) {
+  std::string a = Row("a.txt", true);
+  std::string b = Row("b.txt", true);
+  SetTrashFaultHook([&](const std::string& p) { return p == a ? EACCES : 0; });
+  form_->PushButton3->click();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("1 of 2 files could not be moved")));
+  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a)));
+  EXPECT_EQ(Rows(), std::vector<std::string>({a}));
+  EXPECT_FALSE(Exists(b));
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,54 @@
+// A window whose result list holds chosen files, for the result commands.
+#ifndef QUENMOOR_TESTING_TEST_RESULTS_H_
+#define QUENMOOR_TESTING_TEST_RESULTS_H_
+
+#include <string>
+#include <vector>
+
+#include "testing/test_form.h"
+
+namespace qm {
+namespace testing {
+
+class ResultsTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    form_ = NewForm();
+    form_->ListView2->RemoveColumn(1);
+    form_->ListView2->AddColumn("File(s) Found");
+    form_->ListView2->AddColumn("Date Accessed");
+  }
+
+  // Creates the file (under the tree) and lists it as a result row.
+  std::string Row(const std::string& relative, bool ticked, const std::string& content = "x") {
+    std::string path = tree_.Sub(relative);
+    WriteFile(path, content);
+    int row = form_->ListView2->AddItem(QString::fromStdString(path));
+    form_->ListView2->SetChecked(row, ticked);
+    return path;
+  }
+
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+      rows.push_back(form_->ListView2->ItemText(i).toStdString());
+    }
+    return rows;
+  }
+  std::vector<bool> Ticks() const {
+    std::vector<bool> ticks;
+    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+      ticks.push_back(form_->ListView2->Checked(i));
+    }
+    return ticks;
+  }
+
+  TempDir tree_;
+  std::unique_ptr<Form1> form_;
+};
+
+}  // namespace testing
+}  // namespace qm
+
+#endif  // QUENMOOR_TESTING_TEST_RESULTS_H_
