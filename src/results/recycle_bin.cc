@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <algorithm>
+#include <set>
 
 #include "app/error_report.h"
 #include "app/error_trap.h"
@@ -88,7 +90,12 @@ std::string BuildRecyclePathList(const QStringList& paths) {
 }
 
 int SendToRecycleBin(QWidget* owner, const QStringList& paths) {
-  const std::vector<std::string> files = SplitDoubleNulList(BuildRecyclePathList(paths));
+  std::vector<std::string> files = SplitDoubleNulList(BuildRecyclePathList(paths));
+  // A file listed twice (found under two folder rows) goes once.
+  std::set<std::string> seen;
+  files.erase(std::remove_if(files.begin(), files.end(),
+                             [&seen](const std::string& f) { return !seen.insert(f).second; }),
+              files.end());
   if (files.empty()) return 0;
   QStringList listed;
   for (const std::string& f : files) listed << QString::fromStdString(f);

@@ -44,6 +44,17 @@ TEST_F(RecycleBinTest, TickedFilesGoToTheTrashAndTheirRowsLeave) {
   EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(RecycleBinTest, AFileListedTwiceGoesOnceAndBothRowsLeave) {
+  std::string a = Row("a.txt", true);
+  form_->ListView2->AddItem(QString::fromStdString(a));
+  form_->ListView2->SetChecked(2, true);
+  form_->PushButton3->click();
+  EXPECT_FALSE(Exists(a));
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(Dialogs(DialogKind::kTrashConfirm)[0].text.startsWith("Move this file"));
+}
+
 TEST_F(RecycleBinTest, DecliningTouchesNothing) {
   std::string a = Row("a.txt", true);
   std::string b = Row("b.txt", true);
