@@ -1,0 +1,403 @@
+#!/usr/bin/env bash
+# End-to-end test: the built program in a real X window under Xvfb, driven
+# from outside with real pointer moves, clicks and key presses (xdotool),
+# with a fresh home, real files and the real trash.  Every step leaves a
+# screenshot in BUILD_DIR/e2e-shots/; a failure names its step.
+#
+#   bash tests/e2e/run_e2e.sh BUILD_DIR
+set -uo pipefail
+
+BUILD=$(cd "${1:?usage: run_e2e.sh BUILD_DIR}" && pwd)
+SRC=$(cd "$(dirname "$0")/../.." && pwd)
+HERE="$SRC/tests/e2e"
+SHOTS="$BUILD/e2e-shots"
+for tool in Xvfb xdotool trash-list python3; do
+  command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+done
+for built in quenmoor screenshot close_window; do
+  [ -x "$BUILD/$built" ] || { echo "e2e: $BUILD/$built is not built" >&2; exit 1; }
+done
+
+T=$(mktemp -d /tmp/quenmoor-e2e.XXXXXX)
+rm -rf "$SHOTS"
+mkdir -p "$SHOTS"
+XVFB_PID=
+APP_PID=
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$T"
+}
+trap cleanup EXIT
+
+STEP="start-up"
+STARTED=$(date +%s%N)
+fail() {
+  echo "e2e: FAILED at step \"$STEP\": $*" >&2
+  "$BUILD/screenshot" "$SHOTS/FAILED-$STEP.png" >/dev/null 2>&1
+  [ -s "$T/app.log" ] && { echo "--- program output:" >&2; cat "$T/app.log" >&2; }
+  exit 1
+}
+step() {
+  STEP=$1
+  local ms=$((($(date +%s%N) - STARTED) / 1000000))
+  printf 'e2e: %-20s at %d.%03d s\n' "$STEP" $((ms / 1000)) $((ms % 1000))
+}
+# wait_for SECONDS CONDITION...: polls the condition every 0.1 s.
+wait_for() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# ---- the virtual display and the program --------------------------------
+exec 3>"$T/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >"$T/xvfb.log" 2>&1 &
+XVFB_PID=$!
+exec 3>&-
+wait_for 10 test -s "$T/display" || fail "Xvfb did not start: $(cat "$T/xvfb.log")"
+export DISPLAY=":$(head -1 "$T/display")"
+
+# A fresh home: nothing from the user running the test leaks in.
+export HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" XDG_DATA_HOME="$T/home/.local/share"
+export XDG_RUNTIME_DIR="$T/run"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_CACHE_HOME
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+INI="$XDG_CONFIG_HOME/Vellumark.ini"
+
+# ---- the files the searches find ----------------------------------------
+# Access dates relative to today, so each rule finds a known set:
+#   After today: 2   On today: 1   Before today: 7
+#   Between a year ago and today: 3   Not accessed in 300 days: 5
+S="$T/scope"
+mkdir -p "$S/child" "$T/dest" "$T/big"
+today=$(date +%F)
+accessed() { stat -c %X "$@"; }
+at() {  # at FILE DAYS: a file last accessed (and modified) at noon, DAYS from today
+  local when
+  when="$(date -d "$today $2 days" +%F) 12:00"
+  printf '%s\n' "$1" >"$1"
+  touch -m -d "$when" "$1" && touch -a -d "$when" "$1" || fail "cannot date $1"
+}
+at "$S/future-1.txt" +3
+at "$S/future-2.txt" +3
+at "$S/today.txt" 0
+at "$S/recent-1.txt" -100
+at "$S/recent-2.txt" -100
+for n in a b c d; do at "$S/old-$n.txt" -400; done
+at "$S/~lock.txt" -400        # never listed
+at "$S/child/child-old.txt" -500
+# Many paths from few files for the long search: each level holds 30 files
+# and two links to the next level, so level 0 reaches 2^14 folders.
+python3 - "$T/big" <<'EOF' || fail "cannot lay out the big tree"
+import os, sys
+root = sys.argv[1]
+for i in range(14):
+    level = os.path.join(root, "s%02d" % i)
+    os.mkdir(level)
+    for f in range(30):
+        open(os.path.join(level, "f%02d.dat" % f), "w").close()
+    if i < 13:
+        for link in ("x", "y"):
+            os.symlink("../s%02d" % (i + 1), os.path.join(level, link))
+EOF
+SCOPE_FILES=("$S"/*.txt "$S"/child/*.txt)
+ACCESSED_BEFORE=$(accessed "${SCOPE_FILES[@]}")
+OLD_ACCESSED=$(accessed "$S/old-a.txt")
+
+# ---- driving the window -------------------------------------------------
+WIN=
+OX=0
+OY=0
+shot() {  # shot NAME: the step's picture
+  "$BUILD/screenshot" "$SHOTS/$1.png" >/dev/null 2>&1 || fail "no screenshot $1.png"
+}
+look() {  # look: a fresh picture for reading the window
+  "$BUILD/screenshot" "$T/look.ppm" >/dev/null 2>&1 || fail "no screenshot to read"
+}
+rows_in() { look && python3 "$HERE/shot.py" rows "$T/look.ppm" "$OX" "$OY" "$1"; }
+ticked() { look && python3 "$HERE/shot.py" ticked "$T/look.ppm" "$OX" "$OY" "$1"; }
+rows_are() { [ "$(rows_in "$1")" = "$2" ]; }
+expect_rows() {  # expect_rows LIST N WHAT
+  wait_for 8 rows_are "$1" "$2" || fail "$3: expected $2 rows in $1, the window shows $(rows_in "$1")"
+}
+click() {  # click X Y: client pixels of the main window
+  xdotool mousemove --sync $((OX + $1)) $((OY + $2)) click 1
+  sleep 0.15
+}
+key() { xdotool key "$@"; sleep 0.1; }
+visible_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null | sort; }
+# A message box carries the program's title, like the main window.
+dialog_open() { [ "$(visible_windows '^Quenmoor$' | grep -cvx "$WIN")" -ge 1 ]; }
+no_dialog() { ! dialog_open; }
+browser_open() { [ -n "$(visible_windows '^Please select folder:$')" ]; }
+browser_closed() { ! browser_open; }
+dismiss_dialog() {  # Enter on the message box (its default button)
+  local box
+  box=$(visible_windows '^Quenmoor$' | grep -vx "$WIN" | head -1)
+  local geo
+  geo=$(xdotool getwindowgeometry --shell "$box")
+  eval "$geo"
+  xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + 10))
+  key Return
+  wait_for 5 no_dialog || fail "the message box did not close on Enter"
+}
+browse_to() {  # browse_to FOLDER: type the path into the folder browser
+  wait_for 8 browser_open || fail "the folder browser did not open"
+  local b
+  b=$(visible_windows '^Please select folder:$' | head -1)
+  local geo
+  geo=$(xdotool getwindowgeometry --shell "$b")
+  eval "$geo"
+  xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+  xdotool type --delay 8 "$1"
+  sleep 0.2
+  key Return
+  wait_for 8 browser_closed || fail "the folder browser stayed open after Enter on $1"
+}
+setting() {  # setting KEY: its value in the settings file, or <absent>
+  python3 - "$INI" "$1" <<'EOF'
+import configparser, sys
+c = configparser.RawConfigParser()
+c.optionxform = str
+try:
+    c.read(sys.argv[1], encoding="utf-8")
+    print(c.get("Quenmoor", sys.argv[2]))
+except Exception:
+    print("<absent>")
+EOF
+}
+setting_is() { [ "$(setting "$1")" = "$2" ]; }
+expect_setting() {
+  wait_for 5 setting_is "$1" "$2" || fail "settings: $1 is \"$(setting "$1")\", expected \"$2\""
+}
+expect_rule() {  # expect_rule N: Option N is the one True rule key
+  local k
+  for k in 4 5 6 7 8; do
+    if [ "$k" = "$1" ]; then expect_setting "Option$k" True; else expect_setting "Option$k" False; fi
+  done
+}
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$APP_PID/stat" 2>/dev/null || echo 0; }
+app_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
+
+start_program() {  # as the start command leaves it: from the source folder
+  (cd "$SRC" && exec "$BUILD/quenmoor") >>"$T/app.log" 2>&1 &
+  APP_PID=$!
+  find_window() { WIN=$(visible_windows '^Quenmoor$' | head -1); [ -n "$WIN" ]; }
+  wait_for 15 find_window || fail "no visible window captioned Quenmoor"
+  eval "$(xdotool getwindowgeometry --shell "$WIN")"
+  OX=$X
+  OY=$Y
+  [ "$WIDTH" = 1064 ] && [ "$HEIGHT" = 485 ] || fail "the window is ${WIDTH}x$HEIGHT, not 1064x485"
+  [ "$(xdotool getwindowname "$WIN")" = Quenmoor ] || fail "caption is $(xdotool getwindowname "$WIN")"
+  # Start-up reports go before the window shows; give one a moment.
+  sleep 0.3
+  no_dialog || fail "a message box opened at start-up"
+}
+# Control centres, client pixels.
+START=(796 21)        ADD=(267 196)        CLEAR=(135 230)      SAMPLE=(399 230)
+AFTER=(30 334)        BEFORE=(31 364)      ON=(31 394)          BETWEEN=(31 424)
+NOT_ACCESSED=(31 454) DAYS=(402 454)       FROM_YEAR=(212 425)
+MOVE=(927 463)        TRASH=(663 463)
+box() { click 547 $((68 + 14 * ($1 - 1))); }  # the check box of result row N
+search() { click "${START[@]}"; }
+
+# ---- 1. the window opens with its caption --------------------------------
+step window-opens
+start_program
+# A first run stores the empty days text that replaced the design's "300".
+expect_setting "Access in days" ""
+expect_rows list1 0 "a new window"
+shot 01-window-opens
+
+# ---- 2. the sample folder ------------------------------------------------
+step sample-folder
+click "${SAMPLE[@]}"
+expect_rows list1 1 "Load Sample/Example Folder"
+search
+# Only the sample file dated next month lies after today.
+expect_rows list2 1 "a search of the sample folder for files after today"
+no_dialog || fail "a message box opened during the sample search"
+shot 02-sample-folder
+
+# ---- 3. a folder added through the folder browser ------------------------
+step folder-browser
+click "${CLEAR[@]}"
+expect_rows list1 0 "Clear List"
+click "${ADD[@]}"
+browse_to "$S/child"
+expect_rows list1 1 "Add Folder Or Drive with $S/child"
+shot 03-folder-browser
+
+# ---- 4. a nested row is pruned with its message --------------------------
+step nested-row
+click "${ADD[@]}"
+browse_to "$S"
+expect_rows list1 2 "Add Folder Or Drive with $S"
+search
+wait_for 8 dialog_open || fail "no message about the nested folder"
+shot 04-nested-row-message
+dismiss_dialog
+expect_rows list1 1 "pruning the nested row"
+expect_rows list2 2 "After today"
+shot 04-nested-row-pruned
+
+# ---- 5. the five rules ---------------------------------------------------
+step rule-before
+click "${BEFORE[@]}"
+expect_rule 5
+search
+expect_rows list2 7 "Before today"
+shot 05-rule-before
+
+step rule-on
+click "${ON[@]}"
+expect_rule 6
+search
+expect_rows list2 1 "On today"
+shot 05-rule-on
+
+step rule-after
+click "${AFTER[@]}"
+expect_rule 4
+search
+expect_rows list2 2 "After today"
+shot 05-rule-after
+
+step rule-between
+# The first date a year back: its year, one step down; leaving the picker
+# stores it.
+click "${FROM_YEAR[@]}"
+key Down
+click "${BETWEEN[@]}"
+expect_rule 7
+year_ago=$(python3 -c 'import datetime as d; t = d.date.today()
+try: a = t.replace(year=t.year - 1)
+except ValueError: a = t.replace(year=t.year - 1, day=28)
+print((a - d.date(1899, 12, 30)).days)')
+expect_setting Date1 "$year_ago"
+search
+expect_rows list2 3 "Between a year ago and today"
+shot 05-rule-between
+
+step rule-not-accessed
+click "${NOT_ACCESSED[@]}"
+expect_rule 8
+# The days box is empty on a first run: the search asks for a number.
+search
+wait_for 8 dialog_open || fail "no message asking for the number of days"
+shot 05-rule-days-missing
+dismiss_dialog
+expect_rows list2 0 "an empty days box"
+click "${DAYS[@]}"
+xdotool type --delay 30 300
+expect_setting "Access in days" 300
+search
+expect_rows list2 5 "not accessed in 300 days"
+shot 05-rule-not-accessed
+[ "$(accessed "${SCOPE_FILES[@]}")" = "$ACCESSED_BEFORE" ] || fail "searching changed access times"
+
+# ---- 6. rows ticked with the mouse ---------------------------------------
+step tick-rows
+# Rows come in walk order: the folder's own files as the file system lists
+# them, then its subfolder's.
+mapfile -t OLD < <(python3 - "$S" <<'EOF'
+import os, sys
+names = [n for n in os.listdir(sys.argv[1]) if n.startswith("old-")]
+for n in names + ["child/child-old.txt"]:
+    print(os.path.join(sys.argv[1], n))
+EOF
+)
+[ "${#OLD[@]}" = 5 ] || fail "expected 5 old files, found ${#OLD[@]}"
+box 1
+box 3
+for r in 1 2 3 4 5; do
+  want=0
+  [ "$r" = 1 ] || [ "$r" = 3 ] && want=1
+  [ "$(ticked "$r")" = "$want" ] || fail "row $r: ticked is $(ticked "$r"), expected $want"
+done
+shot 06-tick-rows
+
+# ---- 7. Move To Folder ----------------------------------------------------
+step move-to-folder
+click "${MOVE[@]}"
+browse_to "$T/dest"
+arrived() { [ -f "$T/dest/$(basename "${OLD[0]}")" ] && [ -f "$T/dest/$(basename "${OLD[2]}")" ]; }
+wait_for 10 arrived || fail "the ticked files did not arrive in $T/dest: $(ls "$T/dest")"
+for i in 0 2; do
+  [ ! -e "${OLD[$i]}" ] || fail "${OLD[$i]} was moved but is still in its folder"
+  moved="$T/dest/$(basename "${OLD[$i]}")"
+  [ "$(accessed "$moved")" = "$OLD_ACCESSED" ] || fail "$moved lost its access time"
+done
+for i in 1 3 4; do [ -f "${OLD[$i]}" ] || fail "${OLD[$i]} was not ticked but left its folder"; done
+[ "$(ls "$T/dest" | wc -l)" = 2 ] || fail "the destination holds $(ls "$T/dest")"
+expect_setting LastFolder "$T/dest"
+no_dialog || fail "a message box opened after a clean move"
+expect_rows list2 3 "the moved rows leaving the list"
+shot 07-move-to-folder
+
+# ---- 8. Send Checked To Recycle Bin --------------------------------------
+step recycle-bin
+# Rows now: the old files at 2, 4 and the child's file; trash the first and
+# the last.
+box 1
+box 3
+click "${TRASH[@]}"
+wait_for 8 dialog_open || fail "no confirmation before trashing"
+shot 08-recycle-confirm
+dismiss_dialog
+trashed() { [ ! -e "${OLD[1]}" ] && [ ! -e "${OLD[4]}" ]; }
+wait_for 10 trashed || fail "the ticked files are still in place"
+[ -f "${OLD[3]}" ] || fail "${OLD[3]} was not ticked but left its folder"
+listing=$(trash-list 2>&1)
+for i in 1 4; do
+  grep -qF " ${OLD[$i]}" <<<"$listing" || fail "trash-list does not show ${OLD[$i]}: $listing"
+done
+[ "$(grep -c . <<<"$listing")" = 2 ] || fail "the trash holds more than the two files: $listing"
+expect_rows list2 1 "the trashed rows leaving the list"
+shot 08-recycle-bin
+
+# ---- 9. closing the window during a long search -------------------------
+step close-during-search
+click "${CLEAR[@]}"
+click "${ADD[@]}"
+browse_to "$T/big/s00"
+expect_rows list1 1 "adding the big tree"
+before=$(cpu_ticks)
+search
+# The program works (its processor time grows) while the search runs.
+busy() { [ $(($(cpu_ticks) - before)) -ge 50 ]; }
+wait_for 20 busy || fail "the search of the big tree did not get going"
+shot 09-long-search
+"$BUILD/close_window" "$WIN" || fail "could not ask the window to close"
+wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
+wait "$APP_PID"
+status=$?
+APP_PID=
+[ "$status" = 0 ] || fail "the program ended with status $status"
+
+# ---- 10. the choices come back at the next start -------------------------
+step restart
+saved=$(cat "$INI")
+start_program
+[ "$(cat "$INI")" = "$saved" ] || fail "start-up changed the settings: $(diff <(echo "$saved") "$INI")"
+expect_rows list1 0 "a new start (the folder list is not kept)"
+click "${ADD[@]}"
+browse_to "$S"
+search
+# "Not accessed in 300 days" again: of the folder's files only one old file
+# is left.
+expect_rows list2 1 "the restored rule"
+shot 10-restart
+"$BUILD/close_window" "$WIN" || fail "could not ask the window to close"
+wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
+APP_PID=
+grep -qiE 'error|warning|assert' "$T/app.log" && fail "the program printed: $(cat "$T/app.log")"
+step done
+echo "e2e: all steps passed; screenshots in $SHOTS"
