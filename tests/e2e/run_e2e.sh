@@ -73,8 +73,8 @@ INI="$XDG_CONFIG_HOME/Vellumark.ini"
 
 # ---- the files the searches find ----------------------------------------
 # Access dates relative to today, so each rule finds a known set:
-#   After today: 2   On today: 1   Before today: 7
-#   Between a year ago and today: 3   Not accessed in 300 days: 5
+#   After today: 2   On today: 1   Before today: 8
+#   Between a year ago and today: 3   Not accessed in 300 days: 6
 S="$T/scope"
 mkdir -p "$S/child" "$T/dest" "$T/big"
 today=$(date +%F)
@@ -90,9 +90,10 @@ at "$S/future-2.txt" +3
 at "$S/today.txt" 0
 at "$S/recent-1.txt" -100
 at "$S/recent-2.txt" -100
-for n in a b c d; do at "$S/old-$n.txt" -400; done
+for n in a b c d e; do at "$S/old-$n.txt" -400; done
 at "$S/~lock.txt" -400        # never listed
-at "$S/child/child-old.txt" -500
+CHILD_OLD="$S/child/old child 100% ü.txt"  # the trash writes it URL-encoded
+at "$CHILD_OLD" -500
 # Many paths from few files for the long search: each level holds 30 files
 # and two links to the next level, so level 0 reaches 2^14 folders.
 python3 - "$T/big" <<'EOF' || fail "cannot lay out the big tree"
@@ -127,8 +128,15 @@ rows_are() { [ "$(rows_in "$1")" = "$2" ]; }
 expect_rows() {  # expect_rows LIST N WHAT
   wait_for 8 rows_are "$1" "$2" || fail "$3: expected $2 rows in $1, the window shows $(rows_in "$1")"
 }
+point() {  # point X Y: screen pixels
+  # (a synchronous move to where the pointer already is would wait for ever)
+  local here
+  here=$(xdotool getmouselocation --shell | head -2 | tr '\n' ' ')
+  [ "$here" = "X=$1 Y=$2 " ] || xdotool mousemove --sync "$1" "$2"
+}
 click() {  # click X Y: client pixels of the main window
-  xdotool mousemove --sync $((OX + $1)) $((OY + $2)) click 1
+  point $((OX + $1)) $((OY + $2))
+  xdotool click 1
   sleep 0.15
 }
 key() { xdotool key "$@"; sleep 0.1; }
@@ -139,23 +147,19 @@ no_dialog() { ! dialog_open; }
 browser_open() { [ -n "$(visible_windows '^Please select folder:$')" ]; }
 browser_closed() { ! browser_open; }
 dismiss_dialog() {  # Enter on the message box (its default button)
-  local box
+  local box X Y WIDTH HEIGHT
   box=$(visible_windows '^Quenmoor$' | grep -vx "$WIN" | head -1)
-  local geo
-  geo=$(xdotool getwindowgeometry --shell "$box")
-  eval "$geo"
-  xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + 10))
+  eval "$(xdotool getwindowgeometry --shell "$box" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  point $((X + WIDTH / 2)) $((Y + 10))
   key Return
   wait_for 5 no_dialog || fail "the message box did not close on Enter"
 }
 browse_to() {  # browse_to FOLDER: type the path into the folder browser
   wait_for 8 browser_open || fail "the folder browser did not open"
-  local b
+  local b X Y WIDTH HEIGHT
   b=$(visible_windows '^Please select folder:$' | head -1)
-  local geo
-  geo=$(xdotool getwindowgeometry --shell "$b")
-  eval "$geo"
-  xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+  eval "$(xdotool getwindowgeometry --shell "$b" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+  point $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
   xdotool type --delay 8 "$1"
   sleep 0.2
   key Return
@@ -253,7 +257,7 @@ step rule-before
 click "${BEFORE[@]}"
 expect_rule 5
 search
-expect_rows list2 7 "Before today"
+expect_rows list2 8 "Before today"
 shot 05-rule-before
 
 step rule-on
@@ -299,7 +303,7 @@ click "${DAYS[@]}"
 xdotool type --delay 30 300
 expect_setting "Access in days" 300
 search
-expect_rows list2 5 "not accessed in 300 days"
+expect_rows list2 6 "not accessed in 300 days"
 shot 05-rule-not-accessed
 [ "$(accessed "${SCOPE_FILES[@]}")" = "$ACCESSED_BEFORE" ] || fail "searching changed access times"
 
@@ -309,15 +313,16 @@ step tick-rows
 # them, then its subfolder's.
 mapfile -t OLD < <(python3 - "$S" <<'EOF'
 import os, sys
-names = [n for n in os.listdir(sys.argv[1]) if n.startswith("old-")]
-for n in names + ["child/child-old.txt"]:
-    print(os.path.join(sys.argv[1], n))
+for n in os.listdir(sys.argv[1]):
+    if n.startswith("old-"):
+        print(os.path.join(sys.argv[1], n))
 EOF
 )
-[ "${#OLD[@]}" = 5 ] || fail "expected 5 old files, found ${#OLD[@]}"
+OLD+=("$CHILD_OLD")
+[ "${#OLD[@]}" = 6 ] || fail "expected 6 old files, found ${#OLD[@]}"
 box 1
 box 3
-for r in 1 2 3 4 5; do
+for r in 1 2 3 4 5 6; do
   want=0
   [ "$r" = 1 ] || [ "$r" = 3 ] && want=1
   [ "$(ticked "$r")" = "$want" ] || fail "row $r: ticked is $(ticked "$r"), expected $want"
@@ -326,37 +331,58 @@ shot 06-tick-rows
 
 # ---- 7. Move To Folder ----------------------------------------------------
 step move-to-folder
+# Cancelling the browser moves nothing and remembers nothing.
+click "${MOVE[@]}"
+wait_for 8 browser_open || fail "the folder browser did not open"
+key Escape
+wait_for 8 browser_closed || fail "Escape did not close the folder browser"
+sleep 0.3
+[ -z "$(ls "$T/dest")" ] || fail "a cancelled move put $(ls "$T/dest") in the destination"
+expect_setting LastFolder "<absent>"
 click "${MOVE[@]}"
 browse_to "$T/dest"
-arrived() { [ -f "$T/dest/$(basename "${OLD[0]}")" ] && [ -f "$T/dest/$(basename "${OLD[2]}")" ]; }
-wait_for 10 arrived || fail "the ticked files did not arrive in $T/dest: $(ls "$T/dest")"
+in_dest() { local i; for i; do [ -f "$T/dest/$(basename "${OLD[$i]}")" ] || return 1; done; }
+wait_for 10 in_dest 0 2 || fail "the ticked files did not arrive in $T/dest: $(ls "$T/dest")"
 for i in 0 2; do
   [ ! -e "${OLD[$i]}" ] || fail "${OLD[$i]} was moved but is still in its folder"
   moved="$T/dest/$(basename "${OLD[$i]}")"
+  # (reading it would set its access time)
   [ "$(accessed "$moved")" = "$OLD_ACCESSED" ] || fail "$moved lost its access time"
+  [ "$(cat "$moved")" = "${OLD[$i]}" ] || fail "$moved has other contents"
 done
-for i in 1 3 4; do [ -f "${OLD[$i]}" ] || fail "${OLD[$i]} was not ticked but left its folder"; done
+for i in 1 3 4 5; do [ -f "${OLD[$i]}" ] || fail "${OLD[$i]} was not ticked but left its folder"; done
 [ "$(ls "$T/dest" | wc -l)" = 2 ] || fail "the destination holds $(ls "$T/dest")"
 expect_setting LastFolder "$T/dest"
 no_dialog || fail "a message box opened after a clean move"
-expect_rows list2 3 "the moved rows leaving the list"
+expect_rows list2 4 "the moved rows leaving the list"
 shot 07-move-to-folder
+# The next move starts in the remembered folder: Enter takes it.
+box 2
+click "${MOVE[@]}"
+wait_for 8 browser_open || fail "the folder browser did not open again"
+sleep 0.3
+shot 07-move-remembered-folder
+key Return
+wait_for 8 browser_closed || fail "Enter did not accept the remembered folder"
+wait_for 10 in_dest 3 || fail "${OLD[3]} did not arrive in the remembered folder: $(ls "$T/dest")"
+[ ! -e "${OLD[3]}" ] || fail "${OLD[3]} was moved but is still in its folder"
+expect_rows list2 3 "the second move"
 
 # ---- 8. Send Checked To Recycle Bin --------------------------------------
 step recycle-bin
-# Rows now: the old files at 2, 4 and the child's file; trash the first and
-# the last.
+# Rows now: the old files once at 2 and 5, and the child's file; trash the
+# first and the last.
 box 1
 box 3
 click "${TRASH[@]}"
 wait_for 8 dialog_open || fail "no confirmation before trashing"
 shot 08-recycle-confirm
 dismiss_dialog
-trashed() { [ ! -e "${OLD[1]}" ] && [ ! -e "${OLD[4]}" ]; }
+trashed() { [ ! -e "${OLD[1]}" ] && [ ! -e "${OLD[5]}" ]; }
 wait_for 10 trashed || fail "the ticked files are still in place"
-[ -f "${OLD[3]}" ] || fail "${OLD[3]} was not ticked but left its folder"
+[ -f "${OLD[4]}" ] || fail "${OLD[4]} was not ticked but left its folder"
 listing=$(trash-list 2>&1)
-for i in 1 4; do
+for i in 1 5; do
   grep -qF " ${OLD[$i]}" <<<"$listing" || fail "trash-list does not show ${OLD[$i]}: $listing"
 done
 [ "$(grep -c . <<<"$listing")" = 2 ] || fail "the trash holds more than the two files: $listing"
@@ -372,8 +398,14 @@ expect_rows list1 1 "adding the big tree"
 before=$(cpu_ticks)
 search
 # The program works (its processor time grows) while the search runs.
-busy() { [ $(($(cpu_ticks) - before)) -ge 50 ]; }
+busy() { [ $(($(cpu_ticks) - before)) -ge 30 ]; }
 wait_for 20 busy || fail "the search of the big tree did not get going"
+# The window keeps answering: a click adds the sample row mid-search.
+click "${SAMPLE[@]}"
+expect_rows list1 2 "Load Sample/Example Folder during the search"
+still=$(cpu_ticks)
+sleep 0.2
+[ "$(cpu_ticks)" -gt "$still" ] || fail "the search had ended before the window was closed; make the tree bigger"
 shot 09-long-search
 "$BUILD/close_window" "$WIN" || fail "could not ask the window to close"
 wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
