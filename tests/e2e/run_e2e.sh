@@ -14,7 +14,7 @@ SHOTS="$BUILD/e2e-shots"
 for tool in Xvfb xdotool trash-list python3; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
-for built in quenmoor screenshot close_window; do
+for built in quenmoor screenshot close_window pointer_image; do
   [ -x "$BUILD/$built" ] || { echo "e2e: $BUILD/$built is not built" >&2; exit 1; }
 done
 
@@ -94,17 +94,18 @@ for n in a b c d e; do at "$S/old-$n.txt" -400; done
 at "$S/~lock.txt" -400        # never listed
 CHILD_OLD="$S/child/old child 100% ü.txt"  # the trash writes it URL-encoded
 at "$CHILD_OLD" -500
-# Many paths from few files for the long search: each level holds 30 files
-# and two links to the next level, so level 0 reaches 2^14 folders.
+# Many paths from few files for the long search (a few seconds): each level
+# holds 24 files and two links to the next level, so level 0 reaches 2^15
+# folders and some 800000 files.
 python3 - "$T/big" <<'EOF' || fail "cannot lay out the big tree"
 import os, sys
 root = sys.argv[1]
-for i in range(14):
+for i in range(16):
     level = os.path.join(root, "s%02d" % i)
     os.mkdir(level)
-    for f in range(30):
+    for f in range(24):
         open(os.path.join(level, "f%02d.dat" % f), "w").close()
-    if i < 13:
+    if i < 15:
         for link in ("x", "y"):
             os.symlink("../s%02d" % (i + 1), os.path.join(level, link))
 EOF
@@ -187,6 +188,19 @@ expect_rule() {  # expect_rule N: Option N is the one True rule key
     if [ "$k" = "$1" ]; then expect_setting "Option$k" True; else expect_setting "Option$k" False; fi
   done
 }
+# The pointer's size and hot spot, e.g. "32x32 hot=10,1".
+pointer() { "$BUILD/pointer_image" | cut -d' ' -f1-2; }
+pointer_is() { [ "$(pointer)" = "$1" ]; }
+pointer_is_not() { [ "$(pointer)" != "$1" ]; }
+# The hand is the picture in HAND-M.CUR: its size and hot spot.
+HAND=$(python3 - "$BUILD/HAND-M.CUR" <<'EOF'
+import struct, sys
+d = open(sys.argv[1], "rb").read()
+w, h = d[6] or 256, d[7] or 256
+x, y = struct.unpack("<HH", d[10:14])
+print("%dx%d hot=%d,%d" % (w, h, x, y))
+EOF
+)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$APP_PID/stat" 2>/dev/null || echo 0; }
 app_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
 
@@ -218,6 +232,14 @@ start_program
 # A first run stores the empty days text that replaced the design's "300".
 expect_setting "Access in days" ""
 expect_rows list1 0 "a new window"
+# Pointers: the arrow over the lists, the hand over the buttons.
+point $((OX + 700)) $((OY + 300))
+ARROW=$(pointer)
+[ "$ARROW" != "$HAND" ] || fail "the pointer over the result list is the hand"
+point $((OX + ${SAMPLE[0]})) $((OY + ${SAMPLE[1]}))
+wait_for 3 pointer_is "$HAND" || fail "the pointer over a button is $(pointer), not the hand ($HAND)"
+point $((OX + 100)) $((OY + 100))
+wait_for 3 pointer_is "$ARROW" || fail "the pointer over the folder list is $(pointer), not the arrow ($ARROW)"
 shot 01-window-opens
 
 # ---- 2. the sample folder ------------------------------------------------
@@ -403,6 +425,14 @@ wait_for 20 busy || fail "the search of the big tree did not get going"
 # The window keeps answering: a click adds the sample row mid-search.
 click "${SAMPLE[@]}"
 expect_rows list1 2 "Load Sample/Example Folder during the search"
+# The busy pointer shows and the hover over a button keeps it.
+point $((OX + 700)) $((OY + 300))
+wait_for 3 pointer_is_not "$ARROW" || fail "no busy pointer during the search"
+BUSY=$(pointer)
+[ "$BUSY" != "$HAND" ] || fail "the busy pointer is the hand"
+point $((OX + ${TRASH[0]})) $((OY + ${TRASH[1]}))
+sleep 0.2
+pointer_is "$BUSY" || fail "hovering over a button during the search shows $(pointer), not the busy pointer $BUSY"
 still=$(cpu_ticks)
 sleep 0.2
 [ "$(cpu_ticks)" -gt "$still" ] || fail "the search had ended before the window was closed; make the tree bigger"
