@@ -23,11 +23,13 @@ rm -rf "$SHOTS"
 mkdir -p "$SHOTS"
 XVFB_PID=
 APP_PID=
+DEST=
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$T"
+  [ -n "$DEST" ] && rm -rf "$DEST"
 }
 trap cleanup EXIT
 
@@ -76,7 +78,15 @@ INI="$XDG_CONFIG_HOME/Vellumark.ini"
 #   After today: 2   On today: 1   Before today: 8
 #   Between a year ago and today: 3   Not accessed in 300 days: 6
 S="$T/scope"
-mkdir -p "$S/child" "$T/dest" "$T/big"
+mkdir -p "$S/child" "$T/big"
+# The move's destination: on another file system when there is one at hand,
+# so the files are copied and their sources removed rather than renamed.
+if [ -d /dev/shm ] && [ -w /dev/shm ] && [ "$(stat -c %d /dev/shm)" != "$(stat -c %d "$T")" ]; then
+  DEST=$(mktemp -d /dev/shm/quenmoor-e2e.XXXXXX)
+else
+  DEST="$T/dest"
+  mkdir -p "$DEST"
+fi
 today=$(date +%F)
 accessed() { stat -c %X "$@"; }
 at() {  # at FILE DAYS: a file last accessed (and modified) at noon, DAYS from today
@@ -90,7 +100,7 @@ at "$S/future-2.txt" +3
 at "$S/today.txt" 0
 at "$S/recent-1.txt" -100
 at "$S/recent-2.txt" -100
-for n in a b c d e; do at "$S/old-$n.txt" -400; done
+for n in a b c d e; do at "$S/old-$n.txt" -400; chmod 640 "$S/old-$n.txt"; done
 at "$S/~lock.txt" -400        # never listed
 CHILD_OLD="$S/child/old child 100% ü.txt"  # the trash writes it URL-encoded
 at "$CHILD_OLD" -500
@@ -359,22 +369,23 @@ wait_for 8 browser_open || fail "the folder browser did not open"
 key Escape
 wait_for 8 browser_closed || fail "Escape did not close the folder browser"
 sleep 0.3
-[ -z "$(ls "$T/dest")" ] || fail "a cancelled move put $(ls "$T/dest") in the destination"
+[ -z "$(ls "$DEST")" ] || fail "a cancelled move put $(ls "$DEST") in the destination"
 expect_setting LastFolder "<absent>"
 click "${MOVE[@]}"
-browse_to "$T/dest"
-in_dest() { local i; for i; do [ -f "$T/dest/$(basename "${OLD[$i]}")" ] || return 1; done; }
-wait_for 10 in_dest 0 2 || fail "the ticked files did not arrive in $T/dest: $(ls "$T/dest")"
+browse_to "$DEST"
+in_dest() { local i; for i; do [ -f "$DEST/$(basename "${OLD[$i]}")" ] || return 1; done; }
+wait_for 10 in_dest 0 2 || fail "the ticked files did not arrive in $DEST: $(ls "$DEST")"
 for i in 0 2; do
   [ ! -e "${OLD[$i]}" ] || fail "${OLD[$i]} was moved but is still in its folder"
-  moved="$T/dest/$(basename "${OLD[$i]}")"
+  moved="$DEST/$(basename "${OLD[$i]}")"
   # (reading it would set its access time)
   [ "$(accessed "$moved")" = "$OLD_ACCESSED" ] || fail "$moved lost its access time"
+  [ "$(stat -c %a "$moved")" = 640 ] || fail "$moved lost its permission bits"
   [ "$(cat "$moved")" = "${OLD[$i]}" ] || fail "$moved has other contents"
 done
 for i in 1 3 4 5; do [ -f "${OLD[$i]}" ] || fail "${OLD[$i]} was not ticked but left its folder"; done
-[ "$(ls "$T/dest" | wc -l)" = 2 ] || fail "the destination holds $(ls "$T/dest")"
-expect_setting LastFolder "$T/dest"
+[ "$(ls "$DEST" | wc -l)" = 2 ] || fail "the destination holds $(ls "$DEST")"
+expect_setting LastFolder "$DEST"
 no_dialog || fail "a message box opened after a clean move"
 expect_rows list2 4 "the moved rows leaving the list"
 shot 07-move-to-folder
@@ -386,7 +397,7 @@ sleep 0.3
 shot 07-move-remembered-folder
 key Return
 wait_for 8 browser_closed || fail "Enter did not accept the remembered folder"
-wait_for 10 in_dest 3 || fail "${OLD[3]} did not arrive in the remembered folder: $(ls "$T/dest")"
+wait_for 10 in_dest 3 || fail "${OLD[3]} did not arrive in the remembered folder: $(ls "$DEST")"
 [ ! -e "${OLD[3]}" ] || fail "${OLD[3]} was moved but is still in its folder"
 expect_rows list2 3 "the second move"
 
@@ -433,6 +444,13 @@ BUSY=$(pointer)
 point $((OX + ${TRASH[0]})) $((OY + ${TRASH[1]}))
 sleep 0.2
 pointer_is "$BUSY" || fail "hovering over a button during the search shows $(pointer), not the busy pointer $BUSY"
+# Adding a folder mid-search leaves the busy pointer in place.
+click "${ADD[@]}"
+browse_to "$S"
+expect_rows list1 3 "Add Folder Or Drive during the search"
+point $((OX + 700)) $((OY + 300))
+sleep 0.2
+pointer_is "$BUSY" || fail "after adding a folder during the search the pointer is $(pointer), not busy"
 still=$(cpu_ticks)
 sleep 0.2
 [ "$(cpu_ticks)" -gt "$still" ] || fail "the search had ended before the window was closed; make the tree bigger"
