@@ -232,6 +232,7 @@ start_program() {  # as the start command leaves it: from the source folder
 START=(796 21)        ADD=(267 196)        CLEAR=(135 230)      SAMPLE=(399 230)
 AFTER=(30 334)        BEFORE=(31 364)      ON=(31 394)          BETWEEN=(31 424)
 NOT_ACCESSED=(31 454) DAYS=(402 454)       FROM_YEAR=(212 425)
+ACCESSED_TYPE=(31 276) CREATED=(271 276)
 MOVE=(927 463)        TRASH=(663 463)
 box() { click 547 $((68 + 14 * ($1 - 1))); }  # the check box of result row N
 search() { click "${START[@]}"; }
@@ -298,6 +299,19 @@ expect_rule 6
 search
 expect_rows list2 1 "On today"
 shot 05-rule-on
+
+step date-created
+# The date type is not remembered; with "Date Created" every file made for
+# this test was created today, where the file system records birth times.
+saved=$(cat "$INI")
+click "${CREATED[@]}"
+created_today=0
+[ "$(stat -c %W "$S/today.txt")" != 0 ] && created_today=11
+search
+expect_rows list2 "$created_today" "Date Created, on today"
+[ "$(cat "$INI")" = "$saved" ] || fail "choosing the date type changed the settings"
+shot 05-date-created
+click "${ACCESSED_TYPE[@]}"
 
 step rule-after
 click "${AFTER[@]}"
