@@ -465,6 +465,18 @@ expect_rows list1 3 "Add Folder Or Drive during the search"
 point $((OX + 700)) $((OY + 300))
 sleep 0.2
 pointer_is "$BUSY" || fail "after adding a folder during the search the pointer is $(pointer), not busy"
+# While it runs, the folder list refuses removals and "Clear List" does
+# nothing, and trashing does not start.
+click 100 34
+key Delete
+click "${CLEAR[@]}"
+sleep 0.3
+expect_rows list1 3 "Delete and Clear List during the search"
+box 1
+click "${TRASH[@]}"
+sleep 0.5
+no_dialog || fail "trashing started during the search"
+[ -f "${OLD[4]}" ] || fail "${OLD[4]} left its folder during the search"
 still=$(cpu_ticks)
 sleep 0.2
 [ "$(cpu_ticks)" -gt "$still" ] || fail "the search had ended before the window was closed; make the tree bigger"
@@ -493,5 +505,33 @@ shot 10-restart
 wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
 APP_PID=
 grep -qiE 'error|warning|assert' "$T/app.log" && fail "the program printed: $(cat "$T/app.log")"
+
+# ---- 11. a stored value that cannot be read is reported -----------------
+step unreadable-setting
+sed -i -e 's/^Option5=.*/Option5=maybe/' -e 's/^Date2=.*//' "$INI"
+echo "Date2=not a date" >>"$INI"
+(cd "$SRC" && exec "$BUILD/quenmoor") >>"$T/app.log" 2>&1 &
+APP_PID=$!
+report_id() { visible_windows '^Application Error$' | head -1; }
+report_or_window() { [ -n "$(report_id)" ] || find_window; }
+reports=0
+while :; do
+  wait_for 10 report_or_window || fail "neither an error report nor the window appeared"
+  report=$(report_id)
+  [ -z "$report" ] && break
+  reports=$((reports + 1))
+  [ $reports -le 2 ] || fail "more than two error reports at start-up"
+  [ $reports = 1 ] && shot 11-unreadable-setting
+  eval "$(xdotool getwindowgeometry --shell "$report" | grep -E '^(X|Y|WIDTH)=')"
+  point $((X + WIDTH / 2)) $((Y + 10))
+  key Return
+  report_gone() { ! visible_windows '^Application Error$' | grep -qx "$report"; }
+  wait_for 5 report_gone || fail "the error report did not close on Enter"
+done
+[ $reports = 2 ] || fail "expected an error report for each of the two unreadable values, saw $reports"
+wait_for 5 find_window || fail "the window did not open after the reports"
+"$BUILD/close_window" "$WIN" || fail "could not ask the window to close"
+wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
+APP_PID=
 step done
 echo "e2e: all steps passed; screenshots in $SHOTS"
