@@ -233,7 +233,7 @@ START=(796 21)        ADD=(267 196)        CLEAR=(135 230)      SAMPLE=(399 230)
 AFTER=(30 334)        BEFORE=(31 364)      ON=(31 394)          BETWEEN=(31 424)
 NOT_ACCESSED=(31 454) DAYS=(402 454)       FROM_YEAR=(212 425)
 ACCESSED_TYPE=(31 276) CREATED=(271 276)
-MOVE=(927 463)        TRASH=(663 463)
+MOVE=(927 463)        UNSELECT_ALL=(927 429)        TRASH=(663 463)
 box() { click 547 $((68 + 14 * ($1 - 1))); }  # the check box of result row N
 search() { click "${START[@]}"; }
 
@@ -414,6 +414,19 @@ wait_for 8 browser_closed || fail "Enter did not accept the remembered folder"
 wait_for 10 in_dest 3 || fail "${OLD[3]} did not arrive in the remembered folder: $(ls "$DEST")"
 [ ! -e "${OLD[3]}" ] || fail "${OLD[3]} was moved but is still in its folder"
 expect_rows list2 3 "the second move"
+# A file moved into its own folder stays, and says so; its row stays ticked.
+box 2
+click "${MOVE[@]}"
+browse_to "$S"
+wait_for 8 dialog_open || fail "no message about a file already in that folder"
+shot 07-move-same-folder
+dismiss_dialog
+[ -f "${OLD[4]}" ] || fail "${OLD[4]}, moved into its own folder, is gone"
+expect_setting LastFolder "$S"
+expect_rows list2 3 "a move into the file's own folder"
+[ "$(ticked 2)" = 1 ] || fail "the row of the file that was not moved is no longer ticked"
+click "${UNSELECT_ALL[@]}"
+[ "$(ticked 2)" = 0 ] || fail "Unselect All left row 2 ticked"
 
 # ---- 8. Send Checked To Recycle Bin --------------------------------------
 step recycle-bin
