@@ -244,7 +244,10 @@ start_program
 expect_setting "Access in days" ""
 expect_rows list1 0 "a new window"
 # Pointers: the arrow over the lists, the hand over the buttons.
+point 1270 790
+ROOT=$(pointer)  # the bare screen's, outside the window
 point $((OX + 700)) $((OY + 300))
+wait_for 3 pointer_is_not "$ROOT" || fail "the window sets no pointer of its own"
 ARROW=$(pointer)
 [ "$ARROW" != "$HAND" ] || fail "the pointer over the result list is the hand"
 point $((OX + ${SAMPLE[0]})) $((OY + ${SAMPLE[1]}))
