@@ -24,7 +24,9 @@ mkdir -p "$SHOTS"
 XVFB_PID=
 APP_PID=
 DEST=
+IMMUTABLE=
 cleanup() {
+  [ -n "$IMMUTABLE" ] && chattr -i "$IMMUTABLE" 2>/dev/null
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null
@@ -163,7 +165,8 @@ dismiss_dialog() {  # Enter on the message box (its default button)
   eval "$(xdotool getwindowgeometry --shell "$box" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
   point $((X + WIDTH / 2)) $((Y + 10))
   key Return
-  wait_for 5 no_dialog || fail "the message box did not close on Enter"
+  box_gone() { ! visible_windows '^Quenmoor$' | grep -qx "$box"; }
+  wait_for 5 box_gone || fail "the message box did not close on Enter"
 }
 browse_to() {  # browse_to FOLDER: type the path into the folder browser
   wait_for 8 browser_open || fail "the folder browser did not open"
@@ -451,6 +454,25 @@ done
 [ "$(grep -c . <<<"$listing")" = 2 ] || fail "the trash holds more than the two files: $listing"
 expect_rows list2 1 "the trashed rows leaving the list"
 shot 08-recycle-bin
+# A file the trash cannot take (immutable, where the file system and our
+# rights allow that) is named in a message and its row stays ticked.
+if chattr +i "${OLD[4]}" 2>/dev/null; then
+  IMMUTABLE=${OLD[4]}
+  box 1
+  click "${TRASH[@]}"
+  wait_for 8 dialog_open || fail "no confirmation before trashing"
+  dismiss_dialog
+  wait_for 8 dialog_open || fail "no message about the file the trash could not take"
+  shot 08-recycle-refused
+  dismiss_dialog
+  chattr -i "$IMMUTABLE"
+  IMMUTABLE=
+  [ -f "${OLD[4]}" ] || fail "${OLD[4]} could not be trashed but is gone"
+  [ "$(trash-list 2>/dev/null | grep -c .)" = 2 ] || fail "the trash changed: $(trash-list 2>&1)"
+  expect_rows list2 1 "a file the trash refused"
+  [ "$(ticked 1)" = 1 ] || fail "the row of the file the trash refused is no longer ticked"
+  click "${UNSELECT_ALL[@]}"
+fi
 
 # ---- 9. closing the window during a long search -------------------------
 step close-during-search
