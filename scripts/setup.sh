@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev libvulkan-dev libgtest-dev
   fonts-liberation fontconfig tzdata
   xvfb xauth xdotool trash-cli libglib2.0-bin findutils coreutils
+  libx11-dev libxfixes-dev python3
 )
 missing=()
 for p in "${packages[@]}"; do

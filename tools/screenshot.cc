@@ -42,7 +42,7 @@ bool LocalDisplayAnswers(std::string* why) {
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUT.png\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUT.png (or OUT.ppm for raw pixels)\n", argv[0]);
     return 2;
   }
   const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -63,7 +63,10 @@ int main(int argc, char** argv) {
                  qPrintable(QGuiApplication::platformName()));
     return 1;
   }
-  if (!shot.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+  // PNG unless the name asks for the raw PPM that scripts can read.
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  const char* format = out.endsWith(QLatin1String(".ppm"), Qt::CaseInsensitive) ? "PPM" : "PNG";
+  if (!shot.save(out, format)) {
     std::fprintf(stderr, "screenshot: cannot write %s\n", argv[1]);
     return 1;
   }
