@@ -1,0 +1,130 @@
+// Helpers shared by the benchmarks that drive the real window: a private
+// home for the settings and the trash, memory figures from /proc, a clock,
+// and a watch on how long the event loop goes without a turn.
+#ifndef QUENMOOR_BENCH_BENCH_UTIL_H_
+#define QUENMOOR_BENCH_BENCH_UTIL_H_
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "app/form1.h"
+#include "platform/dialogs.h"
+
+namespace qm {
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM"), 0 when unreadable.
+inline long StatusKb(const char* field) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  const std::size_t length = std::strlen(field);
+  while (std::getline(in, line)) {
+    if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':') {
+      return std::atol(line.c_str() + length + 1);
+    }
+  }
+  return 0;
+}
+inline long RssKb() { return StatusKb("VmRSS"); }
+inline long PeakKb() { return StatusKb("VmHWM"); }
+inline double Mb(long kb) { return kb / 1024.0; }
+
+// Brings the peak (VmHWM) down to the present RSS, so a later peak belongs to
+// what ran in between.  False where the kernel does not offer it.
+inline bool ResetPeak() {
+  std::ofstream out("/proc/self/clear_refs");
+  out << "5";
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+// A fresh temporary folder (no final "/"); empty on failure.
+inline std::string MakeTempFolder(const char* stem) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + stem + ".XXXXXX";
+  std::string buf = pattern;
+  if (!::mkdtemp(&buf[0])) return std::string();
+  return buf;
+}
+
+// Points the settings, the trash and the program folder into `home`, keeps
+// closing the window from ending the process, and answers every dialog:
+// message boxes and the trash question with OK, the folder browser with
+// `*folder_answer` (cancelled when empty).
+inline void PrepareWindowEnvironment(const std::string& home, const QString* folder_answer) {
+  ::setenv("HOME", home.c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  Form1::SetAppFolderForTesting(QString::fromStdString(home));
+  Form1::SetUnloadActionForTesting([] {});
+  SetDialogResponder([folder_answer](const DialogRequest& r) -> std::optional<DialogAnswer> {
+    DialogAnswer answer;
+    if (r.kind == DialogKind::kFolderBrowser && folder_answer) answer.folder = *folder_answer;
+    if (r.kind == DialogKind::kMessage) {
+      std::fprintf(stderr, "  [message] %s\n", r.text.left(200).toLocal8Bit().constData());
+    }
+    return answer;
+  });
+}
+
+// Records the longest interval between two firings of a 1 ms timer: the
+// longest the window went without handling an event.  Only counts while
+// something (a yield, or the benchmark) lets the event loop run.
+class LoopGapWatch : public QObject {
+ public:
+  LoopGapWatch() {
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(1);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+      const qint64 now = clock_.nsecsElapsed();
+      const double gap = double(now - last_) / 1e6;
+      if (gap > longest_ms_) longest_ms_ = gap;
+      last_ = now;
+      ++ticks_;
+    });
+  }
+  void Start() {
+    longest_ms_ = 0;
+    ticks_ = 0;
+    clock_.start();
+    last_ = 0;
+    timer_.start();
+  }
+  // Stops the watch; the time from the last firing to now counts as a gap.
+  void Stop() {
+    const double tail = double(clock_.nsecsElapsed() - last_) / 1e6;
+    if (tail > longest_ms_) longest_ms_ = tail;
+    timer_.stop();
+  }
+  double LongestMs() const { return longest_ms_; }
+  long Ticks() const { return ticks_; }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 last_ = 0;
+  double longest_ms_ = 0;
+  long ticks_ = 0;
+};
+
+}  // namespace bench
+}  // namespace qm
+
+#endif  // QUENMOOR_BENCH_BENCH_UTIL_H_

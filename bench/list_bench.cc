@@ -1,0 +1,170 @@
+// Times the result list of the real window at a million rows: appending
+// them in batches the way the criterion pass does, "Select All" and
+// "Unselect All" through their handlers, removing every second row, and
+// ticking rows one by one before the ticked rows go as they do after a trash
+// or a move; with the memory the rows take.  Each step includes the repaint
+// that follows it.
+//
+//   QT_QPA_PLATFORM=offscreen list_bench [ROWS] [BATCH]
+//
+// ROWS: rows to append (default 1,000,000).  BATCH: rows per append (default
+// 100,000).
+#include <QApplication>
+#include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/list_view.h"
+#include "bench_util.h"
+#include "tree_gen.h"
+
+namespace {
+
+using qm::bench::Clock;
+using qm::bench::Mb;
+using qm::bench::SecondsSince;
+
+void Row(const char* step, double seconds, long rows, const char* note = "") {
+  std::printf("| %-34s | %9.3f | %9ld | %-26s |\n", step, seconds, rows, note);
+}
+
+void Settle() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+long CountChecked(qm::ListView* list) {
+  long ticked = 0;
+  for (int i = 0; i < list->Model()->Count(); ++i) ticked += list->Model()->At(i).checked;
+  return ticked;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
+  const long batch = argc > 2 ? std::atol(argv[2]) : 100000;
+  if (rows < 2 || batch < 1) {
+    std::fprintf(stderr, "usage: list_bench [ROWS >= 2] [BATCH >= 1]\n");
+    return 1;
+  }
+  const std::string home = qm::bench::MakeTempFolder("qmlistbench");
+  if (home.empty()) return 1;
+  qm::bench::PrepareWindowEnvironment(home, nullptr);
+  QApplication app(argc, argv);
+
+  qm::Form1 form;
+  form.Form_Load();
+  form.show();
+  Settle();
+  qm::ListView* list = form.ListView2;
+  // The columns a search gives the list.
+  list->RemoveColumn(1);
+  list->AddColumn(QStringLiteral("File(s) Found"));
+  list->SetColumnWidthTwips(1, 5500);
+  list->AddColumn(QStringLiteral("Date Modified"));
+  list->SetColumnWidthTwips(2, 2000);
+
+  // The run lists a search would hold: paths of a typical length, stamps.
+  QStringList paths;
+  std::vector<double> stamps;
+  paths.reserve(rows);
+  stamps.reserve(static_cast<std::size_t>(rows));
+  for (long i = 0; i < rows; ++i) {
+    paths.append(QStringLiteral("/home/someone/Documents/archive/d%1/d%2/file %3.txt")
+                     .arg(i % 97)
+                     .arg(i % 1009)
+                     .arg(i));
+    stamps.push_back(45000.0 + double(i % 5000) + 0.37);
+  }
+  Settle();
+  const long rss_empty = qm::bench::RssKb();
+  const bool peak_reset = qm::bench::ResetPeak();
+
+  std::printf("list_bench: %ld rows in batches of %ld (offscreen, window shown)\n\n", rows,
+              batch);
+  std::printf("| %-34s | %9s | %9s | %-26s |\n", "step", "seconds", "rows", "");
+  std::printf("|%s|%s|%s|%s|\n", std::string(36, '-').c_str(), std::string(11, '-').c_str(),
+              std::string(11, '-').c_str(), std::string(28, '-').c_str());
+
+  // Append, batch by batch, as the criterion pass hands rows over.
+  auto start = Clock::now();
+  for (long first = 0; first < rows; first += batch) {
+    const long last = std::min(rows, first + batch);
+    std::vector<qm::ListModel::NewRow> rows_batch;
+    rows_batch.reserve(static_cast<std::size_t>(last - first));
+    for (long i = first; i < last; ++i) {
+      rows_batch.push_back(qm::ListModel::NewRow{paths[i], stamps[static_cast<std::size_t>(i)],
+                                                 qm::ListModel::kStampSub});
+    }
+    list->AddItems(std::move(rows_batch));
+  }
+  Settle();
+  Row("append", SecondsSince(start), list->ItemCount());
+  // The list holds its own references; the run lists' part is not counted.
+  const long rss_full = qm::bench::RssKb();
+
+  start = Clock::now();
+  form.PushButton4_Click();
+  Settle();
+  const double select_all = SecondsSince(start);
+  Row("Select All (PushButton4_Click)", select_all, CountChecked(list), "ticked after");
+
+  start = Clock::now();
+  form.PushButton6_Click();
+  Settle();
+  const double unselect_all = SecondsSince(start);
+  Row("Unselect All (PushButton6_Click)", unselect_all, CountChecked(list), "ticked after");
+
+  // Remove every second row, in one call.
+  std::vector<int> every_second;
+  every_second.reserve(static_cast<std::size_t>(rows / 2 + 1));
+  for (int p = 2; p <= list->ItemCount(); p += 2) every_second.push_back(p);
+  start = Clock::now();
+  list->RemoveItems(every_second);
+  Settle();
+  Row("remove every second row", SecondsSince(start), list->ItemCount(), "rows left");
+  const bool kept_odd = list->ItemText(2) == paths[2];
+
+  // Tick every second remaining row one at a time (as clicks would), then
+  // drop the ticked rows whose file is gone, as after a trash or a move.
+  const int left = list->ItemCount();
+  start = Clock::now();
+  for (int p = 1; p <= left; p += 2) list->SetChecked(p, true);
+  Settle();
+  Row("tick every second row, one by one", SecondsSince(start), CountChecked(list),
+      "ticked after");
+  start = Clock::now();
+  form.RemoveCheckedRows();
+  Settle();
+  Row("RemoveCheckedRows (lstat each)", SecondsSince(start), list->ItemCount(), "rows left");
+  const long rss_half = qm::bench::RssKb();
+  const long peak = qm::bench::PeakKb();
+
+  start = Clock::now();
+  list->ClearItems();
+  Settle();
+  Row("clear", SecondsSince(start), list->ItemCount(), "rows left");
+  const long rss_cleared = qm::bench::RssKb();
+
+  std::printf("\n| %-34s | %9s |\n", "memory", "MB");
+  std::printf("|%s|%s|\n", std::string(36, '-').c_str(), std::string(11, '-').c_str());
+  std::printf("| %-34s | %9.1f |\n", "RSS before the rows", Mb(rss_empty));
+  std::printf("| %-34s | %9.1f |\n", "RSS with all rows", Mb(rss_full));
+  std::printf("| %-34s | %9.1f |\n", "RSS after removals", Mb(rss_half));
+  std::printf("| %-34s | %9.1f |\n", "RSS after clear", Mb(rss_cleared));
+  std::printf("| %-34s | %9.1f |\n", peak_reset ? "peak (VmHWM) during the steps"
+                                                : "peak (VmHWM) of the process",
+              Mb(peak));
+  std::printf("\nlist memory per row: %.0f bytes (texts shared with the run lists, whose own "
+              "cost is not counted)\n",
+              (rss_full - rss_empty) * 1024.0 / double(rows));
+  const bool ok = select_all < 0.5 && unselect_all < 0.5 && kept_odd;
+  std::printf("Select All %.3f s, Unselect All %.3f s: %s; rows kept in order: %s\n",
+              select_all, unselect_all,
+              select_all < 0.5 && unselect_all < 0.5 ? "under half a second" : "TOO SLOW",
+              kept_odd ? "yes" : "NO");
+  qm::bench::RemoveTree(home);
+  return ok ? 0 : 2;
+}
