@@ -95,13 +95,17 @@ class LoopGapWatch : public QObject {
     QObject::connect(&timer_, &QTimer::timeout, this, [this] {
       const qint64 now = clock_.nsecsElapsed();
       const double gap = double(now - last_) / 1e6;
-      if (gap > longest_ms_) longest_ms_ = gap;
+      if (gap > longest_ms_) {
+        longest_ms_ = gap;
+        longest_end_ms_ = double(now) / 1e6;
+      }
       last_ = now;
       ++ticks_;
     });
   }
   void Start() {
     longest_ms_ = 0;
+    longest_end_ms_ = 0;
     ticks_ = 0;
     clock_.start();
     last_ = 0;
@@ -109,11 +113,19 @@ class LoopGapWatch : public QObject {
   }
   // Stops the watch; the time from the last firing to now counts as a gap.
   void Stop() {
-    const double tail = double(clock_.nsecsElapsed() - last_) / 1e6;
-    if (tail > longest_ms_) longest_ms_ = tail;
+    const qint64 now = clock_.nsecsElapsed();
+    const double tail = double(now - last_) / 1e6;
+    if (tail > longest_ms_) {
+      longest_ms_ = tail;
+      longest_end_ms_ = double(now) / 1e6;
+    }
+    elapsed_ms_ = double(now) / 1e6;
     timer_.stop();
   }
   double LongestMs() const { return longest_ms_; }
+  // When the longest gap ended, and when the watch stopped, in ms from Start.
+  double LongestEndMs() const { return longest_end_ms_; }
+  double ElapsedMs() const { return elapsed_ms_; }
   long Ticks() const { return ticks_; }
 
  private:
@@ -121,6 +133,8 @@ class LoopGapWatch : public QObject {
   QElapsedTimer clock_;
   qint64 last_ = 0;
   double longest_ms_ = 0;
+  double longest_end_ms_ = 0;
+  double elapsed_ms_ = 0;
   long ticks_ = 0;
 };
 
