@@ -83,18 +83,8 @@ int ListModel::Append(const QString& text) {
 }
 
 void ListModel::AppendBatch(std::vector<NewRow>&& rows) {
-  if (rows.empty()) return;
-  int first = Count();
-  beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
-  rows_.reserve(rows_.size() + rows.size());
-  for (NewRow& r : rows) {
-    Row row;
-    row.text = std::move(r.text);
-    row.stamp = r.stamp;
-    row.sub_kind = r.sub_kind;
-    rows_.push_back(std::move(row));
-  }
-  endInsertRows();
+  size_t k = 0;
+  AppendRows(static_cast<int>(rows.size()), [&rows, &k] { return std::move(rows[k++]); });
 }
 
 void ListModel::SetSubText(int i, const QString& text) {

@@ -14,6 +14,7 @@
 #include <QTreeView>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -58,6 +59,11 @@ class ListModel : public QAbstractTableModel {
   const Row& At(int i) const { return rows_[static_cast<size_t>(i)]; }
   int Append(const QString& text);
   void AppendBatch(std::vector<NewRow>&& rows);
+  // Appends `count` rows in one insertion, each made by calling next(),
+  // which returns a NewRow; the rows go straight into the list, with no
+  // batch held beside it.
+  template <class Next>
+  void AppendRows(int count, Next&& next);
   void SetSubText(int i, const QString& text);
   void SetSubStamp(int i, double value, bool empty);
   void SetChecked(int i, bool checked);
@@ -91,6 +97,11 @@ class ListView : public QTreeView {
   QString ItemText(int position) const;              // fails past the end
   int AddItem(const QString& text);                  // returns the new position
   void AddItems(std::vector<ListModel::NewRow>&& rows);
+  // `count` rows from next(), as ListModel::AppendRows.
+  template <class Next>
+  void AddItems(int count, Next&& next) {
+    model_->AppendRows(count, std::forward<Next>(next));
+  }
   void RemoveItem(int position);                     // fails past the end
   void RemoveItems(const std::vector<int>& positions);
   void ClearItems();
@@ -128,6 +139,23 @@ class ListView : public QTreeView {
   void CheckPosition(int position) const;
   ListModel* model_;
 };
+
+template <class Next>
+void ListModel::AppendRows(int count, Next&& next) {
+  if (count <= 0) return;
+  const int first = Count();
+  beginInsertRows(QModelIndex(), first, first + count - 1);
+  rows_.reserve(rows_.size() + static_cast<size_t>(count));
+  for (int k = 0; k < count; ++k) {
+    NewRow r = next();
+    Row row;
+    row.text = std::move(r.text);
+    row.stamp = r.stamp;
+    row.sub_kind = r.sub_kind;
+    rows_.push_back(std::move(row));
+  }
+  endInsertRows();
+}
 
 // Maps a Qt key to the Windows virtual-key code the handlers test.
 int VirtualKeyCode(int qt_key);

@@ -73,16 +73,21 @@ void Form1::ApplyDateCriterion() {
     return s.empty ? 0.0 : s.value;  // an unreadable stamp is the zero date
   };
   // Rows are added in position order, in one batch; this loop does not yield.
+  // The matches are counted first so the rows go straight into the list:
+  // a batch built beside it would cost a million rows' worth of memory and
+  // time in a stretch where the window cannot paint.
   auto add_rows = [this, n](auto&& matches) {
-    std::vector<ListModel::NewRow> rows;
-    for (size_t i = 0; i < n; ++i) {
-      if (!matches(i)) continue;
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i) count += matches(i) ? 1 : 0;
+    size_t i = 0;
+    ListView2->AddItems(static_cast<int>(count), [&]() {
+      while (!matches(i)) ++i;
       const FoundStamp& s = found_stamps_[i];
-      rows.push_back(ListModel::NewRow{found_paths_[static_cast<qsizetype>(i)], s.value,
-                                       s.empty ? ListModel::kEmptyStampSub
-                                               : ListModel::kStampSub});
-    }
-    ListView2->AddItems(std::move(rows));
+      ListModel::NewRow row{found_paths_.at(static_cast<qsizetype>(i)), s.value,
+                            s.empty ? ListModel::kEmptyStampSub : ListModel::kStampSub};
+      ++i;
+      return row;
+    });
   };
 
   struct SingleRule {

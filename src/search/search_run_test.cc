@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
+#include "search/time_stamps.h"
 #include "testing/test_faulty_fs.h"
 #include "testing/test_form.h"
 #include "testing/test_rooted_fs.h"
@@ -307,6 +308,39 @@ TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
   form_->PushButton2_Click();
   EXPECT_TRUE(ErrorReports().empty());
   EXPECT_EQ(Found(), Names({"a.txt"}));
+}
+
+TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
+  // Old and new files mixed over two folders, so the matches are
+  // interleaved with misses; a second run over the listed rows gives the
+  // same rows again, unticked.
+  for (int i = 0; i < 12; ++i) {
+    const bool old = i % 3 != 0;
+    File((i % 2 ? "a/" : "b/") + std::to_string(i) + ".txt",
+         old ? LocalTime(2020, 5, 1 + i, 10) : LocalTime(2024, 5, 1 + i, 10));
+  }
+  Rule(form_->Option1);
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2022, 1, 1));
+  AddRow(tree_.path());
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    form_->PushButton2->click();
+    ASSERT_EQ(form_->FoundPaths().size(), 12);
+    int row = 0;
+    for (const QString& found : form_->FoundPaths()) {
+      const Stamp stamp = FileDateModified(found.toStdString());
+      if (stamp.value >= Day(2022, 1, 1)) continue;
+      ++row;
+      ASSERT_LE(row, form_->ListView2->ItemCount());
+      EXPECT_EQ(form_->ListView2->ItemText(row), found);
+      EXPECT_EQ(form_->ListView2->SubItemText(row), StampText(stamp));
+      EXPECT_FALSE(form_->ListView2->Checked(row));
+    }
+    EXPECT_EQ(row, 8);
+    EXPECT_EQ(form_->ListView2->ItemCount(), row);
+    form_->PushButton4_Click();
+  }
 }
 
 }  // namespace
