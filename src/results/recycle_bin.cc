@@ -157,7 +157,14 @@ void Form1::PushButton3_Click() {
   for (int row = 1; row <= rows; ++row) {
     trap.Do(110, [&] { Yield(); });
     if (trap.Test(112, [&] { return ListView2->Checked(row); })) {
-      trap.Do(114, [&] { collection.reserve(count + 1); });
+      trap.Do(114, [&] {
+        // Room for one more path.  QList::reserve allocates exactly what it
+        // is asked for and copies the list, so asking for one more each
+        // time would copy it once per ticked row; double the room instead.
+        if (collection.capacity() < count + 1) {
+          collection.reserve(std::max<qsizetype>(count + 1, 2 * collection.capacity()));
+        }
+      });
       trap.Do(116, [&] { collection.append(ListView2->ItemText(row)); });
       trap.Do(118, [&] { ++count; });
     }
