@@ -1,6 +1,7 @@
 // "Send Checked To Recycle Bin".
 #include "results/recycle_bin.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -56,9 +57,16 @@ class DialogProgress : public TrashProgress {
   bool Step(int done, const std::string& current) override {
     if (CancelProbe() && CancelProbe()(done)) return false;
     if (!dialog_) return true;
-    dialog_->setValue(done);
-    dialog_->setLabelText(QStringLiteral("Moving files to the trash...\n%1")
-                              .arg(QString::fromStdString(current)));
+    // A new label is laid out afresh, and once the dialog shows, setValue
+    // runs the event loop itself: done for every file, that cost several
+    // times the trashing.  The dialog is brought up to date a few times a
+    // second; Cancel is still seen at every file.
+    if (!refreshed_.isValid() || refreshed_.elapsed() >= kRefreshMs) {
+      dialog_->setValue(done);
+      dialog_->setLabelText(QStringLiteral("Moving files to the trash...\n%1")
+                                .arg(QString::fromStdString(current)));
+      refreshed_.start();
+    }
     Yield();
     return !dialog_->wasCanceled();
   }
@@ -69,8 +77,10 @@ class DialogProgress : public TrashProgress {
   ~DialogProgress() override { delete dialog_; }
 
  private:
+  static constexpr qint64 kRefreshMs = 50;
   QWidget* owner_;
   QProgressDialog* dialog_ = nullptr;
+  QElapsedTimer refreshed_;
 };
 
 }  // namespace

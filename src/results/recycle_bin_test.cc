@@ -1,8 +1,10 @@
 #include "results/recycle_bin.h"
 
+#include <QProgressDialog>
 #include <cerrno>
 
 #include "platform/trash.h"
+#include "platform/yield.h"
 #include "testing/test_results.h"
 
 namespace qm {
@@ -99,6 +101,39 @@ TEST_F(RecycleBinTest, ARefusedFileIsNamedAndStays) {
   EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a)));
   EXPECT_EQ(Rows(), std::vector<std::string>({a}));
   EXPECT_FALSE(Exists(b));
+}
+
+TEST_F(RecycleBinTest, ALongListIsAskedForOnceWithItsFirstFilesInRowOrder) {
+  std::vector<std::string> ticked, kept;
+  for (int i = 0; i < 30; ++i) {
+    const bool tick = i % 2 == 0;
+    (tick ? ticked : kept).push_back(Row("f" + std::to_string(i) + ".txt", tick));
+  }
+  form_->PushButton3->click();
+  std::vector<DialogRequest> asked = Dialogs(DialogKind::kTrashConfirm);
+  ASSERT_EQ(asked.size(), 1u);
+  QString expected = QStringLiteral("Move these 15 files to the trash?\n");
+  for (int i = 0; i < 5; ++i) expected += QStringLiteral("\n") + QString::fromStdString(ticked[i]);
+  EXPECT_TRUE(asked[0].text.startsWith(expected + QStringLiteral("\n... and 10 more")))
+      << asked[0].text.toStdString();
+  for (const std::string& f : ticked) EXPECT_FALSE(Exists(f)) << f;
+  EXPECT_EQ(Rows(), kept);
+}
+
+TEST_F(RecycleBinTest, TheProgressDialogsCancelStopsAtTheNextFile) {
+  // The dialog is brought up to date only now and then; its Cancel must
+  // still be seen before the very next file.
+  std::vector<std::string> files;
+  for (int i = 0; i < 12; ++i) files.push_back(Row("f" + std::to_string(i) + ".txt", true));
+  SetYieldHook([&] {
+    QProgressDialog* dialog = form_->findChild<QProgressDialog*>();
+    if (dialog && !Exists(files[3])) dialog->cancel();  // once the fourth file has gone
+  });
+  form_->PushButton3->click();
+  SetYieldHook(nullptr);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(Exists(files[i]), i >= 4) << files[i];
+  EXPECT_EQ(Rows(), std::vector<std::string>(files.begin() + 4, files.end()));
+  EXPECT_EQ(Ticks(), std::vector<bool>(8, true));
 }
 
 }  // namespace
