@@ -9,7 +9,10 @@
 //
 //   QT_QPA_PLATFORM=offscreen results_bench [FILES]
 //
-// FILES: files per command (default 10,000), spread over 10 folders.
+// FILES: files per command (default 10,000), spread over 10 folders.  The
+// files and the trash go under $TMPDIR (default /tmp); on a disk, creating
+// files soon after many were deleted can cost far more than the commands
+// themselves, so TMPDIR=/dev/shm gives the steadier comparison.
 #include <dirent.h>
 #include <sys/stat.h>
 
