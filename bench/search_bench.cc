@@ -189,20 +189,20 @@ int main(int argc, char** argv) {
   std::printf("\nsearch_bench: %ld files in %ld folders, Date Accessed after %s "
               "(best of %d runs, find best of %d)\n\n",
               files, shape.folders, after_text, rounds, rounds + 1);
-  std::printf("| %-44s | %12s |\n", "measure", "value");
-  std::printf("|%s|%s|\n", std::string(46, '-').c_str(), std::string(14, '-').c_str());
-  std::printf("| %-44s | %12.3f |\n", "search run, wall time (s)", best.seconds);
-  std::printf("| %-44s | %12.3f |\n", "find -type f -newerat (s)", find.seconds);
-  std::printf("| %-44s | %12.2f |\n", "ratio run / find", ratio);
-  std::printf("| %-44s | %12ld |\n", "files listed by the run", best.rows);
-  std::printf("| %-44s | %12ld |\n", "files listed by find", find.matches);
-  std::printf("| %-44s | %12.1f |\n", "RSS before the run (MB)", Mb(first.rss_before_kb));
-  std::printf("| %-44s | %12.1f |\n", "peak memory during the run, VmHWM (MB)", Mb(first.peak_kb));
-  std::printf("| %-44s | %12.1f |\n", "RSS after the run (MB)", Mb(first.rss_after_kb));
-  std::printf("| %-44s | %12.0f |\n", "peak growth per file found (bytes)", per_file);
-  std::printf("| %-44s | %12.1f |\n", "longest gap between yields' turns, any run (ms)",
+  std::printf("| %-48s | %12s |\n", "measure", "value");
+  std::printf("|%s|%s|\n", std::string(50, '-').c_str(), std::string(14, '-').c_str());
+  std::printf("| %-48s | %12.3f |\n", "search run, wall time (s)", best.seconds);
+  std::printf("| %-48s | %12.3f |\n", "find -type f -newerat (s)", find.seconds);
+  std::printf("| %-48s | %12.2f |\n", "ratio run / find", ratio);
+  std::printf("| %-48s | %12ld |\n", "files listed by the run", best.rows);
+  std::printf("| %-48s | %12ld |\n", "files listed by find", find.matches);
+  std::printf("| %-48s | %12.1f |\n", "RSS before the run (MB)", Mb(first.rss_before_kb));
+  std::printf("| %-48s | %12.1f |\n", "peak memory during the run, VmHWM (MB)", Mb(first.peak_kb));
+  std::printf("| %-48s | %12.1f |\n", "RSS after the run (MB)", Mb(first.rss_after_kb));
+  std::printf("| %-48s | %12.0f |\n", "peak growth per file found (bytes)", per_file);
+  std::printf("| %-48s | %12.1f |\n", "longest gap between yields, any run (ms)",
               max_yield_gap);
-  std::printf("| %-44s | %12.1f |\n", "longest gap seen by 1 ms timer, any run (ms)",
+  std::printf("| %-48s | %12.1f |\n", "longest gap seen by a 1 ms timer, any run (ms)",
               max_timer_gap);
 
   std::printf("\n");
