@@ -41,6 +41,8 @@ void DatePicker::SetValue(DateValue value) {
   setDateTime(QDateTimeFromDateValue(value));
 }
 
+bool DatePicker::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
 void DatePicker::focusOutEvent(QFocusEvent* event) {
   QDateTimeEdit::focusOutEvent(event);
   // Opening the calendar moves the focus into the popup; that is still the

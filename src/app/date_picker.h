@@ -29,6 +29,9 @@ class DatePicker : public QDateTimeEdit {
 
  protected:
   void focusOutEvent(QFocusEvent* event) override;
+  // Tab leaves the picker (the arrow keys move between day, month and year),
+  // so the date is validated and stored as the user tabs on.
+  bool focusNextPrevChild(bool next) override;
 };
 
 }  // namespace qm

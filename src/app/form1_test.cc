@@ -158,6 +158,15 @@ TEST_F(Form1Test, CriterionControlsAreStoredAsTheyChange) {
   QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(form->DTPicker3, &out);
   EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45367"));
+
+  // Tabbing out of a picker leaves it, and stores its date.
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  form->DTPicker4->setFocus();
+  form->DTPicker4->setDateTime(QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
+  QTest::keyClick(form->DTPicker4, Qt::Key_Tab);
+  EXPECT_FALSE(form->DTPicker4->hasFocus());
+  EXPECT_EQ(ReadSetting("Date4", ""), QStringLiteral("36526"));
 }
 
 TEST_F(Form1Test, HoverPointersFollowTheTableAndNeverReplaceBusy) {
