@@ -117,22 +117,8 @@ int main(int argc, char** argv) {
 
   // Fixed stamps keep a kept tree valid: every access time lies in the 1000
   // days before 1 January 2026.
-  qm::bench::TreeShape shape;
-  shape.files = files;
-  shape.folders = files / 20 > 0 ? files / 20 : 1;
-  shape.newest = 1767225600;  // 2026-01-01 00:00 UTC
-  const std::string marker = keep + "/.searchbench-" + std::to_string(files);
-  struct stat st;
-  if (::stat(marker.c_str(), &st) != 0) {
-    qm::bench::RemoveTree(tree);
-    auto g0 = Clock::now();
-    qm::bench::GenerateTree(tree, shape);
-    std::ofstream(marker) << "tree of " << files << " files\n";
-    std::printf("generated %ld files in %ld folders in %.1f s\n", shape.files, shape.folders,
-                SecondsSince(g0));
-  } else {
-    std::printf("reusing the tree in %s\n", tree.c_str());
-  }
+  const qm::bench::TreeShape shape =
+      qm::bench::EnsureTree(tree, keep + "/.searchbench-", files, /*clear=*/true);
 
   // The picked day lies two days before the oldest possible stamp; "After"
   // takes the days after it, which is what find's -newerat says of the

@@ -111,6 +111,36 @@ inline void RemoveTree(const std::string& root) {
          64, FTW_DEPTH | FTW_PHYS);
 }
 
+// The standard benchmark tree of `files` files in files / 20 folders at
+// `root` (ending in "/"), with every stamp in the 1000 days before
+// 1 January 2026.  A tree left by an earlier run of the same size (marked by
+// a file named `marker` + the size) is reused; otherwise the tree is
+// generated, into an emptied `root` when `clear` is set (only for a folder
+// the benchmark owns).
+inline TreeShape EnsureTree(const std::string& root, const std::string& marker, long files,
+                            bool clear = false) {
+  TreeShape shape;
+  shape.files = files;
+  shape.folders = files / 20 > 0 ? files / 20 : 1;
+  shape.newest = 1767225600;  // 2026-01-01 00:00 UTC
+  const std::string mark = marker + std::to_string(files);
+  struct stat st;
+  if (::stat(mark.c_str(), &st) == 0) {
+    std::printf("reusing the tree in %s\n", root.c_str());
+    return shape;
+  }
+  if (clear) RemoveTree(root);
+  std::time_t start = std::time(nullptr);
+  GenerateTree(root, shape);
+  if (FILE* f = std::fopen(mark.c_str(), "w")) {
+    std::fprintf(f, "tree of %ld files\n", files);
+    std::fclose(f);
+  }
+  std::printf("generated %ld files in %ld folders in about %ld s\n", shape.files, shape.folders,
+              static_cast<long>(std::time(nullptr) - start));
+  return shape;
+}
+
 }  // namespace bench
 }  // namespace qm
 

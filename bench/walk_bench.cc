@@ -109,22 +109,8 @@ int main(int argc, char** argv) {
   }
   if (root.back() != '/') root.push_back('/');
 
-  qm::bench::TreeShape shape;
-  shape.files = files;
-  shape.folders = files / 20 > 0 ? files / 20 : 1;
   // A fixed newest time keeps a kept tree valid for the same cutoff.
-  shape.newest = 1767225600;  // 2026-01-01 00:00 UTC
-  const std::string marker = root + ".walkbench-" + std::to_string(files);
-  struct stat st;
-  if (::stat(marker.c_str(), &st) != 0) {
-    auto g0 = Clock::now();
-    qm::bench::GenerateTree(root, shape);
-    std::ofstream(marker) << "tree of " << files << " files\n";
-    std::printf("generated %ld files in %ld folders in %.1f s\n", shape.files, shape.folders,
-                Seconds(g0, Clock::now()));
-  } else {
-    std::printf("reusing the tree in %s\n", root.c_str());
-  }
+  const qm::bench::TreeShape shape = qm::bench::EnsureTree(root, root + ".walkbench-", files);
 
   // Cutoff: local midnight 500 days before the newest stamp.
   std::time_t mid = shape.newest - 500L * 86400;
