@@ -89,13 +89,7 @@ struct FindFigures {
 FindFigures RunFind(const std::string& tree, const std::string& after_text) {
   FindFigures out;
   const std::string command = "find '" + tree + "' -type f -newerat '" + after_text + "'";
-  auto start = Clock::now();
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char line[8192];
-  while (std::fgets(line, sizeof line, pipe)) ++out.matches;
-  ::pclose(pipe);
-  out.seconds = SecondsSince(start);
+  out.matches = qm::bench::CountOutputLines(command, &out.seconds);
   return out;
 }
 

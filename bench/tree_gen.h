@@ -141,6 +141,22 @@ inline TreeShape EnsureTree(const std::string& root, const std::string& marker, 
   return shape;
 }
 
+// Runs a shell command and counts the lines it prints (one per file found,
+// for `find`); `seconds` gets its wall time.
+inline long CountOutputLines(const std::string& command, double* seconds) {
+  struct timespec t0, t1;
+  ::clock_gettime(CLOCK_MONOTONIC, &t0);
+  long lines = 0;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char line[8192];
+    while (std::fgets(line, sizeof line, pipe)) ++lines;
+    ::pclose(pipe);
+  }
+  ::clock_gettime(CLOCK_MONOTONIC, &t1);
+  *seconds = double(t1.tv_sec - t0.tv_sec) + double(t1.tv_nsec - t0.tv_nsec) / 1e9;
+  return lines;
+}
+
 }  // namespace bench
 }  // namespace qm
 

@@ -75,13 +75,7 @@ Outcome RunWalk(const std::string& root, qm::DateValue cutoff) {
 Outcome RunFind(const std::string& root, const std::string& cutoff_text) {
   Outcome out;
   std::string command = "find '" + root + "' -type f -newermt '" + cutoff_text + "'";
-  auto start = Clock::now();
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char line[8192];
-  while (std::fgets(line, sizeof line, pipe)) ++out.matches;
-  ::pclose(pipe);
-  out.seconds = Seconds(start, Clock::now());
+  out.matches = qm::bench::CountOutputLines(command, &out.seconds);
   return out;
 }
 
