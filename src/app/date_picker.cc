@@ -7,21 +7,9 @@
 #include "platform/failure.h"
 
 namespace qm {
-namespace {
-QString ShortDateFormat() {
-  // The locale's short date, with the year in full so old and new dates
-  // cannot be confused.
-  QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
-  if (!format.contains(QLatin1String("yyyy"))) {
-    format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-  }
-  return format;
-}
-}  // namespace
-
 DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {
   setCalendarPopup(true);
-  setDisplayFormat(ShortDateFormat());
+  setDisplayFormat(ShortDateFormat(QLocale::system()));
   setTimeSpec(Qt::LocalTime);
   setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
                    QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));

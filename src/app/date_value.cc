@@ -2,6 +2,8 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
+#include <QString>
 #include <QTime>
 #include <cmath>
 
@@ -90,6 +92,25 @@ QDate QDateFromDayNumber(std::int64_t day_number) {
 
 std::int64_t DayNumberFromQDate(const QDate& date) {
   return DayNumberOf(date.year(), date.month(), date.day());
+}
+
+QString ShortDateFormat(const QLocale& locale) {
+  const QString format = locale.dateFormat(QLocale::ShortFormat);
+  QString out;
+  bool quoted = false;
+  for (int i = 0; i < format.size(); ++i) {
+    QChar c = format[i];
+    if (c == QLatin1Char('\'')) quoted = !quoted;
+    if (!quoted && c == QLatin1Char('y')) {
+      int run = 1;
+      while (i + run < format.size() && format[i + run] == QLatin1Char('y')) ++run;
+      out.append(run == 2 ? QStringLiteral("yyyy") : QString(run, QLatin1Char('y')));
+      i += run - 1;
+      continue;
+    }
+    out.append(c);
+  }
+  return out;
 }
 
 std::int64_t TodayDayNumber() { return DayNumberFromQDate(QDate::currentDate()); }

@@ -9,6 +9,8 @@
 
 class QDate;
 class QDateTime;
+class QLocale;
+class QString;
 
 namespace qm {
 
@@ -43,6 +45,10 @@ DateValue DateValueFromQDateTime(const QDateTime& local);
 QDateTime QDateTimeFromDateValue(DateValue value);
 QDate QDateFromDayNumber(std::int64_t day_number);
 std::int64_t DayNumberFromQDate(const QDate& date);
+
+// The locale's short date format with the year in full ("yy" widened to
+// "yyyy"), so dates a century apart cannot be confused.
+QString ShortDateFormat(const QLocale& locale);
 
 // Today's local day number.
 std::int64_t TodayDayNumber();

@@ -1,5 +1,7 @@
 #include "search/time_stamps.h"
 
+#include "app/date_value.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -55,25 +57,6 @@ QString WithoutTimeZone(const QString& format) {
   return out.trimmed();
 }
 
-// Widens a two-digit year field ("yy") to four digits.
-QString WithFourDigitYear(const QString& format) {
-  QString out;
-  bool quoted = false;
-  for (int i = 0; i < format.size(); ++i) {
-    QChar c = format[i];
-    if (c == QLatin1Char('\'')) quoted = !quoted;
-    if (!quoted && c == QLatin1Char('y')) {
-      int run = 1;
-      while (i + run < format.size() && format[i + run] == QLatin1Char('y')) ++run;
-      out.append(run == 2 ? QStringLiteral("yyyy") : QString(run, QLatin1Char('y')));
-      i += run - 1;
-      continue;
-    }
-    out.append(c);
-  }
-  return out;
-}
-
 struct StampFormats {
   QLocale locale;
   QString date;
@@ -86,7 +69,7 @@ const StampFormats& Formats() {
   QLocale current;
   if (!ready || !(formats.locale == current)) {
     formats.locale = current;
-    formats.date = WithFourDigitYear(current.dateFormat(QLocale::ShortFormat));
+    formats.date = ShortDateFormat(current);
     formats.time = WithoutTimeZone(current.timeFormat(QLocale::LongFormat));
     ready = true;
   }
