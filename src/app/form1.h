@@ -21,6 +21,7 @@
 #include "app/date_picker.h"
 #include "app/list_view.h"
 #include "app/skin_framework.h"
+#include "search/time_stamps.h"
 
 class QGroupBox;
 class QLabel;
@@ -32,12 +33,6 @@ namespace qm {
 
 // The window's mouse pointers.
 enum Pointer { kPointerDefault = 0, kPointerBusy = 11, kPointerHand = 99 };
-
-// One gathered file's time stamp: its date value, or empty when unreadable.
-struct FoundStamp {
-  DateValue value = 0;
-  bool empty = true;
-};
 
 // True when the file system can give the path's last-modified time.
 bool PathExists(const QString& path);
@@ -105,7 +100,7 @@ class Form1 : public QWidget {
 
   // The run lists of the last search.
   const QStringList& FoundPaths() const { return found_paths_; }
-  const std::vector<FoundStamp>& FoundStamps() const { return found_stamps_; }
+  const std::vector<Stamp>& FoundStamps() const { return found_stamps_; }
 
   // Controls, named as the handlers know them.
   ListView* ListView1;
@@ -169,7 +164,7 @@ class Form1 : public QWidget {
   bool search_running_ = false;
   bool result_command_running_ = false;
   QStringList found_paths_;
-  std::vector<FoundStamp> found_stamps_;
+  std::vector<Stamp> found_stamps_;
   std::vector<long long> day_differences_;
   std::vector<long long> end_day_differences_;
 };

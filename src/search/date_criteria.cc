@@ -69,7 +69,7 @@ void Form1::ApplyDateCriterion() {
   ListView2->ClearItems();
   const size_t n = static_cast<size_t>(found_paths_.size());
   auto stamp_date = [this](size_t i) -> DateValue {
-    const FoundStamp& s = found_stamps_[i];
+    const Stamp& s = found_stamps_[i];
     return s.empty ? 0.0 : s.value;  // an unreadable stamp is the zero date
   };
   // Rows are added in position order, in one batch; this loop does not yield.
@@ -82,7 +82,7 @@ void Form1::ApplyDateCriterion() {
     size_t i = 0;
     ListView2->AddItems(static_cast<int>(count), [&]() {
       while (!matches(i)) ++i;
-      const FoundStamp& s = found_stamps_[i];
+      const Stamp& s = found_stamps_[i];
       ListModel::NewRow row{found_paths_.at(static_cast<qsizetype>(i)), s.value,
                             s.empty ? ListModel::kEmptyStampSub : ListModel::kStampSub};
       ++i;

@@ -131,13 +131,9 @@ void Form1::PushButton2_Click() {
       } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
         trap.Do(198, [&] { stamp = FileDateAccessed(path); read = true; });
       }
-      // Both run lists always have the same length.
-      FoundStamp found;
-      if (read) {
-        found.value = stamp.value;
-        found.empty = stamp.empty;
-      }
-      trap.Do(200, [&] { found_stamps_.push_back(found); });
+      // Both run lists always have the same length: a stamp not read is empty.
+      if (!read) stamp = Stamp();
+      trap.Do(200, [&] { found_stamps_.push_back(stamp); });
       trap.Line(202);
       // Each path is released once it has been taken over, between two
       // yields: a million of them freed together after the loop would hold
