@@ -1,6 +1,5 @@
 #include "app/form1.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
