@@ -94,23 +94,33 @@ std::int64_t DayNumberFromQDate(const QDate& date) {
   return DayNumberOf(date.year(), date.month(), date.day());
 }
 
-QString ShortDateFormat(const QLocale& locale) {
-  const QString format = locale.dateFormat(QLocale::ShortFormat);
+QString RewriteFormatField(const QString& format, char letter,
+                           const std::function<QString(int)>& replace) {
   QString out;
   bool quoted = false;
   for (int i = 0; i < format.size(); ++i) {
     QChar c = format[i];
     if (c == QLatin1Char('\'')) quoted = !quoted;
-    if (!quoted && c == QLatin1Char('y')) {
+    if (!quoted && c == QLatin1Char(letter)) {
       int run = 1;
-      while (i + run < format.size() && format[i + run] == QLatin1Char('y')) ++run;
-      out.append(run == 2 ? QStringLiteral("yyyy") : QString(run, QLatin1Char('y')));
+      while (i + run < format.size() && format[i + run] == QLatin1Char(letter)) ++run;
       i += run - 1;
+      const QString replacement = replace(run);
+      if (replacement.isEmpty()) {
+        while (out.endsWith(QLatin1Char(' '))) out.chop(1);
+      }
+      out += replacement;
       continue;
     }
     out.append(c);
   }
   return out;
+}
+
+QString ShortDateFormat(const QLocale& locale) {
+  return RewriteFormatField(locale.dateFormat(QLocale::ShortFormat), 'y', [](int run) {
+    return run == 2 ? QStringLiteral("yyyy") : QString(run, QLatin1Char('y'));
+  });
 }
 
 std::int64_t TodayDayNumber() { return DayNumberFromQDate(QDate::currentDate()); }

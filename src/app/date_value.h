@@ -6,6 +6,7 @@
 #define QUENMOOR_APP_DATE_VALUE_H_
 
 #include <cstdint>
+#include <functional>
 
 class QDate;
 class QDateTime;
@@ -45,6 +46,12 @@ DateValue DateValueFromQDateTime(const QDateTime& local);
 QDateTime QDateTimeFromDateValue(DateValue value);
 QDate QDateFromDayNumber(std::int64_t day_number);
 std::int64_t DayNumberFromQDate(const QDate& date);
+
+// Rewrites every unquoted run of `letter` in a Qt date or time format with
+// replace(length of the run).  Blanks just before a run that is replaced by
+// nothing go too.
+QString RewriteFormatField(const QString& format, char letter,
+                           const std::function<QString(int)>& replace);
 
 // The locale's short date format with the year in full ("yy" widened to
 // "yyyy"), so dates a century apart cannot be confused.

@@ -42,19 +42,7 @@ Stamp ReadStamp(const std::string& path, Which which) {
 // Removes the time-zone fields ("t", "tt", "ttt", "tttt") from a Qt time
 // format, with the blank before them; quoted text is left alone.
 QString WithoutTimeZone(const QString& format) {
-  QString out;
-  bool quoted = false;
-  for (int i = 0; i < format.size(); ++i) {
-    QChar c = format[i];
-    if (c == QLatin1Char('\'')) quoted = !quoted;
-    if (!quoted && c == QLatin1Char('t')) {
-      while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t')) ++i;
-      while (out.endsWith(QLatin1Char(' '))) out.chop(1);
-      continue;
-    }
-    out.append(c);
-  }
-  return out.trimmed();
+  return RewriteFormatField(format, 't', [](int) { return QString(); }).trimmed();
 }
 
 struct StampFormats {
