@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/error_report.h"
 #include "app/error_trap.h"
@@ -63,13 +64,56 @@ void MakeWhite(QWidget* w) {
   w->setAutoFillBackground(true);
 }
 
+// The window's controls: name, position and size in twips (inside its
+// frame for a frame's controls), and caption ("" where a control shows its
+// own name to screen readers).
+struct ControlSpec {
+  const char* name;
+  int left, top, width, height;
+  const char* caption;
+};
+const ControlSpec kControls[] = {
+    {"ListView1", 120, 120, 7800, 2535, ""},
+    {"PushButton1", 120, 2745, 7800, 405, "Add Folder Or Drive"},
+    {"PushButton7", 120, 3255, 3840, 405, "Clear List"},
+    {"PushButton8", 4080, 3255, 3840, 405, "Load Sample/Example Folder"},
+    {"Frame1", 120, 3720, 7800, 735, "Find by which date type?"},
+    {"Option3", 240, 300, 1695, 255, "Date Accessed"},
+    {"Option1", 2160, 300, 1695, 255, "Date Modified"},
+    {"Option2", 3840, 300, 1575, 255, "Date Created"},
+    {"Frame2", 120, 4545, 7800, 2630, "Select Cutoff Date"},
+    {"Option4", 225, 345, 1755, 255, "After this date"},
+    {"DTPicker3", 2280, 300, 2000, 375, ""},
+    {"Option5", 240, 795, 1800, 255, "Before this date"},
+    {"DTPicker4", 2280, 750, 2000, 375, ""},
+    {"Option6", 240, 1245, 1665, 255, "On this date"},
+    {"DTPicker5", 2280, 1200, 2000, 375, ""},
+    {"Option7", 240, 1695, 1305, 255, "Between"},
+    {"DTPicker1", 2280, 1650, 2000, 375, ""},
+    {"Label1", 4440, 1695, 315, 225, "and"},
+    {"DTPicker2", 4920, 1650, 2000, 375, ""},
+    {"Option8", 240, 2145, 4815, 255, "Anything that has not been accessed in x days:"},
+    {"Text1", 4920, 2100, 2000, 345, ""},
+    {"PushButton2", 8040, 120, 7800, 405, "Start Finding Unused Files"},
+    {"ListView2", 8040, 630, 7800, 5520, ""},
+    {"PushButton4", 8040, 6240, 3840, 405, "Select All"},
+    {"PushButton6", 12000, 6240, 3840, 405, "Unselect All"},
+    {"PushButton3", 8040, 6750, 3840, 405, "Send Checked To Recycle Bin"},
+    {"PushButton5", 12000, 6750, 3840, 405, "Move To Folder"},
+};
+
+// Makes the control `name` of the table above inside `parent`.
 template <class T>
-T* Make(QWidget* parent, const char* name, const QRect& geometry, const QString& caption) {
-  T* w = new T(parent);
-  w->setObjectName(QLatin1String(name));
-  w->setGeometry(geometry);
-  w->setAccessibleName(caption.isEmpty() ? QLatin1String(name) : caption);
-  return w;
+T* Make(QWidget* parent, const char* name) {
+  for (const ControlSpec& spec : kControls) {
+    if (std::strcmp(spec.name, name) != 0) continue;
+    T* w = new T(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(Twips(spec.left, spec.top, spec.width, spec.height));
+    w->setAccessibleName(*spec.caption ? QString::fromUtf8(spec.caption) : QLatin1String(name));
+    return w;
+  }
+  std::abort();  // every control is in the table
 }
 
 const char kFrameStyle[] =
@@ -144,63 +188,40 @@ void Form1::BuildControls() {
   setFont(ArialBold(9));
   MakeWhite(this);
 
-  ListView1 = Make<ListView>(this, "ListView1", Twips(120, 120, 7800, 2535), QString());
+  ListView1 = Make<ListView>(this, "ListView1");
   ListView1->setToolTip(QStringLiteral(
       "Double-click item to remove it. Move | line to right and out of window to reveal full "
       "names."));
-  PushButton1 = Make<QPushButton>(this, "PushButton1", Twips(120, 2745, 7800, 405),
-                                  QStringLiteral("Add Folder Or Drive"));
-  PushButton7 = Make<QPushButton>(this, "PushButton7", Twips(120, 3255, 3840, 405),
-                                  QStringLiteral("Clear List"));
-  PushButton8 = Make<QPushButton>(this, "PushButton8", Twips(4080, 3255, 3840, 405),
-                                  QStringLiteral("Load Sample/Example Folder"));
-
-  Frame1 = Make<QGroupBox>(this, "Frame1", Twips(120, 3720, 7800, 735),
-                           QStringLiteral("Find by which date type?"));
-  Option3 = Make<QRadioButton>(Frame1, "Option3", Twips(240, 300, 1695, 255),
-                               QStringLiteral("Date Accessed"));
-  Option1 = Make<QRadioButton>(Frame1, "Option1", Twips(2160, 300, 1695, 255),
-                               QStringLiteral("Date Modified"));
-  Option2 = Make<QRadioButton>(Frame1, "Option2", Twips(3840, 300, 1575, 255),
-                               QStringLiteral("Date Created"));
-
-  Frame2 = Make<QGroupBox>(this, "Frame2", Twips(120, 4545, 7800, 2630),
-                           QStringLiteral("Select Cutoff Date"));
-  Option4 = Make<QRadioButton>(Frame2, "Option4", Twips(225, 345, 1755, 255),
-                               QStringLiteral("After this date"));
-  DTPicker3 = Make<DatePicker>(Frame2, "DTPicker3", Twips(2280, 300, 2000, 375), QString());
-  Option5 = Make<QRadioButton>(Frame2, "Option5", Twips(240, 795, 1800, 255),
-                               QStringLiteral("Before this date"));
-  DTPicker4 = Make<DatePicker>(Frame2, "DTPicker4", Twips(2280, 750, 2000, 375), QString());
-  Option6 = Make<QRadioButton>(Frame2, "Option6", Twips(240, 1245, 1665, 255),
-                               QStringLiteral("On this date"));
-  DTPicker5 = Make<DatePicker>(Frame2, "DTPicker5", Twips(2280, 1200, 2000, 375), QString());
-  Option7 = Make<QRadioButton>(Frame2, "Option7", Twips(240, 1695, 1305, 255),
-                               QStringLiteral("Between"));
-  DTPicker1 = Make<DatePicker>(Frame2, "DTPicker1", Twips(2280, 1650, 2000, 375), QString());
-  Label1 = Make<QLabel>(Frame2, "Label1", Twips(4440, 1695, 315, 225), QStringLiteral("and"));
-  DTPicker2 = Make<DatePicker>(Frame2, "DTPicker2", Twips(4920, 1650, 2000, 375), QString());
-  Option8 = Make<QRadioButton>(Frame2, "Option8", Twips(240, 2145, 4815, 255),
-                               QStringLiteral("Anything that has not been accessed in x days:"));
-  Text1 = Make<QLineEdit>(Frame2, "Text1", Twips(4920, 2100, 2000, 345), QString());
+  PushButton1 = Make<QPushButton>(this, "PushButton1");
+  PushButton7 = Make<QPushButton>(this, "PushButton7");
+  PushButton8 = Make<QPushButton>(this, "PushButton8");
+  Frame1 = Make<QGroupBox>(this, "Frame1");
+  Option3 = Make<QRadioButton>(Frame1, "Option3");
+  Option1 = Make<QRadioButton>(Frame1, "Option1");
+  Option2 = Make<QRadioButton>(Frame1, "Option2");
+  Frame2 = Make<QGroupBox>(this, "Frame2");
+  Option4 = Make<QRadioButton>(Frame2, "Option4");
+  DTPicker3 = Make<DatePicker>(Frame2, "DTPicker3");
+  Option5 = Make<QRadioButton>(Frame2, "Option5");
+  DTPicker4 = Make<DatePicker>(Frame2, "DTPicker4");
+  Option6 = Make<QRadioButton>(Frame2, "Option6");
+  DTPicker5 = Make<DatePicker>(Frame2, "DTPicker5");
+  Option7 = Make<QRadioButton>(Frame2, "Option7");
+  DTPicker1 = Make<DatePicker>(Frame2, "DTPicker1");
+  Label1 = Make<QLabel>(Frame2, "Label1");
+  DTPicker2 = Make<DatePicker>(Frame2, "DTPicker2");
+  Option8 = Make<QRadioButton>(Frame2, "Option8");
+  Text1 = Make<QLineEdit>(Frame2, "Text1");
   Text1->setText(QStringLiteral("300"));
-
-  PushButton2 = Make<QPushButton>(this, "PushButton2", Twips(8040, 120, 7800, 405),
-                                  QStringLiteral("Start Finding Unused Files"));
-  ListView2 = new ListView(this, /*checkboxes=*/true);
-  ListView2->setObjectName(QStringLiteral("ListView2"));
-  ListView2->setGeometry(Twips(8040, 630, 7800, 5520));
-  ListView2->setAccessibleName(QStringLiteral("ListView2"));
+  PushButton2 = Make<QPushButton>(this, "PushButton2");
+  ListView2 = Make<ListView>(this, "ListView2");
+  ListView2->Model()->SetCheckable(true);  // a check box on every result row
   ListView2->setToolTip(
       QStringLiteral("Move | line to right and out of window to reveal full names."));
-  PushButton4 = Make<QPushButton>(this, "PushButton4", Twips(8040, 6240, 3840, 405),
-                                  QStringLiteral("Select All"));
-  PushButton6 = Make<QPushButton>(this, "PushButton6", Twips(12000, 6240, 3840, 405),
-                                  QStringLiteral("Unselect All"));
-  PushButton3 = Make<QPushButton>(this, "PushButton3", Twips(8040, 6750, 3840, 405),
-                                  QStringLiteral("Send Checked To Recycle Bin"));
-  PushButton5 = Make<QPushButton>(this, "PushButton5", Twips(12000, 6750, 3840, 405),
-                                  QStringLiteral("Move To Folder"));
+  PushButton4 = Make<QPushButton>(this, "PushButton4");
+  PushButton6 = Make<QPushButton>(this, "PushButton6");
+  PushButton3 = Make<QPushButton>(this, "PushButton3");
+  PushButton5 = Make<QPushButton>(this, "PushButton5");
   SkinFramework1 = new SkinFramework(this);
   SkinFramework1->setObjectName(QStringLiteral("SkinFramework1"));
 
