@@ -67,12 +67,12 @@ void MakeWhite(QWidget* w) {
 // The window's controls: name, position and size in twips (inside its
 // frame for a frame's controls), and caption ("" where a control shows its
 // own name to screen readers).
-struct ControlSpec {
+struct ControlPlace {
   const char* name;
   int left, top, width, height;
   const char* caption;
 };
-const ControlSpec kControls[] = {
+const ControlPlace kControls[] = {
     {"ListView1", 120, 120, 7800, 2535, ""},
     {"PushButton1", 120, 2745, 7800, 405, "Add Folder Or Drive"},
     {"PushButton7", 120, 3255, 3840, 405, "Clear List"},
@@ -105,12 +105,12 @@ const ControlSpec kControls[] = {
 // Makes the control `name` of the table above inside `parent`.
 template <class T>
 T* Make(QWidget* parent, const char* name) {
-  for (const ControlSpec& spec : kControls) {
-    if (std::strcmp(spec.name, name) != 0) continue;
+  for (const ControlPlace& place : kControls) {
+    if (std::strcmp(place.name, name) != 0) continue;
     T* w = new T(parent);
     w->setObjectName(QLatin1String(name));
-    w->setGeometry(Twips(spec.left, spec.top, spec.width, spec.height));
-    w->setAccessibleName(*spec.caption ? QString::fromUtf8(spec.caption) : QLatin1String(name));
+    w->setGeometry(Twips(place.left, place.top, place.width, place.height));
+    w->setAccessibleName(*place.caption ? QString::fromUtf8(place.caption) : QLatin1String(name));
     return w;
   }
   std::abort();  // every control is in the table
