@@ -39,14 +39,16 @@ void Form1::PushButton2_Click() {
   trap.Do(112, [&] { found_paths_.clear(); });
   trap.Do(114, [&] { found_stamps_.clear(); });
 
-  // 5. Mark every row that contains the text of a row listed after it (the
-  // same folder or one of its parents; every row ends in "/").
+  // 5. Mark every row that starts with the text of a row listed after it:
+  // the same folder or one of its parents, as every row ends in "/".  Every
+  // row also starts with "/", so a row's text found further in ("/home/" in
+  // "/mnt/backup/home/") names some other folder.
   int n = 0;
   trap.Do(116, [&] { n = ListView1->ItemCount(); });
   for (int i = 1; i <= n; ++i) {
     for (int j = i + 1; j <= n; ++j) {
       bool inside = false;
-      trap.Do(120, [&] { inside = ListView1->ItemText(i).contains(ListView1->ItemText(j)); });
+      trap.Do(120, [&] { inside = ListView1->ItemText(i).startsWith(ListView1->ItemText(j)); });
       if (trap.Test(122, [&] { return inside; })) {
         trap.Do(124, [&] { subfolder_marks.push_back(i); });
         trap.Line(126);

@@ -215,6 +215,29 @@ TEST_F(SearchRunTest, NestedRowsArePrunedFromTheBottomUpWithOneMessageEach) {
   EXPECT_EQ(Found(), Names({"deep.txt", "other.txt", "top.txt"}));
 }
 
+TEST_F(SearchRunTest, ARowIsPrunedOnlyUnderARowThatItStartsWith) {
+  // Every row starts with "/": "/home/" lies inside the text of
+  // "/mnt/backup/home/" without being a parent of it.
+  File("mnt/backup/home/saved.txt", LocalTime(2001, 1, 1));
+  File("home/u/work/tmp/scratch.txt", LocalTime(2001, 1, 1));
+  File("home/mine.txt", LocalTime(2001, 1, 1));
+  File("tmp/t.txt", LocalTime(2001, 1, 1));
+  testing::RootedFs rooted(tree_.path());
+  ScopedFs use(&rooted);
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  for (const char* row : {"/mnt/backup/home/", "/home/u/work/tmp/", "/home/", "/tmp/"}) {
+    form_->AddFolderRow(QString::fromLatin1(row));
+  }
+  form_->PushButton2_Click();
+  // "/home/u/work/tmp/" lies in "/home/" and goes; "/tmp/" is no parent of it.
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("/home/u/work/tmp/ will be removed")));
+  ASSERT_EQ(form_->ListView1->ItemCount(), 3);
+  EXPECT_EQ(form_->ListView1->ItemText(1), QStringLiteral("/mnt/backup/home/"));
+  EXPECT_EQ(Found(), Names({"mine.txt", "saved.txt", "scratch.txt", "t.txt"}));
+}
+
 TEST_F(SearchRunTest, TheRootsOwnFilesComeOutAsSlashAndName) {
   File("top.txt", LocalTime(2001, 1, 1));
   File("sub/inner.txt", LocalTime(2001, 1, 1));
