@@ -275,6 +275,7 @@ void Form1::WireEvents() {
   // Hover handlers: every control, with every widget it is made of.
   setMouseTracking(true);
   hover_owner_.insert(this, this);
+  installEventFilter(this);  // the bare window has its hover handler too
   for (QWidget* control : std::initializer_list<QWidget*>{
            ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
            Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,

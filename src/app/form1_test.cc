@@ -174,6 +174,12 @@ TEST_F(Form1Test, HoverPointersFollowTheTableAndNeverReplaceBusy) {
   form->show();
   QTest::mouseMove(form->PushButton4, QPoint(5, 5));
   EXPECT_EQ(form->MousePointer(), kPointerHand);
+  // The bare window between the two lists.
+  ASSERT_EQ(form->childAt(QPoint(532, 200)), nullptr);
+  QTest::mouseMove(form.get(), QPoint(532, 200));
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  QTest::mouseMove(form->PushButton4, QPoint(6, 6));
+  EXPECT_EQ(form->MousePointer(), kPointerHand);
   // Over DTPicker3 (its text field too) the pointer stays as it was.
   QWidget* field = form->DTPicker3->findChild<QLineEdit*>();
   ASSERT_NE(field, nullptr);
