@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QtTest/QTest>
 
 #include "app/error_report.h"
@@ -202,6 +203,23 @@ TEST_F(Form1Test, HoverPointersFollowTheTableAndNeverReplaceBusy) {
   EXPECT_EQ(form->MousePointer(), kPointerBusy);
   form->SetMousePointer(kPointerDefault);
   EXPECT_EQ(form->Text1->cursor().shape(), Qt::IBeamCursor);
+}
+
+TEST_F(Form1Test, TheListsShowTheirOwnToolTipOverTheirRows) {
+  auto form = NewForm();
+  form->show();
+  form->AddFolderRow("/home/u/");
+  form->ListView2->AddItem("/home/u/a.txt");
+  for (ListView* list : {form->ListView1, form->ListView2}) {
+    QToolTip::hideText();
+    const QRect row = list->visualRect(list->Model()->index(0, 0));
+    ASSERT_FALSE(row.isEmpty());
+    QHelpEvent help(QEvent::ToolTip, row.center(), list->viewport()->mapToGlobal(row.center()));
+    QApplication::sendEvent(list->viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible()) << list->objectName().toStdString();
+    EXPECT_EQ(QToolTip::text(), list->toolTip());
+  }
+  QToolTip::hideText();
 }
 
 TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {

@@ -33,7 +33,8 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return QVariant();
   const Row& row = rows_[static_cast<size_t>(index.row())];
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+  // No tool tip per row: over the rows, the list's own tool tip shows.
+  if (role == Qt::DisplayRole) {
     if (index.column() == 0) return row.text;
     if (index.column() == 1) {
       switch (row.sub_kind) {
