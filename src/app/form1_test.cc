@@ -125,6 +125,11 @@ TEST_F(Form1Test, BadStoredValuesAreReportedPerKeyAndStartUpGoesOn) {
   EXPECT_TRUE(form->Option4->isChecked());
   EXPECT_EQ(form->DTPicker2->date(), QDate::currentDate());
   EXPECT_EQ(form->DTPicker5->date(), QDate::currentDate());
+  // A picker that kept its first date holds midnight of it, so leaving it
+  // stores today, not tomorrow, at any time of day.
+  EXPECT_EQ(form->DTPicker2->Value(), static_cast<DateValue>(TodayDayNumber()));
+  form->DTPicker2_Validate();
+  EXPECT_EQ(ReadSetting("Date2", ""), QString::number(TodayDayNumber()));
 }
 
 TEST_F(Form1Test, AnOptionWithNoneSelectedLeavesTheGroupEmpty) {
@@ -151,14 +156,17 @@ TEST_F(Form1Test, CriterionControlsAreStoredAsTheyChange) {
   EXPECT_EQ(ReadSetting("Option6", ""), QStringLiteral("True"));
   EXPECT_EQ(ReadSetting("Option7", ""), QStringLiteral("False"));
 
-  // The picker's date goes in as the nearest whole day.
+  // The picker's date goes in as its day number, whatever time of day it
+  // was given.
   form->DTPicker3->setDateTime(QDateTime(QDate(2024, 3, 15), QTime(11, 0)));
   form->DTPicker3_Validate();
   EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45366"));
+  form->DTPicker3->SetValue(45366.75);
+  EXPECT_EQ(form->DTPicker3->Value(), 45366.0);
   form->DTPicker3->setDateTime(QDateTime(QDate(2024, 3, 15), QTime(13, 0)));
   QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(form->DTPicker3, &out);
-  EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45367"));
+  EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45366"));
 
   // Tabbing out of a picker leaves it, and stores its date.
   form->show();
