@@ -286,9 +286,22 @@ int ListView::ColumnWidthTwips(int position) const { return columnWidth(position
 
 void ListView::Refresh() { viewport()->update(); }
 
+void ListView::mousePressEvent(QMouseEvent* event) {
+  // A press on the empty part below the rows leaves the selection as it
+  // was (the view would clear it), so the row selected before stays the
+  // selected one.
+  if (!indexAt(event->position().toPoint()).isValid()) {
+    event->accept();
+    return;
+  }
+  QTreeView::mousePressEvent(event);
+}
+
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  // A double-click anywhere in the list counts, also on its empty part; the
-  // handler acts on the row that is selected.
+  // A double-click anywhere in the list raises DblClick, also on its empty
+  // part.  On a row, the view has selected that row by then; on the empty
+  // part the selection is left alone (see mousePressEvent), so the handler
+  // acts on the row that was selected before.
   QTreeView::mouseDoubleClickEvent(event);
   emit DblClick();
 }

@@ -132,6 +132,7 @@ class ListView : public QTreeView {
   void KeyDown(int key_code, int shift);
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
