@@ -50,8 +50,8 @@ void Form1::PushButton2_Click() {
       bool inside = false;
       trap.Do(120, [&] { inside = ListView1->ItemText(i).startsWith(ListView1->ItemText(j)); });
       if (trap.Test(122, [&] { return inside; })) {
-        trap.Do(124, [&] { subfolder_marks.push_back(i); });
-        trap.Line(126);
+        trap.Line(124);  // an append spans two lines and reports the second
+        trap.Do(126, [&] { subfolder_marks.push_back(i); });
         break;
       }
       trap.Line(128);
@@ -113,7 +113,8 @@ void Form1::PushButton2_Click() {
           path += '/';
           path += name;
         });
-        trap.Do(168, [&] { row_paths.push_back(std::move(path)); });
+        trap.Line(168);
+        trap.Do(170, [&] { row_paths.push_back(std::move(path)); });
         trap.Line(172);
       }
     }
@@ -122,20 +123,25 @@ void Form1::PushButton2_Click() {
     found_stamps_.reserve(found_stamps_.size() + row_paths.size());
     for (std::string& path : row_paths) {
       trap.Do(176, [&] { Yield(); });
-      trap.Do(180, [&] { found_paths_.append(QString::fromStdString(path)); });
+      QString found;
+      trap.Do(178, [&] { found = QString::fromStdString(path); });
+      trap.Line(180);
+      trap.Do(182, [&] { found_paths_.append(std::move(found)); });
       // The date type is read afresh for every file.
-      Stamp stamp;
-      bool read = false;
       if (trap.Test(184, [&] { return Option1->isChecked(); })) {
-        trap.Do(186, [&] { stamp = FileDateModified(path); read = true; });
+        trap.Line(186);
+        trap.Do(188, [&] { found_stamps_.push_back(FileDateModified(path)); });
       } else if (trap.Test(190, [&] { return Option2->isChecked(); })) {
-        trap.Do(192, [&] { stamp = FileDateCreated(path); read = true; });
+        trap.Line(192);
+        trap.Do(194, [&] { found_stamps_.push_back(FileDateCreated(path)); });
       } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
-        trap.Do(198, [&] { stamp = FileDateAccessed(path); read = true; });
+        trap.Line(198);
+        trap.Do(200, [&] { found_stamps_.push_back(FileDateAccessed(path)); });
       }
-      // Both run lists always have the same length: a stamp not read is empty.
-      if (!read) stamp = Stamp();
-      trap.Do(200, [&] { found_stamps_.push_back(stamp); });
+      // Both run lists always have the same length, each stamp beside its
+      // path: a stamp not read is empty, and a path that failed to go in
+      // takes its stamp with it.
+      found_stamps_.resize(static_cast<size_t>(found_paths_.size()));
       trap.Line(202);
       // Each path is released once it has been taken over, between two
       // yields: a million of them freed together after the loop would hold
