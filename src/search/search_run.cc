@@ -1,6 +1,7 @@
 // "Start Finding Unused Files": prunes nested folder rows, walks every listed
 // folder, reads one time stamp per file and hands over to the criterion
 // pass.
+#include <QLineEdit>
 #include <QRadioButton>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/form1.h"
 #include "platform/dialogs.h"
 #include "platform/yield.h"
+#include "search/date_criteria.h"
 #include "search/time_stamps.h"
 #include "search/walker.h"
 
@@ -27,6 +29,16 @@ void Form1::PushButton2_Click() {
   if (trap.Test(104, [&] { return ListView1->ItemCount() == 0; })) {
     trap.Do(236, [&] { MessageBox(this, QStringLiteral("No folders added."), kOkOnly); });
     trap.Do(238, [&] { search_running_ = false; });
+    return;
+  }
+
+  // A days text that is no whole number would only be found out after the
+  // walk; it is asked for before anything is searched, and nothing is
+  // listed, as when the criterion pass finds it.
+  if (Option8->isChecked() && !ParseDays(Text1->text())) {
+    ListView2->ClearItems();
+    MessageBox(this, DaysHelpText(), kOkOnly | kExclamation);
+    search_running_ = false;
     return;
   }
 

@@ -134,7 +134,11 @@ TEST_F(SearchRunTest, NotAccessedInDaysCountsCalendarDaysBackFromToday) {
 TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType) {
   File("ancient", LocalTime(2001, 1, 1));
   AddRow(tree_.path());
+  form_->ListView2->AddItem("/from/an/earlier/run");
   Rule(form_->Option8);
+  // The text is checked before anything is searched: no folder is walked.
+  int yields = 0;
+  SetYieldHook([&] { ++yields; });
   for (const char* bad : {"", "abc", "1.5", "-3", "3 0"}) {
     requests_.clear();
     form_->Text1->setText(QString::fromLatin1(bad));
@@ -143,7 +147,21 @@ TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType)
     ASSERT_EQ(Messages().size(), 1u) << bad;
     EXPECT_EQ(Messages()[0], DaysHelpText());
     EXPECT_EQ(form_->MousePointer(), kPointerDefault);
+    EXPECT_FALSE(form_->SearchRunning());
   }
+  SetYieldHook(nullptr);
+  EXPECT_EQ(yields, 0);
+  EXPECT_TRUE(form_->FoundPaths().isEmpty());
+
+  // A text made unusable while the folders are walked is still caught.
+  form_->Text1->setText("10");
+  SetYieldHook([&] { form_->Text1->setText("ten"); });
+  requests_.clear();
+  form_->PushButton2_Click();
+  SetYieldHook(nullptr);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], DaysHelpText());
+  EXPECT_EQ(form_->ListView2->ItemCount(), 0);
 }
 
 TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
