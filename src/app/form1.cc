@@ -216,6 +216,7 @@ void Form1::BuildControls() {
   PushButton2 = Make<QPushButton>(this, "PushButton2");
   ListView2 = Make<ListView>(this, "ListView2");
   ListView2->Model()->SetCheckable(true);  // a check box on every result row
+  ListView2->SetSortable(true);
   ListView2->setToolTip(
       QStringLiteral("Move | line to right and out of window to reveal full names."));
   PushButton4 = Make<QPushButton>(this, "PushButton4");
