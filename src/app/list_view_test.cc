@@ -5,6 +5,11 @@
 #include <QAccessible>
 #include <QHeaderView>
 #include <QtTest/QTest>
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "platform/failure.h"
 
@@ -134,6 +139,42 @@ TEST(ListViewTest, AHeaderClickSortsByPathOrDateValueAndAgainReverses) {
   EXPECT_FALSE(list.header()->isSortIndicatorShown());
   ClickHeader(list, 1);  // an empty list has nothing to order
   EXPECT_EQ(list.Model()->SortColumn(), -1);
+}
+
+TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
+  // Texts that share long beginnings, end at and around every eighth unit,
+  // repeat, and hold characters beyond ASCII and beyond 16 bits.
+  const QString pieces[] = {"/", "a", "b", "aaaaaaa", "/long/shared/folder/", "é", "\u00ff",
+                            QString::fromUtf8("\xF0\x9D\x84\x9E"), "z"};
+  std::vector<ListModel::NewRow> rows;
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 3000; ++i) {
+    QString text = "/home/";
+    seed = seed * 1103515245u + 12345u;
+    for (int n = seed >> 29; n >= 0; --n) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % std::size(pieces)];
+    }
+    rows.push_back({text, double(i), ListModel::kStampSub});  // the stamp tells rows apart
+  }
+  for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+    ListModel model;
+    model.AddColumn("File(s) Found");
+    model.AddColumn("Date Modified");
+    std::vector<ListModel::NewRow> copy = rows;
+    model.AppendBatch(std::move(copy));
+    std::vector<std::pair<std::u16string, double>> expected;
+    for (const ListModel::NewRow& r : rows) expected.emplace_back(r.text.toStdU16String(), r.stamp);
+    std::stable_sort(expected.begin(), expected.end(), [order](const auto& a, const auto& b) {
+      return order == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
+    });
+    model.sort(0, order);
+    ASSERT_EQ(model.Count(), int(expected.size()));
+    for (int i = 0; i < model.Count(); ++i) {
+      ASSERT_EQ(model.At(i).text.toStdU16String(), expected[size_t(i)].first) << i;
+      ASSERT_EQ(model.At(i).stamp, expected[size_t(i)].second) << i;
+    }
+  }
 }
 
 TEST(ListViewTest, TheFolderListDoesNotSort) {
