@@ -22,6 +22,7 @@
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "app/hand_pointer.h"
+#include "platform/data_folder.h"
 #include "platform/file_system.h"
 #include "platform/dialogs.h"
 #include "search/time_stamps.h"
@@ -160,7 +161,7 @@ bool PathExists(const QString& path) { return PathExists(std::string(path.toUtf8
 
 QString Form1::AppFolder() {
   if (!AppFolderOverride().isEmpty()) return AppFolderOverride();
-  return QCoreApplication::applicationDirPath();
+  return DataFolderFor(QCoreApplication::applicationDirPath());
 }
 
 void Form1::SetAppFolderForTesting(const QString& folder) { AppFolderOverride() = folder; }
