@@ -238,6 +238,11 @@ void Form1::BuildControls() {
   for (QRadioButton* o : {Option1, Option2, Option3, Option4, Option5, Option6, Option7, Option8}) {
     o->setText(o->accessibleName());
     MakeWhite(o);
+    // The round mark too: a white circle with a dark dot when selected.
+    QPalette p = o->palette();
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
+    o->setPalette(p);
   }
   Frame1->setTitle(Frame1->accessibleName());
   Frame2->setTitle(Frame2->accessibleName());

@@ -21,6 +21,7 @@
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "settings/settings_store.h"
+#include "testing/dark_palette.h"
 #include "testing/test_form.h"
 
 namespace qm {
@@ -135,32 +136,8 @@ double TextContrast(const QImage& shot, const QRect& area) {
   return best;
 }
 
-// A dark colour scheme like Breeze Dark: light text on dark grey.
-QPalette DarkPalette() {
-  QPalette p;
-  const QColor window(49, 54, 59), base(35, 38, 41), text(239, 240, 241);
-  p.setColor(QPalette::Window, window);
-  p.setColor(QPalette::WindowText, text);
-  p.setColor(QPalette::Base, base);
-  p.setColor(QPalette::AlternateBase, window);
-  p.setColor(QPalette::Text, text);
-  p.setColor(QPalette::Button, window);
-  p.setColor(QPalette::ButtonText, text);
-  p.setColor(QPalette::BrightText, Qt::white);
-  p.setColor(QPalette::Light, QColor(64, 70, 76));
-  p.setColor(QPalette::Midlight, QColor(56, 62, 68));
-  p.setColor(QPalette::Mid, QColor(40, 44, 48));
-  p.setColor(QPalette::Dark, QColor(25, 27, 29));
-  p.setColor(QPalette::Shadow, QColor(10, 10, 10));
-  p.setColor(QPalette::Highlight, QColor(61, 174, 233));
-  p.setColor(QPalette::HighlightedText, text);
-  p.setColor(QPalette::ToolTipBase, window);
-  p.setColor(QPalette::ToolTipText, text);
-  p.setColor(QPalette::PlaceholderText, QColor(140, 145, 150));
-  return p;
-}
-
-// Where each caption of the window is drawn, in the window's pixels.
+// Where each caption of the window is drawn, in the window's pixels, and
+// the mark of each selected option.
 std::vector<std::pair<QString, QRect>> CaptionAreas(Form1& form) {
   std::vector<std::pair<QString, QRect>> areas;
   auto add = [&](QWidget* w, const QRect& r) {
@@ -172,6 +149,10 @@ std::vector<std::pair<QString, QRect>> CaptionAreas(Form1& form) {
     opt.initFrom(o);
     opt.text = o->text();
     add(o, o->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, o));
+    if (o->isChecked()) {
+      add(o, o->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &opt, o));
+      areas.back().first += QStringLiteral("'s mark");
+    }
   }
   for (QGroupBox* frame : {form.Frame1, form.Frame2}) {
     add(frame, QRect(0, 0, frame->width(), frame->fontMetrics().height() + 2));  // the title
@@ -197,10 +178,10 @@ TEST_F(Form1Test, EveryCaptionStaysLegibleUnderALightOrADarkScheme) {
   };
   const Scheme schemes[] = {
       {"light", restore.palette, nullptr},
-      {"dark", DarkPalette(), nullptr},
+      {"dark", testing::DarkPalette(), nullptr},
       // A skin that leaves colours alone: the window takes the scheme's own
       // button colours.
-      {"dark, skinned", DarkPalette(), "QPushButton { font-weight: bold; }"},
+      {"dark, skinned", testing::DarkPalette(), "QPushButton { font-weight: bold; }"},
   };
   for (const Scheme& scheme : schemes) {
     QApplication::setPalette(scheme.palette);
