@@ -74,6 +74,7 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 }
 
 int ListModel::Append(const QString& text) {
+  ForgetSort();
   int i = Count();
   beginInsertRows(QModelIndex(), i, i);
   Row row;
@@ -161,6 +162,7 @@ void ListModel::RemoveMany(std::vector<int> positions) {
 }
 
 void ListModel::Clear() {
+  ForgetSort();
   if (rows_.empty()) return;
   beginResetModel();
   std::vector<Row>().swap(rows_);
@@ -265,11 +267,21 @@ void ListView::SelectItem(int position) {
   selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void ListView::AddColumn(const QString& caption) { model_->AddColumn(caption); }
+void ListView::AddColumn(const QString& caption) {
+  model_->AddColumn(caption);
+  NameAfterHeader();
+}
 
 void ListView::RemoveColumn(int position) {
   if (position < 1 || position > model_->ColumnCount()) throw Failure(kErrInvalidCall);
   model_->RemoveColumn(position - 1);
+  NameAfterHeader();
+}
+
+void ListView::NameAfterHeader() {
+  // Screen readers call the list by its first column's header; a list
+  // without columns keeps the name it had.
+  if (model_->ColumnCount() > 0) setAccessibleName(model_->ColumnCaption(0));
 }
 
 QString ListView::ColumnCaption(int position) const {
@@ -283,6 +295,21 @@ void ListView::SetColumnWidthTwips(int position, int twips) {
 }
 
 int ListView::ColumnWidthTwips(int position) const { return columnWidth(position - 1) * 15; }
+
+void ListView::SetSortable(bool sortable) {
+  header()->setSectionsClickable(sortable);
+  disconnect(header(), &QHeaderView::sectionClicked, model_, nullptr);
+  disconnect(model_, &ListModel::SortChanged, header(), nullptr);
+  if (!sortable) {
+    header()->setSortIndicatorShown(false);
+    return;
+  }
+  connect(header(), &QHeaderView::sectionClicked, model_, &ListModel::SortByClick);
+  connect(model_, &ListModel::SortChanged, header(), [this](int column, Qt::SortOrder order) {
+    header()->setSortIndicatorShown(column >= 0);
+    header()->setSortIndicator(column, order);
+  });
+}
 
 void ListView::Refresh() { viewport()->update(); }
 

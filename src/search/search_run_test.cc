@@ -1,6 +1,7 @@
 // The search run and the date rules, through the real window.
-#include <QRadioButton>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <algorithm>
 #include <set>
 
@@ -395,8 +396,9 @@ TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPla
 
 TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
   // Old and new files mixed over two folders, so the matches are
-  // interleaved with misses; a second run over the listed rows gives the
-  // same rows again, unticked.
+  // interleaved with misses; a second run over the listed rows, sorted and
+  // ticked by the user in between, gives the same rows again in the same
+  // order, unticked and unsorted.
   for (int i = 0; i < 12; ++i) {
     const bool old = i % 3 != 0;
     File((i % 2 ? "a/" : "b/") + std::to_string(i) + ".txt",
@@ -422,8 +424,35 @@ TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
     }
     EXPECT_EQ(row, 8);
     EXPECT_EQ(form_->ListView2->ItemCount(), row);
+    EXPECT_FALSE(form_->ListView2->header()->isSortIndicatorShown());
     form_->PushButton4_Click();
+    form_->ListView2->Model()->SortByClick(1);  // the "Date Modified" header
+    EXPECT_TRUE(form_->ListView2->header()->isSortIndicatorShown());
   }
+}
+
+TEST_F(SearchRunTest, TheCommandsActOnTheResultsAsSorted) {
+  const std::string middle = File("a.txt", LocalTime(2021, 5, 1));
+  const std::string oldest = File("b.txt", LocalTime(2020, 5, 1));
+  const std::string newest = File("c.txt", LocalTime(2022, 5, 1));
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2030, 1, 1));
+  AddRow(tree_.path());
+  form_->PushButton2->click();
+  ASSERT_EQ(form_->ListView2->ItemCount(), 3);
+  ListModel* results = form_->ListView2->Model();
+  results->SortByClick(1);
+  results->SortByClick(1);  // newest first
+  EXPECT_EQ(form_->ListView2->ItemText(1).toStdString(), newest);
+  EXPECT_EQ(form_->ListView2->ItemText(3).toStdString(), oldest);
+  // The row shown first is the file that goes.
+  form_->ListView2->SetChecked(1, true);
+  form_->PushButton3->click();
+  EXPECT_FALSE(testing::Exists(newest));
+  EXPECT_TRUE(testing::Exists(middle) && testing::Exists(oldest));
+  ASSERT_EQ(form_->ListView2->ItemCount(), 2);
+  EXPECT_EQ(form_->ListView2->ItemText(1).toStdString(), middle);
+  EXPECT_EQ(results->SortColumn(), 1);  // what is left stays in order
 }
 
 }  // namespace
