@@ -37,6 +37,15 @@ class SearchRunTest : public FormTest {
     return path;
   }
 
+  // Files dated long ago, and the rule that lists them all (before 2020).
+  void OldFiles(std::initializer_list<const char*> relative) {
+    for (const char* r : relative) File(r, LocalTime(2001, 1, 1));
+  }
+  void ListEveryOldFile() {
+    Rule(form_->Option5);
+    form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  }
+
   void AddRow(const std::string& folder) {
     form_->AddFolderRow(QString::fromStdString(folder) + QLatin1Char('/'));
   }
@@ -184,12 +193,9 @@ TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
 }
 
 TEST_F(SearchRunTest, NestedRowsArePrunedFromTheBottomUpWithOneMessageEach) {
-  File("A/B/deep.txt", LocalTime(2001, 1, 1));
-  File("A/top.txt", LocalTime(2001, 1, 1));
-  File("AB/other.txt", LocalTime(2001, 1, 1));
+  OldFiles({"A/B/deep.txt", "A/top.txt", "AB/other.txt"});
   const std::string t = tree_.path();
-  Rule(form_->Option5);
-  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  ListEveryOldFile();
 
   // A child listed before its parent goes, with a message.
   AddRow(t + "/A/B");
@@ -237,14 +243,11 @@ TEST_F(SearchRunTest, NestedRowsArePrunedFromTheBottomUpWithOneMessageEach) {
 TEST_F(SearchRunTest, ARowIsPrunedOnlyUnderARowThatItStartsWith) {
   // Every row starts with "/": "/home/" lies inside the text of
   // "/mnt/backup/home/" without being a parent of it.
-  File("mnt/backup/home/saved.txt", LocalTime(2001, 1, 1));
-  File("home/u/work/tmp/scratch.txt", LocalTime(2001, 1, 1));
-  File("home/mine.txt", LocalTime(2001, 1, 1));
-  File("tmp/t.txt", LocalTime(2001, 1, 1));
+  OldFiles({"mnt/backup/home/saved.txt", "home/u/work/tmp/scratch.txt", "home/mine.txt",
+            "tmp/t.txt"});
   testing::RootedFs rooted(tree_.path());
   ScopedFs use(&rooted);
-  Rule(form_->Option5);
-  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  ListEveryOldFile();
   for (const char* row : {"/mnt/backup/home/", "/home/u/work/tmp/", "/home/", "/tmp/"}) {
     form_->AddFolderRow(QString::fromLatin1(row));
   }
@@ -258,15 +261,11 @@ TEST_F(SearchRunTest, ARowIsPrunedOnlyUnderARowThatItStartsWith) {
 }
 
 TEST_F(SearchRunTest, TheRootsOwnFilesComeOutAsSlashAndName) {
-  File("top.txt", LocalTime(2001, 1, 1));
-  File("sub/inner.txt", LocalTime(2001, 1, 1));
-  File("~lock.txt", LocalTime(2001, 1, 1));
-  File("sub/a~b.txt", LocalTime(2001, 1, 1));
+  OldFiles({"top.txt", "sub/inner.txt", "~lock.txt", "sub/a~b.txt"});
   testing::RootedFs rooted(tree_.path());
   ScopedFs use(&rooted);
   form_->AddFolderRow("/");
-  Rule(form_->Option5);
-  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  ListEveryOldFile();
   form_->PushButton2_Click();
   QStringList rows;
   for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) rows << form_->ListView2->ItemText(i);
@@ -338,15 +337,12 @@ TEST_F(SearchRunTest, AFileThatVanishesBeforeItsStampIsReadIsJudgedAsTheZeroDate
 }
 
 TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
-  File("open/a.txt", LocalTime(2001, 1, 1));
-  File("shut/b.txt", LocalTime(2001, 1, 1));
-  File("shut/inner/c.txt", LocalTime(2001, 1, 1));
+  OldFiles({"open/a.txt", "shut/b.txt", "shut/inner/c.txt"});
   testing::FaultyFs faulty;
   faulty.FailListing(tree_.Sub("shut/"), 0, EACCES);
   ScopedFs use(&faulty);
   AddRow(tree_.path());
-  Rule(form_->Option5);
-  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  ListEveryOldFile();
   form_->PushButton2_Click();
   EXPECT_TRUE(ErrorReports().empty());
   EXPECT_EQ(Found(), Names({"a.txt"}));
