@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <atomic>
 
 namespace qm {
 namespace {
@@ -11,6 +12,7 @@ std::function<void()> g_hook;
 int g_interval_ms = 8;
 double g_longest_gap_ms = 0;
 bool g_reset = true;
+std::atomic<std::uint64_t> g_turns{0};
 
 QElapsedTimer& Clock() {
   static QElapsedTimer clock;
@@ -22,7 +24,11 @@ QElapsedTimer& Clock() {
 
 void Yield() {
   ++g_count;
-  if (g_hook) g_hook();
+  if (g_hook) {
+    // The hook may change anything.
+    g_hook();
+    CountChangeTurn();
+  }
   static qint64 last_ns = 0;
   qint64 now = Clock().nsecsElapsed();
   if (g_reset) {
@@ -39,6 +45,10 @@ void Yield() {
   }
   last_ns = Clock().nsecsElapsed();
 }
+
+std::uint64_t ChangeTurns() { return g_turns.load(std::memory_order_acquire); }
+
+void CountChangeTurn() { g_turns.fetch_add(1, std::memory_order_acq_rel); }
 
 std::uint64_t YieldCount() { return g_count; }
 

@@ -3,6 +3,7 @@
 // pass.
 #include <QLineEdit>
 #include <QRadioButton>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "app/error_trap.h"
 #include "app/form1.h"
 #include "platform/dialogs.h"
+#include "platform/read_ahead.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
 #include "search/time_stamps.h"
@@ -88,7 +90,9 @@ void Form1::PushButton2_Click() {
     trap.Line(142);
   }
 
-  // 7. Gather every file of every folder below each remaining row.
+  // 7. Gather every file of every folder below each remaining row.  Worker
+  // threads read the folders and stamps ahead of the walk meanwhile.
+  std::optional<ReadAheadSession> read_ahead(std::in_place);
   int m = 0;
   trap.Do(144, [&] { m = ListView1->ItemCount(); });
   for (int i = 1; i <= m; ++i) {
@@ -105,6 +109,7 @@ void Form1::PushButton2_Click() {
     trap.Do(152, [&] { GetSubDirectories2016(collection, true); });
     row_paths.clear();
     trap.Line(154);
+    std::optional<ReadAhead> ahead(std::in_place, AheadKind::kListings, collection);
     for (const std::string& entry : collection) {
       trap.Do(156, [&] { Yield(); });
       std::string dir;
@@ -131,6 +136,7 @@ void Form1::PushButton2_Click() {
       }
     }
     trap.Line(174);
+    ahead.emplace(AheadKind::kStamps, row_paths);
     found_paths_.reserve(found_paths_.size() + static_cast<qsizetype>(row_paths.size()));
     found_stamps_.reserve(found_stamps_.size() + row_paths.size());
     for (std::string& path : row_paths) {
@@ -160,10 +166,12 @@ void Form1::PushButton2_Click() {
       // the window up, and would sit beside their copies in FoundPaths.
       std::string().swap(path);
     }
+    ahead.reset();
     row_paths.clear();
     row_paths.shrink_to_fit();
     trap.Line(204);
   }
+  read_ahead.reset();
 
   // 8. The result list's two columns.
   trap.Do(206, [&] { ListView2->ClearItems(); });

@@ -16,6 +16,7 @@
 #include "platform/failure.h"
 #include "platform/file_system.h"
 #include "platform/folder_object.h"
+#include "platform/read_ahead.h"
 #include "platform/yield.h"
 
 namespace qm {
@@ -121,6 +122,9 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
   };
 
   trap.Line(106);
+  // The status and listing of each entry are read ahead while this level is
+  // listed, when a search reads ahead (read_ahead.h).
+  std::optional<ReadAhead> ahead(std::in_place, AheadKind::kFolders, folders);
   std::size_t i = 0;
   while (i < folders.size()) {
     const std::string& entry = folders[i];
@@ -188,6 +192,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
       }
     }
   }
+  ahead.reset();
 
   // Stage 2: descend.  Failures are reported again from here on.
   if (recursive && !level.empty()) {

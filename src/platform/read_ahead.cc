@@ -1,0 +1,880 @@
+#include "platform/read_ahead.h"
+
+#include <limits.h>
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+#include "platform/yield.h"
+
+namespace qm {
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+// A folder of more entries than this is listed by the caller itself.
+constexpr std::size_t kMaxListedEntries = 1024;
+// Listed entries held ahead of the caller, beyond the part it is at.
+constexpr std::size_t kMaxHeldEntries = 8192;
+// How far past its last answer a call may find its path in the plan (the
+// paths it skipped are those the caller passed over: a walker entry that is
+// no folder, a listing that failed).
+constexpr std::size_t kLookAhead = 8;
+constexpr int kStampFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+constexpr unsigned kStampMask = STATX_BASIC_STATS | STATX_BTIME;
+// The flags the walker's EntryStat() and the listing's Stat() use.
+constexpr int kFolderEntryFlags = AT_NO_AUTOMOUNT;
+constexpr int kLinkEntryFlags = 0;
+
+// How a plan is cut into parts: paths per part, and parts held at most.
+struct Cut {
+  std::size_t paths;
+  std::size_t parts;
+};
+Cut CutOf(AheadKind kind) {
+  switch (kind) {
+    case AheadKind::kFolders:
+    case AheadKind::kListings:
+      return {8, 32};
+    case AheadKind::kStamps:
+      break;
+  }
+  return {64, 16};
+}
+
+struct StatResult {
+  int err = 0;
+  struct stat st;
+};
+
+struct StatxResult {
+  int err = 0;
+  struct statx stx;
+};
+
+struct ListedEntry {
+  std::uint32_t name_at = 0;
+  std::uint16_t name_length = 0;
+  unsigned char type = DT_UNKNOWN;
+  ino_t ino = 0;
+  int status_at = -1;  // in Listing::status, -1 when not read
+};
+
+// One folder's listing, as readdir gave it, with the status of the entries
+// the caller will ask about.
+struct Listing {
+  std::string path;  // as the plan gives it
+  int open_err = 0;  // the folder could not be opened
+  int read_err = 0;  // the listing ended with this failure after `entries`
+  bool read = true;  // false: not read ahead, the caller lists it itself
+  int status_flags = 0;
+  std::vector<ListedEntry> entries;
+  std::string names;  // each name followed by a 0
+  std::vector<StatResult> status;
+};
+
+// What was read for one part of a plan.
+struct Part {
+  std::size_t first = 0;   // the index of its first path
+  std::uint64_t turn = 0;  // the change turn it was read in
+  std::size_t entries = 0; // listed entries held
+  std::vector<StatResult> status;                    // kFolders
+  std::vector<StatxResult> stamps;                   // kStamps
+  std::vector<std::shared_ptr<const Listing>> listings;  // kFolders, kListings
+};
+
+// A listing handed out by OpenDir(), standing in for a DIR.
+struct Cursor {
+  std::shared_ptr<const Listing> listing;
+  std::uint64_t turn = 0;
+  std::size_t next = 0;
+  const ListedEntry* last = nullptr;
+  struct dirent entry;
+};
+
+// The cursors handed out and not yet closed; they stay valid whatever
+// happens to the session, as each holds its listing.
+std::vector<Cursor*>& OpenCursors() {
+  static std::vector<Cursor*> cursors;
+  return cursors;
+}
+
+Cursor* CursorOf(DIR* dir) {
+  auto* cursor = reinterpret_cast<Cursor*>(dir);
+  std::vector<Cursor*>& open = OpenCursors();
+  for (auto it = open.rbegin(); it != open.rend(); ++it) {
+    if (*it == cursor) return cursor;
+  }
+  return nullptr;
+}
+
+// Reads paths relative to their folder, opened (O_PATH) once for a run of
+// paths in the same folder.  A path whose folder cannot be opened, or that
+// has no name part, is read by its whole path, which fails as the kernel
+// fails it.
+class RelativeReader {
+ public:
+  explicit RelativeReader(const AheadPaths& paths) : paths_(paths) {}
+  ~RelativeReader() {
+    if (folder_fd_ >= 0) ::close(folder_fd_);
+  }
+
+  // Points the reader at path i: Dir() and Name() then name it.
+  void Select(std::size_t i) {
+    const std::string_view folder = paths_.Folder(i);
+    const std::string_view name = paths_.Name(i);
+    if (!name.empty() && (!have_folder_ || folder != folder_)) {
+      if (folder_fd_ >= 0) ::close(folder_fd_);
+      folder_text_.assign(folder);
+      folder_fd_ = ::open(folder_text_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+      folder_ = folder;
+      have_folder_ = true;
+    }
+    whole_.assign(folder).append(name);
+    if (!name.empty() && folder_fd_ >= 0 && whole_.size() < PATH_MAX) {
+      dir_ = folder_fd_;
+      name_.assign(name);
+    } else {
+      dir_ = AT_FDCWD;
+      name_ = whole_;
+    }
+  }
+  int Dir() const { return dir_; }
+  const char* Name() const { return name_.c_str(); }
+  const std::string& Whole() const { return whole_; }
+
+ private:
+  const AheadPaths& paths_;
+  std::string_view folder_;
+  std::string folder_text_, whole_, name_;
+  bool have_folder_ = false;
+  int folder_fd_ = -1;
+  int dir_ = AT_FDCWD;
+};
+
+void ReadStatus(const RelativeReader& at, StatResult* out) {
+  out->err = ::fstatat(at.Dir(), at.Name(), &out->st, 0) == 0 ? 0 : errno;
+}
+
+// One record of the kernel's listing buffer.
+struct KernelEntry {
+  ino64_t d_ino;
+  off64_t d_off;
+  unsigned short d_reclen;
+  unsigned char d_type;
+  char d_name[];
+};
+
+// Lists the open folder `fd` (closed here) as readdir would; `wanted` says
+// which entries get their status read, relative to the folder, with
+// `flags`.
+std::shared_ptr<const Listing> ReadListing(const RelativeReader& at, int fd, int flags,
+                                           bool (*wanted)(unsigned char)) {
+  auto listing = std::make_shared<Listing>();
+  listing->path = at.Whole();
+  listing->status_flags = flags;
+  thread_local std::vector<char> buffer(32768);
+  for (;;) {
+    const long n = ::syscall(SYS_getdents64, fd, buffer.data(), buffer.size());
+    if (n <= 0) {
+      if (n < 0) listing->read_err = errno;
+      break;
+    }
+    for (long at_byte = 0; at_byte < n && listing->read;) {
+      const auto* ent = reinterpret_cast<const KernelEntry*>(buffer.data() + at_byte);
+      at_byte += ent->d_reclen;
+      if (listing->entries.size() >= kMaxListedEntries) {
+        listing->read = false;
+        break;
+      }
+      const char* name = ent->d_name;
+      const std::size_t length = std::strlen(name);
+      ListedEntry entry;
+      entry.name_at = static_cast<std::uint32_t>(listing->names.size());
+      entry.name_length = static_cast<std::uint16_t>(length);
+      entry.type = ent->d_type;
+      entry.ino = ent->d_ino;
+      listing->names.append(name, length + 1);
+      const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+      if (!dots && wanted(ent->d_type)) {
+        StatResult status;
+        status.err = ::fstatat(fd, name, &status.st, flags) == 0 ? 0 : errno;
+        entry.status_at = static_cast<int>(listing->status.size());
+        listing->status.push_back(status);
+      }
+      listing->entries.push_back(entry);
+    }
+    if (!listing->read) break;
+  }
+  ::close(fd);
+  if (!listing->read) {
+    listing->entries.clear();
+    listing->names.clear();
+    listing->status.clear();
+  }
+  return listing;
+}
+
+// Opens the folder `at` names as opendir does; -1 with errno on failure.
+int OpenListing(const RelativeReader& at) {
+  return ::openat(at.Dir(), at.Name(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+}
+
+// The listing of a folder that could not be opened.
+std::shared_ptr<const Listing> Unopened(const RelativeReader& at, int err) {
+  auto listing = std::make_shared<Listing>();
+  listing->path = at.Whole();
+  listing->open_err = err;
+  return listing;
+}
+
+bool MayBeFolder(unsigned char type) {
+  return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
+}
+bool MayBeLink(unsigned char type) { return type == DT_LNK || type == DT_UNKNOWN; }
+
+ReadAheadSession::Options& Defaults() {
+  static ReadAheadSession::Options options;
+  return options;
+}
+
+}  // namespace
+
+AheadPathList::AheadPathList(const std::vector<std::string>& paths) {
+  std::size_t total = 0;
+  for (const std::string& p : paths) total += p.size();
+  text_.reserve(total);
+  cuts_.reserve(paths.size());
+  for (const std::string& p : paths) {
+    Cut cut;
+    cut.begin = text_.size();
+    text_.append(p);
+    cut.end = text_.size();
+    // The last component starts after the last "/" that is not the final
+    // character; a path without one is read whole.
+    const std::size_t search_end = p.size() > 1 ? p.size() - 2 : 0;
+    const std::size_t slash = p.empty() ? std::string::npos : p.rfind('/', search_end);
+    cut.name = slash == std::string::npos || slash + 1 >= p.size() ? cut.end
+                                                                   : cut.begin + slash + 1;
+    cuts_.push_back(cut);
+  }
+}
+
+std::string_view AheadPathList::Folder(std::size_t i) const {
+  const Cut& c = cuts_[i];
+  // A path read whole has all of it here and an empty name.
+  return std::string_view(text_).substr(c.begin, (c.name == c.end ? c.end : c.name) - c.begin);
+}
+
+std::string_view AheadPathList::Name(std::size_t i) const {
+  const Cut& c = cuts_[i];
+  return std::string_view(text_).substr(c.name, c.end - c.name);
+}
+
+// The workers and the plan they read for, and the caller's side of it.
+class ReadAheadEngine {
+ public:
+  explicit ReadAheadEngine(const ReadAheadSession::Options& options)
+      : owner_(::pthread_self()), caller_reads_(options.caller_reads) {
+    for (int i = 0; i < options.threads; ++i) threads_.emplace_back([this] { Work(); });
+  }
+
+  ~ReadAheadEngine() {
+    EndPlan(plan_id_);
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      stop_ = true;
+    }
+    work_cv_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+
+  bool OnOwnerThread() const { return ::pthread_equal(owner_, ::pthread_self()) != 0; }
+
+  std::uint64_t StartPlan(AheadKind kind, const AheadPaths* paths) {
+    EndPlan(plan_id_);
+    // The walk is over once its folders are listed for their files.
+    if (kind != AheadKind::kFolders) std::unordered_map<std::string, struct stat>().swap(kept_);
+    std::lock_guard<std::mutex> lock(mu_);
+    const Cut cut = CutOf(kind);
+    plan_.id = ++plan_ids_;
+    plan_.kind = kind;
+    plan_.paths = paths;
+    plan_.count = paths->Count();
+    plan_.part_paths = cut.paths;
+    plan_.parts = (plan_.count + cut.paths - 1) / cut.paths;
+    plan_.window = cut.parts;
+    slots_.assign(cut.parts, Slot());
+    has_plan_ = plan_.count > 0;
+    caller_part_ = 0;
+    next_claim_ = 0;
+    held_ = 0;
+    // The caller's side.
+    plan_id_ = plan_.id;
+    kind_ = kind;
+    paths_ = has_plan_ ? paths : nullptr;
+    pos_ = 0;
+    current_.reset();
+    current_part_ = kNone;
+    current_mine_ = false;
+    seen_turn_ = ChangeTurns();
+    work_cv_.notify_all();
+    return plan_.id;
+  }
+
+  void EndPlan(std::uint64_t id) {
+    if (id == 0 || id != plan_id_) return;
+    std::unique_lock<std::mutex> lock(mu_);
+    has_plan_ = false;
+    for (Slot& s : slots_) Free(s);
+    held_ = 0;
+    // The paths may go once the plan ends: wait for the workers reading them.
+    ended_cv_.wait(lock, [this] { return in_flight_ == 0; });
+    std::vector<std::shared_ptr<Part>> garbage;
+    garbage.swap(garbage_);
+    lock.unlock();
+    plan_id_ = 0;
+    paths_ = nullptr;
+    current_.reset();
+  }
+
+  bool Stat(const char* path, struct stat* st, int* rc) {
+    if (paths_ && kind_ == AheadKind::kListings && ListedStat(path, st, rc)) return true;
+    if (paths_ && kind_ == AheadKind::kFolders) {
+      const Part* part = nullptr;
+      const std::size_t i = Find(path, &part);
+      if (part) {
+        const StatResult& r = part->status[i - part->first];
+        ++answered_;
+        Answer(r.err, rc);
+        if (r.err == 0) {
+          *st = r.st;
+          KeepFolderStatus(path, r.st, part->turn);
+        }
+        return true;
+      }
+    }
+    return KeptFolderStatus(path, st, rc);
+  }
+
+  bool Statx(const char* path, int flags, unsigned mask, struct statx* stx, int* rc) {
+    if (!paths_ || kind_ != AheadKind::kStamps) return false;
+    if (flags != kStampFlags || (mask & ~kStampMask) != 0) return false;
+    const Part* part = nullptr;
+    const std::size_t i = Find(path, &part);
+    if (!part) return false;
+    const StatxResult& r = part->stamps[i - part->first];
+    ++answered_;
+    Answer(r.err, rc);
+    if (r.err == 0) *stx = r.stx;
+    return true;
+  }
+
+  bool OpenDir(const char* path, DIR** dir) {
+    if (!paths_ || (kind_ != AheadKind::kFolders && kind_ != AheadKind::kListings)) return false;
+    const Part* part = nullptr;
+    const std::size_t i = Find(path, &part);
+    if (!part) return false;
+    const std::shared_ptr<const Listing>& listing = part->listings[i - part->first];
+    if (!listing || !listing->read) {
+      ++missed_;
+      return false;
+    }
+    ++answered_;
+    int rc = 0;
+    Answer(listing->open_err, &rc);
+    if (listing->open_err != 0) {
+      *dir = nullptr;
+      return true;
+    }
+    auto* cursor = new Cursor;
+    cursor->listing = listing;
+    cursor->turn = part->turn;
+    OpenCursors().push_back(cursor);
+    *dir = reinterpret_cast<DIR*>(cursor);
+    return true;
+  }
+
+  std::uint64_t answered_ = 0;
+  std::uint64_t missed_ = 0;
+
+ private:
+  enum State : std::uint8_t { kFree, kClaimed, kReady, kMine };
+  struct Slot {
+    std::size_t part = kNone;
+    State state = kFree;
+    std::uint64_t gen = 0;
+    std::uint64_t turn = 0;
+    std::shared_ptr<Part> read;
+  };
+  struct Plan {
+    std::uint64_t id = 0;
+    AheadKind kind = AheadKind::kFolders;
+    const AheadPaths* paths = nullptr;
+    std::size_t count = 0;
+    std::size_t part_paths = 1;
+    std::size_t parts = 0;
+    std::size_t window = 1;
+  };
+
+  // The walk reads a folder's status once as a level entry and again, for
+  // every level above it, when it hands the folder up.  The first answer,
+  // while no turn has come since it was read, answers the others.
+  void KeepFolderStatus(const char* path, const struct stat& st, std::uint64_t turn) {
+    if (!S_ISDIR(st.st_mode)) return;
+    if (turn != kept_turn_) {
+      kept_.clear();
+      kept_turn_ = turn;
+    }
+    kept_.insert_or_assign(path, st);
+  }
+
+  bool KeptFolderStatus(const char* path, struct stat* st, int* rc) {
+    if (kept_.empty()) return false;
+    if (kept_turn_ != ChangeTurns()) {
+      kept_.clear();
+      return false;
+    }
+    const auto it = kept_.find(path);
+    if (it == kept_.end()) return false;
+    *st = it->second;
+    *rc = 0;
+    ++answered_;
+    return true;
+  }
+
+  void Answer(int err, int* rc) {
+    *rc = err == 0 ? 0 : -1;
+    if (err != 0) errno = err;
+  }
+
+  bool Matches(std::size_t i, std::string_view path) const {
+    const std::string_view folder = paths_->Folder(i);
+    const std::string_view name = paths_->Name(i);
+    return path.size() == folder.size() + name.size() &&
+           path.compare(0, folder.size(), folder) == 0 &&
+           path.compare(folder.size(), name.size(), name) == 0;
+  }
+
+  // Finds `path` in the plan near where the caller is.  Returns its index
+  // and, in *part, what was read for it after the latest turn; *part stays
+  // nullptr when the path is not in the plan or the caller must ask the
+  // kernel (counted as missed).
+  std::size_t Find(const char* path, const Part** part) {
+    *part = nullptr;
+    const std::string_view p(path);
+    const std::size_t count = paths_->Count();
+    std::size_t i = pos_;
+    while (i < count && i < pos_ + kLookAhead && !Matches(i, p)) ++i;
+    if (i >= count || i >= pos_ + kLookAhead) return kNone;
+    pos_ = i;
+    const std::size_t part_index = i / CutOf(kind_).paths;
+    const std::uint64_t turn = ChangeTurns();
+    if (part_index != current_part_ || (!current_mine_ && current_->turn != turn)) {
+      Acquire(part_index, turn);
+    }
+    if (current_mine_) {
+      ++missed_;
+    } else {
+      *part = current_.get();
+    }
+    return i;
+  }
+
+  // Makes part `part` the caller's: read ahead after `turn`, waited for if a
+  // worker is reading it, or else the caller's own to read.
+  void Acquire(std::size_t part, std::uint64_t turn) {
+    std::unique_lock<std::mutex> lock(mu_);
+    if (turn != seen_turn_) {
+      Invalidate(turn);
+      seen_turn_ = turn;
+    }
+    if (part != caller_part_) Advance(part);
+    current_.reset();
+    current_mine_ = false;
+    current_part_ = part;
+    for (;;) {
+      Slot& s = slots_[part % plan_.window];
+      const bool ours = s.part == part;
+      if (ours && s.state == kReady && s.turn == turn) {
+        current_ = s.read;
+        return;
+      }
+      if (ours && s.state == kClaimed && s.turn == turn) {
+        caller_waiting_ = true;
+        ready_cv_.wait(lock);
+        caller_waiting_ = false;
+        continue;
+      }
+      if (ours && s.state == kMine) break;
+      if (ours) Free(s);
+      if (!caller_reads_ && !threads_.empty()) {
+        if (next_claim_ > part) next_claim_ = part;
+        work_cv_.notify_all();
+        caller_waiting_ = true;
+        ready_cv_.wait(lock);
+        caller_waiting_ = false;
+        continue;
+      }
+      s.part = part;
+      s.state = kMine;
+      ++s.gen;
+      break;
+    }
+    current_mine_ = true;
+  }
+
+  // Drops what was read before `turn`; it is read again.
+  void Invalidate(std::uint64_t turn) {
+    std::size_t freed = 0;
+    for (Slot& s : slots_) {
+      if ((s.state == kReady || s.state == kClaimed) && s.turn != turn) {
+        Free(s);
+        ++freed;
+      }
+    }
+    next_claim_ = caller_part_;
+    Wake(freed);
+  }
+
+  // Wakes up to `parts` idle workers, one per part there is room for.
+  void Wake(std::size_t parts) {
+    for (std::size_t k = 0; k < parts && k < static_cast<std::size_t>(idle_); ++k) {
+      work_cv_.notify_one();
+    }
+  }
+
+  // The caller has moved on to part `part`: the parts before it go, and
+  // as many workers wake as there is new room for.
+  void Advance(std::size_t part) {
+    for (Slot& s : slots_) {
+      if (s.part != kNone && s.part < part) Free(s);
+    }
+    const std::size_t room = std::min(part - caller_part_, plan_.window);
+    caller_part_ = part;
+    if (next_claim_ < part) next_claim_ = part;
+    Wake(room);
+  }
+
+  void Free(Slot& s) {
+    if (s.state == kReady && s.read) held_ -= s.read->entries;
+    // Freed by a worker, off the caller's thread.
+    if (s.read) garbage_.push_back(std::move(s.read));
+    s.state = kFree;
+    s.part = kNone;
+    ++s.gen;
+  }
+
+  // The next part a worker may read, or kNone.
+  std::size_t Claimable() {
+    if (!has_plan_) return kNone;
+    while (next_claim_ < plan_.parts && next_claim_ < caller_part_ + plan_.window) {
+      const Slot& s = slots_[next_claim_ % plan_.window];
+      if (s.part == next_claim_ && s.state != kFree) {
+        ++next_claim_;
+        continue;
+      }
+      if (s.part != kNone && s.part != next_claim_) return kNone;  // not yet passed
+      if (held_ >= kMaxHeldEntries && next_claim_ != caller_part_) return kNone;
+      return next_claim_;
+    }
+    return kNone;
+  }
+
+  void Work() {
+    std::unique_lock<std::mutex> lock(mu_);
+    for (;;) {
+      std::size_t part;
+      while (!stop_ && (part = Claimable()) == kNone) {
+        ++idle_;
+        work_cv_.wait(lock);
+        --idle_;
+      }
+      if (stop_) return;
+      ++next_claim_;
+      Slot& s = slots_[part % plan_.window];
+      s.part = part;
+      s.state = kClaimed;
+      const std::uint64_t gen = ++s.gen;
+      // Read the turn before reading anything: what happened in a turn that
+      // ends later makes this part stale.
+      s.turn = ChangeTurns();
+      const std::uint64_t turn = s.turn;
+      const Plan plan = plan_;
+      ++in_flight_;
+      std::vector<std::shared_ptr<Part>> garbage;
+      garbage.swap(garbage_);
+      lock.unlock();
+      garbage.clear();
+      std::shared_ptr<Part> read = Read(plan, part, turn);
+      lock.lock();
+      --in_flight_;
+      Slot& t = slots_[part % plan.window];
+      if (has_plan_ && plan_.id == plan.id && t.part == part && t.gen == gen &&
+          t.state == kClaimed) {
+        t.read = std::move(read);
+        t.state = kReady;
+        held_ += t.read->entries;
+      }
+      if (caller_waiting_) ready_cv_.notify_all();
+      if (in_flight_ == 0 && !has_plan_) ended_cv_.notify_all();
+      if (read) {
+        // Dropped: freed without the lock held.
+        lock.unlock();
+        read.reset();
+        lock.lock();
+      }
+    }
+  }
+
+  static std::shared_ptr<Part> Read(const Plan& plan, std::size_t part, std::uint64_t turn) {
+    auto read = std::make_shared<Part>();
+    read->first = part * plan.part_paths;
+    read->turn = turn;
+    const std::size_t count = std::min(plan.part_paths, plan.count - read->first);
+    RelativeReader at(*plan.paths);
+    switch (plan.kind) {
+      case AheadKind::kFolders:
+        read->status.resize(count);
+        read->listings.resize(count);
+        for (std::size_t k = 0; k < count; ++k) {
+          at.Select(read->first + k);
+          StatResult& status = read->status[k];
+          // The open folder's status is the path's, links followed.
+          const int fd = OpenListing(at);
+          if (fd >= 0 && ::fstat(fd, &status.st) == 0) {
+            status.err = 0;
+            read->listings[k] = ReadListing(at, fd, kFolderEntryFlags, MayBeFolder);
+          } else {
+            const int open_err = errno;
+            if (fd >= 0) ::close(fd);
+            ReadStatus(at, &status);
+            // A path that is no folder is not listed by the walker.
+            if (status.err == 0 && S_ISDIR(status.st.st_mode)) {
+              read->listings[k] = Unopened(at, open_err);
+            }
+          }
+          if (read->listings[k]) read->entries += read->listings[k]->entries.size();
+        }
+        break;
+      case AheadKind::kListings:
+        read->listings.resize(count);
+        for (std::size_t k = 0; k < count; ++k) {
+          at.Select(read->first + k);
+          const int fd = OpenListing(at);
+          read->listings[k] = fd >= 0 ? ReadListing(at, fd, kLinkEntryFlags, MayBeLink)
+                                      : Unopened(at, errno);
+          read->entries += read->listings[k]->entries.size();
+        }
+        break;
+      case AheadKind::kStamps:
+        read->stamps.resize(count);
+        for (std::size_t k = 0; k < count; ++k) {
+          at.Select(read->first + k);
+          StatxResult& r = read->stamps[k];
+          r.err = ::statx(at.Dir(), at.Name(), kStampFlags, kStampMask, &r.stx) == 0 ? 0 : errno;
+        }
+        break;
+    }
+    return read;
+  }
+
+  // Stat() of an entry of the listing last opened, by its full path.
+  bool ListedStat(const char* path, struct stat* st, int* rc) {
+    std::vector<Cursor*>& open = OpenCursors();
+    if (open.empty()) return false;
+    const Cursor* cursor = open.back();
+    const Listing& listing = *cursor->listing;
+    const ListedEntry* last = cursor->last;
+    if (!last || last->status_at < 0 || listing.status_flags != kLinkEntryFlags) return false;
+    const std::string_view p(path);
+    const std::string_view name(listing.names.data() + last->name_at, last->name_length);
+    if (p.size() != listing.path.size() + name.size() ||
+        p.compare(0, listing.path.size(), listing.path) != 0 ||
+        p.compare(listing.path.size(), name.size(), name) != 0) {
+      return false;
+    }
+    if (cursor->turn != ChangeTurns()) {
+      ++missed_;
+      return false;
+    }
+    const StatResult& r = listing.status[static_cast<std::size_t>(last->status_at)];
+    ++answered_;
+    Answer(r.err, rc);
+    if (r.err == 0) *st = r.st;
+    return true;
+  }
+
+  const pthread_t owner_;
+  const bool caller_reads_;
+  std::vector<std::thread> threads_;
+
+  // Shared with the workers, under mu_.
+  std::mutex mu_;
+  std::condition_variable work_cv_;   // workers wait for a part to read
+  std::condition_variable ready_cv_;  // the caller waits for a part
+  std::condition_variable ended_cv_;  // a plan's end waits for the workers
+  bool stop_ = false;
+  Plan plan_;
+  bool has_plan_ = false;
+  std::uint64_t plan_ids_ = 0;
+  std::vector<Slot> slots_;
+  std::size_t caller_part_ = 0;
+  std::size_t next_claim_ = 0;
+  std::size_t held_ = 0;
+  std::vector<std::shared_ptr<Part>> garbage_;  // parts passed, to be freed
+  int in_flight_ = 0;
+  int idle_ = 0;
+  bool caller_waiting_ = false;
+
+  // The caller's side, on the owner thread only.
+  std::uint64_t plan_id_ = 0;
+  AheadKind kind_ = AheadKind::kFolders;
+  const AheadPaths* paths_ = nullptr;
+  std::size_t pos_ = 0;
+  std::shared_ptr<Part> current_;
+  std::size_t current_part_ = kNone;
+  bool current_mine_ = false;
+  std::uint64_t seen_turn_ = 0;
+  // The status of the walk's folders (KeepFolderStatus), read in kept_turn_.
+  std::unordered_map<std::string, struct stat> kept_;
+  std::uint64_t kept_turn_ = 0;
+};
+
+namespace {
+
+std::atomic<ReadAheadEngine*> g_engine{nullptr};
+
+// The engine, when this thread owns it.
+ReadAheadEngine* Engine() {
+  ReadAheadEngine* engine = g_engine.load(std::memory_order_acquire);
+  return engine && engine->OnOwnerThread() ? engine : nullptr;
+}
+
+}  // namespace
+
+ReadAheadSession::ReadAheadSession() : ReadAheadSession(Defaults()) {}
+
+ReadAheadSession::ReadAheadSession(const Options& options) {
+  if (options.threads <= 0 || g_engine.load() != nullptr) return;
+  engine_ = new ReadAheadEngine(options);
+  g_engine.store(engine_, std::memory_order_release);
+}
+
+ReadAheadSession::~ReadAheadSession() {
+  if (!engine_) return;
+
+  g_engine.store(nullptr, std::memory_order_release);
+  delete engine_;
+}
+
+std::uint64_t ReadAheadSession::Answered() const { return engine_ ? engine_->answered_ : 0; }
+std::uint64_t ReadAheadSession::Missed() const { return engine_ ? engine_->missed_ : 0; }
+
+ReadAheadSession::Options ReadAheadSession::SetDefaults(const Options& options) {
+  Options previous = Defaults();
+  Defaults() = options;
+  return previous;
+}
+
+ReadAhead::ReadAhead(AheadKind kind, const AheadPaths& paths) {
+  if (ReadAheadEngine* engine = Engine()) plan_ = engine->StartPlan(kind, &paths);
+}
+
+ReadAhead::ReadAhead(AheadKind kind, const std::vector<std::string>& paths) {
+  if (ReadAheadEngine* engine = Engine()) {
+    copy_ = std::make_unique<AheadPathList>(paths);
+    plan_ = engine->StartPlan(kind, copy_.get());
+  }
+}
+
+ReadAhead::~ReadAhead() {
+  if (ReadAheadEngine* engine = Engine()) engine->EndPlan(plan_);
+}
+
+namespace ahead {
+
+bool Stat(const char* path, struct stat* st, int* rc) {
+  ReadAheadEngine* engine = Engine();
+  return engine && engine->Stat(path, st, rc);
+}
+
+bool Statx(const char* path, int flags, unsigned mask, struct statx* stx, int* rc) {
+  ReadAheadEngine* engine = Engine();
+  return engine && engine->Statx(path, flags, mask, stx, rc);
+}
+
+bool OpenDir(const char* path, DIR** dir) {
+  ReadAheadEngine* engine = Engine();
+  return engine && engine->OpenDir(path, dir);
+}
+
+bool ReadDir(DIR* dir, struct dirent** entry) {
+  Cursor* cursor = CursorOf(dir);
+  if (!cursor) return false;
+  const Listing& listing = *cursor->listing;
+  if (cursor->next >= listing.entries.size()) {
+    cursor->last = nullptr;
+    if (listing.read_err != 0) errno = listing.read_err;
+    *entry = nullptr;
+    return true;
+  }
+  const ListedEntry& e = listing.entries[cursor->next++];
+  cursor->last = &e;
+  struct dirent& out = cursor->entry;
+  out.d_ino = e.ino;
+  out.d_off = static_cast<off_t>(cursor->next);
+  out.d_reclen = sizeof out;
+  out.d_type = e.type;
+  std::memcpy(out.d_name, listing.names.data() + e.name_at, e.name_length + 1u);
+  *entry = &out;
+  return true;
+}
+
+bool CloseDir(DIR* dir, int* rc) {
+  Cursor* cursor = CursorOf(dir);
+  if (!cursor) return false;
+  std::vector<Cursor*>& open = OpenCursors();
+  open.erase(std::find(open.begin(), open.end(), cursor));
+  delete cursor;
+  *rc = 0;
+  return true;
+}
+
+bool EntryStat(DIR* dir, const char* name, struct stat* st, int flags, int* rc) {
+  Cursor* cursor = CursorOf(dir);
+  if (!cursor) return false;
+  const Listing& listing = *cursor->listing;
+  const ListedEntry* last = cursor->last;
+  ReadAheadEngine* engine = Engine();
+  if (last && last->status_at >= 0 && flags == listing.status_flags &&
+      cursor->turn == ChangeTurns() &&
+      std::strcmp(listing.names.data() + last->name_at, name) == 0) {
+    const StatResult& r = listing.status[static_cast<std::size_t>(last->status_at)];
+    *rc = r.err == 0 ? 0 : -1;
+    if (r.err == 0) {
+      *st = r.st;
+    } else {
+      errno = r.err;
+    }
+    if (engine) ++engine->answered_;
+    return true;
+  }
+  // Read since a turn, or not read ahead: the folder's entry by its path.
+  if (engine) ++engine->missed_;
+  const std::string path = listing.path + name;
+  *rc = ::fstatat(AT_FDCWD, path.c_str(), st, flags);
+  return true;
+}
+
+}  // namespace ahead
+}  // namespace qm
