@@ -1,6 +1,12 @@
 #include <sys/stat.h>
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest/QTest>
 #include <cerrno>
+#include <functional>
 
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
@@ -173,6 +179,41 @@ TEST_F(MoveToFolderTest, AFailureIsReportedWithTheFileLineAndTheMoveGoesOn) {
   EXPECT_TRUE(reports[0].endsWith(QStringLiteral("\r\rFile: (no file)")));
   EXPECT_TRUE(Exists(dest_ + "/a.txt"));
   EXPECT_TRUE(Rows().empty());
+}
+
+// The real folder browser, answered as a user would.
+TEST_F(MoveToFolderTest, ATypedSiblingFolderWinsOverThePreselectedOne) {
+  std::string a = Row("src/a.txt", true, "alpha");
+  const std::string sibling = tree_.Sub("sibling");
+  testing::MakeDirs(sibling);
+  WriteSetting("LastFolder", QString::fromStdString(dest_));
+  SetDialogResponder([this](const DialogRequest& r) -> std::optional<DialogAnswer> {
+    requests_.push_back(r);
+    if (r.kind == DialogKind::kFolderBrowser) return std::nullopt;  // the real one
+    return DialogAnswer();
+  });
+  std::function<void()> when_open = [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      QTimer::singleShot(20, when_open);
+      return;
+    }
+    QLineEdit* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    // Put over the preselected folder's name while the box does not hold
+    // the keyboard focus, as where the window manager gives the dialog no
+    // focus of its own.
+    name->clearFocus();
+    name->setText(QString::fromStdString(sibling));
+    QTest::keyClick(name, Qt::Key_Return);
+    if (dialog->isVisible()) dialog->reject();  // Enter did not close it
+  };
+  QTimer::singleShot(20, when_open);
+  form_->show();
+  form_->PushButton5->click();
+  EXPECT_EQ(ReadFile(sibling + "/a.txt"), "alpha");
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(ReadSetting("LastFolder", ""), QString::fromStdString(sibling));
 }
 
 }  // namespace
