@@ -37,7 +37,10 @@ void Form1::PushButton2_Click() {
   trap.Do(108, [&] { subfolder_marks.clear(); });
   trap.Do(110, [&] { row_paths.clear(); });
   trap.Do(112, [&] { found_paths_.clear(); });
-  trap.Do(114, [&] { found_stamps_.clear(); });
+  trap.Do(114, [&] {
+    found_stamps_.clear();
+    found_ids_.clear();
+  });
 
   // 5. Mark every row that contains the text of a row listed after it (the
   // same folder or one of its parents; every row ends in "/").
@@ -118,22 +121,31 @@ void Form1::PushButton2_Click() {
     trap.Line(174);
     found_paths_.reserve(found_paths_.size() + static_cast<qsizetype>(row_paths.size()));
     found_stamps_.reserve(found_stamps_.size() + row_paths.size());
+    found_ids_.reserve(found_ids_.size() + row_paths.size());
     for (std::string& path : row_paths) {
       trap.Do(176, [&] { Yield(); });
       trap.Do(180, [&] { found_paths_.append(QString::fromStdString(path)); });
       // The date type is read afresh for every file.
+      // The same call gives the file's identity, which move and trash check.
       Stamp stamp;
+      FileId id;
       bool read = false;
       if (trap.Test(184, [&] { return Option1->isChecked(); })) {
-        trap.Do(186, [&] { stamp = FileDateModified(path); read = true; });
+        trap.Do(186, [&] { stamp = FileDateModified(path, &id); read = true; });
       } else if (trap.Test(190, [&] { return Option2->isChecked(); })) {
-        trap.Do(192, [&] { stamp = FileDateCreated(path); read = true; });
+        trap.Do(192, [&] { stamp = FileDateCreated(path, &id); read = true; });
       } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
-        trap.Do(198, [&] { stamp = FileDateAccessed(path); read = true; });
+        trap.Do(198, [&] { stamp = FileDateAccessed(path, &id); read = true; });
       }
-      // Both run lists always have the same length: a stamp not read is empty.
-      if (!read) stamp = Stamp();
-      trap.Do(200, [&] { found_stamps_.push_back(stamp); });
+      // The run lists always have the same length: a stamp not read is empty.
+      if (!read) {
+        stamp = Stamp();
+        id = FileId();
+      }
+      trap.Do(200, [&] {
+        found_stamps_.push_back(stamp);
+        found_ids_.push_back(id);
+      });
       trap.Line(202);
       // Each path is released once it has been taken over, between two
       // yields: a million of them freed together after the loop would hold

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/date_value.h"
+#include "platform/file_system.h"
 #include "testing/test_form.h"
 
 namespace qm {
@@ -20,13 +22,32 @@ class ResultsTest : public FormTest {
     form_->ListView2->AddColumn("Date Accessed");
   }
 
-  // Creates the file (under the tree) and lists it as a result row.
+  // Creates the file (under the tree) and lists it as a result row, as a
+  // search would: with the file's identity.
   std::string Row(const std::string& relative, bool ticked, const std::string& content = "x") {
     std::string path = tree_.Sub(relative);
     WriteFile(path, content);
-    int row = form_->ListView2->AddItem(QString::fromStdString(path));
-    form_->ListView2->SetChecked(row, ticked);
+    ListPath(path, ticked);
     return path;
+  }
+  // Lists what is at `path` now (a link as itself); a path where nothing is
+  // gets a row without an identity.
+  void ListPath(const std::string& path, bool ticked) {
+    int row = form_->ListView2->AddItem(QString::fromStdString(path));
+    form_->ListView2->SetItemId(row, IdOfPath(path));
+    form_->ListView2->SetChecked(row, ticked);
+  }
+
+  // Lists every file below `folder` with a real search (modified after
+  // 2000) and ticks them all.
+  void SearchAndTickAll(const std::string& folder) {
+    form_->PushButton7_Click();
+    form_->AddFolderRow(QString::fromStdString(folder) + QLatin1Char('/'));
+    form_->Option1->setChecked(true);
+    form_->Option4->setChecked(true);
+    form_->DTPicker3->SetValue(DayNumberOf(2000, 1, 1));
+    form_->PushButton2->click();
+    form_->PushButton4_Click();
   }
 
   std::vector<std::string> Rows() const {
