@@ -469,7 +469,7 @@ int main(int argc, char** argv) {
 
   const Checker checker(files, hashes);
   int side = 0;  // where the files are
-  int landed = 0, missed = 0, most_both = 0, orphans = 0, kills_in_trash = 0;
+  int landed = 0, missed = 0, both = 0, orphans = 0, kills_in_trash = 0;
   bool ok = true;
   // Seconds a whole command took: [trash][side it started from].
   double estimate[2][2] = {{-1, -1}, {-1, -1}};
@@ -502,7 +502,7 @@ int main(int argc, char** argv) {
       ++landed;
       kills_in_trash += trash ? 1 : 0;
       Census c = checker.AfterKill(source, &target, trash);
-      most_both = std::max(most_both, c.both);
+      both += c.both;
       orphans += c.orphan_infos;
       int at_source = 0;
       for (int n : c.at_source) at_source += n;
@@ -541,9 +541,10 @@ int main(int argc, char** argv) {
   std::printf("%d kills landed (%d during a trash), %d came after the command ended; "
               "no file lost, corrupted or left in pieces: %s\n",
               landed, kills_in_trash, missed, ok && landed >= kills ? "yes" : "NO");
-  std::printf("most files complete in both places after a kill: %d; info files left without "
-              "entry by kills (taken over by the next trash): %d; %.1f s in all\n",
-              most_both, orphans, seconds);
+  std::printf("left by the kills: %d files complete in both places (the next move removed the "
+              "source), %d info files without their entry (taken over by the next trash); "
+              "%.1f s in all\n",
+              both, orphans, seconds);
   if (mounted) ::umount2(other.c_str(), MNT_DETACH);
   if (!keep) std::system(("rm -rf '" + base + "'").c_str());
   return ok && landed >= kills ? 0 : 1;
