@@ -146,22 +146,31 @@ TEST_F(MoveToFolderTest, AFileAlreadyThereUnderAnotherSpellingIsLeftAlone) {
   EXPECT_TRUE(Messages()[0].contains(QStringLiteral("already in that folder")));
 }
 
-TEST_F(MoveToFolderTest, HiddenBlankAndVanishedFilesAreNotMovedEachForItsReason) {
+TEST_F(MoveToFolderTest, FilesNotMovedAreNamedEachWithItsReason) {
   std::string hidden = Row(".hidden", true);
   std::string blank = Row("   ", true);
   std::string vanished = Row("vanished.txt", true);
   ::unlink(vanished.c_str());
+  // A row whose file's status the search could not read has no identity.
+  std::string unread = tree_.Sub("unread.txt");
+  testing::WriteFile(unread, "u");
+  form_->ListView2->AddItem(QString::fromStdString(unread));
+  form_->ListView2->SetChecked(form_->ListView2->ItemCount(), true);
+  // A file listed twice goes with its first row, and its second row too.
+  std::string twice = Row("twice.txt", true);
+  ListPath(twice, true);
   Move();
-  EXPECT_TRUE(Exists(hidden) && Exists(blank));
-  EXPECT_TRUE(Names(dest_).empty());
-  EXPECT_EQ(Rows(), std::vector<std::string>({hidden, blank}));  // the vanished row goes
+  EXPECT_TRUE(Exists(hidden) && Exists(blank) && Exists(unread));
+  EXPECT_EQ(Names(dest_), std::vector<std::string>({"twice.txt"}));
+  EXPECT_EQ(Rows(), std::vector<std::string>({hidden, blank, unread}));  // the vanished row goes
   ASSERT_EQ(Messages().size(), 1u);
   const QString text = Messages()[0];
   // The vanished file is not anywhere: no "still ticked" for all of them.
-  EXPECT_TRUE(text.startsWith(QStringLiteral("3 files were not moved:\n"))) << text.toStdString();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("4 files were not moved:\n"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QString::fromStdString(hidden) + " (a hidden or system file)"));
   EXPECT_TRUE(text.contains(QString::fromStdString(blank) + " (its name is only blanks)"));
   EXPECT_TRUE(text.contains(QString::fromStdString(vanished) + " (file not found)"));
+  EXPECT_TRUE(text.contains(QString::fromStdString(unread) + " (it changed since the search)"));
 }
 
 TEST_F(MoveToFolderTest, BetweenDisksTheCopyKeepsContentsAndDates) {
