@@ -1,6 +1,5 @@
 #include "platform/trash.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -25,23 +24,11 @@ namespace qm {
 namespace {
 
 using testing::Exists;
+using testing::ListDir;
 using testing::ReadFile;
 using testing::ScopedEnv;
 using testing::TempDir;
 using testing::WriteFile;
-
-std::vector<std::string> ListDir(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // The decoded Path= of an info file, or "" when the file is not well formed.
 std::string InfoPath(const std::string& info_file) {

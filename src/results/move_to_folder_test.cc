@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -38,19 +37,6 @@ class TwoDisksFs : public testing::FaultyFs {
     return FaultyFs::RenameAt(from_dir, from, to_dir, to, flags);
   }
 };
-
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 std::string LinkText(const std::string& path) {
   char buf[4096];
@@ -161,7 +147,7 @@ TEST_F(MoveToFolderTest, FilesNotMovedAreNamedEachWithItsReason) {
   ListPath(twice, true);
   Move();
   EXPECT_TRUE(Exists(hidden) && Exists(blank) && Exists(unread));
-  EXPECT_EQ(Names(dest_), std::vector<std::string>({"twice.txt"}));
+  EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"twice.txt"}));
   EXPECT_EQ(Rows(), std::vector<std::string>({hidden, blank, unread}));  // the vanished row goes
   ASSERT_EQ(Messages().size(), 1u);
   const QString text = Messages()[0];
@@ -200,7 +186,7 @@ TEST_F(MoveToFolderTest, ACopyThatFailsHalfWayKeepsTheSourceAndAnyOldTarget) {
   EXPECT_EQ(ReadFile(a), std::string(200000, 'n'));
   EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "older file");
   EXPECT_TRUE(Exists(b));  // the disk stayed full
-  EXPECT_EQ(Names(dest_), std::vector<std::string>({"a.txt"}));  // nothing half-written
+  EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt"}));  // nothing half-written
   EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("2 files were not moved and are still ticked")));
@@ -252,7 +238,7 @@ TEST_F(MoveToFolderTest, ATickedFileAlreadyInTheTargetIsNeverOverwritten) {
       Move();
       EXPECT_EQ(ReadFile(dest_ + "/x.txt"), "from T");
       EXPECT_EQ(ReadFile(dest_ + "/x (2).txt"), "from S");
-      EXPECT_EQ(Names(dest_), std::vector<std::string>({"x (2).txt", "x.txt"}));
+      EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"x (2).txt", "x.txt"}));
       EXPECT_FALSE(Exists(in_s));
       EXPECT_EQ(Rows(), std::vector<std::string>({in_t}));
       EXPECT_EQ(Ticks(), std::vector<bool>({true}));
@@ -307,7 +293,7 @@ TEST_F(MoveToFolderTest, AMoveInterruptedAfterItsCopyIsFinishedWithoutASecondCop
     testing::SetTimes(dest_ + "/b.txt", 1500000000, 1500000000);
     Move();
     EXPECT_FALSE(Exists(a) || Exists(b));
-    EXPECT_EQ(Names(dest_), std::vector<std::string>({"a.txt", "b (2).txt", "b.txt"}));
+    EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt", "b (2).txt", "b.txt"}));
     EXPECT_EQ(ReadFile(dest_ + "/b (2).txt"), "beta");
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_TRUE(Messages()[0].startsWith("1 file was given a new name")) << Messages()[0].toStdString();
@@ -352,7 +338,7 @@ TEST_F(MoveToFolderTest, AFileSavedAgainWhileBeingCopiedKeepsItsNewVersion) {
   };
   Move();
   EXPECT_EQ(ReadFile(b), new_version);
-  EXPECT_EQ(Names(dest_), std::vector<std::string>({"a.txt"}));
+  EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt"}));
   EXPECT_EQ(Ticks(), std::vector<bool>({true}));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(b) +
@@ -361,33 +347,14 @@ TEST_F(MoveToFolderTest, AFileSavedAgainWhileBeingCopiedKeepsItsNewVersion) {
 }
 
 TEST_F(MoveToFolderTest, APathThatNamesSomethingElseSinceTheSearchIsLeftAlone) {
-  // A real search lists the files; then, before the move, the paths come to
-  // name another file, a folder, a FIFO, and (through a parent folder
-  // replaced by a link) a file outside the searched tree.
-  const std::string searched = tree_.Sub("searched");
-  testing::WriteFile(searched + "/replaced.txt", "listed");
-  testing::WriteFile(searched + "/folder.txt", "listed");
-  testing::WriteFile(searched + "/fifo.txt", "listed");
-  testing::WriteFile(searched + "/sub/inner.txt", "listed");
-  testing::WriteFile(searched + "/same.txt", "listed");
-  testing::WriteFile(tree_.Sub("outside/inner.txt"), "not listed");
-  SearchAndTickAll(searched);
-  ASSERT_EQ(Rows().size(), 5u);
-  testing::WriteFile(searched + "/new", "a new file");
-  ::rename((searched + "/new").c_str(), (searched + "/replaced.txt").c_str());
-  ::unlink((searched + "/folder.txt").c_str());
-  testing::WriteFile(searched + "/folder.txt/kept.txt", "in a folder");
-  ::unlink((searched + "/fifo.txt").c_str());
-  ASSERT_EQ(::mkfifo((searched + "/fifo.txt").c_str(), 0644), 0);
-  ::system(("rm -rf '" + searched + "/sub'").c_str());
-  ASSERT_EQ(::symlink(tree_.Sub("outside").c_str(), (searched + "/sub").c_str()), 0);
+  const std::string searched = SearchThenChangeWhatWasFound();
   for (int disks = 1; disks <= 2; ++disks) {
     requests_.clear();
     TwoDisksFs two;
     std::unique_ptr<ScopedFs> use;
     if (disks == 2) use = std::make_unique<ScopedFs>(&two);
     Move();
-    EXPECT_EQ(Names(dest_), std::vector<std::string>({"same.txt"}));
+    EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"same.txt"}));
     EXPECT_EQ(ReadFile(searched + "/replaced.txt"), "a new file");
     EXPECT_EQ(ReadFile(searched + "/folder.txt/kept.txt"), "in a folder");
     EXPECT_EQ(ReadFile(tree_.Sub("outside/inner.txt")), "not listed");
@@ -411,7 +378,7 @@ TEST_F(MoveToFolderTest, LinksMoveAsLinksOnOneDiskAndAcrossTwo) {
     EXPECT_EQ(LinkText(dest_ + "/relative"), "target.txt");
     EXPECT_EQ(LinkText(dest_ + "/absolute"), target);
     EXPECT_EQ(LinkText(dest_ + "/dangling"), "nowhere");
-    EXPECT_EQ(Names(tree_.Sub("src")), std::vector<std::string>({"target.txt"}));
+    EXPECT_EQ(testing::ListDir(tree_.Sub("src")), std::vector<std::string>({"target.txt"}));
     EXPECT_EQ(ReadFile(target), "the target");
     EXPECT_EQ(Rows(), std::vector<std::string>({target}));
     EXPECT_TRUE(Messages().empty()) << Messages()[0].toStdString();
@@ -429,9 +396,9 @@ TEST_F(MoveToFolderTest, ACopyHasNoNameUntilItIsComplete) {
     TwoDisksFs disks;
     if (!unnamed_files) disks.RefuseUnnamedFiles();
     std::vector<std::string> seen;
-    const std::vector<std::string> before = Names(dest_);
+    const std::vector<std::string> before = testing::ListDir(dest_);
     disks.before_write = [&] {
-      for (const std::string& name : Names(dest_)) {
+      for (const std::string& name : testing::ListDir(dest_)) {
         if (name[0] != '.' && std::count(before.begin(), before.end(), name) == 0) {
           seen.push_back(name);
         }
@@ -447,7 +414,7 @@ TEST_F(MoveToFolderTest, ACopyHasNoNameUntilItIsComplete) {
     disks.FailWritesAfter(1 << 20, ENOSPC);
     Move();
     disks.FailWritesAfter(-1, 0);
-    EXPECT_EQ(Names(dest_).size(), unnamed_files ? 1u : 2u) << Names(dest_).back();
+    EXPECT_EQ(testing::ListDir(dest_).size(), unnamed_files ? 1u : 2u) << testing::ListDir(dest_).back();
     EXPECT_TRUE(Exists(b));
   }
 }
@@ -516,7 +483,7 @@ TEST_F(MoveToFolderTest, ReasonsSayWhatHappened) {
     EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) + c.reason))
         << Messages()[0].toStdString();
     EXPECT_EQ(ReadFile(a), std::string(100000, 'f'));
-    EXPECT_TRUE(Names(dest_).empty());
+    EXPECT_TRUE(testing::ListDir(dest_).empty());
   }
 }
 

@@ -136,23 +136,7 @@ TEST_F(RecycleBinTest, TheProgressDialogsCancelStopsAtTheNextFile) {
 }
 
 TEST_F(RecycleBinTest, APathThatNamesSomethingElseSinceTheSearchIsNotTrashed) {
-  const std::string searched = tree_.Sub("searched");
-  testing::WriteFile(searched + "/replaced.txt", "listed");
-  testing::WriteFile(searched + "/folder.txt", "listed");
-  testing::WriteFile(searched + "/fifo.txt", "listed");
-  testing::WriteFile(searched + "/sub/inner.txt", "listed");
-  testing::WriteFile(searched + "/same.txt", "listed");
-  testing::WriteFile(tree_.Sub("outside/inner.txt"), "not listed");
-  SearchAndTickAll(searched);
-  ASSERT_EQ(Rows().size(), 5u);
-  testing::WriteFile(searched + "/new", "a new file");
-  ::rename((searched + "/new").c_str(), (searched + "/replaced.txt").c_str());
-  ::unlink((searched + "/folder.txt").c_str());
-  testing::WriteFile(searched + "/folder.txt/kept.txt", "in a folder");
-  ::unlink((searched + "/fifo.txt").c_str());
-  ASSERT_EQ(::mkfifo((searched + "/fifo.txt").c_str(), 0644), 0);
-  ::system(("rm -rf '" + searched + "/sub'").c_str());
-  ASSERT_EQ(::symlink(tree_.Sub("outside").c_str(), (searched + "/sub").c_str()), 0);
+  const std::string searched = SearchThenChangeWhatWasFound();
   form_->PushButton3->click();
   EXPECT_FALSE(Exists(searched + "/same.txt"));
   EXPECT_EQ(testing::ReadFile(searched + "/replaced.txt"), "a new file");

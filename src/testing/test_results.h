@@ -2,6 +2,11 @@
 #ifndef QUENMOOR_TESTING_TEST_RESULTS_H_
 #define QUENMOOR_TESTING_TEST_RESULTS_H_
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -48,6 +53,31 @@ class ResultsTest : public FormTest {
     form_->DTPicker3->SetValue(DayNumberOf(2000, 1, 1));
     form_->PushButton2->click();
     form_->PushButton4_Click();
+  }
+
+  // Searches "searched" below the tree, whose five files are listed and
+  // ticked; then four of the paths come to name something else: a new file
+  // saved over "replaced.txt", a folder "folder.txt", a FIFO "fifo.txt", and
+  // "sub/inner.txt" through "sub" replaced by a link to "outside", which
+  // holds a file of that name.  "same.txt" stays.  Returns the searched
+  // folder.
+  std::string SearchThenChangeWhatWasFound() {
+    const std::string searched = tree_.Sub("searched");
+    for (const char* name : {"replaced.txt", "folder.txt", "fifo.txt", "sub/inner.txt", "same.txt"}) {
+      WriteFile(searched + "/" + name, "listed");
+    }
+    WriteFile(tree_.Sub("outside/inner.txt"), "not listed");
+    SearchAndTickAll(searched);
+    EXPECT_EQ(Rows().size(), 5u);
+    WriteFile(searched + "/new", "a new file");
+    ::rename((searched + "/new").c_str(), (searched + "/replaced.txt").c_str());
+    ::unlink((searched + "/folder.txt").c_str());
+    WriteFile(searched + "/folder.txt/kept.txt", "in a folder");
+    ::unlink((searched + "/fifo.txt").c_str());
+    EXPECT_EQ(::mkfifo((searched + "/fifo.txt").c_str(), 0644), 0);
+    std::system(("rm -rf '" + searched + "/sub'").c_str());
+    EXPECT_EQ(::symlink(tree_.Sub("outside").c_str(), (searched + "/sub").c_str()), 0);
+    return searched;
   }
 
   std::vector<std::string> Rows() const {
