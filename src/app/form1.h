@@ -105,7 +105,6 @@ class Form1 : public QWidget {
   // The run lists of the last search.
   const QStringList& FoundPaths() const { return found_paths_; }
   const std::vector<Stamp>& FoundStamps() const { return found_stamps_; }
-  const std::vector<FileId>& FoundIds() const { return found_ids_; }
 
   // Controls, named as the handlers know them.
   ListView* ListView1;
