@@ -2,8 +2,8 @@
 // them in batches the way the criterion pass does, "Select All" and
 // "Unselect All" through their handlers, removing every second row, and
 // ticking rows one by one before the ticked rows go as they do after a trash
-// or a move; with the memory the rows take.  Each step includes the repaint
-// that follows it.
+// or a move; sorting by path and by date as header clicks do; with the
+// memory the rows take.  Each step includes the repaint that follows it.
 //
 //   QT_QPA_PLATFORM=offscreen list_bench [ROWS] [BATCH]
 //
@@ -11,6 +11,7 @@
 // 100,000).
 #include <QApplication>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -32,6 +33,21 @@ void Row(const char* step, double seconds, long rows, const char* note = "") {
 }
 
 void Settle() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void AppendAll(qm::ListView* list, const QStringList& paths, const std::vector<double>& stamps,
+               long batch) {
+  const long rows = paths.size();
+  for (long first = 0; first < rows; first += batch) {
+    const long last = std::min(rows, first + batch);
+    std::vector<qm::ListModel::NewRow> rows_batch;
+    rows_batch.reserve(static_cast<std::size_t>(last - first));
+    for (long i = first; i < last; ++i) {
+      rows_batch.push_back(qm::ListModel::NewRow{paths[i], stamps[static_cast<std::size_t>(i)],
+                                                 qm::ListModel::kStampSub});
+    }
+    list->AddItems(std::move(rows_batch));
+  }
+}
 
 long CountChecked(qm::ListView* list) {
   long ticked = 0;
@@ -90,16 +106,7 @@ int main(int argc, char** argv) {
 
   // Append, batch by batch, as the criterion pass hands rows over.
   auto start = Clock::now();
-  for (long first = 0; first < rows; first += batch) {
-    const long last = std::min(rows, first + batch);
-    std::vector<qm::ListModel::NewRow> rows_batch;
-    rows_batch.reserve(static_cast<std::size_t>(last - first));
-    for (long i = first; i < last; ++i) {
-      rows_batch.push_back(qm::ListModel::NewRow{paths[i], stamps[static_cast<std::size_t>(i)],
-                                                 qm::ListModel::kStampSub});
-    }
-    list->AddItems(std::move(rows_batch));
-  }
+  AppendAll(list, paths, stamps, batch);
   Settle();
   Row("append", SecondsSince(start), list->ItemCount());
   // The list holds its own references; the run lists' part is not counted.
@@ -148,6 +155,43 @@ int main(int argc, char** argv) {
   Row("clear", SecondsSince(start), list->ItemCount(), "rows left");
   const long rss_cleared = qm::bench::RssKb();
 
+  // Sorting all rows, as clicks on the headers do, with every third row
+  // ticked; then checks that the order is right and the ticks stayed with
+  // their files.
+  AppendAll(list, paths, stamps, batch);
+  for (int p = 1; p <= list->ItemCount(); p += 3) list->SetChecked(p, true);
+  Settle();
+  qm::ListModel* model = list->Model();
+  // One header click, timed; then whether each row is in order after the
+  // one before it.
+  bool sorted = true;
+  auto click = [&](const char* step, int column, auto&& in_order) {
+    const auto began = Clock::now();
+    model->SortByClick(column);
+    Settle();
+    const double seconds = SecondsSince(began);
+    Row(step, seconds, list->ItemCount());
+    for (int i = 1; i < model->Count() && sorted; ++i) sorted = in_order(model->At(i - 1), model->At(i));
+    return seconds;
+  };
+  using RowRef = const qm::ListModel::Row&;
+  const double sort_path = click("sort by path (header click)", 0,
+                                 [](RowRef a, RowRef b) { return a.text <= b.text; });
+  const double sort_date = click("sort by date", 1, [](RowRef a, RowRef b) { return a.stamp <= b.stamp; });
+  const double sort_reverse = click("sort by date, reversed", 1,
+                                    [](RowRef a, RowRef b) { return a.stamp >= b.stamp; });
+  // Row k was made from path k, "... file k.txt"; rows 0, 3, 6, ... were ticked.
+  bool ticks_kept = true;
+  for (int i = 0; i < model->Count() && ticks_kept; ++i) {
+    const QString& text = model->At(i).text;
+    const qsizetype from = text.lastIndexOf(QLatin1Char(' ')) + 1;
+    const long k = text.mid(from, text.size() - from - 4).toLong();
+    ticks_kept = model->At(i).checked == (k % 3 == 0);
+  }
+  const double slowest_sort = std::max({sort_path, sort_date, sort_reverse});
+  list->ClearItems();
+  Settle();
+
   std::printf("\n| %-34s | %9s |\n", "memory", "MB");
   std::printf("|%s|%s|\n", std::string(36, '-').c_str(), std::string(11, '-').c_str());
   std::printf("| %-34s | %9.1f |\n", "RSS before the rows", Mb(rss_empty));
@@ -160,11 +204,15 @@ int main(int argc, char** argv) {
   std::printf("\nlist memory per row: %.0f bytes (texts shared with the run lists, whose own "
               "cost is not counted)\n",
               (rss_full - rss_empty) * 1024.0 / double(rows));
-  const bool ok = select_all < 0.5 && unselect_all < 0.5 && kept_odd;
+  const bool ok = select_all < 0.5 && unselect_all < 0.5 && kept_odd && slowest_sort < 1.0 &&
+                  sorted && ticks_kept;
   std::printf("Select All %.3f s, Unselect All %.3f s: %s; rows kept in order: %s\n",
               select_all, unselect_all,
               select_all < 0.5 && unselect_all < 0.5 ? "under half a second" : "TOO SLOW",
               kept_odd ? "yes" : "NO");
+  std::printf("slowest sort %.3f s: %s; sorted right: %s; ticks stayed with their rows: %s\n",
+              slowest_sort, slowest_sort < 1.0 ? "under a second" : "TOO SLOW",
+              sorted ? "yes" : "NO", ticks_kept ? "yes" : "NO");
   qm::bench::RemoveTree(home);
   return ok ? 0 : 2;
 }

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quenmoor needs that are missing, then builds it
-# into ./build.  Used by start.sh and test.sh.
+# into ./build: the targets named as arguments, or everything.  Used by
+# start.sh and test.sh.
+#
+# Installing needs root: run as root, or as a user with sudo; a user without
+# either is told what to install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +14,7 @@ packages=(
   fonts-liberation fontconfig tzdata
   xvfb xauth xdotool trash-cli libglib2.0-bin findutils coreutils
   libx11-dev libxfixes-dev python3
+  dpkg-dev file desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -18,12 +23,23 @@ for p in "${packages[@]}"; do
   fi
 done
 if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    as_root=(env DEBIAN_FRONTEND=noninteractive)
+  elif command -v sudo >/dev/null; then
+    # sudo clears the environment, so the setting goes through it.
+    as_root=(sudo DEBIAN_FRONTEND=noninteractive)
+  else
+    echo "Quenmoor needs these Debian packages, which are not installed:" >&2
+    echo "  ${missing[*]}" >&2
+    echo "Install them as root, for example with:" >&2
+    echo "  su -c 'apt-get update && apt-get install -y ${missing[*]}'" >&2
+    echo "then run the command again." >&2
+    exit 1
+  fi
   echo "Installing missing packages: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${as_root[@]}" apt-get update -qq
+  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C build
+ninja -C build "$@"

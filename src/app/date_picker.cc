@@ -13,10 +13,12 @@ DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {
   setTimeSpec(Qt::LocalTime);
   setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
                    QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
-  setDateTime(QDateTime::currentDateTime());
+  setDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
 }
 
-DateValue DatePicker::Value() const { return DateValueFromQDateTime(dateTime()); }
+// The date alone: a time of day would round the stored day number up after
+// noon.
+DateValue DatePicker::Value() const { return static_cast<DateValue>(DayNumberFromQDate(date())); }
 
 DateValue DatePicker::MinValue() { return DayNumberOf(1601, 1, 1); }
 DateValue DatePicker::MaxValue() { return DayNumberOf(9999, 12, 31) + 86399.0 / 86400.0; }
@@ -26,7 +28,7 @@ void DatePicker::SetValue(DateValue value) {
       value >= DayNumberOf(10000, 1, 1)) {
     throw Failure(kErrInvalidProperty);
   }
-  setDateTime(QDateTimeFromDateValue(value));
+  setDateTime(QDateTime(QDateFromDayNumber(CalendarDayOf(value)), QTime(0, 0)));
 }
 
 bool DatePicker::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }

@@ -1,7 +1,8 @@
-// The date picker: holds a date and a time of day, shows the date, offers a
-// calendar, and raises Validate when the focus leaves it.  A new picker holds
-// the current date and time.  Values outside 1 January 1601 to 31 December
-// 9999 are refused with a failure.
+// The date picker: holds a date, shows it, offers a calendar, and raises
+// Validate when the focus leaves it.  Its value is always midnight of the
+// date it shows (a time of day it is given is dropped), so the day number
+// stored for it is that date; a new picker holds today.  Values outside
+// 1 January 1601 to 31 December 9999 are refused with a failure.
 #ifndef QUENMOOR_APP_DATE_PICKER_H_
 #define QUENMOOR_APP_DATE_PICKER_H_
 

@@ -22,6 +22,7 @@
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "app/hand_pointer.h"
+#include "platform/data_folder.h"
 #include "platform/file_system.h"
 #include "platform/dialogs.h"
 #include "search/time_stamps.h"
@@ -57,16 +58,19 @@ QFont ArialBold(double points) {
   return font;
 }
 
+// A white background, with dark text on it whatever the desktop's colour
+// scheme: under a dark scheme the text colour would otherwise be light.
 void MakeWhite(QWidget* w) {
   QPalette p = w->palette();
   p.setColor(QPalette::Window, Qt::white);
+  p.setColor(QPalette::WindowText, Qt::black);
   w->setPalette(p);
   w->setAutoFillBackground(true);
 }
 
 // The window's controls: name, position and size in twips (inside its
-// frame for a frame's controls), and caption ("" where a control shows its
-// own name to screen readers).
+// frame for a frame's controls), and caption ("" for a control without one:
+// BuildControls names it for screen readers).
 struct ControlPlace {
   const char* name;
   int left, top, width, height;
@@ -157,7 +161,7 @@ bool PathExists(const QString& path) { return PathExists(std::string(path.toUtf8
 
 QString Form1::AppFolder() {
   if (!AppFolderOverride().isEmpty()) return AppFolderOverride();
-  return QCoreApplication::applicationDirPath();
+  return DataFolderFor(QCoreApplication::applicationDirPath());
 }
 
 void Form1::SetAppFolderForTesting(const QString& folder) { AppFolderOverride() = folder; }
@@ -216,6 +220,7 @@ void Form1::BuildControls() {
   PushButton2 = Make<QPushButton>(this, "PushButton2");
   ListView2 = Make<ListView>(this, "ListView2");
   ListView2->Model()->SetCheckable(true);  // a check box on every result row
+  ListView2->SetSortable(true);
   ListView2->setToolTip(
       QStringLiteral("Move | line to right and out of window to reveal full names."));
   PushButton4 = Make<QPushButton>(this, "PushButton4");
@@ -233,10 +238,23 @@ void Form1::BuildControls() {
   for (QRadioButton* o : {Option1, Option2, Option3, Option4, Option5, Option6, Option7, Option8}) {
     o->setText(o->accessibleName());
     MakeWhite(o);
+    // The round mark too: a white circle with a dark dot when selected.
+    QPalette p = o->palette();
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
+    o->setPalette(p);
   }
   Frame1->setTitle(Frame1->accessibleName());
   Frame2->setTitle(Frame2->accessibleName());
   Label1->setText(Label1->accessibleName());
+  // Screen readers call each date and the days box by the caption of its
+  // rule; the lists go by their column header (ListView).
+  DTPicker3->setAccessibleName(Option4->text());
+  DTPicker4->setAccessibleName(Option5->text());
+  DTPicker5->setAccessibleName(Option6->text());
+  DTPicker1->setAccessibleName(Option7->text());
+  DTPicker2->setAccessibleName(Label1->text());
+  Text1->setAccessibleName(Option8->text());
   // White frames with their caption on the top border line.
   for (QGroupBox* frame : {Frame1, Frame2}) frame->setStyleSheet(kFrameStyle);
   MakeWhite(Frame1);
@@ -275,6 +293,7 @@ void Form1::WireEvents() {
   // Hover handlers: every control, with every widget it is made of.
   setMouseTracking(true);
   hover_owner_.insert(this, this);
+  installEventFilter(this);  // the bare window has its hover handler too
   for (QWidget* control : std::initializer_list<QWidget*>{
            ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
            Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,
@@ -416,8 +435,10 @@ void Form1::ApplySkin() {
   const QString path = AppFolder() + QStringLiteral("/x/o.cjs");
   QFileInfo info(path);
   if (!info.exists() || !info.isFile() || info.fileName().startsWith(QLatin1Char('.'))) return;
-  // The window and its frames, options and label take the button-face colour.
+  // The window and its frames, options and label take the button-face colour,
+  // with the text colour that goes with it.
   const QColor face = QApplication::palette().color(QPalette::Button);
+  const QColor face_text = QApplication::palette().color(QPalette::ButtonText);
   // The skin styles the frames from now on.
   Frame1->setStyleSheet(QString());
   Frame2->setStyleSheet(QString());
@@ -426,6 +447,7 @@ void Form1::ApplySkin() {
                                                     Frame2, Label1}) {
     QPalette p = w->palette();
     p.setColor(QPalette::Window, face);
+    p.setColor(QPalette::WindowText, face_text);
     w->setPalette(p);
   }
   SkinFramework1->Invoke(2, SkinFramework::kMethod, {path, QString()});

@@ -46,8 +46,9 @@ class Form1 : public QWidget {
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
 
-  // The folder holding the program, where the skin, the hand cursor and the
-  // sample folder are looked for.  Tests point it elsewhere.
+  // The folder where the skin, the hand cursor and the sample folder are
+  // looked for: beside the program, or for an installed program its data
+  // folder (DataFolderFor).  Tests point it elsewhere.
   static QString AppFolder();
   static void SetAppFolderForTesting(const QString& folder);
   // What closing the window does (ends the process); tests replace it.

@@ -1,18 +1,28 @@
 #include "app/form1.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QToolTip>
 #include <QtTest/QTest>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
 
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "settings/settings_store.h"
+#include "testing/dark_palette.h"
 #include "testing/test_form.h"
 
 namespace qm {
@@ -41,7 +51,7 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
     const char* caption;
   };
   const Expect controls[] = {
-      {"ListView1", PixelsOf(120, 120, 7800, 2535), "ListView1"},
+      {"ListView1", PixelsOf(120, 120, 7800, 2535), "Folder(s) Or Drives To Search"},
       {"PushButton1", PixelsOf(120, 2745, 7800, 405), "Add Folder Or Drive"},
       {"PushButton7", PixelsOf(120, 3255, 3840, 405), "Clear List"},
       {"PushButton8", PixelsOf(4080, 3255, 3840, 405), "Load Sample/Example Folder"},
@@ -49,18 +59,26 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
       {"Option3", PixelsOf(240, 300, 1695, 255), "Date Accessed"},
       {"Option8", PixelsOf(240, 2145, 4815, 255),
        "Anything that has not been accessed in x days:"},
-      {"DTPicker2", PixelsOf(4920, 1650, 2000, 375), "DTPicker2"},
+      {"DTPicker3", PixelsOf(2280, 300, 2000, 375), "After this date"},
+      {"DTPicker4", PixelsOf(2280, 750, 2000, 375), "Before this date"},
+      {"DTPicker5", PixelsOf(2280, 1200, 2000, 375), "On this date"},
+      {"DTPicker1", PixelsOf(2280, 1650, 2000, 375), "Between"},
+      {"DTPicker2", PixelsOf(4920, 1650, 2000, 375), "and"},
       {"Label1", PixelsOf(4440, 1695, 315, 225), "and"},
-      {"Text1", PixelsOf(4920, 2100, 2000, 345), "Text1"},
+      {"Text1", PixelsOf(4920, 2100, 2000, 345),
+       "Anything that has not been accessed in x days:"},
       {"PushButton2", PixelsOf(8040, 120, 7800, 405), "Start Finding Unused Files"},
-      {"ListView2", PixelsOf(8040, 630, 7800, 5520), "ListView2"},
+      {"ListView2", PixelsOf(8040, 630, 7800, 5520), "Results"},
       {"PushButton5", PixelsOf(12000, 6750, 3840, 405), "Move To Folder"},
   };
   for (const Expect& e : controls) {
     QWidget* w = form->findChild<QWidget*>(QLatin1String(e.name));
     ASSERT_NE(w, nullptr) << e.name;
     EXPECT_EQ(w->geometry(), e.rect) << e.name;
-    EXPECT_EQ(w->accessibleName(), QString::fromUtf8(e.caption)) << e.name;
+    // What a screen reader says for it.
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(reader, nullptr) << e.name;
+    EXPECT_EQ(reader->text(QAccessible::Name), QString::fromUtf8(e.caption)) << e.name;
   }
   EXPECT_EQ(form->PushButton3->text(), QStringLiteral("Send Checked To Recycle Bin"));
   EXPECT_TRUE(form->PushButton3->font().bold());
@@ -85,6 +103,98 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
   }
   EXPECT_EQ(form->Text1->text(), QString());
   EXPECT_EQ(ReadSetting(QStringLiteral("Access in days"), QStringLiteral("absent")), QString());
+}
+
+// Relative luminance and contrast ratio as WCAG 2 defines them.
+double Luminance(QRgb c) {
+  auto channel = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+double Contrast(QRgb a, QRgb b) {
+  const double x = Luminance(a), y = Luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// How well the text drawn in `area` of a rendered window stands out: the
+// background is the commonest colour there, the text the pixel furthest
+// from it.
+double TextContrast(const QImage& shot, const QRect& area) {
+  std::map<QRgb, int> counts;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) ++counts[shot.pixel(x, y) | 0xFF000000u];
+  }
+  QRgb background = 0;
+  int most = 0;
+  for (const auto& [colour, n] : counts) {
+    if (n > most) std::tie(background, most) = std::tie(colour, n);
+  }
+  double best = 1;
+  for (const auto& entry : counts) best = std::max(best, Contrast(entry.first, background));
+  return best;
+}
+
+// Where each caption of the window is drawn, in the window's pixels, and
+// the mark of each selected option.
+std::vector<std::pair<QString, QRect>> CaptionAreas(Form1& form) {
+  std::vector<std::pair<QString, QRect>> areas;
+  auto add = [&](QWidget* w, const QRect& r) {
+    areas.emplace_back(w->objectName(), QRect(w->mapTo(&form, r.topLeft()), r.size()));
+  };
+  for (QRadioButton* o : {form.Option1, form.Option2, form.Option3, form.Option4, form.Option5,
+                          form.Option6, form.Option7, form.Option8}) {
+    QStyleOptionButton opt;
+    opt.initFrom(o);
+    opt.text = o->text();
+    add(o, o->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, o));
+    if (o->isChecked()) {
+      add(o, o->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &opt, o));
+      areas.back().first += QStringLiteral("'s mark");
+    }
+  }
+  for (QGroupBox* frame : {form.Frame1, form.Frame2}) {
+    add(frame, QRect(0, 0, frame->width(), frame->fontMetrics().height() + 2));  // the title
+  }
+  add(form.Label1, form.Label1->rect());
+  for (QPushButton* b : form.findChildren<QPushButton*>()) add(b, b->rect().adjusted(4, 4, -4, -4));
+  for (ListView* list : {form.ListView1, form.ListView2}) add(list, list->header()->geometry());
+  return areas;
+}
+
+TEST_F(Form1Test, EveryCaptionStaysLegibleUnderALightOrADarkScheme) {
+  struct Restore {
+    QPalette palette = QApplication::palette();
+    ~Restore() {
+      QApplication::setPalette(palette);
+      qApp->setStyleSheet(QString());
+    }
+  } restore;
+  struct Scheme {
+    const char* name;
+    QPalette palette;
+    const char* skin;
+  };
+  const Scheme schemes[] = {
+      {"light", restore.palette, nullptr},
+      {"dark", testing::DarkPalette(), nullptr},
+      // A skin that leaves colours alone: the window takes the scheme's own
+      // button colours.
+      {"dark, skinned", testing::DarkPalette(), "QPushButton { font-weight: bold; }"},
+  };
+  for (const Scheme& scheme : schemes) {
+    QApplication::setPalette(scheme.palette);
+    if (scheme.skin) WriteFile(app_dir_.Sub("x/o.cjs"), scheme.skin);
+    auto form = NewForm();
+    form->show();
+    const QImage shot = form->grab().toImage();
+    for (const auto& [name, area] : CaptionAreas(*form)) {
+      EXPECT_GE(TextContrast(shot, area), 4.5) << scheme.name << ": " << name.toStdString();
+    }
+  }
+  EXPECT_TRUE(ErrorReports().empty());
 }
 
 TEST_F(Form1Test, RestoresRuleDatesAndDaysFromTheStore) {
@@ -124,6 +234,11 @@ TEST_F(Form1Test, BadStoredValuesAreReportedPerKeyAndStartUpGoesOn) {
   EXPECT_TRUE(form->Option4->isChecked());
   EXPECT_EQ(form->DTPicker2->date(), QDate::currentDate());
   EXPECT_EQ(form->DTPicker5->date(), QDate::currentDate());
+  // A picker that kept its first date holds midnight of it, so leaving it
+  // stores today, not tomorrow, at any time of day.
+  EXPECT_EQ(form->DTPicker2->Value(), static_cast<DateValue>(TodayDayNumber()));
+  form->DTPicker2_Validate();
+  EXPECT_EQ(ReadSetting("Date2", ""), QString::number(TodayDayNumber()));
 }
 
 TEST_F(Form1Test, AnOptionWithNoneSelectedLeavesTheGroupEmpty) {
@@ -150,14 +265,17 @@ TEST_F(Form1Test, CriterionControlsAreStoredAsTheyChange) {
   EXPECT_EQ(ReadSetting("Option6", ""), QStringLiteral("True"));
   EXPECT_EQ(ReadSetting("Option7", ""), QStringLiteral("False"));
 
-  // The picker's date goes in as the nearest whole day.
+  // The picker's date goes in as its day number, whatever time of day it
+  // was given.
   form->DTPicker3->setDateTime(QDateTime(QDate(2024, 3, 15), QTime(11, 0)));
   form->DTPicker3_Validate();
   EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45366"));
+  form->DTPicker3->SetValue(45366.75);
+  EXPECT_EQ(form->DTPicker3->Value(), 45366.0);
   form->DTPicker3->setDateTime(QDateTime(QDate(2024, 3, 15), QTime(13, 0)));
   QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(form->DTPicker3, &out);
-  EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45367"));
+  EXPECT_EQ(ReadSetting("Date3", ""), QStringLiteral("45366"));
 
   // Tabbing out of a picker leaves it, and stores its date.
   form->show();
@@ -173,6 +291,12 @@ TEST_F(Form1Test, HoverPointersFollowTheTableAndNeverReplaceBusy) {
   auto form = NewForm();
   form->show();
   QTest::mouseMove(form->PushButton4, QPoint(5, 5));
+  EXPECT_EQ(form->MousePointer(), kPointerHand);
+  // The bare window between the two lists.
+  ASSERT_EQ(form->childAt(QPoint(532, 200)), nullptr);
+  QTest::mouseMove(form.get(), QPoint(532, 200));
+  EXPECT_EQ(form->MousePointer(), kPointerDefault);
+  QTest::mouseMove(form->PushButton4, QPoint(6, 6));
   EXPECT_EQ(form->MousePointer(), kPointerHand);
   // Over DTPicker3 (its text field too) the pointer stays as it was.
   QWidget* field = form->DTPicker3->findChild<QLineEdit*>();
@@ -196,6 +320,23 @@ TEST_F(Form1Test, HoverPointersFollowTheTableAndNeverReplaceBusy) {
   EXPECT_EQ(form->MousePointer(), kPointerBusy);
   form->SetMousePointer(kPointerDefault);
   EXPECT_EQ(form->Text1->cursor().shape(), Qt::IBeamCursor);
+}
+
+TEST_F(Form1Test, TheListsShowTheirOwnToolTipOverTheirRows) {
+  auto form = NewForm();
+  form->show();
+  form->AddFolderRow("/home/u/");
+  form->ListView2->AddItem("/home/u/a.txt");
+  for (ListView* list : {form->ListView1, form->ListView2}) {
+    QToolTip::hideText();
+    const QRect row = list->visualRect(list->Model()->index(0, 0));
+    ASSERT_FALSE(row.isEmpty());
+    QHelpEvent help(QEvent::ToolTip, row.center(), list->viewport()->mapToGlobal(row.center()));
+    QApplication::sendEvent(list->viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible()) << list->objectName().toStdString();
+    EXPECT_EQ(QToolTip::text(), list->toolTip());
+  }
+  QToolTip::hideText();
 }
 
 TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {

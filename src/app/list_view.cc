@@ -33,7 +33,8 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return QVariant();
   const Row& row = rows_[static_cast<size_t>(index.row())];
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+  // No tool tip per row: over the rows, the list's own tool tip shows.
+  if (role == Qt::DisplayRole) {
     if (index.column() == 0) return row.text;
     if (index.column() == 1) {
       switch (row.sub_kind) {
@@ -73,6 +74,7 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 }
 
 int ListModel::Append(const QString& text) {
+  ForgetSort();
   int i = Count();
   beginInsertRows(QModelIndex(), i, i);
   Row row;
@@ -160,6 +162,7 @@ void ListModel::RemoveMany(std::vector<int> positions) {
 }
 
 void ListModel::Clear() {
+  ForgetSort();
   if (rows_.empty()) return;
   beginResetModel();
   std::vector<Row>().swap(rows_);
@@ -274,11 +277,21 @@ void ListView::SelectItem(int position) {
   selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void ListView::AddColumn(const QString& caption) { model_->AddColumn(caption); }
+void ListView::AddColumn(const QString& caption) {
+  model_->AddColumn(caption);
+  NameAfterHeader();
+}
 
 void ListView::RemoveColumn(int position) {
   if (position < 1 || position > model_->ColumnCount()) throw Failure(kErrInvalidCall);
   model_->RemoveColumn(position - 1);
+  NameAfterHeader();
+}
+
+void ListView::NameAfterHeader() {
+  // Screen readers call the list by its first column's header; a list
+  // without columns keeps the name it had.
+  if (model_->ColumnCount() > 0) setAccessibleName(model_->ColumnCaption(0));
 }
 
 QString ListView::ColumnCaption(int position) const {
@@ -293,11 +306,39 @@ void ListView::SetColumnWidthTwips(int position, int twips) {
 
 int ListView::ColumnWidthTwips(int position) const { return columnWidth(position - 1) * 15; }
 
+void ListView::SetSortable(bool sortable) {
+  header()->setSectionsClickable(sortable);
+  disconnect(header(), &QHeaderView::sectionClicked, model_, nullptr);
+  disconnect(model_, &ListModel::SortChanged, header(), nullptr);
+  if (!sortable) {
+    header()->setSortIndicatorShown(false);
+    return;
+  }
+  connect(header(), &QHeaderView::sectionClicked, model_, &ListModel::SortByClick);
+  connect(model_, &ListModel::SortChanged, header(), [this](int column, Qt::SortOrder order) {
+    header()->setSortIndicatorShown(column >= 0);
+    header()->setSortIndicator(column, order);
+  });
+}
+
 void ListView::Refresh() { viewport()->update(); }
 
+void ListView::mousePressEvent(QMouseEvent* event) {
+  // A press on the empty part below the rows leaves the selection as it
+  // was (the view would clear it), so the row selected before stays the
+  // selected one.
+  if (!indexAt(event->position().toPoint()).isValid()) {
+    event->accept();
+    return;
+  }
+  QTreeView::mousePressEvent(event);
+}
+
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  // A double-click anywhere in the list counts, also on its empty part; the
-  // handler acts on the row that is selected.
+  // A double-click anywhere in the list raises DblClick, also on its empty
+  // part.  On a row, the view has selected that row by then; on the empty
+  // part the selection is left alone (see mousePressEvent), so the handler
+  // acts on the row that was selected before.
   QTreeView::mouseDoubleClickEvent(event);
   emit DblClick();
 }

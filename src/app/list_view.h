@@ -83,10 +83,28 @@ class ListModel : public QAbstractTableModel {
   int ColumnCount() const { return headers_.size(); }
   QString ColumnCaption(int i) const { return headers_.value(i); }
 
+  // Sorting (list_sort.cc): column 0 by the row text, column 1 by the date
+  // value (an empty stamp is the zero date); stable, the rows themselves
+  // reorder.  Rows stay in the order they were added until a sort; clearing
+  // or appending returns to that state (SortColumn() -1).
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+  // What a click on the header of `column` does: sorts ascending, or
+  // reverses when the list is already sorted ascending by that column.
+  void SortByClick(int column);
+  int SortColumn() const { return sort_column_; }
+  Qt::SortOrder SortOrder() const { return sort_order_; }
+
+ signals:
+  void SortChanged(int column, Qt::SortOrder order);
+
  private:
+  void ForgetSort();
+
   std::vector<Row> rows_;
   QStringList headers_;
   bool checkable_ = false;
+  int sort_column_ = -1;
+  Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
 
 class ListView : public QTreeView {
@@ -130,6 +148,9 @@ class ListView : public QTreeView {
   QString ColumnCaption(int position) const;
   void SetColumnWidthTwips(int position, int twips);
   int ColumnWidthTwips(int position) const;
+  // A click on a column header sorts the rows by that column (ListModel::
+  // SortByClick) and shows the order in the header.
+  void SetSortable(bool sortable);
 
   void Refresh();
 
@@ -140,17 +161,20 @@ class ListView : public QTreeView {
   void KeyDown(int key_code, int shift);
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void CheckPosition(int position) const;
+  void NameAfterHeader();
   ListModel* model_;
 };
 
 template <class Next>
 void ListModel::AppendRows(int count, Next&& next) {
   if (count <= 0) return;
+  ForgetSort();
   const int first = Count();
   beginInsertRows(QModelIndex(), first, first + count - 1);
   rows_.reserve(rows_.size() + static_cast<size_t>(count));

@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QHeaderView>
+#include <QtTest/QTest>
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "platform/failure.h"
 
 namespace qm {
@@ -23,8 +32,13 @@ TEST(ListViewTest, ColumnsAndSubItemsAndTicks) {
   list.AddColumn("Results");
   list.AddItem("/a");
   list.RemoveColumn(1);
+  EXPECT_EQ(list.accessibleName(), QStringLiteral("Results"));  // no columns: kept
   list.AddColumn("File(s) Found");
   list.AddColumn("Date Modified");
+  // Screen readers call the list by its first header.
+  QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&list);
+  ASSERT_NE(reader, nullptr);
+  EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("File(s) Found"));
   int row = list.AddItem("/b");
   EXPECT_EQ(list.SubItemText(row), QString());  // empty until written
   list.SetSubItemText(row, "x");
@@ -59,6 +73,118 @@ TEST(ListViewTest, RemovingManyRowsKeepsTheOthersInOrderWithTheirTicks) {
   list.RemoveItems({1, 2, 500, 500, 9999});  // few runs, duplicates and strays ignored
   EXPECT_EQ(list.ItemCount(), 497);
   EXPECT_EQ(list.ItemText(1), QStringLiteral("6"));
+}
+
+// Clicks the header of column `position` (from 1), as the user does.
+void ClickHeader(ListView& list, int position) {
+  QHeaderView* header = list.header();
+  const int x = header->sectionViewportPosition(position - 1) + header->sectionSize(position - 1) / 2;
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+}
+
+TEST(ListViewTest, AHeaderClickSortsByPathOrDateValueAndAgainReverses) {
+  ListView list(nullptr, true);
+  list.SetSortable(true);
+  list.AddColumn("File(s) Found");
+  list.AddColumn("Date Modified");
+  // Paths, date values (-1 for an empty stamp) as a search adds them.
+  struct R { const char* path; double stamp; };
+  const R added[] = {{"/b/x", 45000.5}, {"/a/y", 9.25}, {"/B/z", -1},
+                     {"/c/w", 45000.5}, {"/a/x", 45000.25}};
+  std::vector<ListModel::NewRow> rows;
+  for (const R& r : added) {
+    rows.push_back({r.path, r.stamp < 0 ? 0 : r.stamp,
+                    r.stamp < 0 ? ListModel::kEmptyStampSub : ListModel::kStampSub});
+  }
+  list.AddItems(std::move(rows));
+  list.resize(500, 300);
+  list.show();
+  list.SetChecked(2, true);  // "/a/y"
+  list.SelectItem(4);        // "/c/w"
+  auto texts = [&list] {
+    QStringList out;
+    for (int i = 1; i <= list.ItemCount(); ++i) out << list.ItemText(i);
+    return out.join(' ');
+  };
+  EXPECT_EQ(texts(), QStringLiteral("/b/x /a/y /B/z /c/w /a/x"));  // as added
+  EXPECT_FALSE(list.header()->isSortIndicatorShown());
+
+  ClickHeader(list, 1);
+  EXPECT_EQ(texts(), QStringLiteral("/B/z /a/x /a/y /b/x /c/w"));
+  EXPECT_TRUE(list.header()->isSortIndicatorShown());
+  EXPECT_EQ(list.header()->sortIndicatorSection(), 0);
+  ClickHeader(list, 1);
+  EXPECT_EQ(texts(), QStringLiteral("/c/w /b/x /a/y /a/x /B/z"));
+  EXPECT_EQ(list.header()->sortIndicatorOrder(), Qt::DescendingOrder);
+
+  // By the date itself, the empty stamp as the zero date; equal dates keep
+  // the order they were shown in.
+  ClickHeader(list, 2);
+  EXPECT_EQ(texts(), QStringLiteral("/B/z /a/y /a/x /c/w /b/x"));
+  EXPECT_EQ(list.SubItemText(1), QString());
+  ClickHeader(list, 2);
+  EXPECT_EQ(texts(), QStringLiteral("/c/w /b/x /a/x /a/y /B/z"));
+  // The tick and the selection went with their rows.
+  for (int i = 1; i <= list.ItemCount(); ++i) {
+    EXPECT_EQ(list.Checked(i), list.ItemText(i) == QStringLiteral("/a/y")) << i;
+  }
+  EXPECT_EQ(list.ItemText(list.SelectedItem()), QStringLiteral("/c/w"));
+
+  // Rows added to a sorted list, or a cleared list, show no order.
+  list.AddItem("/0");
+  EXPECT_EQ(list.Model()->SortColumn(), -1);
+  EXPECT_FALSE(list.header()->isSortIndicatorShown());
+  ClickHeader(list, 2);
+  list.ClearItems();
+  EXPECT_FALSE(list.header()->isSortIndicatorShown());
+  ClickHeader(list, 1);  // an empty list has nothing to order
+  EXPECT_EQ(list.Model()->SortColumn(), -1);
+}
+
+TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
+  // Texts that share long beginnings, end at and around every eighth unit,
+  // repeat, and hold characters beyond ASCII and beyond 16 bits.
+  const QString pieces[] = {"/", "a", "b", "aaaaaaa", "/long/shared/folder/", "é", "\u00ff",
+                            QString::fromUtf8("\xF0\x9D\x84\x9E"), "z"};
+  std::vector<ListModel::NewRow> rows;
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 3000; ++i) {
+    QString text = "/home/";
+    seed = seed * 1103515245u + 12345u;
+    for (int n = seed >> 29; n >= 0; --n) {
+      seed = seed * 1103515245u + 12345u;
+      text += pieces[(seed >> 16) % std::size(pieces)];
+    }
+    rows.push_back({text, double(i), ListModel::kStampSub});  // the stamp tells rows apart
+  }
+  for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+    ListModel model;
+    model.AddColumn("File(s) Found");
+    model.AddColumn("Date Modified");
+    std::vector<ListModel::NewRow> copy = rows;
+    model.AppendBatch(std::move(copy));
+    std::vector<std::pair<std::u16string, double>> expected;
+    for (const ListModel::NewRow& r : rows) expected.emplace_back(r.text.toStdU16String(), r.stamp);
+    std::stable_sort(expected.begin(), expected.end(), [order](const auto& a, const auto& b) {
+      return order == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
+    });
+    model.sort(0, order);
+    ASSERT_EQ(model.Count(), int(expected.size()));
+    for (int i = 0; i < model.Count(); ++i) {
+      ASSERT_EQ(model.At(i).text.toStdU16String(), expected[size_t(i)].first) << i;
+      ASSERT_EQ(model.At(i).stamp, expected[size_t(i)].second) << i;
+    }
+  }
+}
+
+TEST(ListViewTest, TheFolderListDoesNotSort) {
+  ListView list;
+  list.AddColumn("Folder(s) Or Drives To Search");
+  for (const char* t : {"/b/", "/a/"}) list.AddItem(t);
+  list.show();
+  ClickHeader(list, 1);
+  EXPECT_EQ(list.ItemText(1), QStringLiteral("/b/"));
+  EXPECT_FALSE(list.header()->isSortIndicatorShown());
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/failure.h"
@@ -40,6 +42,42 @@ void MakeDirs(const std::string& dir) {
     }
     pos = next;
   }
+}
+
+// The file that `path` names once symbolic links are followed, though it
+// may not exist yet.  Relative links are taken from the link's own folder.
+std::string FollowLinks(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
+    ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n < 0) throw FailureFromErrno(errno);
+    if (static_cast<size_t>(n) >= target.size()) throw Failure(kErrPathFileAccess);  // grew
+    std::string next(target.data(), static_cast<size_t>(n));
+    if (next.empty()) throw Failure(kErrPathNotFound);
+    if (next[0] != '/') next = current.substr(0, current.rfind('/') + 1) + next;
+    current = next;
+  }
+  throw FailureFromErrno(ELOOP);
+}
+
+// Renames `from` to `to` unless something is there already (false then).
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS) throw FailureFromErrno(errno);
+  // A file system without that kind of rename: a second link, then drop the
+  // first, which fails the same way when the name is taken.
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EEXIST) return false;
+    throw FailureFromErrno(errno);
+  }
+  ::unlink(from.c_str());
+  return true;
 }
 
 }  // namespace
@@ -85,7 +123,10 @@ bool ReadSettingsFile(const std::string& path, std::string* out) {
   return true;
 }
 
-void ReplaceSettingsFile(const std::string& path, const QByteArray& content) {
+void ReplaceSettingsFile(const std::string& link_or_path, const QByteArray& content) {
+  // Renaming over a link would replace the link; the file it leads to is
+  // replaced instead, from a temporary file beside it.
+  const std::string path = FollowLinks(link_or_path);
   std::string dir = path.substr(0, path.rfind('/'));
   MakeDirs(dir);
   std::string temp = path + ".XXXXXX";
@@ -118,8 +159,14 @@ void ReplaceSettingsFile(const std::string& path, const QByteArray& content) {
   }
 }
 
-void MoveSettingsFileAside(const std::string& path, const std::string& aside) {
-  if (::rename(path.c_str(), aside.c_str()) != 0) throw FailureFromErrno(errno);
+std::string MoveSettingsFileAside(const std::string& link_or_path) {
+  const std::string path = FollowLinks(link_or_path);
+  for (int n = 1; n <= 1000; ++n) {
+    std::string aside = path + ".damaged";
+    if (n > 1) aside += "." + std::to_string(n);
+    if (RenameNoReplace(path, aside)) return aside;
+  }
+  throw Failure(kErrFileExists);
 }
 
 }  // namespace qm

@@ -18,11 +18,15 @@ bool ReadSettingsFile(const std::string& path, std::string* out);
 
 // Replaces the file with `content` atomically: a temporary file in the same
 // folder, flushed to disk, renamed over the old one.  Missing folders are
-// made.  Fails, leaving the old file as it was, when that cannot be done.
+// made.  When `path` is a symbolic link (as dotfile managers make), the
+// file it leads to is the one replaced, the same way, and the link stays.
+// Fails, leaving the old file as it was, when that cannot be done.
 void ReplaceSettingsFile(const std::string& path, const QByteArray& content);
 
-// Renames the file at `path` to `aside`, replacing anything there.
-void MoveSettingsFileAside(const std::string& path, const std::string& aside);
+// Renames the file at `path` (or the file a link there leads to) to the
+// first free name of `path`.damaged, `path`.damaged.2, `path`.damaged.3 ...
+// beside it, so no earlier copy is ever replaced.  Returns the new name.
+std::string MoveSettingsFileAside(const std::string& path);
 
 }  // namespace qm
 

@@ -79,6 +79,17 @@ TEST_F(FolderListTest, DeleteKeyAndDoubleClickRemoveTheSelectedRowOnly) {
   QTest::mouseDClick(form->ListView1->viewport(), Qt::LeftButton, {}, first.center());
   EXPECT_EQ(Rows(*form), QStringList({"/c/", "/d/"}));
 
+  // A double-click on the empty part below the rows removes the row that
+  // was selected before.
+  form->AddFolderRow("/e/");
+  QRect second = form->ListView1->visualRect(form->ListView1->Model()->index(1, 0));
+  QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, second.center());
+  const QPoint below(second.center().x(), second.bottom() + 3 * second.height());
+  ASSERT_FALSE(form->ListView1->indexAt(below).isValid());
+  QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, below);
+  QTest::mouseDClick(form->ListView1->viewport(), Qt::LeftButton, {}, below);
+  EXPECT_EQ(Rows(*form), QStringList({"/c/", "/e/"}));
+
   // Busy: refused.
   form->ListView1->SelectItem(1);
   form->SetMousePointer(kPointerBusy);

@@ -126,6 +126,8 @@ void Form1::ApplyDateCriterion() {
 
   if (Option8->isChecked()) {
     // Taking an unusable days text as 0 would list every file; ask instead.
+    // The search asks before it starts; this catches a text changed while
+    // the folders were walked.
     std::optional<long long> days = ParseDays(Text1->text());
     if (!days) {
       SetMousePointer(kPointerDefault);

@@ -1,6 +1,7 @@
 // "Start Finding Unused Files": prunes nested folder rows, walks every listed
 // folder, reads one time stamp per file and hands over to the criterion
 // pass.
+#include <QLineEdit>
 #include <QRadioButton>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/form1.h"
 #include "platform/dialogs.h"
 #include "platform/yield.h"
+#include "search/date_criteria.h"
 #include "search/time_stamps.h"
 #include "search/walker.h"
 
@@ -30,6 +32,16 @@ void Form1::PushButton2_Click() {
     return;
   }
 
+  // A days text that is no whole number would only be found out after the
+  // walk; it is asked for before anything is searched, and nothing is
+  // listed, as when the criterion pass finds it.
+  if (Option8->isChecked() && !ParseDays(Text1->text())) {
+    ListView2->ClearItems();
+    MessageBox(this, DaysHelpText(), kOkOnly | kExclamation);
+    search_running_ = false;
+    return;
+  }
+
   // 3, 4.
   trap.Do(106, [&] { SetMousePointer(kPointerBusy); });
   std::vector<int> subfolder_marks;
@@ -42,17 +54,19 @@ void Form1::PushButton2_Click() {
     found_ids_.clear();
   });
 
-  // 5. Mark every row that contains the text of a row listed after it (the
-  // same folder or one of its parents; every row ends in "/").
+  // 5. Mark every row that starts with the text of a row listed after it:
+  // the same folder or one of its parents, as every row ends in "/".  Every
+  // row also starts with "/", so a row's text found further in ("/home/" in
+  // "/mnt/backup/home/") names some other folder.
   int n = 0;
   trap.Do(116, [&] { n = ListView1->ItemCount(); });
   for (int i = 1; i <= n; ++i) {
     for (int j = i + 1; j <= n; ++j) {
       bool inside = false;
-      trap.Do(120, [&] { inside = ListView1->ItemText(i).contains(ListView1->ItemText(j)); });
+      trap.Do(120, [&] { inside = ListView1->ItemText(i).startsWith(ListView1->ItemText(j)); });
       if (trap.Test(122, [&] { return inside; })) {
-        trap.Do(124, [&] { subfolder_marks.push_back(i); });
-        trap.Line(126);
+        trap.Line(124);  // an append spans two lines and reports the second
+        trap.Do(126, [&] { subfolder_marks.push_back(i); });
         break;
       }
       trap.Line(128);
@@ -114,7 +128,8 @@ void Form1::PushButton2_Click() {
           path += '/';
           path += name;
         });
-        trap.Do(168, [&] { row_paths.push_back(std::move(path)); });
+        trap.Line(168);
+        trap.Do(170, [&] { row_paths.push_back(std::move(path)); });
         trap.Line(172);
       }
     }
@@ -124,28 +139,29 @@ void Form1::PushButton2_Click() {
     found_ids_.reserve(found_ids_.size() + row_paths.size());
     for (std::string& path : row_paths) {
       trap.Do(176, [&] { Yield(); });
-      trap.Do(180, [&] { found_paths_.append(QString::fromStdString(path)); });
+      QString found;
+      trap.Do(178, [&] { found = QString::fromStdString(path); });
+      trap.Line(180);
+      trap.Do(182, [&] { found_paths_.append(std::move(found)); });
       // The date type is read afresh for every file.
       // The same call gives the file's identity, which move and trash check.
-      Stamp stamp;
       FileId id;
-      bool read = false;
       if (trap.Test(184, [&] { return Option1->isChecked(); })) {
-        trap.Do(186, [&] { stamp = FileDateModified(path, &id); read = true; });
+        trap.Line(186);
+        trap.Do(188, [&] { found_stamps_.push_back(FileDateModified(path, &id)); });
       } else if (trap.Test(190, [&] { return Option2->isChecked(); })) {
-        trap.Do(192, [&] { stamp = FileDateCreated(path, &id); read = true; });
+        trap.Line(192);
+        trap.Do(194, [&] { found_stamps_.push_back(FileDateCreated(path, &id)); });
       } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
-        trap.Do(198, [&] { stamp = FileDateAccessed(path, &id); read = true; });
+        trap.Line(198);
+        trap.Do(200, [&] { found_stamps_.push_back(FileDateAccessed(path, &id)); });
       }
-      // The run lists always have the same length: a stamp not read is empty.
-      if (!read) {
-        stamp = Stamp();
-        id = FileId();
-      }
-      trap.Do(200, [&] {
-        found_stamps_.push_back(stamp);
-        found_ids_.push_back(id);
-      });
+      // The run lists always have the same length, each stamp and identity
+      // beside its path: a stamp not read is empty (and has no identity),
+      // and a path that failed to go in takes its stamp with it.
+      found_stamps_.resize(static_cast<size_t>(found_paths_.size()));
+      found_ids_.push_back(id);
+      found_ids_.resize(static_cast<size_t>(found_paths_.size()));
       trap.Line(202);
       // Each path is released once it has been taken over, between two
       // yields: a million of them freed together after the loop would hold

@@ -1,6 +1,7 @@
 // The search run and the date rules, through the real window.
-#include <QRadioButton>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <algorithm>
 #include <set>
 
@@ -34,6 +35,15 @@ class SearchRunTest : public FormTest {
     WriteFile(path, "data");
     SetTimes(path, when, when);
     return path;
+  }
+
+  // Files dated long ago, and the rule that lists them all (before 2020).
+  void OldFiles(std::initializer_list<const char*> relative) {
+    for (const char* r : relative) File(r, LocalTime(2001, 1, 1));
+  }
+  void ListEveryOldFile() {
+    Rule(form_->Option5);
+    form_->DTPicker4->SetValue(Day(2020, 1, 1));
   }
 
   void AddRow(const std::string& folder) {
@@ -134,7 +144,11 @@ TEST_F(SearchRunTest, NotAccessedInDaysCountsCalendarDaysBackFromToday) {
 TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType) {
   File("ancient", LocalTime(2001, 1, 1));
   AddRow(tree_.path());
+  form_->ListView2->AddItem("/from/an/earlier/run");
   Rule(form_->Option8);
+  // The text is checked before anything is searched: no folder is walked.
+  int yields = 0;
+  SetYieldHook([&] { ++yields; });
   for (const char* bad : {"", "abc", "1.5", "-3", "3 0"}) {
     requests_.clear();
     form_->Text1->setText(QString::fromLatin1(bad));
@@ -143,7 +157,21 @@ TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType)
     ASSERT_EQ(Messages().size(), 1u) << bad;
     EXPECT_EQ(Messages()[0], DaysHelpText());
     EXPECT_EQ(form_->MousePointer(), kPointerDefault);
+    EXPECT_FALSE(form_->SearchRunning());
   }
+  SetYieldHook(nullptr);
+  EXPECT_EQ(yields, 0);
+  EXPECT_TRUE(form_->FoundPaths().isEmpty());
+
+  // A text made unusable while the folders are walked is still caught.
+  form_->Text1->setText("10");
+  SetYieldHook([&] { form_->Text1->setText("ten"); });
+  requests_.clear();
+  form_->PushButton2_Click();
+  SetYieldHook(nullptr);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], DaysHelpText());
+  EXPECT_EQ(form_->ListView2->ItemCount(), 0);
 }
 
 TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
@@ -165,12 +193,9 @@ TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
 }
 
 TEST_F(SearchRunTest, NestedRowsArePrunedFromTheBottomUpWithOneMessageEach) {
-  File("A/B/deep.txt", LocalTime(2001, 1, 1));
-  File("A/top.txt", LocalTime(2001, 1, 1));
-  File("AB/other.txt", LocalTime(2001, 1, 1));
+  OldFiles({"A/B/deep.txt", "A/top.txt", "AB/other.txt"});
   const std::string t = tree_.path();
-  Rule(form_->Option5);
-  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  ListEveryOldFile();
 
   // A child listed before its parent goes, with a message.
   AddRow(t + "/A/B");
@@ -215,16 +240,32 @@ TEST_F(SearchRunTest, NestedRowsArePrunedFromTheBottomUpWithOneMessageEach) {
   EXPECT_EQ(Found(), Names({"deep.txt", "other.txt", "top.txt"}));
 }
 
+TEST_F(SearchRunTest, ARowIsPrunedOnlyUnderARowThatItStartsWith) {
+  // Every row starts with "/": "/home/" lies inside the text of
+  // "/mnt/backup/home/" without being a parent of it.
+  OldFiles({"mnt/backup/home/saved.txt", "home/u/work/tmp/scratch.txt", "home/mine.txt",
+            "tmp/t.txt"});
+  testing::RootedFs rooted(tree_.path());
+  ScopedFs use(&rooted);
+  ListEveryOldFile();
+  for (const char* row : {"/mnt/backup/home/", "/home/u/work/tmp/", "/home/", "/tmp/"}) {
+    form_->AddFolderRow(QString::fromLatin1(row));
+  }
+  form_->PushButton2_Click();
+  // "/home/u/work/tmp/" lies in "/home/" and goes; "/tmp/" is no parent of it.
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("/home/u/work/tmp/ will be removed")));
+  ASSERT_EQ(form_->ListView1->ItemCount(), 3);
+  EXPECT_EQ(form_->ListView1->ItemText(1), QStringLiteral("/mnt/backup/home/"));
+  EXPECT_EQ(Found(), Names({"mine.txt", "saved.txt", "scratch.txt", "t.txt"}));
+}
+
 TEST_F(SearchRunTest, TheRootsOwnFilesComeOutAsSlashAndName) {
-  File("top.txt", LocalTime(2001, 1, 1));
-  File("sub/inner.txt", LocalTime(2001, 1, 1));
-  File("~lock.txt", LocalTime(2001, 1, 1));
-  File("sub/a~b.txt", LocalTime(2001, 1, 1));
+  OldFiles({"top.txt", "sub/inner.txt", "~lock.txt", "sub/a~b.txt"});
   testing::RootedFs rooted(tree_.path());
   ScopedFs use(&rooted);
   form_->AddFolderRow("/");
-  Rule(form_->Option5);
-  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  ListEveryOldFile();
   form_->PushButton2_Click();
   QStringList rows;
   for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) rows << form_->ListView2->ItemText(i);
@@ -297,24 +338,64 @@ TEST_F(SearchRunTest, AFileThatVanishesBeforeItsStampIsReadIsJudgedAsTheZeroDate
 }
 
 TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
-  File("open/a.txt", LocalTime(2001, 1, 1));
-  File("shut/b.txt", LocalTime(2001, 1, 1));
-  File("shut/inner/c.txt", LocalTime(2001, 1, 1));
+  OldFiles({"open/a.txt", "shut/b.txt", "shut/inner/c.txt"});
   testing::FaultyFs faulty;
   faulty.FailListing(tree_.Sub("shut/"), 0, EACCES);
   ScopedFs use(&faulty);
   AddRow(tree_.path());
-  Rule(form_->Option5);
-  form_->DTPicker4->SetValue(Day(2020, 1, 1));
+  ListEveryOldFile();
   form_->PushButton2_Click();
   EXPECT_TRUE(ErrorReports().empty());
   EXPECT_EQ(Found(), Names({"a.txt"}));
 }
 
+TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPlace) {
+  // Memory running out while one file's stamp is read: only a file system
+  // of the test's own can make that happen on cue.
+  struct OutOfMemoryFs : FileSystem {
+    std::string victim;
+    int Statx(const char* path, int flags, unsigned mask, struct statx* stx) override {
+      if (victim == path) throw std::bad_alloc();
+      return FileSystem::Statx(path, flags, mask, stx);
+    }
+  } fs;
+  File("a.txt", LocalTime(2001, 1, 1));
+  fs.victim = File("b.txt", LocalTime(2001, 1, 1));
+  File("c.txt", LocalTime(2001, 1, 1));
+  ScopedFs use(&fs);
+  AddRow(tree_.path());
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(9000, 1, 1));
+  const std::pair<QRadioButton*, int> types[] = {
+      {form_->Option1, 188}, {form_->Option2, 194}, {form_->Option3, 200}};
+  for (const auto& [type, line] : types) {
+    requests_.clear();
+    type->setChecked(true);
+    form_->PushButton2_Click();
+    std::vector<QString> reports = ErrorReports();
+    ASSERT_EQ(reports.size(), 1u) << line;
+    EXPECT_TRUE(reports[0].startsWith(
+        QStringLiteral("Out of memory\r\nin Tallowick2021/08/31.Form1.PushButton2_Click at line %1\r")
+            .arg(line)))
+        << reports[0].toStdString();
+    // Every file is listed; the one whose stamp was lost shows no date.
+    ASSERT_EQ(form_->FoundStamps().size(), 3u);
+    ASSERT_EQ(Found(), Names({"a.txt", "b.txt", "c.txt"}));
+    for (int row = 1; row <= 3; ++row) {
+      if (form_->ListView2->ItemText(row) == QString::fromStdString(fs.victim)) {
+        EXPECT_EQ(form_->ListView2->SubItemText(row), QString());
+      } else if (type != form_->Option2) {  // birth times may be unknown here
+        EXPECT_NE(form_->ListView2->SubItemText(row), QString());
+      }
+    }
+  }
+}
+
 TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
   // Old and new files mixed over two folders, so the matches are
-  // interleaved with misses; a second run over the listed rows gives the
-  // same rows again, unticked.
+  // interleaved with misses; a second run over the listed rows, sorted and
+  // ticked by the user in between, gives the same rows again in the same
+  // order, unticked and unsorted.
   for (int i = 0; i < 12; ++i) {
     const bool old = i % 3 != 0;
     File((i % 2 ? "a/" : "b/") + std::to_string(i) + ".txt",
@@ -341,8 +422,35 @@ TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
     }
     EXPECT_EQ(row, 8);
     EXPECT_EQ(form_->ListView2->ItemCount(), row);
+    EXPECT_FALSE(form_->ListView2->header()->isSortIndicatorShown());
     form_->PushButton4_Click();
+    form_->ListView2->Model()->SortByClick(1);  // the "Date Modified" header
+    EXPECT_TRUE(form_->ListView2->header()->isSortIndicatorShown());
   }
+}
+
+TEST_F(SearchRunTest, TheCommandsActOnTheResultsAsSorted) {
+  const std::string middle = File("a.txt", LocalTime(2021, 5, 1));
+  const std::string oldest = File("b.txt", LocalTime(2020, 5, 1));
+  const std::string newest = File("c.txt", LocalTime(2022, 5, 1));
+  Rule(form_->Option5);
+  form_->DTPicker4->SetValue(Day(2030, 1, 1));
+  AddRow(tree_.path());
+  form_->PushButton2->click();
+  ASSERT_EQ(form_->ListView2->ItemCount(), 3);
+  ListModel* results = form_->ListView2->Model();
+  results->SortByClick(1);
+  results->SortByClick(1);  // newest first
+  EXPECT_EQ(form_->ListView2->ItemText(1).toStdString(), newest);
+  EXPECT_EQ(form_->ListView2->ItemText(3).toStdString(), oldest);
+  // The row shown first is the file that goes.
+  form_->ListView2->SetChecked(1, true);
+  form_->PushButton3->click();
+  EXPECT_FALSE(testing::Exists(newest));
+  EXPECT_TRUE(testing::Exists(middle) && testing::Exists(oldest));
+  ASSERT_EQ(form_->ListView2->ItemCount(), 2);
+  EXPECT_EQ(form_->ListView2->ItemText(1).toStdString(), middle);
+  EXPECT_EQ(results->SortColumn(), 1);  // what is left stays in order
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -102,19 +103,19 @@ DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds) {
 QString StampText(const Stamp& stamp) {
   if (stamp.empty) return QString();
   const StampFormats& f = Formats();
+  // The day the rules judge, and the whole seconds of its time: the
+  // fraction of a second is cut, so 23:59:59.9996 stays on its own day.  A
+  // value holds a whole second only to within a few units in its last
+  // place, so that much is allowed for before cutting.
   const std::int64_t day = CalendarDayOf(stamp.value);
-  const double seconds = SecondsOfDay(stamp.value);
-  // Whole milliseconds, so float noise of a midnight value is still midnight.
-  std::int64_t ms = static_cast<std::int64_t>(std::llround(seconds * 1000.0));
-  std::int64_t shown_day = day;
-  if (ms >= 86400000) {
-    ms = 0;
-    shown_day += 1;
-  }
-  const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
-  if (shown_day == 0) return f.locale.toString(time, f.time);
-  const QString date = f.locale.toString(QDateFromDayNumber(shown_day), f.date);
-  if (ms == 0) return date;
+  const double magnitude = std::fabs(stamp.value);
+  const double noise = 4 * (std::nextafter(magnitude, HUGE_VAL) - magnitude) * 86400.0;
+  const double exact = SecondsOfDay(stamp.value);
+  const int seconds = static_cast<int>(std::min(86399.0, std::floor(exact + noise)));
+  const QTime time = QTime::fromMSecsSinceStartOfDay(seconds * 1000);
+  if (day == 0) return f.locale.toString(time, f.time);
+  const QString date = f.locale.toString(QDateFromDayNumber(day), f.date);
+  if (exact < noise) return date;  // midnight
   return date + QLatin1Char(' ') + f.locale.toString(time, f.time);
 }
 

@@ -40,8 +40,9 @@ Stamp FileDateAccessed(const std::string& path, FileId* id = nullptr);
 DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds);
 
 // The stamp in the user's general date format: short date (four-digit year),
-// one blank, long time (without a time-zone name); the date alone at
-// midnight, the time alone on the zero date; "" for an empty stamp.
+// one blank, long time (without a time-zone name) in whole seconds, the
+// fraction cut so the date shown is always the stamp's own; the date alone
+// at midnight, the time alone on the zero date; "" for an empty stamp.
 QString StampText(const Stamp& stamp);
 
 }  // namespace qm

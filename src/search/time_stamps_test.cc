@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QLocale>
+#include <QTime>
 
 #include "testing/test_env.h"
 
@@ -118,7 +119,20 @@ TEST(StampTextTest, GeneralDateFormatOfTheLocale) {
   EXPECT_EQ(StampText(Stamp{}), "");
   LocaleScope de(QLocale(QLocale::German, QLocale::Germany));
   EXPECT_EQ(StampText(Stamp{45366.25, false}), "15.03.2024 06:00:00");
-  EXPECT_EQ(StampText(Stamp{MakeDateValue(45366, 86399.9999), false}), "16.03.2024");
+  // The fraction of a second is cut, never rounded up into the next second
+  // or the next day: the day shown is the day the rules judge.
+  EXPECT_EQ(StampText(Stamp{MakeDateValue(45366, 86399.9996), false}), "15.03.2024 23:59:59");
+  EXPECT_EQ(StampText(Stamp{MakeDateValue(45366, 45296.9996), false}), "15.03.2024 12:34:56");
+  EXPECT_EQ(StampText(Stamp{MakeDateValue(45366, 0.9), false}), "15.03.2024 00:00:00");
+  // Whole seconds stay whole, also far from the zero date.
+  for (std::int64_t day : {std::int64_t{45366}, DayNumberOf(9999, 12, 31)}) {
+    for (int second : {1, 43199, 43200, 86399}) {
+      const QString text = StampText(Stamp{MakeDateValue(day, second), false});
+      EXPECT_TRUE(text.endsWith(QLocale().toString(QTime::fromMSecsSinceStartOfDay(second * 1000),
+                                                   QStringLiteral("HH:mm:ss"))))
+          << text.toStdString();
+    }
+  }
 }
 
 }  // namespace

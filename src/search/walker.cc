@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <unordered_set>
 
 #include "app/error_trap.h"
 #include "fsutil/file_helpers.h"
@@ -26,30 +28,26 @@ constexpr std::size_t kLengthLimit = 260;
 constexpr std::uint32_t kRefusedPlain = 22;     // directory + system + hidden
 constexpr std::uint32_t kRefusedLinked = 1046;  // the same, reached through a link
 
-// One folder collected by the walk, with the folder it was collected in, so
-// a subfolder can be checked against the whole chain above it.
-struct WalkNode {
-  dev_t dev;
-  ino_t ino;
-  int parent;  // index into WalkChain::nodes, -1 above a given entry
-};
+// The folders one walk has collected, by identity, so a folder that links
+// lead to from several places (or from below itself) is walked once.
+class CollectedFolders {
+ public:
+  // False when the folder was collected already.
+  bool Add(dev_t dev, ino_t ino) { return ids_.insert(Id{dev, ino}).second; }
 
-struct WalkChain {
-  std::vector<WalkNode> nodes;
-
-  int Add(dev_t dev, ino_t ino, int parent) {
-    nodes.push_back(WalkNode{dev, ino, parent});
-    return static_cast<int>(nodes.size()) - 1;
-  }
-
-  // True when (dev, ino) is the folder `node` or one above it.
-  bool Contains(int node, dev_t dev, ino_t ino) const {
-    for (int n = node; n >= 0; n = nodes[static_cast<std::size_t>(n)].parent) {
-      const WalkNode& w = nodes[static_cast<std::size_t>(n)];
-      if (w.dev == dev && w.ino == ino) return true;
+ private:
+  struct Id {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const Id& other) const { return dev == other.dev && ino == other.ino; }
+  };
+  struct IdHash {
+    std::size_t operator()(const Id& id) const {
+      return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.ino) * 0x9E3779B97F4A7C15ULL ^
+                                        static_cast<std::uint64_t>(id.dev));
     }
-    return false;
-  }
+  };
+  std::unordered_set<Id, IdHash> ids_;
 };
 
 bool Refused(const Folder& folder) {
@@ -103,16 +101,13 @@ bool IsFolderStat(const std::string& path, struct stat* st) {
   return !path.empty() && Fs().Stat(path.c_str(), st) == 0 && S_ISDIR(st->st_mode);
 }
 
-// The walk of one level; `nodes` runs parallel to `folders` while its
-// entries are listed (nullptr for the caller's own entries).
-void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& chain,
-               std::vector<int>* nodes) {
+// The walk of one level.
+void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolders& collected) {
   Trap trap(kWalkerRoutineId);
   trap.Line(100);
   FileSystemObject fso;
   trap.Line(104);
   std::vector<std::string> level;
-  std::vector<int> level_nodes;
 
   // Stage 1: list this level.  Until the first entry is admitted failures are
   // reported; from then on a failure ends the examination of its entry.
@@ -156,8 +151,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
 
       trap.Line(118);
       if (!folder) folder.emplace(fso.GetFolder(entry));
-      int entry_node = nodes ? (*nodes)[i] : -1;
-      if (entry_node < 0) entry_node = chain.Add(folder->Device(), folder->Inode(), -1);
+      collected.Add(folder->Device(), folder->Inode());  // the given entries too
       SubFolderList subfolders = folder->SubFolders();
       SubFolderEntry sub;
       while (subfolders.Next(&sub)) {
@@ -169,14 +163,14 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
         if (HasUnsafeNameChars(text)) continue;                  // 126
         if (std::memchr(name, '?', length)) continue;            // 128
         if (text == "." || text == "..") continue;               // 130
-        // A link back to this folder or one above it would walk the same
-        // folders again, without end.
-        if (chain.Contains(entry_node, sub.dev, sub.ino)) continue;
+        // A folder reached before, through a link or under another name,
+        // is not walked again: its files would be listed twice, and a link
+        // back up the tree would be walked without end.
+        if (!collected.Add(sub.dev, sub.ino)) continue;
         std::string child;                                        // 132, 134
         child.reserve(entry.size() + length + 1);
         child.append(entry).append(text).push_back('/');
         level.push_back(std::move(child));
-        level_nodes.push_back(chain.Add(sub.dev, sub.ino, entry_node));
       }
       ++i;
     } catch (...) {
@@ -188,9 +182,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
         // 140..148: clear it and remove the first entry equal to this one;
         // the entry that followed it is now at position i.
         auto found = std::find(folders.begin(), folders.end(), folders[i]);
-        const std::size_t at = static_cast<std::size_t>(found - folders.begin());
         folders.erase(found);
-        if (nodes) nodes->erase(nodes->begin() + static_cast<std::ptrdiff_t>(at));
       } else {
         ++i;
       }
@@ -199,7 +191,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
 
   // Stage 2: descend.  Failures are reported again from here on.
   if (recursive && !level.empty()) {
-    trap.Do(150, [&] { WalkLevel(level, true, chain, &level_nodes); });
+    trap.Do(150, [&] { WalkLevel(level, true, collected); });
   }
 
   // Stage 3: hand this level, and everything found below it, up.
@@ -216,8 +208,8 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, WalkChain& cha
 }  // namespace
 
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recursive) {
-  WalkChain chain;
-  WalkLevel(folders, recursive, chain, nullptr);
+  CollectedFolders collected;
+  WalkLevel(folders, recursive, collected);
 }
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {

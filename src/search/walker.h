@@ -26,8 +26,9 @@ extern const char kWalkerRoutineId[];
 // through a link), unless it is the root folder.  A subfolder is not
 // collected when its name is 260 characters or longer, holds a character
 // that is unsafe in the single-byte code page (HasUnsafeNameChars) or a "?",
-// or when it resolves to its own parent or to a folder above it in the walk
-// (a link back up the tree would otherwise be walked again and again).
+// or when it resolves to a folder this call has collected already (the same
+// device and inode: a link back up the tree, or a second way to one folder),
+// so each folder is walked once per call.
 // Folders of 260 characters or more are not listed.
 //
 // Failures are reported through the error trap with this routine's

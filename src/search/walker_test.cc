@@ -105,19 +105,25 @@ TEST_F(WalkerTest, NameTests) {
                            R(long_name + "/")}));
 }
 
-TEST_F(WalkerTest, LinksBackUpTheTreeAreNotWalked) {
+TEST_F(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
   Dir(R("a/x"));
   Dir(R("b"));
+  Dir(R("c/deep"));
   ::symlink("..", R("a/up").c_str());          // to the walk's root
   ::symlink(".", R("a/self").c_str());         // to its own folder
   ::symlink("../b", R("a/l1").c_str());        // a and b point at each other
   ::symlink("../a", R("b/l2").c_str());
   ::symlink("missing", R("a/broken").c_str());
+  ::symlink("c/deep", R("short").c_str());     // one level up the same folder
   auto result = Walk({root_});
-  // Through b/l2 the walk reaches a once more, but not a again below it.
-  EXPECT_EQ(AsSet(result), AsSet({R(""), R("a/"), R("b/"), R("a/x/"), R("a/l1/"), R("b/l2/"),
-                                  R("b/l2/x/")}));
-  EXPECT_EQ(result.size(), 7u);
+  // The first way the level order reaches a folder is the one walked.
+  EXPECT_EQ(AsSet(result), AsSet({R(""), R("a/"), R("b/"), R("c/"), R("short/"), R("a/x/")}));
+  EXPECT_EQ(result.size(), 6u);
+
+  // Each walk keeps its own record: a second walk of the same folder, as
+  // for a row listed twice, collects it all again.
+  EXPECT_EQ(AsSet(Walk({R("a/")})), AsSet({R("a/"), R("a/x/"), R("a/l1/"), R("a/up/"),
+                                           R("a/up/c/"), R("a/up/short/")}));
 }
 
 TEST_F(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/failure.h"
@@ -17,11 +19,63 @@ const char kSettingsSection[] = "Quenmoor";
 
 namespace {
 
-// A text store holds no NUL bytes and is valid UTF-8.
-bool LooksLikeText(const std::string& bytes) {
-  if (bytes.find('\0') != std::string::npos) return false;
-  QString decoded = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  return decoded.toUtf8() == QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+// The file is handled as bytes, line by line: every line other than the one
+// written goes back exactly as it was read, whatever its encoding, so other
+// programs' sections, a byte-order mark and stray bytes that are not UTF-8
+// all survive a write.  Only our own values are read as UTF-8.
+
+// A text file never holds a NUL byte; a file that does is no settings file
+// that can be read at all.
+bool CanBeParsed(const std::string& bytes) { return bytes.find('\0') == std::string::npos; }
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The lines of the file, without their "\n"; a "\r" before it stays on the
+// line, so Windows line ends are written back as they were.
+std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    lines.emplace_back(bytes, start, end - start);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// What a line says: without the "\r" of a Windows line end, and on the
+// first line without a byte-order mark.
+std::string_view Content(const std::string& line, bool first) {
+  std::string_view v(line);
+  if (first && v.substr(0, 3) == kByteOrderMark) v.remove_prefix(3);
+  if (!v.empty() && v.back() == '\r') v.remove_suffix(1);
+  return v;
+}
+
+std::string_view Trimmed(std::string_view v) {
+  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+  return v;
+}
+
+bool IsSectionLine(std::string_view line, std::string_view* name) {
+  std::string_view t = Trimmed(line);
+  if (t.size() < 2 || t.front() != '[' || t.back() != ']') return false;
+  *name = Trimmed(t.substr(1, t.size() - 2));
+  return true;
+}
+
+bool SplitKeyLine(std::string_view line, std::string_view* key, std::string_view* value) {
+  size_t eq = line.find('=');
+  if (eq == std::string_view::npos || eq == 0) return false;
+  *key = Trimmed(line.substr(0, eq));
+  *value = line.substr(eq + 1);
+  return !key->empty();
+}
+
+QString FromUtf8(std::string_view v) {
+  return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
 }
 
 QString Escape(const QString& value) {
@@ -59,31 +113,6 @@ QString Unescape(const QString& value) {
   return out;
 }
 
-bool IsSectionLine(const QString& line, QString* name) {
-  QString t = line.trimmed();
-  if (t.size() < 2 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']'))) {
-    return false;
-  }
-  *name = t.mid(1, t.size() - 2).trimmed();
-  return true;
-}
-
-bool SplitKeyLine(const QString& line, QString* key, QString* value) {
-  qsizetype eq = line.indexOf(QLatin1Char('='));
-  if (eq <= 0) return false;
-  *key = line.left(eq).trimmed();
-  *value = line.mid(eq + 1);
-  return !key->isEmpty();
-}
-
-QStringList SplitLines(const std::string& bytes) {
-  QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  QStringList lines = text.split(QLatin1Char('\n'));
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  return lines;
-}
-
 }  // namespace
 
 std::string SettingsFilePath() {
@@ -93,18 +122,20 @@ std::string SettingsFilePath() {
 QString ReadSetting(const QString& key, const QString& default_value) {
   std::string bytes;
   if (!ReadSettingsFile(SettingsFilePath(), &bytes)) return default_value;
-  QString section;
+  const QByteArray wanted = key.toUtf8();
+  bool in_section = false;
   QString value;
   bool found = false;
-  for (const QString& line : SplitLines(bytes)) {
-    QString name;
+  const std::vector<std::string> lines = SplitLines(bytes);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = Content(lines[i], i == 0);
+    std::string_view name, k, v;
     if (IsSectionLine(line, &name)) {
-      section = name;
+      in_section = name == kSettingsSection;
       continue;
     }
-    QString k, v;
-    if (section == QLatin1String(kSettingsSection) && SplitKeyLine(line, &k, &v) && k == key) {
-      value = Unescape(v);
+    if (in_section && SplitKeyLine(line, &k, &v) && k == wanted.constData()) {
+      value = Unescape(FromUtf8(v));
       found = true;  // the last occurrence wins
     }
   }
@@ -116,49 +147,56 @@ void WriteSetting(const QString& key, const QString& value) {
   std::string bytes;
   // A store that cannot be read is not overwritten: the write fails.
   bool exists = ReadSettingsFile(path, &bytes);
-  if (exists && !LooksLikeText(bytes)) {
-    // Keep a damaged store for inspection rather than overwrite it.
-    std::string aside = path + ".damaged";
-    MoveSettingsFileAside(path, aside);
+  if (exists && !CanBeParsed(bytes)) {
+    // Keep it for inspection rather than overwrite it, and start afresh.
+    MoveSettingsFileAside(path);
     bytes.clear();
   }
-  QStringList lines = SplitLines(bytes);
-  QString new_line = key + QLatin1Char('=') + Escape(value);
-  QString section;
-  int section_end = -1;   // line after the last line of our section
+  std::vector<std::string> lines = SplitLines(bytes);
+  const QByteArray wanted = key.toUtf8();
+  const std::string key_line = (key + QLatin1Char('=') + Escape(value)).toUtf8().toStdString();
+  // A line replaced keeps its own line end; new lines end as the file's
+  // first line does.
+  auto ended = [](const std::string& text, bool windows) { return windows ? text + '\r' : text; };
+  const bool windows_ends = !lines.empty() && !lines[0].empty() && lines[0].back() == '\r';
+  int section_end = -1;  // line after the last line of our section
   bool in_section = false;
   bool replaced = false;
-  for (int i = 0; i < lines.size(); ++i) {
-    QString name;
-    if (IsSectionLine(lines[i], &name)) {
-      section = name;
-      in_section = section == QLatin1String(kSettingsSection);
-      if (in_section) section_end = i + 1;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = Content(lines[i], i == 0);
+    std::string_view name, k, v;
+    if (IsSectionLine(line, &name)) {
+      in_section = name == kSettingsSection;
+      if (in_section) section_end = static_cast<int>(i) + 1;
       continue;
     }
     if (!in_section) continue;
-    QString k, v;
-    if (SplitKeyLine(lines[i], &k, &v) && k == key) {
+    if (SplitKeyLine(line, &k, &v) && k == wanted.constData()) {
       if (replaced) {
-        lines.removeAt(i--);
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i--));
         continue;
       }
-      lines[i] = new_line;
+      lines[i] = ended(key_line, lines[i].back() == '\r');
       replaced = true;
     }
-    if (!lines[i].trimmed().isEmpty()) section_end = i + 1;
+    if (!Trimmed(Content(lines[i], i == 0)).empty()) section_end = static_cast<int>(i) + 1;
   }
   if (!replaced) {
     if (section_end < 0) {
-      if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines.append(QString());
-      lines.append(QLatin1Char('[') + QLatin1String(kSettingsSection) + QLatin1Char(']'));
-      lines.append(new_line);
+      if (!lines.empty() && !Trimmed(Content(lines.back(), lines.size() == 1)).empty()) {
+        lines.push_back(ended("", windows_ends));
+      }
+      lines.push_back(ended(std::string("[") + kSettingsSection + "]", windows_ends));
+      lines.push_back(ended(key_line, windows_ends));
     } else {
-      lines.insert(section_end, new_line);
+      lines.insert(lines.begin() + section_end, ended(key_line, windows_ends));
     }
   }
-  QByteArray content = lines.join(QLatin1Char('\n')).toUtf8();
-  content.append('\n');
+  QByteArray content;
+  for (const std::string& line : lines) {
+    content.append(line.data(), static_cast<qsizetype>(line.size()));
+    content.append('\n');
+  }
   ReplaceSettingsFile(path, content);
 }
 

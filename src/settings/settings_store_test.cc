@@ -53,12 +53,35 @@ TEST_F(SettingsStoreTest, OtherSectionsAndLinesSurviveAWrite) {
   EXPECT_NE(text.find("Date2=4"), std::string::npos);
 }
 
-TEST_F(SettingsStoreTest, ADamagedStoreIsSetAsideAndAnUnreadableOneFails) {
-  WriteFile(SettingsFilePath(), std::string("\x7f\x45\0\x01[Quenmoor]\nDate1=\xff\n", 20));
+TEST_F(SettingsStoreTest, AByteOrderMarkAndStrayBytesKeepEverySectionAndKey) {
+  // A leading byte-order mark, a value and another program's section holding
+  // bytes that are not UTF-8, and Windows line ends in that section.
+  const std::string before =
+      "\xEF\xBB\xBF[Quenmoor]\nDate1=45000\nLastFolder=/media/caf\xE9/\n\n"
+      "[Other]\r\nName=caf\xE9\r\nKey=\xFF\xFE value\r\n";
+  WriteFile(SettingsFilePath(), before);
+  EXPECT_EQ(ReadSetting("Date1", ""), QStringLiteral("45000"));
+  WriteSetting("Date2", "45001");
+  WriteSetting("Date1", "45002");
+  EXPECT_EQ(ReadFile(SettingsFilePath()),
+            "\xEF\xBB\xBF[Quenmoor]\nDate1=45002\nLastFolder=/media/caf\xE9/\nDate2=45001\n\n"
+            "[Other]\r\nName=caf\xE9\r\nKey=\xFF\xFE value\r\n");
+  EXPECT_FALSE(testing::Exists(SettingsFilePath() + ".damaged"));
+}
+
+TEST_F(SettingsStoreTest, AStoreThatIsNoTextIsSetAsideNeverOverAnEarlierOne) {
+  const std::string first("\x7f\x45\0\x01[Quenmoor]\nDate1=\xff\n", 20);
+  WriteFile(SettingsFilePath(), first);
   EXPECT_NO_THROW(ReadSetting("Date1", "d"));
   WriteSetting("Date1", "45366");
   EXPECT_EQ(ReadSetting("Date1", ""), QStringLiteral("45366"));
-  EXPECT_TRUE(testing::Exists(SettingsFilePath() + ".damaged"));
+  EXPECT_EQ(ReadFile(SettingsFilePath() + ".damaged"), first);
+  const std::string second("\0\0\0\0", 4);
+  WriteFile(SettingsFilePath(), second);
+  WriteSetting("Date1", "1");
+  EXPECT_EQ(ReadFile(SettingsFilePath() + ".damaged"), first);
+  EXPECT_EQ(ReadFile(SettingsFilePath() + ".damaged.2"), second);
+  EXPECT_EQ(ReadSetting("Date1", ""), QStringLiteral("1"));
 
   // A folder where the file should be cannot be read nor replaced, even by
   // root; the write fails and the folder stays.
@@ -66,6 +89,28 @@ TEST_F(SettingsStoreTest, ADamagedStoreIsSetAsideAndAnUnreadableOneFails) {
   ::mkdir(SettingsFilePath().c_str(), 0755);
   EXPECT_THROW(ReadSetting("Date1", ""), Failure);
   EXPECT_THROW(WriteSetting("Date1", "1"), Failure);
+}
+
+TEST_F(SettingsStoreTest, ALinkedStoreIsWrittenThroughToItsTarget) {
+  // As a dotfile manager leaves it: a link to a link to the real file.
+  WriteFile(dir_.Sub("dotfiles/quenmoor/Vellumark.ini"), "[Other]\nx=1\n");
+  testing::MakeDirs(dir_.Sub("cfg"));
+  ASSERT_EQ(::symlink("quenmoor/Vellumark.ini", dir_.Sub("dotfiles/current.ini").c_str()), 0);
+  ASSERT_EQ(::symlink("../dotfiles/current.ini", SettingsFilePath().c_str()), 0);
+  WriteSetting("Date1", "45366");
+  struct stat st;
+  ASSERT_EQ(::lstat(SettingsFilePath().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(::lstat(dir_.Sub("dotfiles/current.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(dir_.Sub("dotfiles/quenmoor/Vellumark.ini")),
+            "[Other]\nx=1\n\n[Quenmoor]\nDate1=45366\n");
+  EXPECT_EQ(ReadSetting("Date1", ""), QStringLiteral("45366"));
+  // Nothing was left beside the link or the target.
+  EXPECT_EQ(::system(("test $(ls -A '" + dir_.Sub("cfg") + "' '" +
+                      dir_.Sub("dotfiles/quenmoor") + "' | grep -c .) -eq 4")
+                         .c_str()),
+            0);
 }
 
 TEST_F(SettingsStoreTest, ConvertsBooleansAndDates) {

@@ -1,4 +1,5 @@
-// The Samples folder the build lays out beside the program.
+// The Samples folder the build lays out beside the program, and where the
+// program looks for it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "platform/data_folder.h"
 #include "testing/test_env.h"
 
 namespace qm {
@@ -50,6 +52,22 @@ TEST(SamplesFolderTest, DatesSpreadSoEveryRuleFindsSomething) {
   EXPECT_GE(years, 2);
   EXPECT_EQ(tilde, 1);
   EXPECT_GE(dot, 1);
+}
+
+TEST(SamplesFolderTest, TheProgramsDataIsBesideItOrInShareQuenmoor) {
+  testing::TempDir prefix;
+  const QString bin = QString::fromStdString(prefix.Sub("bin"));
+  const QString share = QString::fromStdString(prefix.Sub("share/quenmoor"));
+  testing::MakeDirs(prefix.Sub("bin"));
+  EXPECT_EQ(DataFolderFor(bin), bin);  // nothing anywhere: beside it, as ever
+  testing::MakeDirs(prefix.Sub("share/quenmoor/Samples"));
+  EXPECT_EQ(DataFolderFor(bin), share);  // installed
+  EXPECT_EQ(DataFolderFor(bin + "/"), share);
+  testing::WriteFile(prefix.Sub("bin/HAND-M.CUR"));
+  EXPECT_EQ(DataFolderFor(bin), bin);  // a build folder's own files come first
+  // The build folder itself holds its data.
+  EXPECT_EQ(DataFolderFor(QCoreApplication::applicationDirPath()),
+            QCoreApplication::applicationDirPath());
 }
 
 }  // namespace

@@ -25,13 +25,17 @@ XVFB_PID=
 APP_PID=
 DEST=
 IMMUTABLE=
+BIG=
+BIG_PID=
 cleanup() {
   [ -n "$IMMUTABLE" ] && chattr -i "$IMMUTABLE" 2>/dev/null
+  [ -n "$BIG_PID" ] && kill "$BIG_PID" 2>/dev/null
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$T"
   [ -n "$DEST" ] && rm -rf "$DEST"
+  [ -n "$BIG" ] && rm -rf "$BIG"
 }
 trap cleanup EXIT
 
@@ -80,7 +84,7 @@ INI="$XDG_CONFIG_HOME/Vellumark.ini"
 #   After today: 2   On today: 1   Before today: 8
 #   Between a year ago and today: 3   Not accessed in 300 days: 6
 S="$T/scope"
-mkdir -p "$S/child" "$T/big"
+mkdir -p "$S/child"
 # The move's destination: on another file system when there is one at hand,
 # so the files are copied and their sources removed rather than renamed.
 if [ -d /dev/shm ] && [ -w /dev/shm ] && [ "$(stat -c %d /dev/shm)" != "$(stat -c %d "$T")" ]; then
@@ -106,21 +110,40 @@ for n in a b c d e; do at "$S/old-$n.txt" -400; chmod 640 "$S/old-$n.txt"; done
 at "$S/~lock.txt" -400        # never listed
 CHILD_OLD="$S/child/old child 100% ü.txt"  # the trash writes it URL-encoded
 at "$CHILD_OLD" -500
-# Many paths from few files for the long search (a few seconds): each level
-# holds 24 files and two links to the next level, so level 0 reaches 2^15
-# folders and some 800000 files.
-python3 - "$T/big" <<'EOF' || fail "cannot lay out the big tree"
+# Many paths from few files for the long search (a few seconds): s00 and
+# every folder below it down to 15 levels hold 36 files and two subfolders,
+# x and y, so some 65000 folders and 2.4 million names, nearly all hard
+# links.  (Links to folders would not do: a search walks each folder once.)
+# It goes on tmpfs where there is one, being quicker to make and to remove
+# there, and is laid out while the first steps run.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  BIG=$(mktemp -d /dev/shm/quenmoor-e2e-big.XXXXXX)
+else
+  BIG="$T/big"
+fi
+python3 - "$BIG" <<'EOF' &
 import os, sys
-root = sys.argv[1]
-for i in range(16):
-    level = os.path.join(root, "s%02d" % i)
-    os.mkdir(level)
-    for f in range(24):
-        open(os.path.join(level, "f%02d.dat" % f), "w").close()
-    if i < 15:
-        for link in ("x", "y"):
-            os.symlink("../s%02d" % (i + 1), os.path.join(level, link))
+level = [os.path.join(sys.argv[1], "s00")]
+made = 0
+for depth in range(16):
+    below = []
+    for folder in level:
+        os.mkdir(folder)
+        # Fresh files now and then: a file system may allow some 65000
+        # links to one file.
+        if made % 30000 == 0:
+            files = [os.path.join(folder, "f%02d.dat" % f) for f in range(36)]
+            for name in files:
+                open(name, "w").close()
+        else:
+            for f, name in enumerate(files):
+                os.link(name, os.path.join(folder, "f%02d.dat" % f))
+        made += 1
+        if depth < 15:
+            below += [os.path.join(folder, "x"), os.path.join(folder, "y")]
+    level = below
 EOF
+BIG_PID=$!
 SCOPE_FILES=("$S"/*.txt "$S"/child/*.txt)
 ACCESSED_BEFORE=$(accessed "${SCOPE_FILES[@]}")
 OLD_ACCESSED=$(accessed "$S/old-a.txt")
@@ -476,9 +499,11 @@ fi
 
 # ---- 9. closing the window during a long search -------------------------
 step close-during-search
+wait "$BIG_PID" || fail "cannot lay out the big tree"
+BIG_PID=
 click "${CLEAR[@]}"
 click "${ADD[@]}"
-browse_to "$T/big/s00"
+browse_to "$BIG/s00"
 expect_rows list1 1 "adding the big tree"
 before=$(cpu_ticks)
 search
