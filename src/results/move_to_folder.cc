@@ -15,7 +15,7 @@
 namespace qm {
 namespace {
 
-// Whether a row's file name is one the move leaves alone; "" when it is not.
+// Why the move leaves a file of this name alone; nullptr when it does not.
 const char* RefusedName(const std::string& name) {
   if (name.find_first_not_of(' ') == std::string::npos) return "its name is only blanks";
   if (name[0] == '.') return "a hidden or system file";
