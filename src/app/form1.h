@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QPointF>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -95,7 +96,10 @@ class Form1 : public QWidget {
   void PushButton7_Click();
   // Send to the trash.
   void PushButton3_Click();
-  void RemoveCheckedRows();
+  // Removes the ticked rows whose file is gone: those whose path is in
+  // `taken` (the files the command took away; the path may name a new file
+  // by now), and the others whose path names nothing any more.
+  void RemoveCheckedRows(const QSet<QString>* taken = nullptr);
   // Move to folder.
   void PushButton5_Click();
 
@@ -166,6 +170,7 @@ class Form1 : public QWidget {
   bool result_command_running_ = false;
   QStringList found_paths_;
   std::vector<Stamp> found_stamps_;
+  std::vector<FileId> found_ids_;  // read with the stamp; carried into each row
   std::vector<long long> day_differences_;
   std::vector<long long> end_day_differences_;
 };

@@ -207,6 +207,16 @@ QString ListView::ItemText(int position) const {
   return model_->At(position - 1).text;
 }
 
+FileId ListView::ItemId(int position) const {
+  CheckPosition(position);
+  return model_->At(position - 1).id;
+}
+
+void ListView::SetItemId(int position, const FileId& id) {
+  CheckPosition(position);
+  model_->SetId(position - 1, id);
+}
+
 int ListView::AddItem(const QString& text) { return model_->Append(text) + 1; }
 
 void ListView::AddItems(std::vector<ListModel::NewRow>&& rows) {

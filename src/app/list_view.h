@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_id.h"
+
 namespace qm {
 
 class ListModel : public QAbstractTableModel {
@@ -33,6 +35,7 @@ class ListModel : public QAbstractTableModel {
     double stamp = 0;
     SubKind sub_kind = kNoSub;
     bool checked = false;
+    FileId id;  // the listed file's identity, when the row lists a found file
   };
 
   // What a new row of a batch holds.
@@ -40,6 +43,7 @@ class ListModel : public QAbstractTableModel {
     QString text;
     double stamp = 0;
     SubKind sub_kind = kNoSub;
+    FileId id = {};
   };
 
   explicit ListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
@@ -67,6 +71,7 @@ class ListModel : public QAbstractTableModel {
   void SetSubText(int i, const QString& text);
   void SetSubStamp(int i, double value, bool empty);
   void SetChecked(int i, bool checked);
+  void SetId(int i, const FileId& id) { rows_[static_cast<size_t>(i)].id = id; }
   void SetAllChecked(bool checked);
   void Remove(int i);
   // Removes the rows at the given positions (any order, duplicates ignored).
@@ -113,6 +118,9 @@ class ListView : public QTreeView {
   // Items, numbered from 1.
   int ItemCount() const { return model_->Count(); }
   QString ItemText(int position) const;              // fails past the end
+  // The identity of the file the row lists (unknown for plain rows).
+  FileId ItemId(int position) const;
+  void SetItemId(int position, const FileId& id);
   int AddItem(const QString& text);                  // returns the new position
   void AddItems(std::vector<ListModel::NewRow>&& rows);
   // `count` rows from next(), as ListModel::AppendRows.
@@ -176,6 +184,7 @@ void ListModel::AppendRows(int count, Next&& next) {
     row.text = std::move(r.text);
     row.stamp = r.stamp;
     row.sub_kind = r.sub_kind;
+    row.id = r.id;
     rows_.push_back(std::move(row));
   }
   endInsertRows();

@@ -1,6 +1,5 @@
 #include "fsutil/file_helpers.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,17 +19,6 @@ using testing::TempDir;
 using testing::WriteFile;
 
 // Names in `folder` other than "." and "..".
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* d = ::opendir(folder.c_str());
-  while (struct dirent* e = ::readdir(d)) {
-    std::string n = e->d_name;
-    if (n != "." && n != "..") names.push_back(n);
-  }
-  ::closedir(d);
-  return names;
-}
-
 TEST(PathHelpersTest, ClassicExamplesInWindowsStyle) {
   EXPECT_EQ(ParentPathOf("C:\\a\\b.txt", kWindowsStyle), "C:\\a\\");
   EXPECT_EQ(ParentPathOf("C:\\a\\", kWindowsStyle), "C:\\a\\");
@@ -137,7 +125,7 @@ TEST(CopyFileCheckedTest, CopiesContentModeAndTimesOverAnExistingFile) {
   EXPECT_EQ(st.st_mtime, 1000000000);
   EXPECT_EQ(st.st_atime, 1100000000);
   EXPECT_EQ(ReadFile(dir.Sub("out/dst")), "new contents");
-  EXPECT_EQ(Names(dir.Sub("out")), std::vector<std::string>{"dst"});  // no temporary left
+  EXPECT_EQ(testing::ListDir(dir.Sub("out")), std::vector<std::string>{"dst"});  // no temporary left
 }
 
 TEST(CopyFileCheckedTest, RefusesBlankMissingWildcardAndSpecialSources) {
@@ -168,7 +156,7 @@ TEST(CopyFileCheckedTest, CopyOntoItselfCopiesNothing) {
   EXPECT_FALSE(CopyFileChecked(dir.Sub("sub/f"), dir.Sub("sub/../sub/f")));
   EXPECT_FALSE(CopyFileChecked(dir.Sub("hard"), dir.Sub("sub/f")));
   EXPECT_EQ(ReadFile(dir.Sub("sub/f")), "keep me");
-  EXPECT_EQ(Names(dir.Sub("sub")), std::vector<std::string>{"f"});
+  EXPECT_EQ(testing::ListDir(dir.Sub("sub")), std::vector<std::string>{"f"});
 }
 
 TEST(CopyFileCheckedTest, FailureMidCopyKeepsTheOldTargetAndLeavesNoTemporary) {
@@ -180,12 +168,12 @@ TEST(CopyFileCheckedTest, FailureMidCopyKeepsTheOldTargetAndLeavesNoTemporary) {
   fs.FailWritesAfter(300000, ENOSPC);
   EXPECT_FALSE(CopyFileChecked(dir.Sub("big"), dir.Sub("out/dst")));
   EXPECT_EQ(ReadFile(dir.Sub("out/dst")), "old");
-  EXPECT_EQ(Names(dir.Sub("out")), std::vector<std::string>{"dst"});
+  EXPECT_EQ(testing::ListDir(dir.Sub("out")), std::vector<std::string>{"dst"});
 
   fs.FailWritesAfter(-1, 0);
   fs.FailReadsAfter(500000, EIO);
   EXPECT_FALSE(CopyFileChecked(dir.Sub("big"), dir.Sub("out/new")));
-  EXPECT_EQ(Names(dir.Sub("out")), std::vector<std::string>{"dst"});
+  EXPECT_EQ(testing::ListDir(dir.Sub("out")), std::vector<std::string>{"dst"});
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 #include "platform/file_system.h"
 
 #include <linux/magic.h>
+#include <sys/sysmacros.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <random>
 
 #include "platform/failure.h"
 #include "platform/read_ahead.h"
@@ -64,6 +69,10 @@ int FileSystem::Statx(const char* path, int flags, unsigned mask, struct statx* 
   if (ahead::Statx(path, flags, mask, stx, &rc)) return rc;
   return ::statx(AT_FDCWD, path, flags, mask, stx);
 }
+int FileSystem::StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
+                        struct statx* stx) {
+  return ::statx(dir_fd, name, flags, mask, stx);
+}
 int FileSystem::Statfs(const char* path, struct statfs* sfs) { return ::statfs(path, sfs); }
 DIR* FileSystem::OpenDir(const char* path) {
   DIR* dir;
@@ -121,6 +130,32 @@ int FileSystem::Unlink(const char* path) {
   CountChangeTurn();
   return rc;
 }
+int FileSystem::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
+  const int fd = ::openat(dir_fd, name, flags, mode);
+  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChangeTurn();
+  return fd;
+}
+int FileSystem::RenameAt(int from_dir, const char* from, int to_dir, const char* to,
+                         unsigned flags) {
+  const int rc = ::renameat2(from_dir, from, to_dir, to, flags);
+  CountChangeTurn();
+  return rc;
+}
+int FileSystem::LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags) {
+  const int rc = ::linkat(from_dir, from, to_dir, to, flags);
+  CountChangeTurn();
+  return rc;
+}
+int FileSystem::UnlinkAt(int dir_fd, const char* name, int flags) {
+  const int rc = ::unlinkat(dir_fd, name, flags);
+  CountChangeTurn();
+  return rc;
+}
+int FileSystem::SymlinkAt(const char* text, int dir_fd, const char* name) {
+  const int rc = ::symlinkat(text, dir_fd, name);
+  CountChangeTurn();
+  return rc;
+}
 
 FileSystem& Fs() { return g_current ? *g_current : DefaultFs(); }
 
@@ -130,27 +165,148 @@ FileSystem* SetFs(FileSystem* fs) {
   return previous;
 }
 
-PathInfo StatPath(const std::string& path, bool follow) {
-  PathInfo info;
-  struct stat st;
-  if (path.empty()) return info;
-  int rc = follow ? Fs().Stat(path.c_str(), &st) : Fs().Lstat(path.c_str(), &st);
-  if (rc != 0) return info;
-  info.exists = true;
-  info.is_regular = S_ISREG(st.st_mode);
-  info.is_dir = S_ISDIR(st.st_mode);
-  info.size = static_cast<std::uint64_t>(st.st_size);
-  info.dev = st.st_dev;
-  info.ino = st.st_ino;
-  info.mode = st.st_mode;
-  return info;
+std::string ReasonText(int code) {
+  switch (code) {
+    case kChangedSinceSearch: return "it changed since the search";
+    case kChangedWhileMoving: return "it changed while it was being moved";
+    case kNotCopyable: return "it is not a regular file or a link";
+    case kFolderGone: return "the folder it was to go to is gone";
+    case kNoSafeRename: return "that file system cannot add it without risk to another file";
+    case ENOENT:
+    case ENOTDIR: return "file not found";
+    case ENOSPC:
+    case EDQUOT: return "no space left";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EROFS: return "read-only file system";
+    case EBUSY:
+    case ETXTBSY: return "the file is in use";
+    case EIO: return "the disk could not be read or written";
+    case ENAMETOOLONG: return "the name is too long there";
+    case EMLINK: return "that folder cannot take more entries";
+  }
+  std::string text = std::strerror(code);
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] + 32);
+  return text;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  PathInfo ia = StatPath(a);
-  if (!ia.exists) return false;
-  PathInfo ib = StatPath(b);
-  return ib.exists && ia.dev == ib.dev && ia.ino == ib.ino;
+ListedFolders::~ListedFolders() {
+  if (fd_ >= 0) Fs().Close(fd_);
+}
+
+int ListedFolders::Open(const std::string& path, std::string* name) {
+  const std::size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  *name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (fd_ >= 0 && folder == folder_) return fd_;
+  if (fd_ >= 0) Fs().Close(fd_);
+  folder_.clear();
+  fd_ = Fs().Open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return -1;
+  if (Fs().Fstat(fd_, &status_) != 0) {
+    const int err = errno;
+    Fs().Close(fd_);
+    fd_ = -1;
+    errno = err;
+    return -1;
+  }
+  folder_ = std::move(folder);
+  return fd_;
+}
+
+int CheckListed(int dir_fd, const char* name, const FileId& id, struct stat* st) {
+  struct statx stx;
+  if (Fs().StatxAt(dir_fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                   STATX_BASIC_STATS | FileId::kMask, &stx) != 0) {
+    return errno;
+  }
+  if (!id.Known() || FileId::Of(stx) != id) return kChangedSinceSearch;
+  *st = {};
+  st->st_dev = makedev(stx.stx_dev_major, stx.stx_dev_minor);
+  st->st_ino = stx.stx_ino;
+  st->st_mode = stx.stx_mode;
+  st->st_nlink = stx.stx_nlink;
+  st->st_uid = stx.stx_uid;
+  st->st_gid = stx.stx_gid;
+  st->st_size = static_cast<off_t>(stx.stx_size);
+  st->st_atim = {stx.stx_atime.tv_sec, stx.stx_atime.tv_nsec};
+  st->st_mtim = {stx.stx_mtime.tv_sec, stx.stx_mtime.tv_nsec};
+  st->st_ctim = {stx.stx_ctime.tv_sec, stx.stx_ctime.tv_nsec};
+  return 0;
+}
+
+FileId IdOfPath(const std::string& path) {
+  struct statx stx;
+  if (path.empty() || Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                                 FileId::kMask, &stx) != 0) {
+    return FileId();
+  }
+  return FileId::Of(stx);
+}
+
+int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to) {
+  if (Fs().RenameAt(from_dir, from, to_dir, to, RENAME_NOREPLACE) == 0) return 0;
+  const int err = errno;
+  if (err != EINVAL && err != ENOSYS && err != ENOTSUP) return err;
+  // No RENAME_NOREPLACE here: a hard link cannot replace an entry either.
+  // Between the two calls the file has both names; it is never without one.
+  if (Fs().LinkAt(from_dir, from, to_dir, to, 0) != 0) {
+    return errno == EPERM || errno == EOPNOTSUPP ? kNoSafeRename : errno;
+  }
+  if (Fs().UnlinkAt(from_dir, from, 0) != 0) {
+    const int unlink_err = errno;
+    Fs().UnlinkAt(to_dir, to, 0);
+    return unlink_err;
+  }
+  return 0;
+}
+
+NewFile::~NewFile() {
+  if (fd_ >= 0) Fs().Close(fd_);
+  if (!placed_ && !temp_name_.empty()) Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0);
+}
+
+int NewFile::Create(int dir_fd, mode_t mode) {
+  dir_fd_ = dir_fd;
+  fd_ = Fs().OpenAt(dir_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (fd_ >= 0) return 0;
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+  // No unnamed files on this file system: a hidden name of our own.
+  static std::minstd_rand random(static_cast<unsigned>(::getpid()) ^
+                                 static_cast<unsigned>(::time(nullptr)));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[40];
+    std::snprintf(name, sizeof name, ".qm-%08x.tmp", static_cast<unsigned>(random()));
+    fd_ = Fs().OpenAt(dir_fd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd_ >= 0) {
+      temp_name_ = name;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+int NewFile::Place(const char* name) {
+  if (placed_ || fd_ < 0) return EINVAL;
+  if (!temp_name_.empty()) {
+    const int err = RenameNoReplace(dir_fd_, temp_name_.c_str(), dir_fd_, name);
+    if (err == 0) placed_ = true;
+    return err;
+  }
+  char self[64];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+  if (Fs().LinkAt(AT_FDCWD, self, dir_fd_, name, AT_SYMLINK_FOLLOW) == 0) {
+    placed_ = true;
+    return 0;
+  }
+  if (errno != ENOENT) return errno;
+  // Without /proc, linking by descriptor needs a privilege.
+  if (Fs().LinkAt(fd_, "", dir_fd_, name, AT_EMPTY_PATH) == 0) {
+    placed_ = true;
+    return 0;
+  }
+  return errno;
 }
 
 bool MountKinds::IsPseudo(dev_t dev, const char* path) {

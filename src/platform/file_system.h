@@ -29,6 +29,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_id.h"
+
 namespace qm {
 
 class FileSystem {
@@ -39,6 +41,7 @@ class FileSystem {
   virtual int Lstat(const char* path, struct stat* st);
   virtual int StatAt(int dir_fd, const char* name, struct stat* st, int flags);
   virtual int Statx(const char* path, int flags, unsigned mask, struct statx* stx);
+  virtual int StatxAt(int dir_fd, const char* name, int flags, unsigned mask, struct statx* stx);
   virtual int Statfs(const char* path, struct statfs* sfs);
 
   virtual DIR* OpenDir(const char* path);
@@ -60,6 +63,15 @@ class FileSystem {
   virtual int Close(int fd);
   virtual int Rename(const char* from, const char* to);
   virtual int Unlink(const char* path);
+
+  // The calls relative to an open folder that move and trash make.
+  // RenameAt takes renameat2's flags.
+  virtual int OpenAt(int dir_fd, const char* name, int flags, mode_t mode = 0);
+  virtual int RenameAt(int from_dir, const char* from, int to_dir, const char* to,
+                       unsigned flags);
+  virtual int LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags);
+  virtual int UnlinkAt(int dir_fd, const char* name, int flags);
+  virtual int SymlinkAt(const char* text, int dir_fd, const char* name);
 };
 
 // The current instance.
@@ -81,6 +93,25 @@ class ScopedFs {
   FileSystem* previous_;
 };
 
+// Closes a descriptor when it goes out of scope.
+class ScopedFd {
+ public:
+  explicit ScopedFd(int fd = -1) : fd_(fd) {}
+  ~ScopedFd() {
+    if (fd_ >= 0) Fs().Close(fd_);
+  }
+  ScopedFd(const ScopedFd&) = delete;
+  ScopedFd& operator=(const ScopedFd&) = delete;
+  int get() const { return fd_; }
+  void reset(int fd = -1) {
+    if (fd_ >= 0) Fs().Close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_;
+};
+
 // Attribute bits in the Windows layout.
 enum FileAttribute : std::uint32_t {
   kAttrReadOnly = 1,
@@ -91,24 +122,81 @@ enum FileAttribute : std::uint32_t {
   kAttrReparsePoint = 1024,
 };
 
-// What the move command and the helpers need to know of one path.
-struct PathInfo {
-  bool exists = false;
-  bool is_regular = false;
-  bool is_dir = false;
-  std::uint64_t size = 0;
-  dev_t dev = 0;
-  ino_t ino = 0;
-  mode_t mode = 0;
+// Reasons a file was left alone, beside errno values (see ReasonText).
+constexpr int kChangedSinceSearch = -1001;  // the path names another file now
+constexpr int kChangedWhileMoving = -1002;  // rewritten or replaced mid-way
+constexpr int kNotCopyable = -1003;         // neither a regular file nor a link
+constexpr int kFolderGone = -1004;          // the folder moved into went away
+constexpr int kNoSafeRename = -1005;        // neither no-replace renames nor links
+
+// A reason worded for the user, to stand in brackets after a path: "no
+// space left", "permission denied", "read-only file system", "file not
+// found", "it changed since the search", ...
+std::string ReasonText(int code);
+
+// The folders of listed files, opened one after another (O_PATH, so no
+// right to read them is needed) and kept open while consecutive files share
+// one.  Acting relative to the folder's descriptor means the checks and the
+// act concern the same folder even if a parent is renamed in between.
+class ListedFolders {
+ public:
+  ListedFolders() = default;
+  ~ListedFolders();
+  ListedFolders(const ListedFolders&) = delete;
+  ListedFolders& operator=(const ListedFolders&) = delete;
+
+  // The descriptor of the folder holding `path` (the text before its last
+  // "/"), with `*name` the text after it; -1 with errno set on failure.
+  int Open(const std::string& path, std::string* name);
+  // The status of the folder Open() returned last.
+  const struct stat& Status() const { return status_; }
+
+ private:
+  std::string folder_;
+  int fd_ = -1;
+  struct stat status_ = {};
 };
 
-// Reads `path`, following a final symbolic link when `follow` is true.  A
-// path that cannot be read gives exists == false.
-PathInfo StatPath(const std::string& path, bool follow = true);
+// Whether `name` in `dir_fd` is still the file listed as `id`: 0 when it
+// is (its status in *st), ENOENT when nothing is there, kChangedSinceSearch
+// when something else is (another file, a folder, a FIFO, or the row has no
+// identity), another errno when it cannot be read.  Links are not followed.
+// One status read, as the search's.
+int CheckListed(int dir_fd, const char* name, const FileId& id, struct stat* st);
 
-// True when both paths exist and name the same file (device and inode,
-// following links), however they are spelled.
-bool SameFile(const std::string& a, const std::string& b);
+// The identity of what `path` names now (a link itself); unknown when it
+// cannot be read.
+FileId IdOfPath(const std::string& path);
+
+// Renames without ever replacing an entry: renameat2 with RENAME_NOREPLACE,
+// or, where the file system lacks it, a hard link under the new name and
+// the removal of the old one.  0, EEXIST when the name is taken,
+// kNoSafeRename when the file system offers neither, or another errno.
+int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to);
+
+// A new file that has no name until it is complete: an unnamed temporary
+// file where the file system offers them (a kill leaves nothing), else a
+// hidden ".qm-XXXXXXXX.tmp" removed on failure.  Place() gives it its name
+// without replacing anything.
+class NewFile {
+ public:
+  NewFile() = default;
+  ~NewFile();
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
+  // Opens the file for writing in `dir_fd`; 0 or errno.
+  int Create(int dir_fd, mode_t mode);
+  int fd() const { return fd_; }
+  // 0, EEXIST when `name` is taken (the file is still unnamed), or errno.
+  int Place(const char* name);
+
+ private:
+  int dir_fd_ = -1;
+  int fd_ = -1;
+  std::string temp_name_;  // the hidden name, where one was needed
+  bool placed_ = false;
+};
 
 // Remembers, per device, whether a file system is a kernel pseudo-filesystem
 // (proc, sysfs, cgroup and their like).  One statfs per device seen.

@@ -67,7 +67,7 @@ TEST(AttributesTest, WindowsLayoutOfLinuxEntries) {
   EXPECT_FALSE(ReadAttributes("", &a));
 }
 
-TEST(FolderObjectTest, RootAndSameFileByIdentity) {
+TEST(FolderObjectTest, RootByIdentity) {
   TempDir dir;
   FileSystemObject fso;
   EXPECT_TRUE(fso.GetFolder("/").IsRootFolder());
@@ -75,16 +75,46 @@ TEST(FolderObjectTest, RootAndSameFileByIdentity) {
   EXPECT_FALSE(fso.GetFolder(dir.path()).IsRootFolder());
   ::symlink("/", dir.Sub("up").c_str());
   EXPECT_TRUE(fso.GetFolder(dir.Sub("up/")).IsRootFolder());
+}
 
+// What a listed path names now, against what the search saw.
+TEST(ListedFileTest, OnlyTheSameEntryPassesTheCheck) {
+  TempDir dir;
   WriteFile(dir.Sub("a"));
   ::link(dir.Sub("a").c_str(), dir.Sub("b").c_str());
-  EXPECT_TRUE(SameFile(dir.Sub("a"), dir.Sub("b")));
-  EXPECT_TRUE(SameFile(dir.Sub("a"), dir.path() + "//./a"));
-  EXPECT_FALSE(SameFile(dir.Sub("a"), dir.Sub("missing")));
-  PathInfo info = StatPath(dir.Sub("up"), false);
-  EXPECT_TRUE(info.exists);
-  EXPECT_FALSE(info.is_dir);
-  EXPECT_TRUE(StatPath(dir.Sub("up")).is_dir);
+  ::symlink("a", dir.Sub("link").c_str());
+  const FileId a = IdOfPath(dir.Sub("a"));
+  const FileId link = IdOfPath(dir.Sub("link"));
+  EXPECT_TRUE(link.IsLink());
+  ListedFolders folders;
+  std::string name;
+  const int fd = folders.Open(dir.Sub("a"), &name);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(name, "a");
+  EXPECT_EQ(folders.Open(dir.Sub("b"), &name), fd);  // still open
+  EXPECT_EQ(name, "b");
+  struct stat st;
+  EXPECT_EQ(CheckListed(fd, "a", a, &st), 0);
+  EXPECT_EQ(CheckListed(fd, "b", a, &st), 0);           // another name of it
+  EXPECT_EQ(CheckListed(fd, "link", link, &st), 0);     // the link, not its target
+  EXPECT_EQ(CheckListed(fd, "link", a, &st), kChangedSinceSearch);
+  EXPECT_EQ(CheckListed(fd, "a", FileId(), &st), kChangedSinceSearch);  // no identity
+  EXPECT_EQ(CheckListed(fd, "missing", a, &st), ENOENT);
+  // Replaced by a new file, by a folder, by a FIFO.
+  WriteFile(dir.Sub("new"));
+  ::rename(dir.Sub("new").c_str(), dir.Sub("a").c_str());
+  EXPECT_EQ(CheckListed(fd, "a", a, &st), kChangedSinceSearch);
+  ::unlink(dir.Sub("a").c_str());
+  ::mkdir(dir.Sub("a").c_str(), 0755);
+  EXPECT_EQ(CheckListed(fd, "a", a, &st), kChangedSinceSearch);
+  ::rmdir(dir.Sub("a").c_str());
+  ::mkfifo(dir.Sub("a").c_str(), 0644);
+  EXPECT_EQ(CheckListed(fd, "a", a, &st), kChangedSinceSearch);
+  EXPECT_EQ(ReasonText(kChangedSinceSearch), "it changed since the search");
+  EXPECT_EQ(ReasonText(ENOSPC), "no space left");
+  EXPECT_EQ(ReasonText(EROFS), "read-only file system");
+  EXPECT_EQ(ReasonText(EACCES), "permission denied");
+  EXPECT_EQ(ReasonText(ENOENT), "file not found");
 }
 
 TEST(FolderObjectTest, ListingFailuresCarryTheirNumbers) {

@@ -2,13 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <random>
 #include <vector>
 
 #include "platform/failure.h"
@@ -24,73 +23,50 @@ Failure ListingFailure(int err) {
   return FailureFromErrno(err, true);
 }
 
-// Closes a descriptor when it goes out of scope.
-class FdCloser {
- public:
-  explicit FdCloser(int fd = -1) : fd_(fd) {}
-  ~FdCloser() {
-    if (fd_ >= 0) Fs().Close(fd_);
-  }
-  int get() const { return fd_; }
-  void reset(int fd) { fd_ = fd; }
-  // Closes now and reports the result (a delayed write error shows here).
-  int CloseNow() {
-    int fd = fd_;
-    fd_ = -1;
-    return Fs().Close(fd);
-  }
-
- private:
-  int fd_;
-};
-
-// Removes the temporary copy unless it was renamed into place.
-class TempRemover {
- public:
-  ~TempRemover() {
-    if (!path_.empty()) Fs().Unlink(path_.c_str());
-  }
-  void Set(const std::string& path) { path_ = path; }
-  void Release() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
-void WriteAll(int fd, const char* data, std::size_t size) {
+// 0 once all of `data` is written, or errno.
+int WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t n = Fs().Write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw FailureFromErrno(errno);
+      return errno;
     }
-    if (n == 0) throw Failure(kErrDiskFull);
+    if (n == 0) return ENOSPC;
     data += n;
     size -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Extended attributes, ACLs among them (system.posix_acl_*), as far as the
+// target takes them; like mv, a copy is not refused for one it cannot take.
+void CopyAttributes(int in_fd, int out_fd) {
+  ssize_t size = ::flistxattr(in_fd, nullptr, 0);
+  if (size <= 0) return;
+  std::vector<char> names(static_cast<std::size_t>(size));
+  size = ::flistxattr(in_fd, names.data(), names.size());
+  if (size <= 0) return;
+  std::vector<char> value;
+  for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
+    const char* name = &names[static_cast<std::size_t>(at)];
+    ssize_t length = ::fgetxattr(in_fd, name, nullptr, 0);
+    if (length < 0) continue;
+    value.resize(static_cast<std::size_t>(length) + 1);
+    length = ::fgetxattr(in_fd, name, value.data(), value.size());
+    if (length < 0) continue;
+    ::fsetxattr(out_fd, name, value.data(), static_cast<std::size_t>(length), 0);
   }
 }
 
 std::string FolderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return path.substr(0, slash + 1);
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Opens a new file with a name of its own in `folder` ("" is the current
-// folder).  The name starts with "." so it stays out of sight meanwhile.
-int CreateTemporary(const std::string& folder, std::string* temp_path) {
-  static std::minstd_rand random(static_cast<unsigned>(::getpid()) ^
-                                 static_cast<unsigned>(::time(nullptr)));
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[40];
-    std::snprintf(name, sizeof name, ".qmcopy-%08x.tmp",
-                  static_cast<unsigned>(random()));
-    *temp_path = folder + name;
-    int fd = Fs().Open(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) return fd;
-    if (errno != EEXIST) throw FailureFromErrno(errno, true);
-  }
-  throw Failure(kErrFileExists);
+std::string NameOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -208,7 +184,7 @@ void FileSystemObject::CopyFile(const std::string& source,
   int in_fd = Fs().Open(source.c_str(), base_flags | O_NOATIME);
   if (in_fd < 0 && errno == EPERM) in_fd = Fs().Open(source.c_str(), base_flags);
   if (in_fd < 0) throw FailureFromErrno(errno);
-  FdCloser in(in_fd);
+  ScopedFd in(in_fd);
   struct stat opened;
   if (Fs().Fstat(in.get(), &opened) != 0) throw FailureFromErrno(errno);
   if (!S_ISREG(opened.st_mode) || opened.st_dev != src.st_dev ||
@@ -216,40 +192,59 @@ void FileSystemObject::CopyFile(const std::string& source,
     throw Failure(kErrFileNotFound);
   }
 
-  const std::string folder = FolderOf(destination);
-  std::string temp_path;
-  TempRemover remover;
-  FdCloser out(CreateTemporary(folder, &temp_path));
-  remover.Set(temp_path);
+  ScopedFd folder(Fs().Open(FolderOf(destination).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() < 0) throw FailureFromErrno(errno, true);
+  NewFile copy;
+  int err = CopyOpenFile(in.get(), opened, folder.get(), &copy);
+  if (err != 0) throw FailureFromErrno(err);
+  const std::string name = NameOf(destination);
+  err = copy.Place(name.c_str());
+  if (err == EEXIST) {
+    // Replacing the file there: the copy gets a hidden name of its own,
+    // which is then renamed over it in one step.
+    std::string temp;
+    for (int attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
+      temp = ".qm-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+      err = copy.Place(temp.c_str());
+    }
+    if (err == 0 &&
+        Fs().RenameAt(folder.get(), temp.c_str(), folder.get(), name.c_str(), 0) != 0) {
+      err = errno;
+      Fs().UnlinkAt(folder.get(), temp.c_str(), 0);
+    }
+  }
+  if (err != 0) throw FailureFromErrno(err, true);
+  Fs().Fsync(folder.get());  // the new name itself is made durable
+}
 
-  std::vector<char> buffer(256 * 1024);
+int CopyOpenFile(int in_fd, const struct stat& st, int dir_fd, NewFile* out) {
+  int err = out->Create(dir_fd, 0600);
+  if (err != 0) return err;
+  const int out_fd = out->fd();
+  std::vector<char> buffer(1 << 20);
   for (;;) {
-    ssize_t n = Fs().Read(in.get(), buffer.data(), buffer.size());
+    ssize_t n = Fs().Read(in_fd, buffer.data(), buffer.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw FailureFromErrno(errno);
+      return errno;
     }
     if (n == 0) break;
-    WriteAll(out.get(), buffer.data(), static_cast<std::size_t>(n));
+    err = WriteAll(out_fd, buffer.data(), static_cast<std::size_t>(n));
+    if (err != 0) return err;
   }
-
-  if (Fs().Fchmod(out.get(), opened.st_mode & 0777) != 0) throw FailureFromErrno(errno);
-  struct timespec times[2] = {opened.st_atim, opened.st_mtim};
-  if (Fs().Futimens(out.get(), times) != 0) throw FailureFromErrno(errno);
-  if (Fs().Fsync(out.get()) != 0) throw FailureFromErrno(errno);
-  if (out.CloseNow() != 0) throw FailureFromErrno(errno);
-  if (Fs().Rename(temp_path.c_str(), destination.c_str()) != 0) {
-    throw FailureFromErrno(errno, true);
+  // Owner first (a change of owner can clear the set-id bits), then the
+  // permission bits, the attributes, and the times last.
+  mode_t mode = st.st_mode & 07777;
+  if (::fchown(out_fd, st.st_uid, st.st_gid) != 0) {
+    mode &= 0777;  // set-id bits only go with the owner they were set by
+    ::fchown(out_fd, static_cast<uid_t>(-1), st.st_gid);  // the group, at least
   }
-  remover.Release();
-
-  // Make the new name itself durable; the copy is complete either way.
-  int dir_fd = Fs().Open(folder.empty() ? "." : folder.c_str(),
-                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir_fd >= 0) {
-    Fs().Fsync(dir_fd);
-    Fs().Close(dir_fd);
-  }
+  if (Fs().Fchmod(out_fd, mode) != 0) return errno;
+  CopyAttributes(in_fd, out_fd);
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  if (Fs().Futimens(out_fd, times) != 0) return errno;
+  if (Fs().Fsync(out_fd) != 0) return errno;
+  return 0;
 }
 
 }  // namespace qm

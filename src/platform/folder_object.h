@@ -96,15 +96,13 @@ class FileSystemObject {
   // A folder is not a file: Failure 53, as for a missing file.
   void DeleteFile(const std::string& path, bool force) const;
 
-  // Copies the file `source` onto `destination`, replacing a file there.  The
-  // contents, the permission bits and the modified and access times are
-  // copied.  The copy is written under a temporary name in the destination's
-  // folder and renamed into place only once complete and flushed, so a
-  // failure at any point leaves no partial file under the destination's name
-  // and leaves an existing destination as it was.  Copying a file onto
-  // itself copies nothing and fails (Failure 70).  A source that is not a
-  // regular file (a FIFO, a device, a folder) is refused without being
-  // opened for reading (Failure 53).
+  // Copies the file `source` onto `destination`, replacing a file there.  What
+  // is copied is what CopyOpenFile() copies.  The copy gets its name only once
+  // complete and flushed, so a failure at any point leaves no partial file
+  // under the destination's name and leaves an existing destination as it
+  // was.  Copying a file onto itself copies nothing and fails (Failure 70).
+  // A source that is not a regular file (a FIFO, a device, a folder) is
+  // refused without being opened for reading (Failure 53).
   void CopyFile(const std::string& source, const std::string& destination) const;
 
  private:
@@ -115,6 +113,14 @@ class FileSystemObject {
   mutable dev_t root_dev_ = 0;
   mutable ino_t root_ino_ = 0;
 };
+
+// Writes into `out`, created in the folder `dir_fd`, a complete copy of the
+// regular file open for reading at `in_fd`, whose status is `st`: its
+// contents, its owner where allowed, its permission bits, its extended
+// attributes and ACLs where the target file system takes them, and its
+// access and modified times; then flushes it to disk.  The copy is still
+// unnamed (see NewFile).  0 or errno.
+int CopyOpenFile(int in_fd, const struct stat& st, int dir_fd, NewFile* out);
 
 }  // namespace qm
 

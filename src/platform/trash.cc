@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/failure.h"
+#include "platform/file_system.h"
 #include "platform/yield.h"
 
 namespace qm {
@@ -32,9 +33,9 @@ struct Refusal {
   std::string reason;
 };
 
-Refusal FromErrno(int err, bool is_path = false) {
-  Failure f = FailureFromErrno(err, is_path);
-  return {f.number(), f.what()};
+// A refusal for an errno value or a code of ReasonText().
+Refusal Refuse(int code) {
+  return {code < 0 ? kErrPathFileAccess : FailureFromErrno(code).number(), ReasonText(code)};
 }
 
 std::string ParentOf(const std::string& path) {
@@ -143,9 +144,13 @@ std::string NumberedName(const std::string& name, int n) {
 bool WriteAll(int fd, const std::string& data) {
   size_t done = 0;
   while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    ssize_t n = Fs().Write(fd, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
       return false;
     }
     done += static_cast<size_t>(n);
@@ -153,17 +158,14 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Renames without ever replacing an entry already there.
-int RenameNoReplace(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
-#endif
-  // File systems without the no-replace flag: the name was checked free
-  // just before, and its info file reserves it against other trash clients.
-  struct stat st;
-  if (::lstat(to.c_str(), &st) == 0) return EEXIST;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+// The Path= value of an info file's text; "" when it has none.
+std::string PathLine(const std::string& info_text) {
+  const std::string key = "\nPath=";
+  size_t at = info_text.find(key);
+  if (at == std::string::npos) return std::string();
+  at += key.size();
+  size_t end = info_text.find('\n', at);
+  return info_text.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
 // Trashes files for one MoveToTrash call, remembering what it learnt about
@@ -171,12 +173,25 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
 // per file.
 class Trasher {
  public:
-  Refusal TrashOne(const std::string& path);
+  ~Trasher();
+  Refusal TrashOne(const ListedFile& file);
 
  private:
+  // The open info/ and files/ folders of one trash folder.
+  struct Folders {
+    int info = -1;
+    int files = -1;
+  };
   enum class Put { kDone, kFailed, kOtherDevice };
   Put PutInto(const std::string& trash_dir, const std::string& name,
-              const std::string& path_value, const std::string& source, Refusal* refusal);
+              const std::string& path_value, const std::string& source, int source_dir,
+              Refusal* refusal);
+  bool OpenFolders(const std::string& trash_dir, Folders* folders, Refusal* refusal);
+  // True when info/`info_name` was left by a trash of the same path that
+  // never happened (the program was ended between the two steps): its
+  // files/ entry does not exist and its Path is `path_value`.
+  bool Abandoned(const Folders& folders, const std::string& entry, const std::string& info_name,
+                 const std::string& path_value);
   bool HomeTrashReady(std::string* why);
   std::string TopOf(const std::string& canonical_dir, dev_t dev);
 
@@ -188,6 +203,8 @@ class Trasher {
   std::map<dev_t, std::string> top_of_dev_;
   std::map<std::string, std::pair<std::string, std::string>> trash_of_top_;  // dir, why
   std::map<std::string, int> next_number_;  // trash dir + "/" + name -> first number to try
+  std::map<std::string, Folders> folders_;  // trash dir -> its open folders
+  ListedFolders sources_;
   std::string date_;
   std::time_t date_time_ = 0;
 };
@@ -232,9 +249,58 @@ std::string Trasher::TopOf(const std::string& canonical_dir, dev_t dev) {
   return top;
 }
 
+Trasher::~Trasher() {
+  for (auto& entry : folders_) {
+    if (entry.second.info >= 0) Fs().Close(entry.second.info);
+    if (entry.second.files >= 0) Fs().Close(entry.second.files);
+  }
+}
+
+bool Trasher::OpenFolders(const std::string& trash_dir, Folders* folders, Refusal* refusal) {
+  auto found = folders_.find(trash_dir);
+  if (found == folders_.end()) {
+    Folders opened;
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    opened.info = Fs().Open((trash_dir + "/info").c_str(), flags);
+    int err = errno;
+    if (opened.info >= 0) {
+      opened.files = Fs().Open((trash_dir + "/files").c_str(), flags);
+      err = errno;
+      if (opened.files < 0) {
+        Fs().Close(opened.info);
+        opened.info = -1;
+      }
+    }
+    if (opened.info < 0) {
+      *refusal = Refuse(err);
+      return false;
+    }
+    found = folders_.emplace(trash_dir, opened).first;
+  }
+  *folders = found->second;
+  return true;
+}
+
+bool Trasher::Abandoned(const Folders& folders, const std::string& entry,
+                        const std::string& info_name, const std::string& path_value) {
+  struct stat st;
+  if (Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+  ScopedFd info(Fs().OpenAt(folders.info, info_name.c_str(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (info.get() < 0 || Fs().Fstat(info.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_size > 65536) {
+    return false;
+  }
+  std::string text(static_cast<size_t>(st.st_size), '\0');
+  if (Fs().Read(info.get(), &text[0], text.size()) != st.st_size) return false;
+  return PathLine(text) == EncodeTrashPath(path_value);
+}
+
 Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& name,
                               const std::string& path_value, const std::string& source,
-                              Refusal* refusal) {
+                              int source_dir, Refusal* refusal) {
+  Folders folders;
+  if (!OpenFolders(trash_dir, &folders, refusal)) return Put::kFailed;
   std::time_t now = std::time(nullptr);
   if (date_.empty() || now != date_time_) {
     date_ = DeletionDateNow();
@@ -245,77 +311,82 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
   const std::string base = FittingName(name);
   int& next = next_number_[trash_dir + "/" + base];
   if (next < 1) next = 1;
+  bool took_over = false;
   for (int attempts = 0; attempts < 100000; ++attempts) {
     const int n = next + attempts;
     const std::string entry = NumberedName(base, n);
-    const std::string info_path = trash_dir + "/info/" + entry + ".trashinfo";
-    const std::string target = trash_dir + "/files/" + entry;
-    // Reserve the name with its info file first, as every trash client does.
-    int fd = ::open(info_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      *refusal = FromErrno(errno);
+    const std::string info_name = entry + ".trashinfo";
+    // The info file is written whole before it gets its name, which also
+    // reserves the entry's name, as every trash client does.
+    NewFile info;
+    int err = info.Create(folders.info, 0600);
+    if (err == 0 && !WriteAll(info.fd(), info_text)) err = errno;
+    if (err == 0) {
+      err = info.Place(info_name.c_str());
+      if (err == EEXIST && !took_over && Abandoned(folders, entry, info_name, path_value) &&
+          Fs().UnlinkAt(folders.info, info_name.c_str(), 0) == 0) {
+        took_over = true;
+        err = info.Place(info_name.c_str());
+      }
+    }
+    if (err == EEXIST) continue;
+    if (err != 0) {
+      *refusal = Refuse(err);
       return Put::kFailed;
     }
-    struct stat st;
-    if (::lstat(target.c_str(), &st) == 0) {  // a stray entry without info
-      ::close(fd);
-      ::unlink(info_path.c_str());
-      continue;
-    }
-    bool written = WriteAll(fd, info_text);
-    int write_err = errno;
-    if (::close(fd) != 0 && written) {
-      written = false;
-      write_err = errno;
-    }
-    if (!written) {
-      ::unlink(info_path.c_str());
-      *refusal = FromErrno(write_err);
-      return Put::kFailed;
-    }
-    int err = g_fault_hook ? g_fault_hook(source) : 0;
-    if (err == 0) err = RenameNoReplace(source, target);
+    err = g_fault_hook ? g_fault_hook(source) : 0;
+    if (err == 0) err = RenameNoReplace(source_dir, name.c_str(), folders.files, entry.c_str());
     if (err == 0) {
       next = n + 1;
       return Put::kDone;
     }
-    ::unlink(info_path.c_str());
+    // Take the reservation back, unless a file arrived under that name
+    // after all (another client trashing the same file at the same time).
+    struct stat st;
+    if (!took_over || Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      Fs().UnlinkAt(folders.info, info_name.c_str(), 0);
+    }
     if (err == EEXIST) continue;
     if (err == EXDEV) return Put::kOtherDevice;
-    *refusal = FromErrno(err);
+    *refusal = Refuse(err);
     return Put::kFailed;
   }
-  *refusal = {kErrFileExists, "No free name left in the trash folder " + trash_dir};
+  *refusal = {kErrFileExists, "no free name left in the trash folder " + trash_dir};
   return Put::kFailed;
 }
 
-Refusal Trasher::TrashOne(const std::string& path) {
-  if (path.empty()) return {kErrBadFileName, ErrorDescription(kErrBadFileName)};
-  const std::string abs = AbsoluteSpelling(path);
-  if (abs.empty()) return FromErrno(errno, true);
+Refusal Trasher::TrashOne(const ListedFile& file) {
+  if (file.path.empty()) return {kErrBadFileName, "it has no name"};
+  const std::string abs = AbsoluteSpelling(file.path);
+  if (abs.empty()) return Refuse(errno);
   const std::string name = BaseName(abs);
   if (abs == "/" || name == "." || name == "..") {
-    return {kErrInvalidCall, "This folder cannot be moved to the trash"};
+    return {kErrInvalidCall, "this folder cannot be moved to the trash"};
   }
+  // Only the very file that was listed goes, and it goes from the folder
+  // that was checked.
+  std::string entry_name;
+  const int dir = sources_.Open(abs, &entry_name);
+  if (dir < 0) return Refuse(errno);
   struct stat st;
-  if (::lstat(abs.c_str(), &st) != 0) return FromErrno(errno);
+  const int check = CheckListed(dir, name.c_str(), file.id, &st);
+  if (check != 0) return Refuse(check);
 
   std::string home_why;
   bool home_ok = HomeTrashReady(&home_why);
   if (!home_ok && st.st_dev == home_dev_) {
-    return {kErrPermissionDenied, "The trash cannot be used: " + home_why};
+    return {kErrPermissionDenied, "the trash cannot be used: " + home_why};
   }
   if (home_ok) {
     if (abs == home_dir_ || abs.compare(0, home_dir_.size() + 1, home_dir_ + "/") == 0) {
-      return {kErrInvalidCall, "This is already in the trash"};
+      return {kErrInvalidCall, "it is in the trash already"};
     }
     if (home_dir_.compare(0, abs.size() + 1, abs + "/") == 0) {
-      return {kErrInvalidCall, "This folder holds the trash itself"};
+      return {kErrInvalidCall, "this folder holds the trash itself"};
     }
     if (st.st_dev == home_dev_) {
       Refusal refusal;
-      Put put = PutInto(home_dir_, name, abs, abs, &refusal);
+      Put put = PutInto(home_dir_, name, abs, file.path, dir, &refusal);
       if (put == Put::kDone) return {};
       if (put == Put::kFailed) return refusal;
       // kOtherDevice: same device number, other mount (a bind mount); try
@@ -326,30 +397,30 @@ Refusal Trasher::TrashOne(const std::string& path) {
   // The trash of the mount that holds the file; its Path is relative to
   // the mount's top folder.
   char resolved[PATH_MAX];
-  if (!::realpath(ParentOf(abs).c_str(), resolved)) return FromErrno(errno, true);
+  if (!::realpath(ParentOf(abs).c_str(), resolved)) return Refuse(errno);
   const std::string parent = resolved;
   const std::string top = TopOf(parent, st.st_dev);
   auto cached = trash_of_top_.find(top);
   if (cached == trash_of_top_.end()) {
     std::string why;
-    std::string dir = TopDirTrash(top, &why);
-    cached = trash_of_top_.emplace(top, std::make_pair(dir, why)).first;
+    std::string dir_path = TopDirTrash(top, &why);
+    cached = trash_of_top_.emplace(top, std::make_pair(dir_path, why)).first;
   }
   const std::string& trash_dir = cached->second.first;
   if (trash_dir.empty()) {
     std::string why = cached->second.second;
-    return {kErrPermissionDenied, "No trash on this disk can take the file (" + why + ")"};
+    return {kErrPermissionDenied, "no trash on this disk can take it (" + why + ")"};
   }
   const std::string full = JoinPath(parent, name);
   if (full.compare(0, trash_dir.size() + 1, trash_dir + "/") == 0) {
-    return {kErrInvalidCall, "This is already in the trash"};
+    return {kErrInvalidCall, "it is in the trash already"};
   }
   std::string relative = top == "/" ? full.substr(1) : full.substr(top.size() + 1);
   Refusal refusal;
-  Put put = PutInto(trash_dir, name, relative, abs, &refusal);
+  Put put = PutInto(trash_dir, name, relative, file.path, dir, &refusal);
   if (put == Put::kDone) return {};
   if (put == Put::kOtherDevice) {
-    return {kErrPermissionDenied, "No trash on this disk can take the file"};
+    return {kErrPermissionDenied, "no trash on this disk can take it"};
   }
   return refusal;
 }
@@ -455,25 +526,45 @@ std::vector<std::string> SplitDoubleNulList(const std::string& list) {
   return paths;
 }
 
+std::vector<ListedFile> ListedNow(const std::vector<std::string>& paths) {
+  std::vector<ListedFile> files;
+  files.reserve(paths.size());
+  for (const std::string& path : paths) {
+    ListedFile file;
+    file.path = path;
+    // A folder named with a final "/" is the folder itself.
+    std::string own = path;
+    while (own.size() > 1 && own.back() == '/') own.pop_back();
+    file.id = IdOfPath(own);
+    files.push_back(std::move(file));
+  }
+  return files;
+}
+
 TrashOutcome MoveToTrash(const std::vector<std::string>& paths, TrashProgress* progress) {
+  return MoveToTrash(ListedNow(paths), progress);
+}
+
+TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* progress) {
   TrashOutcome outcome;
   Trasher trasher;
-  const int total = static_cast<int>(paths.size());
+  const int total = static_cast<int>(files.size());
   if (progress) progress->Begin(total);
   for (int i = 0; i < total; ++i) {
-    if (progress && !progress->Step(i, paths[i])) {
+    const std::string& path = files[i].path;
+    if (progress && !progress->Step(i, path)) {
       outcome.aborted = true;
       for (int j = i; j < total; ++j) {
-        outcome.not_trashed.push_back(paths[j]);
-        outcome.reasons.push_back("Cancelled");
+        outcome.not_trashed.push_back(files[j].path);
+        outcome.reasons.push_back("cancelled");
       }
       break;
     }
-    Refusal refusal = trasher.TrashOne(paths[i]);
+    Refusal refusal = trasher.TrashOne(files[i]);
     if (refusal.number == 0) {
-      outcome.trashed.push_back(paths[i]);
+      outcome.trashed.push_back(path);
     } else {
-      outcome.not_trashed.push_back(paths[i]);
+      outcome.not_trashed.push_back(path);
       outcome.reasons.push_back(refusal.reason);
       if (outcome.code == 0) outcome.code = refusal.number;
     }

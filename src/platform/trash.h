@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_id.h"
+
 namespace qm {
 
 // Shown while a list of files goes to the trash; the dialog code implements
@@ -42,11 +44,26 @@ struct TrashOutcome {
   std::vector<std::string> reasons;      // worded for the user
 };
 
-// Moves each listed file or folder to the trash, in order.  Every path ends
-// up in exactly one of `trashed` and `not_trashed` (files left untouched by
-// a cancel are listed as not trashed, reason "Cancelled").  Yields to the
-// message loop between files.  `progress` may be null.
+// Moves each listed file or folder to the trash, in order, while its path
+// still names the file listed (device, inode and type): a path that now
+// names something else, or a file without an identity, is refused with
+// "it changed since the search".  The entry goes from the very folder that
+// was checked.  Every path ends up in exactly one of `trashed` and
+// `not_trashed` (files left untouched by a cancel are listed as not
+// trashed, reason "cancelled").  Yields to the message loop between files.
+// `progress` may be null.
+//
+// Each info file is written whole before it appears under its name, so a
+// kill leaves no empty or partial one.  A kill between the info file and
+// the rename leaves a complete info file whose entry is missing from files/
+// while the file is still in its folder; trashing that file again reuses
+// that info file.
+TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* progress);
+
+// The same for paths as they are now (their identity read at the call),
+// for callers that have no search behind them.
 TrashOutcome MoveToTrash(const std::vector<std::string>& paths, TrashProgress* progress);
+std::vector<ListedFile> ListedNow(const std::vector<std::string>& paths);
 
 // Splits a list of paths each ending in NUL, closed by one more NUL
 // ("a\0b\0\0" -> {"a", "b"}).  Stops at the first empty entry; a list

@@ -1,6 +1,5 @@
 #include "platform/trash.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -16,30 +15,20 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/file_system.h"
 #include "platform/yield.h"
 #include "testing/test_env.h"
+#include "testing/test_faulty_fs.h"
 
 namespace qm {
 namespace {
 
 using testing::Exists;
+using testing::ListDir;
 using testing::ReadFile;
 using testing::ScopedEnv;
 using testing::TempDir;
 using testing::WriteFile;
-
-std::vector<std::string> ListDir(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // The decoded Path= of an info file, or "" when the file is not well formed.
 std::string InfoPath(const std::string& info_file) {
@@ -186,7 +175,7 @@ TEST_F(TrashTest, CancelPartWayKeepsTheRestAndReportsIt) {
   EXPECT_EQ(out.code, kTrashCancelled);
   EXPECT_EQ(out.trashed, (std::vector<std::string>{paths[0], paths[1]}));
   EXPECT_EQ(out.not_trashed, (std::vector<std::string>{paths[2], paths[3], paths[4]}));
-  EXPECT_EQ(out.reasons, (std::vector<std::string>(3, "Cancelled")));
+  EXPECT_EQ(out.reasons, (std::vector<std::string>(3, "cancelled")));
   EXPECT_GE(YieldCount() - yields, 2u);
   EXPECT_FALSE(Exists(paths[1]));
   EXPECT_TRUE(Exists(paths[2]) && Exists(paths[4]));
@@ -213,15 +202,67 @@ TEST_F(TrashTest, RefusedVanishedAndUnfitPathsStayWithAReason) {
   EXPECT_FALSE(out.aborted);
   EXPECT_EQ(out.trashed, (std::vector<std::string>{fine}));
   ASSERT_EQ(out.not_trashed.size(), 5u);
-  EXPECT_EQ(out.reasons[0], "Permission denied");
-  EXPECT_EQ(out.reasons[1], "File not found");
-  EXPECT_EQ(out.reasons[2], "Bad file name or number");
+  EXPECT_EQ(out.reasons[0], "permission denied");
+  EXPECT_EQ(out.reasons[1], "file not found");
+  EXPECT_EQ(out.reasons[2], "it has no name");
   EXPECT_FALSE(out.reasons[3].empty());
   EXPECT_FALSE(out.reasons[4].empty());
   EXPECT_EQ(ReadFile(refused), "keep me");
   EXPECT_TRUE(Exists(files_.path()));
   // The refused file's reserved info file is gone again.
   EXPECT_EQ(ListDir(Trash() + "/info"), (std::vector<std::string>{"fine.txt.trashinfo"}));
+}
+
+TEST_F(TrashTest, AnInfoFileAppearsOnlyWhenComplete) {
+  // During every write of an info file, no info file of that name is there
+  // yet, so a kill can leave no empty or partial one; a write that fails
+  // leaves none at all.
+  WriteFile(files_.Sub("a.txt"), "A");
+  WriteFile(files_.Sub("b.txt"), "B");
+  ASSERT_EQ(MoveToTrash({files_.Sub("a.txt")}, nullptr).code, 0);  // the trash exists
+  testing::FaultyFs faulty;
+  std::vector<std::string> seen;
+  faulty.before_write = [&] {
+    for (const std::string& name : ListDir(Trash() + "/info")) {
+      if (name != "a.txt.trashinfo") seen.push_back(name);
+    }
+  };
+  ScopedFs use(&faulty);
+  TrashOutcome out = MoveToTrash({files_.Sub("b.txt")}, nullptr);
+  EXPECT_EQ(out.code, 0);
+  EXPECT_TRUE(seen.empty()) << seen[0];
+  EXPECT_EQ(InfoPath(Trash() + "/info/b.txt.trashinfo"), files_.Sub("b.txt"));
+
+  WriteFile(files_.Sub("c.txt"), "C");
+  faulty.before_write = nullptr;
+  faulty.FailWritesAfter(10, ENOSPC);
+  out = MoveToTrash({files_.Sub("c.txt")}, nullptr);
+  ASSERT_EQ(out.reasons.size(), 1u);
+  EXPECT_EQ(out.reasons[0], "no space left");
+  EXPECT_EQ(ListDir(Trash() + "/info"),
+            (std::vector<std::string>{"a.txt.trashinfo", "b.txt.trashinfo"}));
+  EXPECT_EQ(ReadFile(files_.Sub("c.txt")), "C");
+}
+
+TEST_F(TrashTest, AnInfoFileLeftByAnInterruptedTrashIsTakenOverByTheNextOne) {
+  // Ended between its info file and its rename, a trash leaves a complete
+  // info file and the file in its folder.  Trashing the file again takes
+  // that name; an info file of another path is never taken.
+  WriteFile(files_.Sub("a.txt"), "A");
+  WriteFile(files_.Sub("other/a.txt"), "other");
+  ASSERT_EQ(MoveToTrash({files_.Sub("other/a.txt")}, nullptr).code, 0);
+  ::unlink((Trash() + "/files/a.txt").c_str());  // its info file stays behind
+  WriteFile(Trash() + "/info/a.2.txt",  // not an info file's name: ignored
+            "x");
+  const std::string left = "[Trash Info]\nPath=" + EncodeTrashPath(files_.Sub("a.txt")) +
+                           "\nDeletionDate=2024-01-01T00:00:00\n";
+  WriteFile(Trash() + "/info/a.2.txt.trashinfo", left);
+  TrashOutcome out = MoveToTrash({files_.Sub("a.txt")}, nullptr);
+  ASSERT_EQ(out.code, 0);
+  EXPECT_EQ(ReadFile(Trash() + "/files/a.2.txt"), "A");
+  EXPECT_EQ(InfoPath(Trash() + "/info/a.2.txt.trashinfo"), files_.Sub("a.txt"));
+  EXPECT_EQ(InfoPath(Trash() + "/info/a.txt.trashinfo"), files_.Sub("other/a.txt"));
+  EXPECT_EQ(ListDir(Trash() + "/files"), (std::vector<std::string>{"a.2.txt"}));
 }
 
 TEST_F(TrashTest, UnusableHomeTrashRefusesFilesOfThatDisk) {

@@ -1,73 +1,248 @@
 #include "results/move_files.h"
 
-#include <cerrno>
-#include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "app/form1.h"
-#include "fsutil/file_helpers.h"
-#include "platform/file_system.h"
+#include <cerrno>
+#include <vector>
+
+#include "platform/folder_object.h"
 
 namespace qm {
+namespace {
+
+// How many numbered names an arriving file tries before giving up.
+constexpr int kMaxNumber = 10000;
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The same file, unchanged since `was` was read.
+bool Unchanged(const struct stat& now, const struct stat& was) {
+  return now.st_dev == was.st_dev && now.st_ino == was.st_ino &&
+         (now.st_mode & S_IFMT) == (was.st_mode & S_IFMT) && now.st_size == was.st_size &&
+         SameTime(now.st_mtim, was.st_mtim);
+}
+
+bool ReadAllAt(int fd, char* buffer, std::size_t size, off_t offset) {
+  while (size > 0) {
+    ssize_t n = ::pread(fd, buffer, size, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    buffer += n;
+    size -= static_cast<std::size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+bool SameBytes(int a, int b, off_t size) {
+  const std::size_t kChunk = 256 * 1024;
+  std::vector<char> x(kChunk), y(kChunk);
+  for (off_t at = 0; at < size;) {
+    const std::size_t n = static_cast<std::size_t>(std::min<off_t>(kChunk, size - at));
+    if (!ReadAllAt(a, x.data(), n, at) || !ReadAllAt(b, y.data(), n, at)) return false;
+    if (std::char_traits<char>::compare(x.data(), y.data(), n) != 0) return false;
+    at += static_cast<off_t>(n);
+  }
+  return true;
+}
+
+// The text of the link `name` in `dir`, whose status is `st`; false when it
+// cannot be read whole (or changed length since).
+bool LinkText(int dir, const char* name, const struct stat& st, std::string* text) {
+  text->assign(static_cast<std::size_t>(st.st_size) + 1, '\0');
+  ssize_t n = ::readlinkat(dir, name, &(*text)[0], text->size());
+  if (n != st.st_size) return false;
+  text->resize(static_cast<std::size_t>(n));
+  return true;
+}
+
+FileMover::Result Made(FileMover::Outcome outcome, int reason = 0, std::string name = {}) {
+  FileMover::Result result;
+  result.outcome = outcome;
+  result.reason = reason;
+  result.name = std::move(name);
+  return result;
+}
+
+}  // namespace
 
 std::string FileMover::FileNameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
+  std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool FileMover::LookUp(const std::string& path) {
-  std::string name = FileNameOf(path);
-  if (name.find_first_not_of(' ') == std::string::npos) return false;
-  std::uint32_t attributes = 0;
-  if (!ReadAttributes(path, &attributes)) return false;
-  return (attributes & (kAttrHidden | kAttrSystem | kAttrDirectory)) == 0;
-}
-
-std::string FileMover::TargetFor(const std::string& name) const {
-  std::string target = folder_ + name;
-  if (placed_.count(target) == 0) return target;
-  // Another file of this move already went by that name: keep both.
-  size_t dot = name.rfind('.');
+std::string FileMover::NumberedName(const std::string& name, int n) {
+  if (n <= 1) return name;
+  std::size_t dot = name.rfind('.');
   if (dot == 0 || dot == std::string::npos) dot = name.size();
-  const std::string stem = name.substr(0, dot);
-  const std::string ext = name.substr(dot);
-  for (int n = 2;; ++n) {
-    target = folder_ + stem + " (" + std::to_string(n) + ")" + ext;
-    if (placed_.count(target) == 0 && !PathExists(target)) return target;
-  }
+  return name.substr(0, dot) + " (" + std::to_string(n) + ")" + name.substr(dot);
 }
 
-FileMover::Copy FileMover::CopyToFolder(const std::string& source) {
-  Copy copy;
-  copy.target = TargetFor(FileNameOf(source));
-  if (SameFile(source, copy.target)) {
-    copy.step = kSameFile;
-    return copy;
-  }
-  PathInfo from = StatPath(source, false);
-  PathInfo folder = StatPath(folder_, true);
-  if (!from.exists || !folder.is_dir) return copy;
-  if (from.dev == folder.dev && PathIsFile(source) &&
-      Fs().Rename(source.c_str(), copy.target.c_str()) == 0) {
-    placed_.insert(copy.target);
-    copy.step = kMoved;
-    return copy;
-  }
-  if (!CopyFileChecked(source, copy.target)) return copy;
-  // The copy counts only when it is complete at the target.
-  PathInfo to = StatPath(copy.target, false);
-  PathInfo now = StatPath(source, false);
-  if (!to.exists || !to.is_regular || !now.exists || to.size != now.size ||
-      (to.dev == now.dev && to.ino == now.ino)) {
-    return copy;
-  }
-  placed_.insert(copy.target);
-  copy.step = kCopied;
-  return copy;
+int FileMover::OpenFolder(const std::string& folder) {
+  // Readable, not O_PATH: the folder is flushed after each copy arrives.
+  folder_.reset(Fs().Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder_.get() < 0) return errno;
+  if (Fs().Fstat(folder_.get(), &folder_status_) != 0) return errno;
+  return 0;
 }
 
-bool FileMover::RemoveSource(const std::string& source) {
-  DeleteFileForced(source);
-  return !PathExists(source);
+FileMover::Result FileMover::Move(const std::string& source, const FileId& listed) {
+  if (!listed.Known()) return Made(kNotMoved, kChangedSinceSearch);
+  std::string name;
+  const int dir = sources_.Open(source, &name);
+  if (dir < 0) {
+    return errno == ENOENT || errno == ENOTDIR ? Made(kGone) : Made(kNotMoved, errno);
+  }
+  struct stat st;
+  const int check = CheckListed(dir, name.c_str(), listed, &st);
+  if (check == ENOENT) return Made(kGone);
+  if (check != 0) return Made(kNotMoved, check);
+  const struct stat& from = sources_.Status();
+  if (from.st_dev == folder_status_.st_dev && from.st_ino == folder_status_.st_ino) {
+    return Made(kAlreadyThere);
+  }
+  if (st.st_dev == folder_status_.st_dev) {
+    Result renamed = Rename(dir, name, st);
+    if (renamed.outcome != kNotMoved || renamed.reason != EXDEV) return renamed;
+  }
+  if (S_ISLNK(st.st_mode)) return CopyLink(dir, name, st);
+  if (!S_ISREG(st.st_mode)) return Made(kNotMoved, kNotCopyable);
+  return Copy(dir, name, st);
+}
+
+FileMover::Result FileMover::Rename(int dir, const std::string& name, const struct stat& st) {
+  for (int n = 1; n <= kMaxNumber; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    const int err = RenameNoReplace(dir, name.c_str(), folder_.get(), candidate.c_str());
+    if (err == 0) return Made(kMoved, 0, candidate);
+    if (err == EEXIST) {
+      struct stat there;
+      if (Fs().StatAt(folder_.get(), candidate.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+          there.st_dev == st.st_dev && there.st_ino == st.st_ino) {
+        return Made(kAlreadyThere);  // another name of the same file
+      }
+      if (HoldsCopyOf(candidate, dir, name, st, -1)) {
+        return RemoveSource(dir, name, st, candidate);
+      }
+      continue;
+    }
+    if (err == ENOENT) {
+      // The source went, or the folder moved into did.
+      struct stat now;
+      if (Fs().StatAt(dir, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return Made(kGone);
+      return Made(kNotMoved, kFolderGone);
+    }
+    return Made(kNotMoved, err);
+  }
+  return Made(kNotMoved, EEXIST);
+}
+
+FileMover::Result FileMover::Copy(int dir, const std::string& name, const struct stat& st) {
+  // Never follows a link and never blocks (a FIFO put there meanwhile is
+  // refused below by its identity).
+  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  ScopedFd in(Fs().OpenAt(dir, name.c_str(), flags | O_NOATIME));
+  if (in.get() < 0 && errno == EPERM) in.reset(Fs().OpenAt(dir, name.c_str(), flags));
+  if (in.get() < 0) return errno == ENOENT ? Made(kGone) : Made(kNotMoved, errno);
+  struct stat copied;
+  if (Fs().Fstat(in.get(), &copied) != 0) return Made(kNotMoved, errno);
+  if (copied.st_dev != st.st_dev || copied.st_ino != st.st_ino || !S_ISREG(copied.st_mode)) {
+    return Made(kNotMoved, kChangedSinceSearch);
+  }
+
+  NewFile copy;
+  const int err = CopyOpenFile(in.get(), copied, folder_.get(), &copy);
+  if (err != 0) return Made(kNotMoved, err);
+  // A file written to while it was read may have been copied half old,
+  // half new: that copy never gets a name.
+  struct stat after;
+  if (Fs().Fstat(in.get(), &after) != 0 || !Unchanged(after, copied)) {
+    return Made(kNotMoved, kChangedWhileMoving);
+  }
+  for (int n = 1; n <= kMaxNumber; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    const int placed = copy.Place(candidate.c_str());
+    if (placed == 0) {
+      Fs().Fsync(folder_.get());  // the name is on disk before the source goes
+      return RemoveSource(dir, name, copied, candidate);
+    }
+    if (placed != EEXIST) return Made(kNotMoved, placed);
+    if (HoldsCopyOf(candidate, dir, name, copied, in.get())) {
+      return RemoveSource(dir, name, copied, candidate);
+    }
+  }
+  return Made(kNotMoved, EEXIST);
+}
+
+FileMover::Result FileMover::CopyLink(int dir, const std::string& name, const struct stat& st) {
+  std::string text;
+  if (!LinkText(dir, name.c_str(), st, &text)) return Made(kNotMoved, kChangedSinceSearch);
+  for (int n = 1; n <= kMaxNumber; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    if (Fs().SymlinkAt(text.c_str(), folder_.get(), candidate.c_str()) == 0) {
+      const struct timespec times[2] = {st.st_atim, st.st_mtim};
+      ::utimensat(folder_.get(), candidate.c_str(), times, AT_SYMLINK_NOFOLLOW);
+      ::fchownat(folder_.get(), candidate.c_str(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
+      Fs().Fsync(folder_.get());
+      return RemoveSource(dir, name, st, candidate);
+    }
+    if (errno != EEXIST) return Made(kNotMoved, errno);
+    if (HoldsCopyOf(candidate, dir, name, st, -1)) return RemoveSource(dir, name, st, candidate);
+  }
+  return Made(kNotMoved, EEXIST);
+}
+
+FileMover::Result FileMover::RemoveSource(int dir, const std::string& name,
+                                          const struct stat& copied, const std::string& placed) {
+  struct stat now;
+  if (Fs().StatAt(dir, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT) return Made(kMoved, 0, placed);  // someone else removed it
+    return Made(kNotRemoved, errno, placed);
+  }
+  // Saved again meanwhile (a new version under the same name, or the same
+  // file rewritten): the new version stays where it is.
+  if (!Unchanged(now, copied)) return Made(kNotRemoved, kChangedWhileMoving, placed);
+  if (Fs().UnlinkAt(dir, name.c_str(), 0) != 0) {
+    return errno == ENOENT ? Made(kMoved, 0, placed) : Made(kNotRemoved, errno, placed);
+  }
+  return Made(kMoved, 0, placed);
+}
+
+bool FileMover::HoldsCopyOf(const std::string& candidate, int dir, const std::string& name,
+                            const struct stat& st, int in_fd) {
+  struct stat there;
+  if (Fs().StatAt(folder_.get(), candidate.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0) {
+    return false;
+  }
+  if ((there.st_mode & S_IFMT) != (st.st_mode & S_IFMT) || there.st_size != st.st_size ||
+      !SameTime(there.st_mtim, st.st_mtim)) {
+    return false;
+  }
+  if (S_ISLNK(st.st_mode)) {
+    std::string mine, theirs;
+    return LinkText(dir, name.c_str(), st, &mine) &&
+           LinkText(folder_.get(), candidate.c_str(), there, &theirs) && mine == theirs;
+  }
+  if (!S_ISREG(st.st_mode)) return false;
+  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  ScopedFd own;
+  if (in_fd < 0) {
+    own.reset(Fs().OpenAt(dir, name.c_str(), flags));
+    in_fd = own.get();
+    struct stat opened;
+    if (in_fd < 0 || Fs().Fstat(in_fd, &opened) != 0 || !Unchanged(opened, st)) return false;
+  }
+  ScopedFd other(Fs().OpenAt(folder_.get(), candidate.c_str(), flags));
+  struct stat opened_there;
+  if (other.get() < 0 || Fs().Fstat(other.get(), &opened_there) != 0 ||
+      !Unchanged(opened_there, there)) {
+    return false;
+  }
+  return SameBytes(in_fd, other.get(), st.st_size);
 }
 
 }  // namespace qm

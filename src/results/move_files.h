@@ -1,51 +1,80 @@
-// Moving files into one folder without ever losing one.
+// Moving listed files into one folder without ever losing one.
 //
-// A move is a copy followed by the removal of the source; the source goes
-// only once a complete copy is at the target.  On one file system a rename
-// does both at once and keeps every stamp.  A file the same move already put
-// at a target is never replaced: the later file gets a name that does not
-// clash ("name (2).ext").  A target that is the source itself (the file's
-// own folder, or the same file through a link or another spelling) is left
-// untouched.
+// A file is moved only while its path still names the file the search
+// listed (device, inode and type), and every step acts relative to the
+// descriptor of the file's folder.  On one file system a rename moves it
+// whole.  Across file systems a regular file is copied from a descriptor
+// into an unnamed file in the target folder, which gets its name only once
+// complete and flushed; the source is removed only while its path still
+// names the very file copied, unchanged.  A link is moved as a link (its
+// text recreated), never by the contents of what it points to.
+//
+// Nothing in the folder is ever replaced: an arriving file takes the first
+// free name of "name.ext", "name (2).ext", "name (3).ext", ...  A name that
+// already holds a complete copy of the file (the same size, modified time
+// and contents, as an interrupted move leaves it) counts as its arrival: the
+// source is then removed without a second copy.
 #ifndef QUENMOOR_RESULTS_MOVE_FILES_H_
 #define QUENMOOR_RESULTS_MOVE_FILES_H_
 
-#include <set>
+#include <sys/stat.h>
+
 #include <string>
+
+#include "platform/file_id.h"
+#include "platform/file_system.h"
 
 namespace qm {
 
 class FileMover {
  public:
-  // `folder` ends in "/".
-  explicit FileMover(std::string folder) : folder_(std::move(folder)) {}
+  FileMover() = default;
+  FileMover(const FileMover&) = delete;
+  FileMover& operator=(const FileMover&) = delete;
 
-  // The look-up before a file is moved: true when `path` names an entry that
-  // is neither hidden, system nor a folder.
-  static bool LookUp(const std::string& path);
+  // Opens the folder to move into; 0 or errno.
+  int OpenFolder(const std::string& folder);
+
+  enum Outcome {
+    kMoved,        // in the folder under `name`, gone from its own
+    kAlreadyThere, // the file is in that folder already: left alone
+    kGone,         // nothing at the path any more (file not found)
+    kNotMoved,     // left where it is, for `reason`
+    kNotRemoved,   // arrived as `name`, but the source stays, for `reason`
+  };
+  struct Result {
+    Outcome outcome = kNotMoved;
+    int reason = 0;    // an errno value or a code of ReasonText()
+    std::string name;  // its name in the folder (kMoved, kNotRemoved)
+  };
+
+  // Moves the file listed at `source` as `listed`.
+  Result Move(const std::string& source, const FileId& listed);
 
   // The part of `path` after its last "/".
   static std::string FileNameOf(const std::string& path);
 
-  enum Step { kMoved, kCopied, kSameFile, kNotCopied };
-  struct Copy {
-    Step step = kNotCopied;
-    std::string target;
-  };
-
-  // Brings `source` to the folder: kMoved when a rename moved it whole,
-  // kCopied when a complete copy is at the target (the source is still
-  // there), kSameFile when the target is the source itself, kNotCopied
-  // otherwise.
-  Copy CopyToFolder(const std::string& source);
-
-  // Removes the source of a completed copy; true when it is gone.
-  bool RemoveSource(const std::string& source);
+  // The name tried for the n-th arrival of `name`: the name itself for
+  // n = 1, then "stem (n).ext" (the extension from the last dot, none for
+  // a name starting with its only dot).
+  static std::string NumberedName(const std::string& name, int n);
 
  private:
-  std::string TargetFor(const std::string& name) const;
-  std::string folder_;
-  std::set<std::string> placed_;  // targets this move has written
+  Result Rename(int dir, const std::string& name, const struct stat& st);
+  Result Copy(int dir, const std::string& name, const struct stat& st);
+  Result CopyLink(int dir, const std::string& name, const struct stat& st);
+  // After `placed` has arrived: removes the source while it is still the
+  // file that was copied (`copied`).
+  Result RemoveSource(int dir, const std::string& name, const struct stat& copied,
+                      const std::string& placed);
+  // True when the folder's entry `candidate` is a complete copy of the
+  // source `name` in `dir` (status `st`; `in_fd` open on it, or -1).
+  bool HoldsCopyOf(const std::string& candidate, int dir, const std::string& name,
+                   const struct stat& st, int in_fd);
+
+  ScopedFd folder_;
+  struct stat folder_status_ = {};
+  ListedFolders sources_;
 };
 
 }  // namespace qm

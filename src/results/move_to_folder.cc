@@ -1,4 +1,5 @@
 // "Move To Folder": moves every ticked file into a folder the user picks.
+#include <QSet>
 #include <QStringList>
 
 #include "app/error_report.h"
@@ -6,14 +7,49 @@
 #include "app/form1.h"
 #include "platform/dialogs.h"
 #include "platform/yield.h"
+#include "results/listed_text.h"
 #include "results/move_files.h"
 #include "scope/folder_browser.h"
 #include "settings/settings_store.h"
 
 namespace qm {
 namespace {
-const int kListedNotMoved = 5;
+
+// Why the move leaves a file of this name alone; nullptr when it does not.
+const char* RefusedName(const std::string& name) {
+  if (name.find_first_not_of(' ') == std::string::npos) return "its name is only blanks";
+  if (name[0] == '.') return "a hidden or system file";
+  return nullptr;
 }
+
+QString MoveReport(const QStringList& not_moved, bool all_still_there, const QStringList& renamed) {
+  QString text;
+  if (!not_moved.isEmpty()) {
+    const int n = static_cast<int>(not_moved.size());
+    if (all_still_there) {
+      text = n == 1 ? QStringLiteral("1 file was not moved and is still ticked in the list:")
+                    : QStringLiteral("%1 files were not moved and are still ticked in the list:")
+                          .arg(n);
+    } else {
+      text = n == 1 ? QStringLiteral("1 file was not moved:")
+                    : QStringLiteral("%1 files were not moved:").arg(n);
+    }
+    text += QStringLiteral("\n") + ListedLines(not_moved);
+  }
+  if (!renamed.isEmpty()) {
+    if (!text.isEmpty()) text += QStringLiteral("\n\n");
+    const int n = static_cast<int>(renamed.size());
+    text += n == 1 ? QStringLiteral("1 file was given a new name, because the folder already "
+                                    "held a file of its name:")
+                   : QStringLiteral("%1 files were given new names, because the folder already "
+                                    "held files of their names:")
+                         .arg(n);
+    text += QStringLiteral("\n") + ListedLines(renamed);
+  }
+  return text;
+}
+
+}  // namespace
 
 void Form1::PushButton5_Click() {
   if (ResultCommandBusy()) return;
@@ -42,46 +78,73 @@ void Form1::PushButton5_Click() {
   }
   trap.Do(114, [&] { SetMousePointer(kPointerBusy); });
 
-  // Copy pass: every ticked file is brought to the folder; its source goes
-  // only once the copy there is complete.
-  FileMover mover(folder.toStdString());
+  // Copy pass: every ticked file that is still the one listed goes to the
+  // folder; a copied source goes only once the copy there is complete.
+  FileMover mover;
+  int folder_error = 0;
+  trap.Do(116, [&] { folder_error = mover.OpenFolder(folder.toStdString()); });
+  QSet<QString> moved;  // the rows' paths whose file left its folder
   QStringList not_moved;
-  auto note = [&not_moved](const std::string& path, const char* why) {
-    not_moved << QString::fromStdString(path) + QStringLiteral(" (") + QLatin1String(why) +
-                     QLatin1Char(')');
+  QStringList renamed;
+  bool all_still_there = true;
+  auto note = [&not_moved](const std::string& path, const std::string& why) {
+    not_moved << QString::fromStdString(path) + QStringLiteral(" (") +
+                     QString::fromStdString(why) + QLatin1Char(')');
   };
   int rows = 0;
   trap.Do(118, [&] { rows = ListView2->ItemCount(); });
   for (current = 1; current <= rows; ++current) {
     trap.Do(120, [&] { Yield(); });
     if (trap.Test(122, [&] { return !ListView2->Checked(current); })) continue;
+    QString row_text;
     std::string source;
-    bool found = false;
+    FileId listed;
+    const char* refused = nullptr;
     trap.Do(124, [&] {
-      source = ListView2->ItemText(current).toStdString();
-      found = FileMover::LookUp(source);
+      row_text = ListView2->ItemText(current);
+      source = row_text.toStdString();
+      listed = ListView2->ItemId(current);
+      refused = RefusedName(FileMover::FileNameOf(source));
     });
-    if (!found) {
-      if (!source.empty() && PathExists(source)) note(source, "a hidden or system file");
+    if (source.empty()) continue;
+    if (refused || folder_error != 0) {
+      note(source, refused ? refused : ReasonText(folder_error));
       continue;
     }
-    FileMover::Copy copy;
-    trap.Do(126, [&] { copy = mover.CopyToFolder(source); });
+    FileMover::Result result;
+    trap.Do(126, [&] { result = mover.Move(source, listed); });
     trap.Do(128, [&] {
-      switch (copy.step) {
+      switch (result.outcome) {
         case FileMover::kMoved:
+          moved.insert(row_text);
+          if (result.name != FileMover::FileNameOf(source)) {
+            renamed << QString::fromStdString(FileMover::FileNameOf(source)) +
+                           QStringLiteral(" -> ") + QString::fromStdString(result.name);
+          }
           Yield();
           break;
-        case FileMover::kCopied:
-          if (!mover.RemoveSource(source)) {
-            note(source, "copied, but it could not be removed from its folder");
-          }
-          break;
-        case FileMover::kSameFile:
+        case FileMover::kAlreadyThere:
           note(source, "it is already in that folder");
           break;
-        case FileMover::kNotCopied:
-          note(source, "it could not be copied there");
+        case FileMover::kGone:
+          // A file listed twice went with its first row.
+          if (!moved.contains(row_text)) {
+            note(source, ReasonText(ENOENT));
+            all_still_there = false;
+          }
+          break;
+        case FileMover::kNotMoved:
+          note(source, ReasonText(result.reason));
+          break;
+        case FileMover::kNotRemoved:
+          if (result.reason == kChangedWhileMoving) {
+            note(source, ReasonText(result.reason) + "; what was copied is there as " +
+                             result.name);
+          } else {
+            note(source, "copied there as " + result.name +
+                             ", but it could not be removed from its folder: " +
+                             ReasonText(result.reason));
+          }
           break;
       }
     });
@@ -91,24 +154,14 @@ void Form1::PushButton5_Click() {
   // Removal pass: the ticked rows whose file has left its place go; rows of
   // files that are still there stay ticked.
   trap.Do(132, [&] { current = 0; });
-  trap.Do(134, [&] { RemoveCheckedRows(); });
+  trap.Do(134, [&] { RemoveCheckedRows(&moved); });
   trap.Do(142, [&] { ListView2->Refresh(); });
   trap.Do(144, [&] { SetMousePointer(kPointerDefault); });
   result_command_running_ = false;
 
-  if (!not_moved.isEmpty()) {
-    QString text = not_moved.size() == 1
-                       ? QStringLiteral("1 file was not moved and is still ticked in the list:\n")
-                       : QStringLiteral("%1 files were not moved and are still ticked in the "
-                                        "list:\n")
-                             .arg(not_moved.size());
-    for (int i = 0; i < not_moved.size() && i < kListedNotMoved; ++i) {
-      text += QStringLiteral("\n") + not_moved[i];
-    }
-    if (not_moved.size() > kListedNotMoved) {
-      text += QStringLiteral("\n... and %1 more").arg(not_moved.size() - kListedNotMoved);
-    }
-    MessageBox(this, text, kOkOnly | kExclamation);
+  if (!not_moved.isEmpty() || !renamed.isEmpty()) {
+    MessageBox(this, MoveReport(not_moved, all_still_there, renamed),
+               not_moved.isEmpty() ? kOkOnly | kInformation : kOkOnly | kExclamation);
   }
 }
 

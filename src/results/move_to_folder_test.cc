@@ -1,6 +1,15 @@
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
@@ -13,18 +22,27 @@ namespace {
 using testing::Exists;
 using testing::ReadFile;
 
-// Renames across folders fail as they would between two disks, so the move
-// has to copy.
+// Renames from one folder into another fail as they would between two
+// disks, so the move has to copy.
 class TwoDisksFs : public testing::FaultyFs {
  public:
-  int Rename(const char* from, const char* to) override {
-    std::string f(from);
-    // The copy's own rename of its finished temporary file stays possible.
-    if (f.find("/.") != std::string::npos) return FileSystem::Rename(from, to);
-    errno = EXDEV;
-    return -1;
+  int RenameAt(int from_dir, const char* from, int to_dir, const char* to,
+               unsigned flags) override {
+    struct stat a, b;
+    if (::fstat(from_dir, &a) == 0 && ::fstat(to_dir, &b) == 0 &&
+        (a.st_dev != b.st_dev || a.st_ino != b.st_ino)) {
+      errno = EXDEV;
+      return -1;
+    }
+    return FaultyFs::RenameAt(from_dir, from, to_dir, to, flags);
   }
 };
+
+std::string LinkText(const std::string& path) {
+  char buf[4096];
+  ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+  return n < 0 ? std::string("(not a link)") : std::string(buf, static_cast<size_t>(n));
+}
 
 class MoveToFolderTest : public testing::ResultsTest {
  protected:
@@ -36,6 +54,21 @@ class MoveToFolderTest : public testing::ResultsTest {
   void Move() {
     AnswerFolder(QString::fromStdString(dest_));
     form_->PushButton5->click();
+  }
+  // Runs `body` once with the real file system (one disk) and once as if
+  // every folder were on a disk of its own, each time in a fresh tree.
+  void OnOneDiskAndTwo(const std::function<void()>& body) {
+    for (int disks = 1; disks <= 2; ++disks) {
+      SCOPED_TRACE(disks == 1 ? "one disk" : "two disks");
+      ::system(("rm -rf '" + tree_.path() + "'/*").c_str());
+      testing::MakeDirs(dest_);
+      form_->ListView2->ClearItems();
+      requests_.clear();
+      TwoDisksFs two;
+      std::unique_ptr<ScopedFs> use;
+      if (disks == 2) use = std::make_unique<ScopedFs>(&two);
+      body();
+    }
   }
   std::string dest_;
 };
@@ -89,10 +122,7 @@ TEST_F(MoveToFolderTest, TwoFilesOfOneNameBothArrive) {
 }
 
 TEST_F(MoveToFolderTest, AFileAlreadyThereUnderAnotherSpellingIsLeftAlone) {
-  std::string here = tree_.Sub("dest/here.txt");
-  testing::WriteFile(here, "only copy");
-  form_->ListView2->AddItem(QString::fromStdString(here));
-  form_->ListView2->SetChecked(1, true);
+  std::string here = Row("dest/here.txt", true, "only copy");
   ASSERT_EQ(::symlink(dest_.c_str(), tree_.Sub("alias").c_str()), 0);
   AnswerFolder(QString::fromStdString(tree_.Sub("alias")));
   form_->PushButton5->click();
@@ -102,16 +132,31 @@ TEST_F(MoveToFolderTest, AFileAlreadyThereUnderAnotherSpellingIsLeftAlone) {
   EXPECT_TRUE(Messages()[0].contains(QStringLiteral("already in that folder")));
 }
 
-TEST_F(MoveToFolderTest, HiddenAndVanishedFilesAreNotMoved) {
+TEST_F(MoveToFolderTest, FilesNotMovedAreNamedEachWithItsReason) {
   std::string hidden = Row(".hidden", true);
+  std::string blank = Row("   ", true);
   std::string vanished = Row("vanished.txt", true);
   ::unlink(vanished.c_str());
+  // A row whose file's status the search could not read has no identity.
+  std::string unread = tree_.Sub("unread.txt");
+  testing::WriteFile(unread, "u");
+  form_->ListView2->AddItem(QString::fromStdString(unread));
+  form_->ListView2->SetChecked(form_->ListView2->ItemCount(), true);
+  // A file listed twice goes with its first row, and its second row too.
+  std::string twice = Row("twice.txt", true);
+  ListPath(twice, true);
   Move();
-  EXPECT_TRUE(Exists(hidden));
-  EXPECT_FALSE(Exists(dest_ + "/.hidden"));
-  EXPECT_EQ(Rows(), std::vector<std::string>({hidden}));  // the vanished row goes
+  EXPECT_TRUE(Exists(hidden) && Exists(blank) && Exists(unread));
+  EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"twice.txt"}));
+  EXPECT_EQ(Rows(), std::vector<std::string>({hidden, blank, unread}));  // the vanished row goes
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("1 file was not moved")));
+  const QString text = Messages()[0];
+  // The vanished file is not anywhere: no "still ticked" for all of them.
+  EXPECT_TRUE(text.startsWith(QStringLiteral("4 files were not moved:\n"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QString::fromStdString(hidden) + " (a hidden or system file)"));
+  EXPECT_TRUE(text.contains(QString::fromStdString(blank) + " (its name is only blanks)"));
+  EXPECT_TRUE(text.contains(QString::fromStdString(vanished) + " (file not found)"));
+  EXPECT_TRUE(text.contains(QString::fromStdString(unread) + " (it changed since the search)"));
 }
 
 TEST_F(MoveToFolderTest, BetweenDisksTheCopyKeepsContentsAndDates) {
@@ -141,23 +186,26 @@ TEST_F(MoveToFolderTest, ACopyThatFailsHalfWayKeepsTheSourceAndAnyOldTarget) {
   EXPECT_EQ(ReadFile(a), std::string(200000, 'n'));
   EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "older file");
   EXPECT_TRUE(Exists(b));  // the disk stayed full
+  EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt"}));  // nothing half-written
   EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("2 files were not moved")));
-  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a)));
+  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("2 files were not moved and are still ticked")));
+  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) + " (no space left)"));
 }
 
 TEST_F(MoveToFolderTest, ASourceThatCannotBeRemovedStaysListed) {
   std::string a = Row("a.txt", true, "alpha");
   TwoDisksFs disks;
-  disks.FailUnlinks(2, EBUSY);  // the plain and the forced delete
+  disks.FailUnlinks(1, EBUSY);
   ScopedFs use(&disks);
   Move();
   EXPECT_TRUE(Exists(a));
   EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "alpha");
   EXPECT_EQ(Ticks(), std::vector<bool>({true}));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].contains(QStringLiteral("could not be removed")));
+  EXPECT_TRUE(Messages()[0].contains(QStringLiteral(
+      "copied there as a.txt, but it could not be removed from its folder: the file is in use")))
+      << Messages()[0].toStdString();
 }
 
 TEST_F(MoveToFolderTest, AFailureIsReportedWithTheFileLineAndTheMoveGoesOn) {
@@ -173,6 +221,305 @@ TEST_F(MoveToFolderTest, AFailureIsReportedWithTheFileLineAndTheMoveGoesOn) {
   EXPECT_TRUE(reports[0].endsWith(QStringLiteral("\r\rFile: (no file)")));
   EXPECT_TRUE(Exists(dest_ + "/a.txt"));
   EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(MoveToFolderTest, ATickedFileAlreadyInTheTargetIsNeverOverwritten) {
+  for (bool target_row_first : {false, true}) {
+    SCOPED_TRACE(target_row_first ? "T's row first" : "S's row first");
+    OnOneDiskAndTwo([&] {
+      std::string in_t, in_s;
+      if (target_row_first) {
+        in_t = Row("dest/x.txt", true, "from T");
+        in_s = Row("S/x.txt", true, "from S");
+      } else {
+        in_s = Row("S/x.txt", true, "from S");
+        in_t = Row("dest/x.txt", true, "from T");
+      }
+      Move();
+      EXPECT_EQ(ReadFile(dest_ + "/x.txt"), "from T");
+      EXPECT_EQ(ReadFile(dest_ + "/x (2).txt"), "from S");
+      EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"x (2).txt", "x.txt"}));
+      EXPECT_FALSE(Exists(in_s));
+      EXPECT_EQ(Rows(), std::vector<std::string>({in_t}));
+      EXPECT_EQ(Ticks(), std::vector<bool>({true}));
+      ASSERT_EQ(Messages().size(), 1u);
+      EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(in_t) +
+                                         " (it is already in that folder)"));
+      EXPECT_TRUE(Messages()[0].contains("x.txt -> x (2).txt")) << Messages()[0].toStdString();
+    });
+  }
+}
+
+TEST_F(MoveToFolderTest, AFileOfTheSameNameAlreadyThereIsKeptAndTheArrivalRenamed) {
+  OnOneDiskAndTwo([&] {
+    testing::WriteFile(dest_ + "/notes.txt", "notes of 2019");
+    testing::WriteFile(dest_ + "/notes (2).txt", "notes of 2020");
+    Row("2021/notes.txt", true, "notes of 2021");
+    std::vector<std::string> others;
+    for (int i = 0; i < 6; ++i) {
+      testing::WriteFile(dest_ + "/f" + std::to_string(i), "old " + std::to_string(i));
+      others.push_back(Row("new/f" + std::to_string(i), true, "new " + std::to_string(i)));
+    }
+    Move();
+    EXPECT_EQ(ReadFile(dest_ + "/notes.txt"), "notes of 2019");
+    EXPECT_EQ(ReadFile(dest_ + "/notes (2).txt"), "notes of 2020");
+    EXPECT_EQ(ReadFile(dest_ + "/notes (3).txt"), "notes of 2021");
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_EQ(ReadFile(dest_ + "/f" + std::to_string(i)), "old " + std::to_string(i));
+      EXPECT_EQ(ReadFile(dest_ + "/f" + std::to_string(i) + " (2)"), "new " + std::to_string(i));
+    }
+    EXPECT_TRUE(Rows().empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    const QString text = Messages()[0];
+    EXPECT_TRUE(text.startsWith("7 files were given new names, because the folder already held "
+                                "files of their names:\n\nnotes.txt -> notes (3).txt\n"
+                                "f0 -> f0 (2)\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\n... and 2 more")) << text.toStdString();
+    EXPECT_EQ(Dialogs(DialogKind::kMessage).back().style, kOkOnly | kInformation);
+  });
+}
+
+TEST_F(MoveToFolderTest, AMoveInterruptedAfterItsCopyIsFinishedWithoutASecondCopy) {
+  // A kill between the copy's arrival and the source's removal leaves the
+  // file complete in both places; moving it again removes the source.
+  OnOneDiskAndTwo([&] {
+    std::string a = Row("a.txt", true, "alpha");
+    std::string b = Row("b.txt", true, "beta");
+    testing::SetTimes(a, 1500000000, 1500000000);
+    testing::SetTimes(b, 1500000000, 1500000000);
+    ASSERT_EQ(::system(("cp -p '" + a + "' '" + dest_ + "/a.txt'").c_str()), 0);
+    testing::WriteFile(dest_ + "/b.txt", "bet@");  // same size and time, other bytes
+    testing::SetTimes(dest_ + "/b.txt", 1500000000, 1500000000);
+    Move();
+    EXPECT_FALSE(Exists(a) || Exists(b));
+    EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt", "b (2).txt", "b.txt"}));
+    EXPECT_EQ(ReadFile(dest_ + "/b (2).txt"), "beta");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].startsWith("1 file was given a new name")) << Messages()[0].toStdString();
+  });
+}
+
+TEST_F(MoveToFolderTest, AFileSavedAgainWhileBeingCopiedKeepsItsNewVersion) {
+  const std::string old_version(3 << 20, 'o');
+  const std::string new_version(3 << 20, 'N');
+  TwoDisksFs disks;
+  ScopedFs use(&disks);
+  int writes = 0;
+  // Saved again as a new file of the same size (as an editor saves) while
+  // its copy is written: the copy of what was listed arrives whole, and
+  // the new version stays.
+  std::string a = Row("a.txt", true, old_version);
+  disks.before_write = [&] {
+    if (++writes == 2) {
+      testing::WriteFile(a + ".new", new_version);
+      ::rename((a + ".new").c_str(), a.c_str());
+    }
+  };
+  Move();
+  EXPECT_EQ(ReadFile(a), new_version);
+  EXPECT_EQ(ReadFile(dest_ + "/a.txt"), old_version);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) +
+                                     " (it changed while it was being moved; what was copied is "
+                                     "there as a.txt)"))
+      << Messages()[0].toStdString();
+  form_->ListView2->ClearItems();
+  requests_.clear();
+  // Rewritten in place while it is copied: a copy half old, half new never
+  // arrives.
+  std::string b = Row("b.txt", true, old_version);
+  writes = 0;
+  disks.before_write = [&] {
+    if (++writes == 2) {
+      testing::WriteFile(b, new_version);
+      testing::SetTimes(b, 1600000000, 1600000000);
+    }
+  };
+  Move();
+  EXPECT_EQ(ReadFile(b), new_version);
+  EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt"}));
+  EXPECT_EQ(Ticks(), std::vector<bool>({true}));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(b) +
+                                     " (it changed while it was being moved)"))
+      << Messages()[0].toStdString();
+}
+
+TEST_F(MoveToFolderTest, APathThatNamesSomethingElseSinceTheSearchIsLeftAlone) {
+  const std::string searched = SearchThenChangeWhatWasFound();
+  for (int disks = 1; disks <= 2; ++disks) {
+    requests_.clear();
+    TwoDisksFs two;
+    std::unique_ptr<ScopedFs> use;
+    if (disks == 2) use = std::make_unique<ScopedFs>(&two);
+    Move();
+    EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"same.txt"}));
+    EXPECT_EQ(ReadFile(searched + "/replaced.txt"), "a new file");
+    EXPECT_EQ(ReadFile(searched + "/folder.txt/kept.txt"), "in a folder");
+    EXPECT_EQ(ReadFile(tree_.Sub("outside/inner.txt")), "not listed");
+    EXPECT_EQ(Rows().size(), 4u);
+    EXPECT_EQ(Ticks(), std::vector<bool>(4, true));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].count("(it changed since the search)"), 4) << Messages()[0].toStdString();
+  }
+}
+
+TEST_F(MoveToFolderTest, LinksMoveAsLinksOnOneDiskAndAcrossTwo) {
+  OnOneDiskAndTwo([&] {
+    std::string target = Row("src/target.txt", false, "the target");
+    ASSERT_EQ(::symlink("target.txt", tree_.Sub("src/relative").c_str()), 0);
+    ASSERT_EQ(::symlink(target.c_str(), tree_.Sub("src/absolute").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", tree_.Sub("src/dangling").c_str()), 0);
+    for (const char* name : {"relative", "absolute", "dangling"}) {
+      ListPath(tree_.Sub(std::string("src/") + name), true);
+    }
+    Move();
+    EXPECT_EQ(LinkText(dest_ + "/relative"), "target.txt");
+    EXPECT_EQ(LinkText(dest_ + "/absolute"), target);
+    EXPECT_EQ(LinkText(dest_ + "/dangling"), "nowhere");
+    EXPECT_EQ(testing::ListDir(tree_.Sub("src")), std::vector<std::string>({"target.txt"}));
+    EXPECT_EQ(ReadFile(target), "the target");
+    EXPECT_EQ(Rows(), std::vector<std::string>({target}));
+    EXPECT_TRUE(Messages().empty()) << Messages()[0].toStdString();
+  });
+}
+
+TEST_F(MoveToFolderTest, ACopyHasNoNameUntilItIsComplete) {
+  // Whatever moment the program is ended at, no partial copy is left under
+  // any name: during every write the target folder shows nothing new.
+  for (bool unnamed_files : {true, false}) {
+    SCOPED_TRACE(unnamed_files ? "unnamed temporary file" : "hidden named temporary");
+    form_->ListView2->ClearItems();
+    std::string a = Row("a" + std::to_string(unnamed_files) + ".bin", true,
+                        std::string(3 << 20, 'a'));
+    TwoDisksFs disks;
+    if (!unnamed_files) disks.RefuseUnnamedFiles();
+    std::vector<std::string> seen;
+    const std::vector<std::string> before = testing::ListDir(dest_);
+    disks.before_write = [&] {
+      for (const std::string& name : testing::ListDir(dest_)) {
+        if (name[0] != '.' && std::count(before.begin(), before.end(), name) == 0) {
+          seen.push_back(name);
+        }
+      }
+    };
+    ScopedFs use(&disks);
+    Move();
+    EXPECT_TRUE(seen.empty()) << seen[0];
+    EXPECT_EQ(ReadFile(dest_ + "/" + a.substr(a.rfind('/') + 1)), std::string(3 << 20, 'a'));
+    // Ended by a full disk instead: nothing stays behind, hidden or not.
+    std::string b = Row("b" + std::to_string(unnamed_files) + ".bin", true,
+                        std::string(3 << 20, 'b'));
+    disks.FailWritesAfter(1 << 20, ENOSPC);
+    Move();
+    disks.FailWritesAfter(-1, 0);
+    EXPECT_EQ(testing::ListDir(dest_).size(), unnamed_files ? 1u : 2u) << testing::ListDir(dest_).back();
+    EXPECT_TRUE(Exists(b));
+  }
+}
+
+TEST_F(MoveToFolderTest, ACopyKeepsExtendedAttributesAndAcls) {
+  std::string a = Row("a.txt", true, "alpha");
+  if (::setxattr(a.c_str(), "user.origin", "camera 7", 8, 0) != 0) {
+    GTEST_SKIP() << "no extended attributes here";
+  }
+  // An access ACL giving user 4242 read access, as setfacl writes it.
+  struct Entry {
+    std::uint16_t tag, perm;
+    std::uint32_t id;
+  };
+  const std::uint32_t version = 2;
+  const Entry entries[] = {{0x01, 6, 0xFFFFFFFF}, {0x02, 4, 4242}, {0x04, 4, 0xFFFFFFFF},
+                           {0x10, 4, 0xFFFFFFFF}, {0x20, 0, 0xFFFFFFFF}};
+  std::string acl(reinterpret_cast<const char*>(&version), 4);
+  acl.append(reinterpret_cast<const char*>(entries), sizeof entries);
+  const bool has_acl =
+      ::setxattr(a.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+  TwoDisksFs disks;
+  ScopedFs use(&disks);
+  Move();
+  const std::string moved = dest_ + "/a.txt";
+  ASSERT_EQ(ReadFile(moved), "alpha");
+  EXPECT_FALSE(Exists(a));
+  char value[256];
+  ssize_t n = ::getxattr(moved.c_str(), "user.origin", value, sizeof value);
+  EXPECT_EQ(std::string(value, n > 0 ? static_cast<size_t>(n) : 0), "camera 7");
+  if (has_acl) {
+    n = ::getxattr(moved.c_str(), "system.posix_acl_access", value, sizeof value);
+    EXPECT_EQ(std::string(value, n > 0 ? static_cast<size_t>(n) : 0), acl);
+  }
+}
+
+TEST_F(MoveToFolderTest, ReasonsSayWhatHappened) {
+  std::string a = Row("a.txt", true, std::string(100000, 'f'));
+  struct Case {
+    int err;
+    bool two_disks;
+    const char* reason;
+  };
+  const Case cases[] = {{ENOSPC, true, " (no space left)"},
+                        {EACCES, false, " (permission denied)"},
+                        {EROFS, false, " (read-only file system)"},
+                        {EROFS, true, " (read-only file system)"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    requests_.clear();
+    TwoDisksFs disks;
+    if (c.err == ENOSPC) {
+      disks.FailWritesAfter(1000, ENOSPC);
+    } else if (c.two_disks) {
+      disks.FailRenames(0, 0);
+      disks.RefuseUnnamedFiles();  // the named temporary's rename then fails
+      disks.FailRenames(1, c.err);
+    } else {
+      disks.FailRenames(1, c.err);
+    }
+    testing::FaultyFs one;
+    if (!c.two_disks) one.FailRenames(1, c.err);
+    ScopedFs use(c.two_disks ? static_cast<FileSystem*>(&disks) : &one);
+    Move();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) + c.reason))
+        << Messages()[0].toStdString();
+    EXPECT_EQ(ReadFile(a), std::string(100000, 'f'));
+    EXPECT_TRUE(testing::ListDir(dest_).empty());
+  }
+}
+
+// The real folder browser, answered as a user would.
+TEST_F(MoveToFolderTest, ATypedSiblingFolderWinsOverThePreselectedOne) {
+  std::string a = Row("src/a.txt", true, "alpha");
+  const std::string sibling = tree_.Sub("sibling");
+  testing::MakeDirs(sibling);
+  WriteSetting("LastFolder", QString::fromStdString(dest_));
+  SetDialogResponder([this](const DialogRequest& r) -> std::optional<DialogAnswer> {
+    requests_.push_back(r);
+    if (r.kind == DialogKind::kFolderBrowser) return std::nullopt;  // the real one
+    return DialogAnswer();
+  });
+  std::function<void()> when_open = [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      QTimer::singleShot(20, when_open);
+      return;
+    }
+    QLineEdit* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    // Put over the preselected folder's name while the box does not hold
+    // the keyboard focus, as where the window manager gives the dialog no
+    // focus of its own.
+    name->clearFocus();
+    name->setText(QString::fromStdString(sibling));
+    QTest::keyClick(name, Qt::Key_Return);
+    if (dialog->isVisible()) dialog->reject();  // Enter did not close it
+  };
+  QTimer::singleShot(20, when_open);
+  form_->show();
+  form_->PushButton5->click();
+  EXPECT_EQ(ReadFile(sibling + "/a.txt"), "alpha");
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(ReadSetting("LastFolder", ""), QString::fromStdString(sibling));
 }
 
 }  // namespace

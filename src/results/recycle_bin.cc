@@ -14,6 +14,7 @@
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "platform/yield.h"
+#include "results/listed_text.h"
 
 namespace qm {
 namespace {
@@ -30,13 +31,7 @@ QString ConfirmText(const QStringList& paths) {
   QString text = paths.size() == 1
                      ? QStringLiteral("Move this file to the trash?")
                      : QStringLiteral("Move these %1 files to the trash?").arg(paths.size());
-  text += QStringLiteral("\n");
-  for (int i = 0; i < paths.size() && i < kListedInQuestion; ++i) {
-    text += QStringLiteral("\n") + paths[i];
-  }
-  if (paths.size() > kListedInQuestion) {
-    text += QStringLiteral("\n... and %1 more").arg(paths.size() - kListedInQuestion);
-  }
+  text += QStringLiteral("\n") + ListedLines(paths, kListedInQuestion);
   text += QStringLiteral("\n\nYou can restore them from the trash.");
   return text;
 }
@@ -99,21 +94,22 @@ std::string BuildRecyclePathList(const QStringList& paths) {
   return list;
 }
 
-int SendToRecycleBin(QWidget* owner, const QStringList& paths) {
-  std::vector<std::string> files = SplitDoubleNulList(BuildRecyclePathList(paths));
+int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
+                     QSet<QString>* trashed) {
   // A file listed twice (found under two folder rows) goes once.
+  std::vector<ListedFile> files;
   std::set<std::string> seen;
-  files.erase(std::remove_if(files.begin(), files.end(),
-                             [&seen](const std::string& f) { return !seen.insert(f).second; }),
-              files.end());
+  for (const ListedFile& f : listed) {
+    if (!f.path.empty() && seen.insert(f.path).second) files.push_back(f);
+  }
   if (files.empty()) return 0;
-  QStringList listed;
-  for (const std::string& f : files) listed << QString::fromStdString(f);
+  QStringList shown;
+  for (const ListedFile& f : files) shown << QString::fromStdString(f.path);
 
   DialogRequest request;
   request.kind = DialogKind::kTrashConfirm;
   request.title = AppTitle();
-  request.text = ConfirmText(listed);
+  request.text = ConfirmText(shown);
   DialogAnswer answer = RunDialog(request, [&]() {
     QMessageBox box(owner);
     box.setWindowTitle(request.title);
@@ -132,22 +128,29 @@ int SendToRecycleBin(QWidget* owner, const QStringList& paths) {
 
   DialogProgress progress(owner);
   TrashOutcome outcome = MoveToTrash(files, &progress);
+  if (trashed) {
+    for (const std::string& path : outcome.trashed) trashed->insert(QString::fromStdString(path));
+  }
   if (outcome.aborted) return kCancelledCode;
   if (!outcome.not_trashed.empty()) {
-    QString text = QStringLiteral("%1 of %2 files could not be moved to the trash and stay "
-                                  "where they are:\n")
-                       .arg(outcome.not_trashed.size())
-                       .arg(files.size());
-    for (size_t i = 0; i < outcome.not_trashed.size() && i < 5; ++i) {
-      text += QStringLiteral("\n") + QString::fromStdString(outcome.not_trashed[i]);
+    QStringList lines;
+    bool all_still_there = true;
+    for (size_t i = 0; i < outcome.not_trashed.size(); ++i) {
+      const bool there = PathExists(outcome.not_trashed[i]);
+      all_still_there = all_still_there && there;
+      QString line = QString::fromStdString(outcome.not_trashed[i]);
       if (i < outcome.reasons.size() && !outcome.reasons[i].empty()) {
-        text += QStringLiteral(" (") + QString::fromStdString(outcome.reasons[i]) +
+        line += QStringLiteral(" (") + QString::fromStdString(outcome.reasons[i]) +
                 QStringLiteral(")");
       }
+      lines << line;
     }
-    if (outcome.not_trashed.size() > 5) {
-      text += QStringLiteral("\n... and %1 more").arg(outcome.not_trashed.size() - 5);
-    }
+    // A file that is not found anywhere does not "stay where it is".
+    QString text = QStringLiteral("%1 of %2 files could not be moved to the trash")
+                       .arg(outcome.not_trashed.size())
+                       .arg(files.size());
+    text += all_still_there ? QStringLiteral(" and stay where they are:") : QStringLiteral(":");
+    text += QStringLiteral("\n") + ListedLines(lines);
     MessageBox(owner, text, kOkOnly | kExclamation);
   }
   return outcome.code;
@@ -159,7 +162,7 @@ void Form1::PushButton3_Click() {
   if (ResultCommandBusy()) return;
   result_command_running_ = true;
   Trap trap(kPushButton3Id);
-  QStringList collection;
+  std::vector<ListedFile> collection;
   int count = 0;
   trap.Do(106, [&] { collection.clear(); });
   int rows = 0;
@@ -168,34 +171,40 @@ void Form1::PushButton3_Click() {
     trap.Do(110, [&] { Yield(); });
     if (trap.Test(112, [&] { return ListView2->Checked(row); })) {
       trap.Do(114, [&] {
-        // Room for one more path.  QList::reserve allocates exactly what it
-        // is asked for and copies the list, so asking for one more each
-        // time would copy it once per ticked row; double the room instead.
-        if (collection.capacity() < count + 1) {
-          collection.reserve(std::max<qsizetype>(count + 1, 2 * collection.capacity()));
+        // Room for one more entry.  reserve() allocates exactly what it is
+        // asked for, so asking for one more each time would copy the list
+        // once per ticked row; double the room instead.
+        const size_t need = static_cast<size_t>(count) + 1;
+        if (collection.capacity() < need) {
+          collection.reserve(std::max(need, 2 * collection.capacity()));
         }
       });
-      trap.Do(116, [&] { collection.append(ListView2->ItemText(row)); });
+      trap.Do(116, [&] {
+        collection.push_back({ListView2->ItemText(row).toStdString(), ListView2->ItemId(row)});
+      });
       trap.Do(118, [&] { ++count; });
     }
     trap.Line(120);
   }
   if (count > 0) {
-    trap.Do(122, [&] { SendToRecycleBin(this, collection); });
+    QSet<QString> trashed;
+    trap.Do(122, [&] { SendToRecycleBin(this, collection, &trashed); });
     // Whatever the outcome, exactly the ticked rows whose file has gone are
     // removed; the others stay ticked.
     trap.Line(124);
-    trap.Do(126, [&] { RemoveCheckedRows(); });
+    trap.Do(126, [&] { RemoveCheckedRows(&trashed); });
     trap.Do(128, [&] { ListView2->Refresh(); });
   }
   result_command_running_ = false;
 }
 
-void Form1::RemoveCheckedRows() {
+void Form1::RemoveCheckedRows(const QSet<QString>* taken) {
   std::vector<int> gone;
   const int rows = ListView2->ItemCount();
   for (int row = 1; row <= rows; ++row) {
-    if (ListView2->Checked(row) && !PathExists(ListView2->ItemText(row))) gone.push_back(row);
+    if (!ListView2->Checked(row)) continue;
+    const QString text = ListView2->ItemText(row);
+    if ((taken && taken->contains(text)) || !PathExists(text)) gone.push_back(row);
   }
   // One pass over the list, however many rows go.
   ListView2->RemoveItems(gone);

@@ -2,9 +2,13 @@
 #ifndef QUENMOOR_RESULTS_RECYCLE_BIN_H_
 #define QUENMOOR_RESULTS_RECYCLE_BIN_H_
 
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "platform/file_id.h"
 
 class QWidget;
 
@@ -14,10 +18,13 @@ namespace qm {
 // NUL at the end.
 std::string BuildRecyclePathList(const QStringList& paths);
 
-// Asks once for the whole list, then moves every listed file to the trash
-// with a progress dialog the user can cancel.  Returns 0 when every file
-// went; otherwise non-zero (1223 when the user declined or cancelled).
-int SendToRecycleBin(QWidget* owner, const QStringList& paths);
+// Asks once for the whole list, then moves every listed file that is still
+// the one listed to the trash, with a progress dialog the user can cancel.
+// Returns 0 when every file went; otherwise non-zero (1223 when the user
+// declined or cancelled).  `trashed`, when given, receives the paths of
+// the files that went.
+int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& files,
+                     QSet<QString>* trashed = nullptr);
 
 // Tests: called before each file with the number already done; returning
 // true cancels the rest as the progress dialog's Cancel would.

@@ -48,8 +48,7 @@ TEST_F(RecycleBinTest, TickedFilesGoToTheTrashAndTheirRowsLeave) {
 
 TEST_F(RecycleBinTest, AFileListedTwiceGoesOnceAndBothRowsLeave) {
   std::string a = Row("a.txt", true);
-  form_->ListView2->AddItem(QString::fromStdString(a));
-  form_->ListView2->SetChecked(2, true);
+  ListPath(a, true);
   form_->PushButton3->click();
   EXPECT_FALSE(Exists(a));
   EXPECT_TRUE(Rows().empty());
@@ -77,10 +76,10 @@ TEST_F(RecycleBinTest, AfterAPartialOutcomeExactlyTheGoneFilesLeaveTheList) {
   // The topmost ticked file is already gone; one file is refused; the user
   // cancels before the last.
   std::string gone = Row("0gone.txt", true);
-  ::unlink(gone.c_str());
   std::string ok = Row("1ok.txt", true);
   std::string refused = Row("2refused.txt", true);
   std::string later = Row("3later.txt", true);
+  ::unlink(gone.c_str());
   SetTrashFaultHook([&](const std::string& p) { return p == refused ? EACCES : 0; });
   SetTrashCancelProbeForTesting([](int done) { return done >= 3; });
   form_->PushButton3->click();
@@ -134,6 +133,37 @@ TEST_F(RecycleBinTest, TheProgressDialogsCancelStopsAtTheNextFile) {
   for (int i = 0; i < 12; ++i) EXPECT_EQ(Exists(files[i]), i >= 4) << files[i];
   EXPECT_EQ(Rows(), std::vector<std::string>(files.begin() + 4, files.end()));
   EXPECT_EQ(Ticks(), std::vector<bool>(8, true));
+}
+
+TEST_F(RecycleBinTest, APathThatNamesSomethingElseSinceTheSearchIsNotTrashed) {
+  const std::string searched = SearchThenChangeWhatWasFound();
+  form_->PushButton3->click();
+  EXPECT_FALSE(Exists(searched + "/same.txt"));
+  EXPECT_EQ(testing::ReadFile(searched + "/replaced.txt"), "a new file");
+  EXPECT_EQ(testing::ReadFile(searched + "/folder.txt/kept.txt"), "in a folder");
+  EXPECT_TRUE(Exists(searched + "/fifo.txt"));
+  EXPECT_EQ(testing::ReadFile(tree_.Sub("outside/inner.txt")), "not listed");
+  EXPECT_EQ(Ticks(), std::vector<bool>(4, true));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].startsWith("4 of 5 files could not be moved to the trash and stay "
+                                       "where they are:"));
+  EXPECT_EQ(Messages()[0].count("(it changed since the search)"), 4)
+      << Messages()[0].toStdString();
+}
+
+TEST_F(RecycleBinTest, ReasonsSayWhatHappenedAndAMissingFileIsNotSaidToStay) {
+  std::string gone = Row("gone.txt", true);
+  std::string read_only = Row("read-only.txt", true);
+  ::unlink(gone.c_str());
+  SetTrashFaultHook([&](const std::string& p) { return p == read_only ? EROFS : 0; });
+  form_->PushButton3->click();
+  ASSERT_EQ(Messages().size(), 1u);
+  const QString text = Messages()[0];
+  EXPECT_TRUE(text.startsWith("2 of 2 files could not be moved to the trash:\n")) << text.toStdString();
+  EXPECT_FALSE(text.contains("stay where they are"));
+  EXPECT_TRUE(text.contains(QString::fromStdString(gone) + " (file not found)"));
+  EXPECT_TRUE(text.contains(QString::fromStdString(read_only) + " (read-only file system)"));
+  EXPECT_EQ(Rows(), std::vector<std::string>({read_only}));
 }
 
 }  // namespace

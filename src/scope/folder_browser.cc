@@ -1,9 +1,10 @@
 #include "scope/folder_browser.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QTimer>
+#include <QLineEdit>
 
 #include "platform/dialogs.h"
 
@@ -22,6 +23,38 @@ QString CleanFolderPath(const QString& path) {
   QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
   return clean;
 }
+// Keeps what the user types into the dialog's box as typed, and makes it
+// the answer.  Left to itself the dialog selects, at every keystroke, the
+// entry the box names, and where the box lacks the keyboard focus it writes
+// that selection back into the box, mangling a path being typed; the folder
+// preselected stays selected beside a typed one, and the dialog answers with
+// the first selected folder (or, with none, the folder shown).  Here typing
+// clears the selection instead, and on acceptance a box naming a folder
+// wins.  A click on a folder still puts its name in the box.
+class TypedFolder : public QObject {
+ public:
+  explicit TypedFolder(QFileDialog* dialog) : QObject(dialog), dialog_(dialog) {
+    box_ = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    if (!box_ || !list) return;
+    QObject::disconnect(box_, SIGNAL(textChanged(QString)), dialog,
+                        SLOT(_q_autoCompleteFileName(QString)));
+    connect(box_, &QLineEdit::textEdited, this, [list] {
+      if (list->selectionModel()) list->selectionModel()->clearSelection();
+    });
+  }
+
+  // The folder the box names as a full path, or "" when it names none.
+  QString Folder() const {
+    if (!box_ || box_->text().isEmpty()) return QString();
+    QString full = QDir(dialog_->directory().absolutePath()).absoluteFilePath(box_->text());
+    return QFileInfo(full).isDir() ? full : QString();
+  }
+
+ private:
+  QFileDialog* dialog_;
+  QLineEdit* box_ = nullptr;
+};
 }  // namespace
 
 int BrowseForFolderCallback(QFileDialog* dialog, int message, const QString& value,
@@ -68,11 +101,14 @@ QString BrowseForFolder(QWidget* owner, const QString& title, const QString& ini
                        BrowseForFolderCallback(&dialog, kSelectionChanged, path, 0);
                      });
     BrowseForFolderCallback(&dialog, kInitialized, QString(), 0);
+    TypedFolder typed(&dialog);
     DialogAnswer result;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-      QString chosen = dialog.selectedFiles().first();
-      if (QFileInfo(chosen).isDir()) result.folder = CleanFolderPath(chosen);
+    if (dialog.exec() != QDialog::Accepted) return result;
+    QString chosen = typed.Folder();  // what the user typed wins
+    if (chosen.isEmpty() && !dialog.selectedFiles().isEmpty()) {
+      chosen = dialog.selectedFiles().first();
     }
+    if (QFileInfo(chosen).isDir()) result.folder = CleanFolderPath(chosen);
     return result;
   });
   return answer.folder;

@@ -84,7 +84,8 @@ void Form1::ApplyDateCriterion() {
       while (!matches(i)) ++i;
       const Stamp& s = found_stamps_[i];
       ListModel::NewRow row{found_paths_.at(static_cast<qsizetype>(i)), s.value,
-                            s.empty ? ListModel::kEmptyStampSub : ListModel::kStampSub};
+                            s.empty ? ListModel::kEmptyStampSub : ListModel::kStampSub,
+                            found_ids_[i]};
       ++i;
       return row;
     });

@@ -51,7 +51,10 @@ void Form1::PushButton2_Click() {
   trap.Do(108, [&] { subfolder_marks.clear(); });
   trap.Do(110, [&] { row_paths.clear(); });
   trap.Do(112, [&] { found_paths_.clear(); });
-  trap.Do(114, [&] { found_stamps_.clear(); });
+  trap.Do(114, [&] {
+    found_stamps_.clear();
+    found_ids_.clear();
+  });
 
   // 5. Mark every row that starts with the text of a row listed after it:
   // the same folder or one of its parents, as every row ends in "/".  Every
@@ -139,6 +142,7 @@ void Form1::PushButton2_Click() {
     ahead.emplace(AheadKind::kStamps, row_paths);
     found_paths_.reserve(found_paths_.size() + static_cast<qsizetype>(row_paths.size()));
     found_stamps_.reserve(found_stamps_.size() + row_paths.size());
+    found_ids_.reserve(found_ids_.size() + row_paths.size());
     for (std::string& path : row_paths) {
       trap.Do(176, [&] { Yield(); });
       QString found;
@@ -146,20 +150,24 @@ void Form1::PushButton2_Click() {
       trap.Line(180);
       trap.Do(182, [&] { found_paths_.append(std::move(found)); });
       // The date type is read afresh for every file.
+      // The same call gives the file's identity, which move and trash check.
+      FileId id;
       if (trap.Test(184, [&] { return Option1->isChecked(); })) {
         trap.Line(186);
-        trap.Do(188, [&] { found_stamps_.push_back(FileDateModified(path)); });
+        trap.Do(188, [&] { found_stamps_.push_back(FileDateModified(path, &id)); });
       } else if (trap.Test(190, [&] { return Option2->isChecked(); })) {
         trap.Line(192);
-        trap.Do(194, [&] { found_stamps_.push_back(FileDateCreated(path)); });
+        trap.Do(194, [&] { found_stamps_.push_back(FileDateCreated(path, &id)); });
       } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
         trap.Line(198);
-        trap.Do(200, [&] { found_stamps_.push_back(FileDateAccessed(path)); });
+        trap.Do(200, [&] { found_stamps_.push_back(FileDateAccessed(path, &id)); });
       }
-      // Both run lists always have the same length, each stamp beside its
-      // path: a stamp not read is empty, and a path that failed to go in
-      // takes its stamp with it.
+      // The run lists always have the same length, each stamp and identity
+      // beside its path: a stamp not read is empty (and has no identity),
+      // and a path that failed to go in takes its stamp with it.
       found_stamps_.resize(static_cast<size_t>(found_paths_.size()));
+      found_ids_.push_back(id);
+      found_ids_.resize(static_cast<size_t>(found_paths_.size()));
       trap.Line(202);
       // Each path is released once it has been taken over, between two
       // yields: a million of them freed together after the loop would hold

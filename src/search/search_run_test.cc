@@ -334,6 +334,7 @@ TEST_F(SearchRunTest, AFileThatVanishesBeforeItsStampIsReadIsJudgedAsTheZeroDate
   ASSERT_EQ(form_->ListView2->ItemCount(), 1);
   EXPECT_EQ(form_->ListView2->SubItemText(1), QString());
   EXPECT_TRUE(form_->FoundStamps()[0].empty);
+  EXPECT_FALSE(form_->ListView2->ItemId(1).Known());  // move and trash refuse it
 }
 
 TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
@@ -416,6 +417,7 @@ TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
       ASSERT_LE(row, form_->ListView2->ItemCount());
       EXPECT_EQ(form_->ListView2->ItemText(row), found);
       EXPECT_EQ(form_->ListView2->SubItemText(row), StampText(stamp));
+      EXPECT_EQ(form_->ListView2->ItemId(row), IdOfPath(found.toStdString()));
       EXPECT_FALSE(form_->ListView2->Checked(row));
     }
     EXPECT_EQ(row, 8);

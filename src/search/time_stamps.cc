@@ -21,15 +21,20 @@ constexpr std::int64_t kUnixEpochDay = 25569;  // 1970-01-01 as a day number
 
 enum class Which { kModified, kCreated, kAccessed };
 
-Stamp ReadStamp(const std::string& path, Which which) {
+Stamp ReadStamp(const std::string& path, Which which, FileId* id) {
   Stamp stamp;
+  if (id) *id = FileId();
   if (path.empty()) return stamp;
   unsigned mask = which == Which::kModified  ? STATX_MTIME
                   : which == Which::kCreated ? STATX_BTIME
                                              : STATX_ATIME;
   struct statx stx;
-  if (Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &stx) != 0) {
+  if (Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                 id ? mask | FileId::kMask : mask, &stx) != 0) {
     return stamp;
+  }
+  if (id && (stx.stx_mask & (STATX_TYPE | STATX_INO)) == (STATX_TYPE | STATX_INO)) {
+    *id = FileId::Of(stx);
   }
   if ((stx.stx_mask & mask) == 0) return stamp;  // not recorded here
   const struct statx_timestamp& t = which == Which::kModified  ? stx.stx_mtime
@@ -67,9 +72,15 @@ const StampFormats& Formats() {
 
 }  // namespace
 
-Stamp FileDateModified(const std::string& path) { return ReadStamp(path, Which::kModified); }
-Stamp FileDateCreated(const std::string& path) { return ReadStamp(path, Which::kCreated); }
-Stamp FileDateAccessed(const std::string& path) { return ReadStamp(path, Which::kAccessed); }
+Stamp FileDateModified(const std::string& path, FileId* id) {
+  return ReadStamp(path, Which::kModified, id);
+}
+Stamp FileDateCreated(const std::string& path, FileId* id) {
+  return ReadStamp(path, Which::kCreated, id);
+}
+Stamp FileDateAccessed(const std::string& path, FileId* id) {
+  return ReadStamp(path, Which::kAccessed, id);
+}
 
 DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds) {
   const std::time_t t = static_cast<std::time_t>(unix_seconds);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/date_value.h"
+#include "platform/file_id.h"
 
 namespace qm {
 
@@ -24,10 +25,13 @@ struct Stamp {
   bool empty = true;
 };
 
-Stamp FileDateModified(const std::string& path);
+// `id`, when given, receives the file's identity from the same call; it is
+// left unknown only when the file's status could not be read at all (a file
+// system without birth times still gives it).
+Stamp FileDateModified(const std::string& path, FileId* id = nullptr);
 // The birth time, where the file system records one; otherwise empty.
-Stamp FileDateCreated(const std::string& path);
-Stamp FileDateAccessed(const std::string& path);
+Stamp FileDateCreated(const std::string& path, FileId* id = nullptr);
+Stamp FileDateAccessed(const std::string& path, FileId* id = nullptr);
 
 // A UTC instant as a local date value, shifted by the offset from UTC in
 // force at that instant (so a winter stamp read in summer keeps its winter

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace qm {
 namespace testing {
@@ -29,6 +30,8 @@ void WriteFile(const std::string& path, const std::string& content = "x");
 std::string ReadFile(const std::string& path);
 void MakeDirs(const std::string& path);
 bool Exists(const std::string& path);  // lstat succeeds
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> ListDir(const std::string& dir);
 
 // Sets the modified and accessed times (seconds since 1970, UTC).
 void SetTimes(const std::string& path, std::time_t modified, std::time_t accessed);

@@ -65,6 +65,7 @@ ssize_t FaultyFs::Read(int fd, void* buffer, std::size_t size) {
 }
 
 ssize_t FaultyFs::Write(int fd, const void* buffer, std::size_t size) {
+  if (before_write) before_write();
   if (write_budget_ >= 0) {
     if (write_budget_ == 0) {
       errno = write_err_;
@@ -86,6 +87,35 @@ int FaultyFs::Unlink(const char* path) {
     return -1;
   }
   return FileSystem::Unlink(path);
+}
+
+int FaultyFs::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
+  opened_.emplace_back(name);
+  if (refuse_tmpfile_ && (flags & O_TMPFILE) == O_TMPFILE) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return FileSystem::OpenAt(dir_fd, name, flags, mode);
+}
+
+int FaultyFs::RenameAt(int from_dir, const char* from, int to_dir, const char* to,
+                       unsigned flags) {
+  if (rename_failures_ > 0) {
+    --rename_failures_;
+    errno = rename_err_;
+    return -1;
+  }
+  return FileSystem::RenameAt(from_dir, from, to_dir, to, flags);
+}
+
+int FaultyFs::UnlinkAt(int dir_fd, const char* name, int flags) {
+  ++unlinks_;
+  if (unlink_failures_ > 0) {
+    --unlink_failures_;
+    errno = unlink_err_;
+    return -1;
+  }
+  return FileSystem::UnlinkAt(dir_fd, name, flags);
 }
 
 }  // namespace testing

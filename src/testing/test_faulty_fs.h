@@ -4,6 +4,7 @@
 #ifndef QUENMOOR_TESTING_TEST_FAULTY_FS_H_
 #define QUENMOOR_TESTING_TEST_FAULTY_FS_H_
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -39,8 +40,17 @@ class FaultyFs : public FileSystem {
     unlink_failures_ = times;
     unlink_err_ = err;
   }
+  // The next `times` renames fail with `err`.
+  void FailRenames(int times, int err) {
+    rename_failures_ = times;
+    rename_err_ = err;
+  }
+  // Unnamed temporary files are refused, as on a file system without them.
+  void RefuseUnnamedFiles() { refuse_tmpfile_ = true; }
+  // Runs before every write.
+  std::function<void()> before_write;
 
-  // Every path passed to Open, and how many unlinks were attempted.
+  // Every path passed to Open or OpenAt, and how many unlinks were attempted.
   const std::vector<std::string>& opened() const { return opened_; }
   int unlinks() const { return unlinks_; }
 
@@ -52,6 +62,10 @@ class FaultyFs : public FileSystem {
   ssize_t Read(int fd, void* buffer, std::size_t size) override;
   ssize_t Write(int fd, const void* buffer, std::size_t size) override;
   int Unlink(const char* path) override;
+  int OpenAt(int dir_fd, const char* name, int flags, mode_t mode) override;
+  int RenameAt(int from_dir, const char* from, int to_dir, const char* to,
+               unsigned flags) override;
+  int UnlinkAt(int dir_fd, const char* name, int flags) override;
 
  private:
   struct Fault {
@@ -68,6 +82,9 @@ class FaultyFs : public FileSystem {
   int unlink_failures_ = 0;
   int unlink_err_ = 0;
   int unlinks_ = 0;
+  int rename_failures_ = 0;
+  int rename_err_ = 0;
+  bool refuse_tmpfile_ = false;
   std::vector<std::string> opened_;
 };
 
