@@ -171,8 +171,8 @@ TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
     model.sort(0, order);
     ASSERT_EQ(model.Count(), int(expected.size()));
     for (int i = 0; i < model.Count(); ++i) {
-      ASSERT_EQ(model.At(i).text.toStdU16String(), expected[size_t(i)].first) << i;
-      ASSERT_EQ(model.At(i).stamp, expected[size_t(i)].second) << i;
+      ASSERT_EQ(model.Text(i).toStdU16String(), expected[size_t(i)].first) << i;
+      ASSERT_EQ(model.Stamp(i), expected[size_t(i)].second) << i;
     }
   }
 }

@@ -161,7 +161,7 @@ TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType)
   }
   SetYieldHook(nullptr);
   EXPECT_EQ(yields, 0);
-  EXPECT_TRUE(form_->FoundPaths().isEmpty());
+  EXPECT_EQ(form_->Found().Count(), 0u);
 
   // A text made unusable while the folders are walked is still caught.
   form_->Text1->setText("10");
@@ -187,8 +187,8 @@ TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
   form_->PushButton2_Click();
   EXPECT_EQ(Found(), Names({"f.txt"}));
   EXPECT_EQ(form_->ListView2->ColumnCaption(2), QStringLiteral("Date Modified"));
-  ASSERT_EQ(form_->FoundStamps().size(), 1u);
-  EXPECT_EQ(CalendarDayOf(form_->FoundStamps()[0].value), Day(2020, 6, 1));
+  ASSERT_EQ(form_->Found().Count(), 1u);
+  EXPECT_EQ(CalendarDayOf(form_->Found().StampAt(0).value), Day(2020, 6, 1));
   EXPECT_FALSE(form_->ListView2->SubItemText(1).isEmpty());
 }
 
@@ -305,7 +305,7 @@ TEST_F(SearchRunTest, ClicksAndCriterionChangesDuringARunTakeEffectAsTheyShould)
   // The picker is read afresh for every entry of the criterion pass.
   int in_pass = 0;
   SetYieldHook([&] {
-    if (form_->FoundStamps().size() == 6 && ++in_pass == 4) {
+    if (form_->Found().Count() == 6 && ++in_pass == 4) {
       form_->DTPicker5->SetValue(Day(2000, 1, 1));
     }
   });
@@ -333,7 +333,7 @@ TEST_F(SearchRunTest, AFileThatVanishesBeforeItsStampIsReadIsJudgedAsTheZeroDate
   SetYieldHook(nullptr);
   ASSERT_EQ(form_->ListView2->ItemCount(), 1);
   EXPECT_EQ(form_->ListView2->SubItemText(1), QString());
-  EXPECT_TRUE(form_->FoundStamps()[0].empty);
+  EXPECT_TRUE(form_->Found().StampAt(0).empty);
   EXPECT_FALSE(form_->ListView2->ItemId(1).Known());  // move and trash refuse it
 }
 
@@ -379,7 +379,7 @@ TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPla
             .arg(line)))
         << reports[0].toStdString();
     // Every file is listed; the one whose stamp was lost shows no date.
-    ASSERT_EQ(form_->FoundStamps().size(), 3u);
+    ASSERT_EQ(form_->Found().Count(), 3u);
     ASSERT_EQ(Found(), Names({"a.txt", "b.txt", "c.txt"}));
     for (int row = 1; row <= 3; ++row) {
       if (form_->ListView2->ItemText(row) == QString::fromStdString(fs.victim)) {
@@ -408,9 +408,10 @@ TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
   for (int run = 1; run <= 2; ++run) {
     SCOPED_TRACE(run);
     form_->PushButton2->click();
-    ASSERT_EQ(form_->FoundPaths().size(), 12);
+    ASSERT_EQ(form_->Found().Count(), 12u);
     int row = 0;
-    for (const QString& found : form_->FoundPaths()) {
+    for (std::size_t i = 0; i < form_->Found().Count(); ++i) {
+      const QString found = QString::fromStdString(form_->Found().Path(i));
       const Stamp stamp = FileDateModified(found.toStdString());
       if (stamp.value >= Day(2022, 1, 1)) continue;
       ++row;
