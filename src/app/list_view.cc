@@ -1,6 +1,7 @@
 #include "app/list_view.h"
 
 #include <QHeaderView>
+#include <QStyleOptionViewItem>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -271,19 +272,38 @@ void ListModel::RemoveColumn(int i) {
 }
 
 ListView::ListView(QWidget* parent, bool checkboxes)
-    : QTreeView(parent), model_(new ListModel(this)) {
+    : QTableView(parent), model_(new ListModel(this)) {
   model_->SetCheckable(checkboxes);
   setModel(model_);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setMinimumSectionSize(1);
+  FitRowHeight();
+  setShowGrid(false);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTextElideMode(Qt::ElideNone);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
+  header()->setHighlightSections(false);
+  header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void ListView::FitRowHeight() {
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasCheckIndicator;
+  option.text = QStringLiteral("Xg");
+  const int height = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height();
+  verticalHeader()->setDefaultSectionSize(height);
+}
+
+void ListView::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitRowHeight();
 }
 
 void ListView::CheckPosition(int position) const {
@@ -419,7 +439,7 @@ void ListView::mousePressEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  QTreeView::mousePressEvent(event);
+  QTableView::mousePressEvent(event);
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -427,7 +447,7 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
   // part.  On a row, the view has selected that row by then; on the empty
   // part the selection is left alone (see mousePressEvent), so the handler
   // acts on the row that was selected before.
-  QTreeView::mouseDoubleClickEvent(event);
+  QTableView::mouseDoubleClickEvent(event);
   emit DblClick();
 }
 
@@ -437,7 +457,7 @@ void ListView::keyPressEvent(QKeyEvent* event) {
   if (event->modifiers() & Qt::ControlModifier) shift |= 2;
   if (event->modifiers() & Qt::AltModifier) shift |= 4;
   emit KeyDown(VirtualKeyCode(event->key()), shift);
-  QTreeView::keyPressEvent(event);
+  QTableView::keyPressEvent(event);
 }
 
 int VirtualKeyCode(int qt_key) {

@@ -1,8 +1,9 @@
 // The list control: a report-view list with column headers, text rows and,
 // optionally, a check box per row.  Rows are numbered from 1.
 //
-// The rows live in a table model behind a QTreeView, so a list of a million
-// rows costs one small record per row: rows are appended in batches, ticking
+// The rows live in a table model behind a QTableView (whose rows, unlike a
+// tree view's, cost it nothing each but a few bytes in its hidden row
+// header), so a list of a million rows costs one small record per row: rows are appended in batches, ticking
 // or unticking every row is one pass, and removing many rows is one
 // compaction rather than one shift per row.  A row is four bytes: its tick
 // and where its text lives, either in the list itself or, for the result
@@ -14,7 +15,8 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
-#include <QTreeView>
+#include <QHeaderView>
+#include <QTableView>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -143,11 +145,14 @@ class ListModel : public QAbstractTableModel {
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
 
-class ListView : public QTreeView {
+class ListView : public QTableView {
   Q_OBJECT
 
  public:
   explicit ListView(QWidget* parent = nullptr, bool checkboxes = false);
+
+  // The column headers.
+  QHeaderView* header() const { return horizontalHeader(); }
 
   ListModel* Model() const { return model_; }
 
@@ -197,6 +202,7 @@ class ListView : public QTreeView {
   void KeyDown(int key_code, int shift);
 
  protected:
+  void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -204,6 +210,8 @@ class ListView : public QTreeView {
  private:
   void CheckPosition(int position) const;
   void NameAfterHeader();
+  // Rows as high as one line of text beside a check box.
+  void FitRowHeight();
   ListModel* model_;
 };
 
