@@ -88,9 +88,23 @@ void FoundFiles::SetStamp(std::size_t i, const Stamp& stamp, const FileId& id) {
 }
 
 const FoundFiles::Run& FoundFiles::RunOf(std::size_t i) const {
+  // Files are mostly visited in order: first try the run of the file
+  // visited last on this thread, and the one after it.
+  thread_local const FoundFiles* last_files = nullptr;
+  thread_local std::size_t last = 0;
+  if (last_files == this) {
+    for (std::size_t r = last; r < runs_.size() && r <= last + 1; ++r) {
+      if (runs_[r].first <= i && (r + 1 == runs_.size() || i < runs_[r + 1].first)) {
+        last = r;
+        return runs_[r];
+      }
+    }
+  }
   auto it = std::upper_bound(runs_.begin(), runs_.end(), i,
                              [](std::size_t file, const Run& run) { return file < run.first; });
-  return *(it - 1);
+  last_files = this;
+  last = static_cast<std::size_t>(it - runs_.begin()) - 1;
+  return runs_[last];
 }
 
 std::string_view FoundFiles::FolderOf(const Run& run) const {

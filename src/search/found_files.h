@@ -58,6 +58,9 @@ class FoundFiles : public ListSource {
     std::size_t Count() const override { return count_; }
     std::string_view Folder(std::size_t i) const override;
     std::string_view Name(std::size_t i) const override;
+    void Parts(std::size_t i, std::string_view* folder, std::string_view* name) const override {
+      files_.TextParts(first_ + i, folder, name);
+    }
 
    private:
     const FoundFiles& files_;
