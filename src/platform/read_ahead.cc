@@ -2,6 +2,7 @@
 
 #include <limits.h>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -10,11 +11,13 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
 
+#include "platform/listing.h"
+#include "platform/walked_listings.h"
 #include "platform/yield.h"
 
 namespace qm {
@@ -25,6 +28,9 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 constexpr std::size_t kMaxListedEntries = 1024;
 // Listed entries held ahead of the caller, beyond the part it is at.
 constexpr std::size_t kMaxHeldEntries = 8192;
+// Listed entries of the walk kept for the gathering's second listing of the
+// same folders (about 50 bytes each); past this many, no more are kept.
+constexpr std::size_t kMaxWalkedEntries = std::size_t{1} << 22;
 // How far past its last answer a call may find its path in the plan (the
 // paths it skipped are those the caller passed over: a walker entry that is
 // no folder, a listing that failed).
@@ -51,35 +57,9 @@ Cut CutOf(AheadKind kind) {
   return {64, 16};
 }
 
-struct StatResult {
-  int err = 0;
-  struct stat st;
-};
-
 struct StatxResult {
   int err = 0;
   struct statx stx;
-};
-
-struct ListedEntry {
-  std::uint32_t name_at = 0;
-  std::uint16_t name_length = 0;
-  unsigned char type = DT_UNKNOWN;
-  ino_t ino = 0;
-  int status_at = -1;  // in Listing::status, -1 when not read
-};
-
-// One folder's listing, as readdir gave it, with the status of the entries
-// the caller will ask about.
-struct Listing {
-  std::string path;  // as the plan gives it
-  int open_err = 0;  // the folder could not be opened
-  int read_err = 0;  // the listing ended with this failure after `entries`
-  bool read = true;  // false: not read ahead, the caller lists it itself
-  int status_flags = 0;
-  std::vector<ListedEntry> entries;
-  std::string names;  // each name followed by a 0
-  std::vector<StatResult> status;
 };
 
 // What was read for one part of a plan.
@@ -130,32 +110,46 @@ class RelativeReader {
 
   // Points the reader at path i: Dir() and Name() then name it.
   void Select(std::size_t i) {
-    const std::string_view folder = paths_.Folder(i);
-    const std::string_view name = paths_.Name(i);
-    if (!name.empty() && (!have_folder_ || folder != folder_)) {
+    std::string_view folder, name;
+    paths_.Parts(i, &folder, &name);
+    folder_part_ = folder;
+    name_part_ = name;
+    whole_ready_ = false;
+    // Paths of one folder share its text, so the test is mostly one compare.
+    const bool same_folder =
+        have_folder_ && ((folder.data() == folder_.data() && folder.size() == folder_.size()) ||
+                         folder == folder_);
+    if (!name.empty() && !same_folder) {
       if (folder_fd_ >= 0) ::close(folder_fd_);
-      folder_text_.assign(folder);
-      folder_fd_ = ::open(folder_text_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+      name_.assign(folder);
+      folder_fd_ = ::open(name_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
       folder_ = folder;
       have_folder_ = true;
     }
-    whole_.assign(folder).append(name);
-    if (!name.empty() && folder_fd_ >= 0 && whole_.size() < PATH_MAX) {
+    if (!name.empty() && folder_fd_ >= 0 && folder.size() + name.size() < PATH_MAX) {
       dir_ = folder_fd_;
       name_.assign(name);
     } else {
       dir_ = AT_FDCWD;
-      name_ = whole_;
+      name_.assign(folder).append(name);
     }
   }
   int Dir() const { return dir_; }
   const char* Name() const { return name_.c_str(); }
-  const std::string& Whole() const { return whole_; }
+  const std::string& Whole() const {
+    if (!whole_ready_) {
+      whole_.assign(folder_part_).append(name_part_);
+      whole_ready_ = true;
+    }
+    return whole_;
+  }
 
  private:
   const AheadPaths& paths_;
-  std::string_view folder_;
-  std::string folder_text_, whole_, name_;
+  std::string_view folder_, folder_part_, name_part_;
+  std::string name_;
+  mutable std::string whole_;
+  mutable bool whole_ready_ = false;
   bool have_folder_ = false;
   int folder_fd_ = -1;
   int dir_ = AT_FDCWD;
@@ -280,11 +274,70 @@ std::string_view AheadPathList::Name(std::size_t i) const {
   return std::string_view(text_).substr(c.name, c.end - c.name);
 }
 
+// Folder status by path, in a few flat blocks, so it is dropped at once.
+class KeptStatus {
+ public:
+  bool empty() const { return entries_.empty(); }
+
+  void Insert(std::string_view path, const struct stat& st) {
+    if (const struct stat* kept = Find(path)) {
+      *const_cast<struct stat*>(kept) = st;
+      return;
+    }
+    if ((entries_.size() + 1) * 2 > table_.size()) Grow();
+    entries_.push_back(Entry{text_.size(), path.size(), st});
+    text_.append(path);
+    Place(static_cast<std::uint32_t>(entries_.size()));
+  }
+
+  const struct stat* Find(std::string_view path) const {
+    if (table_.empty()) return nullptr;
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t at = std::hash<std::string_view>()(path) & mask;; at = (at + 1) & mask) {
+      const std::uint32_t k = table_[at];
+      if (k == 0) return nullptr;
+      const Entry& e = entries_[k - 1];
+      if (std::string_view(text_).substr(e.at, e.size) == path) return &e.st;
+    }
+  }
+
+  void Clear() {
+    std::string().swap(text_);
+    std::vector<Entry>().swap(entries_);
+    std::vector<std::uint32_t>().swap(table_);
+  }
+
+ private:
+  struct Entry {
+    std::size_t at, size;
+    struct stat st;
+  };
+  void Place(std::uint32_t k) {
+    const Entry& e = entries_[k - 1];
+    const std::size_t mask = table_.size() - 1;
+    std::size_t at = std::hash<std::string_view>()(std::string_view(text_).substr(e.at, e.size)) & mask;
+    while (table_[at] != 0) at = (at + 1) & mask;
+    table_[at] = k;
+  }
+  void Grow() {
+    table_.assign(std::max<std::size_t>(1024, table_.size() * 2), 0);
+    for (std::uint32_t k = 1; k <= entries_.size(); ++k) Place(k);
+  }
+
+  std::string text_;
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> table_;  // entry number + 1, 0 for none
+};
+
 // The workers and the plan they read for, and the caller's side of it.
 class ReadAheadEngine {
  public:
   explicit ReadAheadEngine(const ReadAheadSession::Options& options)
-      : owner_(::pthread_self()), caller_reads_(options.caller_reads) {
+      : owner_(::pthread_self()),
+        caller_reads_(options.caller_reads),
+        most_(options.threads),
+        fewest_(std::min(options.threads, Cores())),
+        active_(fewest_) {
     for (int i = 0; i < options.threads; ++i) threads_.emplace_back([this] { Work(); });
   }
 
@@ -303,8 +356,19 @@ class ReadAheadEngine {
   std::uint64_t StartPlan(AheadKind kind, const AheadPaths* paths) {
     EndPlan(plan_id_);
     // The walk is over once its folders are listed for their files.
-    if (kind != AheadKind::kFolders) std::unordered_map<std::string, struct stat>().swap(kept_);
+    if (kind != AheadKind::kFolders) kept_.Clear();
+    // The gathering's listings are the walk's, where they are still fresh.
+    std::vector<std::uint64_t> walked_at;
+    if (kind == AheadKind::kListings && !walked_.empty() && walked_turn_ == ChangeTurns()) {
+      walked_at = walked_.Match(*paths, kLookAhead);
+    } else if (kind != AheadKind::kFolders) {
+      walked_.Clear();
+    }
     std::lock_guard<std::mutex> lock(mu_);
+    walked_at_.swap(walked_at);
+    plan_.walked = walked_at_.empty() ? nullptr : &walked_;
+    plan_.walked_at = &walked_at_;
+    plan_.walked_turn = walked_turn_;
     const Cut cut = CutOf(kind);
     plan_.id = ++plan_ids_;
     plan_.kind = kind;
@@ -341,6 +405,9 @@ class ReadAheadEngine {
     ended_cv_.wait(lock, [this] { return in_flight_ == 0; });
     std::vector<std::shared_ptr<Part>> garbage;
     garbage.swap(garbage_);
+    if (plan_.walked) walked_.Clear();
+    plan_.walked = nullptr;
+    std::vector<std::uint64_t>().swap(walked_at_);
     lock.unlock();
     plan_id_ = 0;
     paths_ = nullptr;
@@ -401,6 +468,7 @@ class ReadAheadEngine {
     cursor->turn = part->turn;
     OpenCursors().push_back(cursor);
     *dir = reinterpret_cast<DIR*>(cursor);
+    if (kind_ == AheadKind::kFolders) KeepWalked(*listing, part->turn);
     return true;
   }
 
@@ -424,6 +492,11 @@ class ReadAheadEngine {
     std::size_t part_paths = 1;
     std::size_t parts = 0;
     std::size_t window = 1;
+    // kListings: the walk's listings, read in `walked_turn`, and where the
+    // listing of each path is kept (WalkedListings::kNone: not kept).
+    const WalkedListings* walked = nullptr;
+    const std::vector<std::uint64_t>* walked_at = nullptr;
+    std::uint64_t walked_turn = 0;
   };
 
   // The walk reads a folder's status once as a level entry and again, for
@@ -432,24 +505,35 @@ class ReadAheadEngine {
   void KeepFolderStatus(const char* path, const struct stat& st, std::uint64_t turn) {
     if (!S_ISDIR(st.st_mode)) return;
     if (turn != kept_turn_) {
-      kept_.clear();
+      kept_.Clear();
       kept_turn_ = turn;
     }
-    kept_.insert_or_assign(path, st);
+    kept_.Insert(path, st);
   }
 
   bool KeptFolderStatus(const char* path, struct stat* st, int* rc) {
     if (kept_.empty()) return false;
     if (kept_turn_ != ChangeTurns()) {
-      kept_.clear();
+      kept_.Clear();
       return false;
     }
-    const auto it = kept_.find(path);
-    if (it == kept_.end()) return false;
-    *st = it->second;
+    const struct stat* kept = kept_.Find(path);
+    if (!kept) return false;
+    *st = *kept;
     *rc = 0;
     ++answered_;
     return true;
+  }
+
+  // The walk lists every folder it takes, and the gathering lists the same
+  // folders again, in the same order, for their files.  The walk's listings,
+  // while no turn has come since, answer the second listing.
+  void KeepWalked(const Listing& listing, std::uint64_t turn) {
+    if (turn != walked_turn_) {
+      walked_.Clear();
+      walked_turn_ = turn;
+    }
+    walked_.Add(listing, kMaxWalkedEntries);
   }
 
   void Answer(int err, int* rc) {
@@ -458,8 +542,8 @@ class ReadAheadEngine {
   }
 
   bool Matches(std::size_t i, std::string_view path) const {
-    const std::string_view folder = paths_->Folder(i);
-    const std::string_view name = paths_->Name(i);
+    std::string_view folder, name;
+    paths_->Parts(i, &folder, &name);
     return path.size() == folder.size() + name.size() &&
            path.compare(0, folder.size(), folder) == 0 &&
            path.compare(folder.size(), name.size(), name) == 0;
@@ -546,6 +630,19 @@ class ReadAheadEngine {
     Wake(freed);
   }
 
+  // Gives back the walk's listings that no one will read again: those
+  // before the first part the caller or a worker is still at.
+  void ReleaseWalked() {
+    std::size_t first = caller_part_;
+    for (std::size_t part : reading_) first = std::min(first, part);
+    for (std::size_t i = first * plan_.part_paths; i < walked_at_.size(); ++i) {
+      if (walked_at_[i] != WalkedListings::kNone) {
+        walked_.ReleaseBefore(walked_at_[i]);
+        return;
+      }
+    }
+  }
+
   // Wakes up to `parts` idle workers, one per part there is room for.
   void Wake(std::size_t parts) {
     for (std::size_t k = 0; k < parts && k < static_cast<std::size_t>(idle_); ++k) {
@@ -559,10 +656,13 @@ class ReadAheadEngine {
     for (Slot& s : slots_) {
       if (s.part != kNone && s.part < part) Free(s);
     }
-    const std::size_t room = std::min(part - caller_part_, plan_.window);
     caller_part_ = part;
+    if (plan_.walked) ReleaseWalked();
     if (next_claim_ < part) next_claim_ = part;
-    Wake(room);
+    // Workers are woken once half the parts ahead are free, to read several
+    // in a row, rather than for every part the caller passes.
+    const std::size_t free_parts = caller_part_ + plan_.window - next_claim_;
+    if (free_parts * 2 >= plan_.window) Wake(free_parts);
   }
 
   void Free(Slot& s) {
@@ -574,9 +674,14 @@ class ReadAheadEngine {
     ++s.gen;
   }
 
+  static int Cores() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+  }
+
   // The next part a worker may read, or kNone.
   std::size_t Claimable() {
-    if (!has_plan_) return kNone;
+    if (!has_plan_ || in_flight_ >= active_) return kNone;
     while (next_claim_ < plan_.parts && next_claim_ < caller_part_ + plan_.window) {
       const Slot& s = slots_[next_claim_ % plan_.window];
       if (s.part == next_claim_ && s.state != kFree) {
@@ -611,13 +716,25 @@ class ReadAheadEngine {
       const std::uint64_t turn = s.turn;
       const Plan plan = plan_;
       ++in_flight_;
+      reading_.push_back(part);
       std::vector<std::shared_ptr<Part>> garbage;
       garbage.swap(garbage_);
       lock.unlock();
       garbage.clear();
+      const long blocks_before = BlocksRead();
       std::shared_ptr<Part> read = Read(plan, part, turn);
+      const bool waited_on_disk = BlocksRead() != blocks_before;
       lock.lock();
       --in_flight_;
+      reading_.erase(std::find(reading_.begin(), reading_.end(), part));
+      // While the reads wait on the disk, many at once keep it busy; once
+      // everything is in memory, as many as there are cores do the work.
+      if (waited_on_disk) {
+        if (active_ < most_) Wake(static_cast<std::size_t>(most_ - active_));
+        active_ = most_;
+      } else if (active_ > fewest_) {
+        --active_;
+      }
       Slot& t = slots_[part % plan.window];
       if (has_plan_ && plan_.id == plan.id && t.part == part && t.gen == gen &&
           t.state == kClaimed) {
@@ -669,6 +786,13 @@ class ReadAheadEngine {
       case AheadKind::kListings:
         read->listings.resize(count);
         for (std::size_t k = 0; k < count; ++k) {
+          const std::uint64_t walked_at =
+              plan.walked ? (*plan.walked_at)[read->first + k] : WalkedListings::kNone;
+          if (walked_at != WalkedListings::kNone && plan.walked_turn == turn) {
+            read->listings[k] = plan.walked->Unpack(walked_at);
+            read->entries += read->listings[k]->entries.size();
+            continue;
+          }
           at.Select(read->first + k);
           const int fd = OpenListing(at);
           read->listings[k] = fd >= 0 ? ReadListing(at, fd, kLinkEntryFlags, MayBeLink)
@@ -714,8 +838,16 @@ class ReadAheadEngine {
     return true;
   }
 
+  // Blocks this thread has read from the disk so far.
+  static long BlocksRead() {
+    struct rusage usage;
+    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_inblock : 0;
+  }
+
   const pthread_t owner_;
   const bool caller_reads_;
+  const int most_;    // workers
+  const int fewest_;  // reading at once when nothing waits on the disk
   std::vector<std::thread> threads_;
 
   // Shared with the workers, under mu_.
@@ -732,7 +864,10 @@ class ReadAheadEngine {
   std::size_t next_claim_ = 0;
   std::size_t held_ = 0;
   std::vector<std::shared_ptr<Part>> garbage_;  // parts passed, to be freed
+  std::vector<std::uint64_t> walked_at_;  // Plan::walked_at
+  std::vector<std::size_t> reading_;      // the parts the workers are reading
   int in_flight_ = 0;
+  int active_;  // workers that may read at once
   int idle_ = 0;
   bool caller_waiting_ = false;
 
@@ -746,8 +881,12 @@ class ReadAheadEngine {
   bool current_mine_ = false;
   std::uint64_t seen_turn_ = 0;
   // The status of the walk's folders (KeepFolderStatus), read in kept_turn_.
-  std::unordered_map<std::string, struct stat> kept_;
+  KeptStatus kept_;
   std::uint64_t kept_turn_ = 0;
+  // The walk's listings in the order it took them (KeepWalked), read in
+  // walked_turn_.
+  WalkedListings walked_;
+  std::uint64_t walked_turn_ = 0;
 };
 
 namespace {

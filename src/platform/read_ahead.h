@@ -74,6 +74,11 @@ class AheadPaths {
   virtual std::size_t Count() const = 0;
   virtual std::string_view Folder(std::size_t i) const = 0;
   virtual std::string_view Name(std::size_t i) const = 0;
+  // Both parts at once.
+  virtual void Parts(std::size_t i, std::string_view* folder, std::string_view* name) const {
+    *folder = Folder(i);
+    *name = Name(i);
+  }
 };
 
 // A copy of a list of paths, in one block, each cut before its last
