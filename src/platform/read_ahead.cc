@@ -644,8 +644,11 @@ class ReadAheadEngine {
   }
 
   // Wakes up to `parts` idle workers, one per part there is room for.
+  // Wakes as many idle workers as may read now, up to one per part.
   void Wake(std::size_t parts) {
-    for (std::size_t k = 0; k < parts && k < static_cast<std::size_t>(idle_); ++k) {
+    const int may_read = std::min(idle_, active_ - in_flight_ - waking_);
+    for (std::size_t k = 0; k < parts && static_cast<int>(k) < may_read; ++k) {
+      ++waking_;
       work_cv_.notify_one();
     }
   }
@@ -703,6 +706,7 @@ class ReadAheadEngine {
         ++idle_;
         work_cv_.wait(lock);
         --idle_;
+        if (waking_ > 0) --waking_;
       }
       if (stop_) return;
       ++next_claim_;
@@ -730,8 +734,8 @@ class ReadAheadEngine {
       // While the reads wait on the disk, many at once keep it busy; once
       // everything is in memory, as many as there are cores do the work.
       if (waited_on_disk) {
-        if (active_ < most_) Wake(static_cast<std::size_t>(most_ - active_));
         active_ = most_;
+        Wake(static_cast<std::size_t>(most_));
       } else if (active_ > fewest_) {
         --active_;
       }
@@ -869,6 +873,7 @@ class ReadAheadEngine {
   int in_flight_ = 0;
   int active_;  // workers that may read at once
   int idle_ = 0;
+  int waking_ = 0;  // notified, not yet awake
   bool caller_waiting_ = false;
 
   // The caller's side, on the owner thread only.
