@@ -898,6 +898,11 @@ namespace {
 
 std::atomic<ReadAheadEngine*> g_engine{nullptr};
 
+std::uint64_t& AnsweredTotal() {
+  static std::uint64_t total = 0;
+  return total;
+}
+
 // The engine, when this thread owns it.
 ReadAheadEngine* Engine() {
   ReadAheadEngine* engine = g_engine.load(std::memory_order_acquire);
@@ -916,6 +921,7 @@ ReadAheadSession::ReadAheadSession(const Options& options) {
 
 ReadAheadSession::~ReadAheadSession() {
   if (!engine_) return;
+  AnsweredTotal() += engine_->answered_;
 
   g_engine.store(nullptr, std::memory_order_release);
   delete engine_;
@@ -923,6 +929,10 @@ ReadAheadSession::~ReadAheadSession() {
 
 std::uint64_t ReadAheadSession::Answered() const { return engine_ ? engine_->answered_ : 0; }
 std::uint64_t ReadAheadSession::Missed() const { return engine_ ? engine_->missed_ : 0; }
+std::uint64_t ReadAheadSession::AnsweredInAll() {
+  ReadAheadEngine* engine = g_engine.load();
+  return AnsweredTotal() + (engine ? engine->answered_ : 0);
+}
 
 ReadAheadSession::Options ReadAheadSession::SetDefaults(const Options& options) {
   Options previous = Defaults();

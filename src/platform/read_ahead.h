@@ -119,6 +119,8 @@ class ReadAheadSession {
   // went to the kernel instead; for tests and benchmarks.
   std::uint64_t Answered() const;
   std::uint64_t Missed() const;
+  // Calls answered from what workers read, by all sessions so far.
+  static std::uint64_t AnsweredInAll();
 
   // The options of sessions made with the default constructor (the search
   // run's); threads 0 makes no workers, so nothing is read ahead (a plain

@@ -2,11 +2,16 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "app/date_value.h"
 #include "platform/file_system.h"
+#include "platform/read_ahead.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
 #include "search/time_stamps.h"
@@ -452,6 +457,121 @@ TEST_F(SearchRunTest, TheCommandsActOnTheResultsAsSorted) {
   ASSERT_EQ(form_->ListView2->ItemCount(), 2);
   EXPECT_EQ(form_->ListView2->ItemText(1).toStdString(), middle);
   EXPECT_EQ(results->SortColumn(), 1);  // what is left stays in order
+}
+
+TEST_F(SearchRunTest, TheLastRunsRowsStayShownWhileTheNextGathers) {
+  // The rows of a search are positions in its run lists; the next search
+  // gathers into new ones while the old rows are still on screen.
+  OldFiles({"a/one.txt", "b/two.txt", "b/three.txt"});
+  AddRow(tree_.path());
+  ListEveryOldFile();
+  form_->PushButton2_Click();
+  ASSERT_EQ(form_->ListView2->ItemCount(), 3);
+  std::vector<QString> shown;
+  for (int i = 1; i <= 3; ++i) {
+    shown.push_back(form_->ListView2->ItemText(i) + " " + form_->ListView2->SubItemText(i));
+  }
+  const FileId first_id = form_->ListView2->ItemId(1);
+  ::unlink(tree_.Sub("b/two.txt").c_str());
+  int checked = 0;
+  SetYieldHook([&] {
+    if (form_->ListView2->ItemCount() == 0) return;  // cleared for the new rows
+    form_->ListView2->viewport()->repaint();
+    for (int i = 1; i <= 3; ++i) {
+      ASSERT_EQ(form_->ListView2->ItemText(i) + " " + form_->ListView2->SubItemText(i),
+                shown[size_t(i - 1)]);
+    }
+    ASSERT_EQ(form_->ListView2->ItemId(1), first_id);
+    ++checked;
+  });
+  form_->PushButton2_Click();
+  SetYieldHook(nullptr);
+  EXPECT_GT(checked, 5);
+  EXPECT_EQ(form_->ListView2->ItemCount(), 2);
+}
+
+// What a search shows: each row's path below the searched folder and its
+// date text, in order; the yields it made; the messages it showed.
+struct Shown {
+  std::vector<std::string> rows;
+  int yields = 0;
+  std::vector<QString> messages;
+  bool operator==(const Shown& o) const {
+    return rows == o.rows && yields == o.yields && messages == o.messages;
+  }
+};
+
+TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
+  // A tree with what a walk meets: a link back up (a loop), two ways to one
+  // folder, links to a file and to nothing, a refused folder (a link to
+  // /proc), a folder that refuses its listing and one that vanishes half
+  // listed, a FIFO, names the search skips.  At yield k the tree changes: a
+  // folder with files goes, a file comes, a file goes, a file's dates move.
+  // For every k, a search with workers reading ahead shows what a plain one
+  // does; they read whole parts ahead before the first answer, so anything
+  // they keep across the change would show.
+  auto build = [](const std::string& t) {
+    for (const char* f : {"a/f1.txt", "a/f2.txt", "a/~lock", "b/g.txt", "b/deep/h.txt",
+                          "gone/x.txt", "gone/y.txt", "gone/sub/z.txt", "shut/s.txt",
+                          "half/p.txt", "half/q/r.txt", "top.txt"}) {
+      WriteFile(t + "/" + f);
+      SetTimes(t + "/" + f, LocalTime(2001, 1, 1), LocalTime(2001, 1, 2));
+    }
+    ::symlink("..", (t + "/a/up").c_str());
+    ::symlink("../b/deep", (t + "/a/again").c_str());
+    ::symlink("../top.txt", (t + "/b/file-link").c_str());
+    ::symlink("nowhere", (t + "/b/broken").c_str());
+    ::symlink("/proc", (t + "/proc-link").c_str());
+    ::mkfifo((t + "/b/fifo").c_str(), 0644);
+  };
+  auto change = [](const std::string& t) {
+    std::filesystem::remove_all(t + "/gone");
+    WriteFile(t + "/b/new.txt");
+    SetTimes(t + "/b/new.txt", LocalTime(2003, 3, 3), LocalTime(2003, 3, 3));
+    ::unlink((t + "/a/f2.txt").c_str());
+    SetTimes(t + "/a/f1.txt", LocalTime(2004, 4, 4), LocalTime(2004, 4, 4));
+  };
+  Rule(form_->Option1);  // Date Modified
+  ListEveryOldFile();
+  auto search = [&](bool ahead, int k) {
+    testing::TempDir tree;
+    const std::string t = tree.path();
+    build(t);
+    testing::FaultyFs faulty;
+    faulty.FailListing(t + "/shut/", 0, EACCES);
+    faulty.FailListing(t + "/half/", 1, ENOENT);
+    ScopedFs use(&faulty);
+    ReadAheadSession::Options options;
+    options.threads = ahead ? 3 : 0;
+    options.caller_reads = false;
+    const ReadAheadSession::Options before = ReadAheadSession::SetDefaults(options);
+    form_->PushButton7_Click();
+    AddRow(t);
+    requests_.clear();
+    Shown shown;
+    SetYieldHook([&] {
+      if (++shown.yields == k) change(t);
+    });
+    form_->PushButton2_Click();
+    SetYieldHook(nullptr);
+    ReadAheadSession::SetDefaults(before);
+    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+      shown.rows.push_back(form_->ListView2->ItemText(i).toStdString().substr(t.size()) + " " +
+                           form_->ListView2->SubItemText(i).toStdString());
+    }
+    for (const DialogRequest& r : requests_) shown.messages.push_back(r.text);
+    return shown;
+  };
+
+  const Shown unchanged = search(false, 0);
+  EXPECT_EQ(unchanged.rows.size(), 9u);  // a link to a file counts, ~lock does not
+  EXPECT_EQ(search(true, 0), unchanged);
+  const std::uint64_t answered = ReadAheadSession::AnsweredInAll();
+  for (int k = 1; k <= unchanged.yields; ++k) {
+    const Shown plain = search(false, k);
+    ASSERT_EQ(search(true, k), plain) << "changed at yield " << k;
+  }
+  EXPECT_GT(ReadAheadSession::AnsweredInAll() - answered, 1000u);
 }
 
 }  // namespace
