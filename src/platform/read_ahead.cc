@@ -1,22 +1,21 @@
 #include "platform/read_ahead.h"
 
-#include <limits.h>
 #include <pthread.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <cstring>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "platform/kept_status.h"
 #include "platform/listing.h"
+#include "platform/listing_cursor.h"
+#include "platform/listing_reads.h"
 #include "platform/walked_listings.h"
 #include "platform/yield.h"
 
@@ -29,7 +28,7 @@ constexpr std::size_t kMaxListedEntries = 1024;
 // Listed entries held ahead of the caller, beyond the part it is at.
 constexpr std::size_t kMaxHeldEntries = 8192;
 // Listed entries of the walk kept for the gathering's second listing of the
-// same folders (about 50 bytes each); past this many, no more are kept.
+// same folders (WalkedListings); past this many, no more are kept.
 constexpr std::size_t kMaxWalkedEntries = std::size_t{1} << 22;
 // How far past its last answer a call may find its path in the plan (the
 // paths it skipped are those the caller passed over: a walker entry that is
@@ -72,170 +71,6 @@ struct Part {
   std::vector<std::shared_ptr<const Listing>> listings;  // kFolders, kListings
 };
 
-// A listing handed out by OpenDir(), standing in for a DIR.
-struct Cursor {
-  std::shared_ptr<const Listing> listing;
-  std::uint64_t turn = 0;
-  std::size_t next = 0;
-  const ListedEntry* last = nullptr;
-  struct dirent entry;
-};
-
-// The cursors handed out and not yet closed; they stay valid whatever
-// happens to the session, as each holds its listing.
-std::vector<Cursor*>& OpenCursors() {
-  static std::vector<Cursor*> cursors;
-  return cursors;
-}
-
-Cursor* CursorOf(DIR* dir) {
-  auto* cursor = reinterpret_cast<Cursor*>(dir);
-  std::vector<Cursor*>& open = OpenCursors();
-  for (auto it = open.rbegin(); it != open.rend(); ++it) {
-    if (*it == cursor) return cursor;
-  }
-  return nullptr;
-}
-
-// Reads paths relative to their folder, opened (O_PATH) once for a run of
-// paths in the same folder.  A path whose folder cannot be opened, or that
-// has no name part, is read by its whole path, which fails as the kernel
-// fails it.
-class RelativeReader {
- public:
-  explicit RelativeReader(const AheadPaths& paths) : paths_(paths) {}
-  ~RelativeReader() {
-    if (folder_fd_ >= 0) ::close(folder_fd_);
-  }
-
-  // Points the reader at path i: Dir() and Name() then name it.
-  void Select(std::size_t i) {
-    std::string_view folder, name;
-    paths_.Parts(i, &folder, &name);
-    folder_part_ = folder;
-    name_part_ = name;
-    whole_ready_ = false;
-    // Paths of one folder share its text, so the test is mostly one compare.
-    const bool same_folder =
-        have_folder_ && ((folder.data() == folder_.data() && folder.size() == folder_.size()) ||
-                         folder == folder_);
-    if (!name.empty() && !same_folder) {
-      if (folder_fd_ >= 0) ::close(folder_fd_);
-      name_.assign(folder);
-      folder_fd_ = ::open(name_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-      folder_ = folder;
-      have_folder_ = true;
-    }
-    if (!name.empty() && folder_fd_ >= 0 && folder.size() + name.size() < PATH_MAX) {
-      dir_ = folder_fd_;
-      name_.assign(name);
-    } else {
-      dir_ = AT_FDCWD;
-      name_.assign(folder).append(name);
-    }
-  }
-  int Dir() const { return dir_; }
-  const char* Name() const { return name_.c_str(); }
-  const std::string& Whole() const {
-    if (!whole_ready_) {
-      whole_.assign(folder_part_).append(name_part_);
-      whole_ready_ = true;
-    }
-    return whole_;
-  }
-
- private:
-  const AheadPaths& paths_;
-  std::string_view folder_, folder_part_, name_part_;
-  std::string name_;
-  mutable std::string whole_;
-  mutable bool whole_ready_ = false;
-  bool have_folder_ = false;
-  int folder_fd_ = -1;
-  int dir_ = AT_FDCWD;
-};
-
-void ReadStatus(const RelativeReader& at, StatResult* out) {
-  out->err = ::fstatat(at.Dir(), at.Name(), &out->st, 0) == 0 ? 0 : errno;
-}
-
-// One record of the kernel's listing buffer.
-struct KernelEntry {
-  ino64_t d_ino;
-  off64_t d_off;
-  unsigned short d_reclen;
-  unsigned char d_type;
-  char d_name[];
-};
-
-// Lists the open folder `fd` (closed here) as readdir would; `wanted` says
-// which entries get their status read, relative to the folder, with
-// `flags`.
-std::shared_ptr<const Listing> ReadListing(const RelativeReader& at, int fd, int flags,
-                                           bool (*wanted)(unsigned char)) {
-  auto listing = std::make_shared<Listing>();
-  listing->path = at.Whole();
-  listing->status_flags = flags;
-  thread_local std::vector<char> buffer(32768);
-  for (;;) {
-    const long n = ::syscall(SYS_getdents64, fd, buffer.data(), buffer.size());
-    if (n <= 0) {
-      if (n < 0) listing->read_err = errno;
-      break;
-    }
-    for (long at_byte = 0; at_byte < n && listing->read;) {
-      const auto* ent = reinterpret_cast<const KernelEntry*>(buffer.data() + at_byte);
-      at_byte += ent->d_reclen;
-      if (listing->entries.size() >= kMaxListedEntries) {
-        listing->read = false;
-        break;
-      }
-      const char* name = ent->d_name;
-      const std::size_t length = std::strlen(name);
-      ListedEntry entry;
-      entry.name_at = static_cast<std::uint32_t>(listing->names.size());
-      entry.name_length = static_cast<std::uint16_t>(length);
-      entry.type = ent->d_type;
-      entry.ino = ent->d_ino;
-      listing->names.append(name, length + 1);
-      const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-      if (!dots && wanted(ent->d_type)) {
-        StatResult status;
-        status.err = ::fstatat(fd, name, &status.st, flags) == 0 ? 0 : errno;
-        entry.status_at = static_cast<int>(listing->status.size());
-        listing->status.push_back(status);
-      }
-      listing->entries.push_back(entry);
-    }
-    if (!listing->read) break;
-  }
-  ::close(fd);
-  if (!listing->read) {
-    listing->entries.clear();
-    listing->names.clear();
-    listing->status.clear();
-  }
-  return listing;
-}
-
-// Opens the folder `at` names as opendir does; -1 with errno on failure.
-int OpenListing(const RelativeReader& at) {
-  return ::openat(at.Dir(), at.Name(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
-}
-
-// The listing of a folder that could not be opened.
-std::shared_ptr<const Listing> Unopened(const RelativeReader& at, int err) {
-  auto listing = std::make_shared<Listing>();
-  listing->path = at.Whole();
-  listing->open_err = err;
-  return listing;
-}
-
-bool MayBeFolder(unsigned char type) {
-  return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
-}
-bool MayBeLink(unsigned char type) { return type == DT_LNK || type == DT_UNKNOWN; }
-
 ReadAheadSession::Options& Defaults() {
   static ReadAheadSession::Options options;
   return options;
@@ -247,87 +82,32 @@ AheadPathList::AheadPathList(const std::vector<std::string>& paths) {
   std::size_t total = 0;
   for (const std::string& p : paths) total += p.size();
   text_.reserve(total);
-  cuts_.reserve(paths.size());
+  spans_.reserve(paths.size());
   for (const std::string& p : paths) {
-    Cut cut;
-    cut.begin = text_.size();
+    Span span;
+    span.begin = text_.size();
     text_.append(p);
-    cut.end = text_.size();
+    span.end = text_.size();
     // The last component starts after the last "/" that is not the final
     // character; a path without one is read whole.
     const std::size_t search_end = p.size() > 1 ? p.size() - 2 : 0;
     const std::size_t slash = p.empty() ? std::string::npos : p.rfind('/', search_end);
-    cut.name = slash == std::string::npos || slash + 1 >= p.size() ? cut.end
-                                                                   : cut.begin + slash + 1;
-    cuts_.push_back(cut);
+    span.name = slash == std::string::npos || slash + 1 >= p.size() ? span.end
+                                                                    : span.begin + slash + 1;
+    spans_.push_back(span);
   }
 }
 
 std::string_view AheadPathList::Folder(std::size_t i) const {
-  const Cut& c = cuts_[i];
+  const Span& c = spans_[i];
   // A path read whole has all of it here and an empty name.
   return std::string_view(text_).substr(c.begin, (c.name == c.end ? c.end : c.name) - c.begin);
 }
 
 std::string_view AheadPathList::Name(std::size_t i) const {
-  const Cut& c = cuts_[i];
+  const Span& c = spans_[i];
   return std::string_view(text_).substr(c.name, c.end - c.name);
 }
-
-// Folder status by path, in a few flat blocks, so it is dropped at once.
-class KeptStatus {
- public:
-  bool empty() const { return entries_.empty(); }
-
-  void Insert(std::string_view path, const struct stat& st) {
-    if (const struct stat* kept = Find(path)) {
-      *const_cast<struct stat*>(kept) = st;
-      return;
-    }
-    if ((entries_.size() + 1) * 2 > table_.size()) Grow();
-    entries_.push_back(Entry{text_.size(), path.size(), st});
-    text_.append(path);
-    Place(static_cast<std::uint32_t>(entries_.size()));
-  }
-
-  const struct stat* Find(std::string_view path) const {
-    if (table_.empty()) return nullptr;
-    const std::size_t mask = table_.size() - 1;
-    for (std::size_t at = std::hash<std::string_view>()(path) & mask;; at = (at + 1) & mask) {
-      const std::uint32_t k = table_[at];
-      if (k == 0) return nullptr;
-      const Entry& e = entries_[k - 1];
-      if (std::string_view(text_).substr(e.at, e.size) == path) return &e.st;
-    }
-  }
-
-  void Clear() {
-    std::string().swap(text_);
-    std::vector<Entry>().swap(entries_);
-    std::vector<std::uint32_t>().swap(table_);
-  }
-
- private:
-  struct Entry {
-    std::size_t at, size;
-    struct stat st;
-  };
-  void Place(std::uint32_t k) {
-    const Entry& e = entries_[k - 1];
-    const std::size_t mask = table_.size() - 1;
-    std::size_t at = std::hash<std::string_view>()(std::string_view(text_).substr(e.at, e.size)) & mask;
-    while (table_[at] != 0) at = (at + 1) & mask;
-    table_[at] = k;
-  }
-  void Grow() {
-    table_.assign(std::max<std::size_t>(1024, table_.size() * 2), 0);
-    for (std::uint32_t k = 1; k <= entries_.size(); ++k) Place(k);
-  }
-
-  std::string text_;
-  std::vector<Entry> entries_;
-  std::vector<std::uint32_t> table_;  // entry number + 1, 0 for none
-};
 
 // The workers and the plan they read for, and the caller's side of it.
 class ReadAheadEngine {
@@ -463,12 +243,26 @@ class ReadAheadEngine {
       *dir = nullptr;
       return true;
     }
-    auto* cursor = new Cursor;
-    cursor->listing = listing;
-    cursor->turn = part->turn;
-    OpenCursors().push_back(cursor);
-    *dir = reinterpret_cast<DIR*>(cursor);
+    *dir = OpenListingCursor(listing, part->turn);
     if (kind_ == AheadKind::kFolders) KeepWalked(*listing, part->turn);
+    return true;
+  }
+
+  // The status of an entry of a listing handed out (EntryStat()).
+  bool ListedEntryStat(DIR* dir, const char* name, struct stat* st, int flags, int* rc) {
+    std::string path;
+    switch (CursorEntryStatus(dir, name, flags, ChangeTurns(), st, rc, &path)) {
+      case EntryStatus::kNotACursor:
+        return false;
+      case EntryStatus::kAnswered:
+        ++answered_;
+        return true;
+      case EntryStatus::kReadAgain:
+        break;
+    }
+    // Read since a turn, or not read ahead: the folder's entry by its path.
+    ++missed_;
+    *rc = ::fstatat(AT_FDCWD, path.c_str(), st, flags);
     return true;
   }
 
@@ -774,7 +568,8 @@ class ReadAheadEngine {
           const int fd = OpenListing(at);
           if (fd >= 0 && ::fstat(fd, &status.st) == 0) {
             status.err = 0;
-            read->listings[k] = ReadListing(at, fd, kFolderEntryFlags, MayBeFolder);
+            read->listings[k] =
+                ReadListing(at, fd, kFolderEntryFlags, MayBeFolder, kMaxListedEntries);
           } else {
             const int open_err = errno;
             if (fd >= 0) ::close(fd);
@@ -799,8 +594,9 @@ class ReadAheadEngine {
           }
           at.Select(read->first + k);
           const int fd = OpenListing(at);
-          read->listings[k] = fd >= 0 ? ReadListing(at, fd, kLinkEntryFlags, MayBeLink)
-                                      : Unopened(at, errno);
+          read->listings[k] = fd >= 0
+                                  ? ReadListing(at, fd, kLinkEntryFlags, MayBeLink, kMaxListedEntries)
+                                  : Unopened(at, errno);
           read->entries += read->listings[k]->entries.size();
         }
         break;
@@ -818,28 +614,17 @@ class ReadAheadEngine {
 
   // Stat() of an entry of the listing last opened, by its full path.
   bool ListedStat(const char* path, struct stat* st, int* rc) {
-    std::vector<Cursor*>& open = OpenCursors();
-    if (open.empty()) return false;
-    const Cursor* cursor = open.back();
-    const Listing& listing = *cursor->listing;
-    const ListedEntry* last = cursor->last;
-    if (!last || last->status_at < 0 || listing.status_flags != kLinkEntryFlags) return false;
-    const std::string_view p(path);
-    const std::string_view name(listing.names.data() + last->name_at, last->name_length);
-    if (p.size() != listing.path.size() + name.size() ||
-        p.compare(0, listing.path.size(), listing.path) != 0 ||
-        p.compare(listing.path.size(), name.size(), name) != 0) {
-      return false;
+    switch (LastEntryStatus(path, kLinkEntryFlags, ChangeTurns(), st, rc)) {
+      case EntryStatus::kNotACursor:
+        return false;
+      case EntryStatus::kAnswered:
+        ++answered_;
+        return true;
+      case EntryStatus::kReadAgain:
+        break;
     }
-    if (cursor->turn != ChangeTurns()) {
-      ++missed_;
-      return false;
-    }
-    const StatResult& r = listing.status[static_cast<std::size_t>(last->status_at)];
-    ++answered_;
-    Answer(r.err, rc);
-    if (r.err == 0) *st = r.st;
-    return true;
+    ++missed_;
+    return false;
   }
 
   // Blocks this thread has read from the disk so far.
@@ -972,60 +757,22 @@ bool OpenDir(const char* path, DIR** dir) {
   return engine && engine->OpenDir(path, dir);
 }
 
-bool ReadDir(DIR* dir, struct dirent** entry) {
-  Cursor* cursor = CursorOf(dir);
-  if (!cursor) return false;
-  const Listing& listing = *cursor->listing;
-  if (cursor->next >= listing.entries.size()) {
-    cursor->last = nullptr;
-    if (listing.read_err != 0) errno = listing.read_err;
-    *entry = nullptr;
-    return true;
-  }
-  const ListedEntry& e = listing.entries[cursor->next++];
-  cursor->last = &e;
-  struct dirent& out = cursor->entry;
-  out.d_ino = e.ino;
-  out.d_off = static_cast<off_t>(cursor->next);
-  out.d_reclen = sizeof out;
-  out.d_type = e.type;
-  std::memcpy(out.d_name, listing.names.data() + e.name_at, e.name_length + 1u);
-  *entry = &out;
-  return true;
-}
+bool ReadDir(DIR* dir, struct dirent** entry) { return CursorNext(dir, entry); }
 
-bool CloseDir(DIR* dir, int* rc) {
-  Cursor* cursor = CursorOf(dir);
-  if (!cursor) return false;
-  std::vector<Cursor*>& open = OpenCursors();
-  open.erase(std::find(open.begin(), open.end(), cursor));
-  delete cursor;
-  *rc = 0;
-  return true;
-}
+bool CloseDir(DIR* dir, int* rc) { return CursorClose(dir, rc); }
 
 bool EntryStat(DIR* dir, const char* name, struct stat* st, int flags, int* rc) {
-  Cursor* cursor = CursorOf(dir);
-  if (!cursor) return false;
-  const Listing& listing = *cursor->listing;
-  const ListedEntry* last = cursor->last;
-  ReadAheadEngine* engine = Engine();
-  if (last && last->status_at >= 0 && flags == listing.status_flags &&
-      cursor->turn == ChangeTurns() &&
-      std::strcmp(listing.names.data() + last->name_at, name) == 0) {
-    const StatResult& r = listing.status[static_cast<std::size_t>(last->status_at)];
-    *rc = r.err == 0 ? 0 : -1;
-    if (r.err == 0) {
-      *st = r.st;
-    } else {
-      errno = r.err;
-    }
-    if (engine) ++engine->answered_;
-    return true;
+  if (ReadAheadEngine* engine = Engine()) return engine->ListedEntryStat(dir, name, st, flags, rc);
+  // A listing handed out by a session that has ended.
+  std::string path;
+  switch (CursorEntryStatus(dir, name, flags, ChangeTurns(), st, rc, &path)) {
+    case EntryStatus::kNotACursor:
+      return false;
+    case EntryStatus::kAnswered:
+      return true;
+    case EntryStatus::kReadAgain:
+      break;
   }
-  // Read since a turn, or not read ahead: the folder's entry by its path.
-  if (engine) ++engine->missed_;
-  const std::string path = listing.path + name;
   *rc = ::fstatat(AT_FDCWD, path.c_str(), st, flags);
   return true;
 }

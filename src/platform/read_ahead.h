@@ -86,16 +86,16 @@ class AheadPaths {
 class AheadPathList : public AheadPaths {
  public:
   explicit AheadPathList(const std::vector<std::string>& paths);
-  std::size_t Count() const override { return cuts_.size(); }
+  std::size_t Count() const override { return spans_.size(); }
   std::string_view Folder(std::size_t i) const override;
   std::string_view Name(std::size_t i) const override;
 
  private:
   std::string text_;
-  struct Cut {
+  struct Span {
     std::size_t begin, name, end;
   };
-  std::vector<Cut> cuts_;
+  std::vector<Span> spans_;
 };
 
 // The worker threads of one search, for plans started on the thread that

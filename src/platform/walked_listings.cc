@@ -86,7 +86,10 @@ std::vector<std::uint64_t> WalkedListings::Match(const AheadPaths& paths,
     std::string_view folder, name;
     paths.Parts(i, &folder, &name);
     path.assign(folder).append(name);
-    for (std::size_t k = next; k < records_.size() && k < next + look_ahead; ++k) {
+    // The first path is looked for among all the listings kept, in case an
+    // earlier walk left some that no gathering took.
+    const std::size_t reach = i == 0 ? records_.size() : look_ahead;
+    for (std::size_t k = next; k < records_.size() && k < next + reach; ++k) {
       if (PathAt(records_[k]) == path) {
         found[i] = records_[k];
         next = k + 1;

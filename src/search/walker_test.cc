@@ -74,7 +74,9 @@ class WalkerTest : public ::testing::TestWithParam<bool> {
   }
   void TearDown() override {
     // The workers did read ahead what the walks asked.
-    if (ahead_ && walked_folders_) EXPECT_GT(ahead_->Answered(), 0u);
+    if (ahead_ && walked_folders_) {
+      EXPECT_GT(ahead_->Answered(), 0u);
+    }
   }
   std::vector<std::string> Walk(std::vector<std::string> folders, bool recursive = true) {
     walked_folders_ = walked_folders_ || !folders.empty();
