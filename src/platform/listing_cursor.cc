@@ -1,5 +1,7 @@
 #include "platform/listing_cursor.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -92,8 +94,8 @@ bool CursorClose(DIR* dir, int* rc) {
   return true;
 }
 
-EntryStatus CursorEntryStatus(DIR* dir, const char* name, int flags, std::uint64_t turn,
-                              struct stat* st, int* rc, std::string* path) {
+EntryStatus CursorEntryStat(DIR* dir, const char* name, int flags, std::uint64_t turn,
+                            struct stat* st, int* rc) {
   Cursor* cursor = CursorOf(dir);
   if (!cursor) return EntryStatus::kNotACursor;
   const Listing& listing = *cursor->listing;
@@ -101,7 +103,9 @@ EntryStatus CursorEntryStatus(DIR* dir, const char* name, int flags, std::uint64
       LastStatus(*cursor, flags, turn, st, rc)) {
     return EntryStatus::kAnswered;
   }
-  path->assign(listing.path).append(name);
+  // Read since a turn, or not read ahead: the folder's entry by its path.
+  const std::string path = listing.path + name;
+  *rc = ::fstatat(AT_FDCWD, path.c_str(), st, flags);
   return EntryStatus::kReadAgain;
 }
 

@@ -25,17 +25,18 @@ bool CursorNext(DIR* dir, struct dirent** entry);
 // Closes it (*rc 0); false for a real DIR.
 bool CursorClose(DIR* dir, int* rc);
 
-// What a status call about an entry of a listing handed out gets.
+// How a status call about an entry of a listing handed out was answered.
 enum class EntryStatus { kNotACursor, kAnswered, kReadAgain };
 
-// The status of entry `name` of the listing `dir`, as read with the listing,
-// when it was read with `flags` and the change turn is still `turn`;
-// kReadAgain with the listing's path + name in *path otherwise.
-EntryStatus CursorEntryStatus(DIR* dir, const char* name, int flags, std::uint64_t turn,
-                              struct stat* st, int* rc, std::string* path);
+// EntryStat() of entry `name` of the listing `dir`: the status read with the
+// listing, when it was read with `flags` and the change turn is still
+// `turn` (kAnswered); otherwise read now by the entry's path (kReadAgain).
+EntryStatus CursorEntryStat(DIR* dir, const char* name, int flags, std::uint64_t turn,
+                            struct stat* st, int* rc);
 
-// The same for the whole path of the entry the listing opened last gave
-// last: kNotACursor when `path` is not that entry's.
+// Stat() by the whole path of the entry the listing opened last gave last:
+// kAnswered as above; kReadAgain when the caller must read it; kNotACursor
+// when `path` is not that entry's.
 EntryStatus LastEntryStatus(const char* path, int flags, std::uint64_t turn, struct stat* st,
                             int* rc);
 

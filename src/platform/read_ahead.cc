@@ -248,22 +248,12 @@ class ReadAheadEngine {
     return true;
   }
 
-  // The status of an entry of a listing handed out (EntryStat()).
-  bool ListedEntryStat(DIR* dir, const char* name, struct stat* st, int flags, int* rc) {
-    std::string path;
-    switch (CursorEntryStatus(dir, name, flags, ChangeTurns(), st, rc, &path)) {
-      case EntryStatus::kNotACursor:
-        return false;
-      case EntryStatus::kAnswered:
-        ++answered_;
-        return true;
-      case EntryStatus::kReadAgain:
-        break;
-    }
-    // Read since a turn, or not read ahead: the folder's entry by its path.
-    ++missed_;
-    *rc = ::fstatat(AT_FDCWD, path.c_str(), st, flags);
-    return true;
+  // Counts how a listing handed out answered a status call; true when it
+  // was one of them.
+  bool Count(EntryStatus how) {
+    if (how == EntryStatus::kAnswered) ++answered_;
+    if (how == EntryStatus::kReadAgain) ++missed_;
+    return how != EntryStatus::kNotACursor;
   }
 
   std::uint64_t answered_ = 0;
@@ -614,17 +604,9 @@ class ReadAheadEngine {
 
   // Stat() of an entry of the listing last opened, by its full path.
   bool ListedStat(const char* path, struct stat* st, int* rc) {
-    switch (LastEntryStatus(path, kLinkEntryFlags, ChangeTurns(), st, rc)) {
-      case EntryStatus::kNotACursor:
-        return false;
-      case EntryStatus::kAnswered:
-        ++answered_;
-        return true;
-      case EntryStatus::kReadAgain:
-        break;
-    }
-    ++missed_;
-    return false;
+    const EntryStatus how = LastEntryStatus(path, kLinkEntryFlags, ChangeTurns(), st, rc);
+    Count(how);
+    return how == EntryStatus::kAnswered;
   }
 
   // Blocks this thread has read from the disk so far.
@@ -762,19 +744,9 @@ bool ReadDir(DIR* dir, struct dirent** entry) { return CursorNext(dir, entry); }
 bool CloseDir(DIR* dir, int* rc) { return CursorClose(dir, rc); }
 
 bool EntryStat(DIR* dir, const char* name, struct stat* st, int flags, int* rc) {
-  if (ReadAheadEngine* engine = Engine()) return engine->ListedEntryStat(dir, name, st, flags, rc);
-  // A listing handed out by a session that has ended.
-  std::string path;
-  switch (CursorEntryStatus(dir, name, flags, ChangeTurns(), st, rc, &path)) {
-    case EntryStatus::kNotACursor:
-      return false;
-    case EntryStatus::kAnswered:
-      return true;
-    case EntryStatus::kReadAgain:
-      break;
-  }
-  *rc = ::fstatat(AT_FDCWD, path.c_str(), st, flags);
-  return true;
+  const EntryStatus how = CursorEntryStat(dir, name, flags, ChangeTurns(), st, rc);
+  if (ReadAheadEngine* engine = Engine()) return engine->Count(how);
+  return how != EntryStatus::kNotACursor;
 }
 
 }  // namespace ahead
