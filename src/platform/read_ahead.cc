@@ -11,6 +11,9 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 #include "platform/kept_status.h"
 #include "platform/listing.h"
@@ -138,16 +141,11 @@ class ReadAheadEngine {
     // The walk is over once its folders are listed for their files.
     if (kind != AheadKind::kFolders) kept_.Clear();
     // The gathering's listings are the walk's, where they are still fresh.
-    std::vector<std::uint64_t> walked_at;
-    if (kind == AheadKind::kListings && !walked_.empty() && walked_turn_ == ChangeTurns()) {
-      walked_at = walked_.Match(*paths, kLookAhead);
-    } else if (kind != AheadKind::kFolders) {
-      walked_.Clear();
-    }
+    const bool use_walked =
+        kind == AheadKind::kListings && !walked_.empty() && walked_turn_ == ChangeTurns();
+    if (!use_walked && kind != AheadKind::kFolders) walked_.Clear();
     std::lock_guard<std::mutex> lock(mu_);
-    walked_at_.swap(walked_at);
-    plan_.walked = walked_at_.empty() ? nullptr : &walked_;
-    plan_.walked_at = &walked_at_;
+    plan_.walked = use_walked ? &walked_ : nullptr;
     plan_.walked_turn = walked_turn_;
     const Cut cut = CutOf(kind);
     plan_.id = ++plan_ids_;
@@ -187,7 +185,6 @@ class ReadAheadEngine {
     garbage.swap(garbage_);
     if (plan_.walked) walked_.Clear();
     plan_.walked = nullptr;
-    std::vector<std::uint64_t>().swap(walked_at_);
     lock.unlock();
     plan_id_ = 0;
     paths_ = nullptr;
@@ -258,6 +255,7 @@ class ReadAheadEngine {
 
   std::uint64_t answered_ = 0;
   std::uint64_t missed_ = 0;
+  double dbg_kind_[3] = {0, 0, 0};
 
  private:
   enum State : std::uint8_t { kFree, kClaimed, kReady, kMine };
@@ -276,10 +274,8 @@ class ReadAheadEngine {
     std::size_t part_paths = 1;
     std::size_t parts = 0;
     std::size_t window = 1;
-    // kListings: the walk's listings, read in `walked_turn`, and where the
-    // listing of each path is kept (WalkedListings::kNone: not kept).
+    // kListings: the walk's listings, read in `walked_turn`.
     const WalkedListings* walked = nullptr;
-    const std::vector<std::uint64_t>* walked_at = nullptr;
     std::uint64_t walked_turn = 0;
   };
 
@@ -414,20 +410,6 @@ class ReadAheadEngine {
     Wake(freed);
   }
 
-  // Gives back the walk's listings that no one will read again: those
-  // before the first part the caller or a worker is still at.
-  void ReleaseWalked() {
-    std::size_t first = caller_part_;
-    for (std::size_t part : reading_) first = std::min(first, part);
-    for (std::size_t i = first * plan_.part_paths; i < walked_at_.size(); ++i) {
-      if (walked_at_[i] != WalkedListings::kNone) {
-        walked_.ReleaseBefore(walked_at_[i]);
-        return;
-      }
-    }
-  }
-
-  // Wakes up to `parts` idle workers, one per part there is room for.
   // Wakes as many idle workers as may read now, up to one per part.
   void Wake(std::size_t parts) {
     const int may_read = std::min(idle_, active_ - in_flight_ - waking_);
@@ -444,7 +426,6 @@ class ReadAheadEngine {
       if (s.part != kNone && s.part < part) Free(s);
     }
     caller_part_ = part;
-    if (plan_.walked) ReleaseWalked();
     if (next_claim_ < part) next_claim_ = part;
     // Workers are woken once half the parts ahead are free, to read several
     // in a row, rather than for every part the caller passes.
@@ -504,17 +485,19 @@ class ReadAheadEngine {
       const std::uint64_t turn = s.turn;
       const Plan plan = plan_;
       ++in_flight_;
-      reading_.push_back(part);
       std::vector<std::shared_ptr<Part>> garbage;
       garbage.swap(garbage_);
       lock.unlock();
       garbage.clear();
       const long blocks_before = BlocksRead();
+      struct timespec c0, c1; clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
       std::shared_ptr<Part> read = Read(plan, part, turn);
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
+      double rd = (c1.tv_sec - c0.tv_sec) + (c1.tv_nsec - c0.tv_nsec) / 1e9;
       const bool waited_on_disk = BlocksRead() != blocks_before;
       lock.lock();
+      dbg_kind_[int(plan.kind)] += rd;
       --in_flight_;
-      reading_.erase(std::find(reading_.begin(), reading_.end(), part));
       // While the reads wait on the disk, many at once keep it busy; once
       // everything is in memory, as many as there are cores do the work.
       if (waited_on_disk) {
@@ -575,9 +558,13 @@ class ReadAheadEngine {
       case AheadKind::kListings:
         read->listings.resize(count);
         for (std::size_t k = 0; k < count; ++k) {
-          const std::uint64_t walked_at =
-              plan.walked ? (*plan.walked_at)[read->first + k] : WalkedListings::kNone;
-          if (walked_at != WalkedListings::kNone && plan.walked_turn == turn) {
+          std::uint64_t walked_at = WalkedListings::kNone;
+          if (plan.walked && plan.walked_turn == turn) {
+            std::string_view folder, name;
+            plan.paths->Parts(read->first + k, &folder, &name);
+            walked_at = plan.walked->Find(folder, name);
+          }
+          if (walked_at != WalkedListings::kNone) {
             read->listings[k] = plan.walked->Unpack(walked_at);
             read->entries += read->listings[k]->entries.size();
             continue;
@@ -635,8 +622,6 @@ class ReadAheadEngine {
   std::size_t next_claim_ = 0;
   std::size_t held_ = 0;
   std::vector<std::shared_ptr<Part>> garbage_;  // parts passed, to be freed
-  std::vector<std::uint64_t> walked_at_;  // Plan::walked_at
-  std::vector<std::size_t> reading_;      // the parts the workers are reading
   int in_flight_ = 0;
   int active_;  // workers that may read at once
   int idle_ = 0;
@@ -689,6 +674,7 @@ ReadAheadSession::ReadAheadSession(const Options& options) {
 ReadAheadSession::~ReadAheadSession() {
   if (!engine_) return;
   AnsweredTotal() += engine_->answered_;
+  if (getenv("QM_GAP_DEBUG")) fprintf(stderr, "answered %lu missed %lu worker cpu: folders %.3f listings %.3f stamps %.3f\n", (unsigned long)engine_->answered_, (unsigned long)engine_->missed_, engine_->dbg_kind_[0], engine_->dbg_kind_[1], engine_->dbg_kind_[2]);
 
   g_engine.store(nullptr, std::memory_order_release);
   delete engine_;

@@ -2,11 +2,12 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 
-#include "platform/read_ahead.h"
 
 namespace qm {
 namespace {
@@ -41,9 +42,34 @@ char* WalkedListings::Reserve(std::size_t size) {
     blocks_.push_back(static_cast<char*>(block));
   }
   char* at = blocks_[size_ / kBlock] + size_ % kBlock;
-  records_.push_back(size_);
   size_ += size;
   return at;
+}
+
+void WalkedListings::Index(std::uint64_t at) {
+  if ((listings_ + 1) * 2 > index_.size()) {
+    std::vector<std::uint64_t> old(std::max<std::size_t>(1024, index_.size() * 2), kNone);
+    old.swap(index_);
+    listings_ = 0;
+    for (std::uint64_t kept : old) {
+      if (kept != kNone) Index(kept);
+    }
+  }
+  const std::string_view path = PathAt(at);
+  const std::size_t mask = index_.size() - 1;
+  for (std::size_t k = std::hash<std::string_view>()(path) & mask;; k = (k + 1) & mask) {
+    if (index_[k] == kNone) {
+      index_[k] = at;
+      ++listings_;
+      return;
+    }
+    // A folder walked again (by an earlier walk no gathering took): the
+    // later listing is the one.
+    if (PathAt(index_[k]) == path) {
+      index_[k] = at;
+      return;
+    }
+  }
 }
 
 bool WalkedListings::Add(const Listing& listing, std::size_t max_entries) {
@@ -54,6 +80,7 @@ bool WalkedListings::Add(const Listing& listing, std::size_t max_entries) {
   }
   char* at = Reserve(size);
   if (!at) return false;
+  const std::uint64_t record = size_ - size;
   entries_ += listing.entries.size();
   Put(at, static_cast<std::uint32_t>(listing.path.size()));
   std::memcpy(at, listing.path.data(), listing.path.size());
@@ -68,6 +95,7 @@ bool WalkedListings::Add(const Listing& listing, std::size_t max_entries) {
     std::memcpy(at, listing.names.data() + e.name_at, e.name_length);
     at += e.name_length;
   }
+  Index(record);
   return true;
 }
 
@@ -77,27 +105,17 @@ std::string_view WalkedListings::PathAt(std::uint64_t at) const {
   return std::string_view(p, size);
 }
 
-std::vector<std::uint64_t> WalkedListings::Match(const AheadPaths& paths,
-                                                 std::size_t look_ahead) const {
-  std::vector<std::uint64_t> found(paths.Count(), kNone);
-  std::size_t next = 0;
+std::uint64_t WalkedListings::Find(std::string_view folder, std::string_view name) const {
+  if (index_.empty()) return kNone;
   std::string path;
-  for (std::size_t i = 0; i < paths.Count() && next < records_.size(); ++i) {
-    std::string_view folder, name;
-    paths.Parts(i, &folder, &name);
-    path.assign(folder).append(name);
-    // The first path is looked for among all the listings kept, in case an
-    // earlier walk left some that no gathering took.
-    const std::size_t reach = i == 0 ? records_.size() : look_ahead;
-    for (std::size_t k = next; k < records_.size() && k < next + reach; ++k) {
-      if (PathAt(records_[k]) == path) {
-        found[i] = records_[k];
-        next = k + 1;
-        break;
-      }
-    }
+  path.reserve(folder.size() + name.size());
+  path.append(folder).append(name);
+  const std::size_t mask = index_.size() - 1;
+  for (std::size_t k = std::hash<std::string_view>()(path) & mask;; k = (k + 1) & mask) {
+    const std::uint64_t at = index_[k];
+    if (at == kNone) return kNone;
+    if (PathAt(at) == path) return at;
   }
-  return found;
 }
 
 std::shared_ptr<const Listing> WalkedListings::Unpack(std::uint64_t at) const {
@@ -121,23 +139,13 @@ std::shared_ptr<const Listing> WalkedListings::Unpack(std::uint64_t at) const {
   return listing;
 }
 
-void WalkedListings::ReleaseBefore(std::uint64_t at) {
-  for (std::size_t k = 0; k < blocks_.size() && (k + 1) * kBlock <= at; ++k) {
-    if (blocks_[k]) {
-      ::munmap(blocks_[k], kBlock);
-      blocks_[k] = nullptr;
-    }
-  }
-}
-
 void WalkedListings::Clear() {
-  for (char* block : blocks_) {
-    if (block) ::munmap(block, kBlock);
-  }
+  for (char* block : blocks_) ::munmap(block, kBlock);
   std::vector<char*>().swap(blocks_);
-  std::vector<std::uint64_t>().swap(records_);
+  std::vector<std::uint64_t>().swap(index_);
   size_ = 0;
   entries_ = 0;
+  listings_ = 0;
 }
 
 }  // namespace qm

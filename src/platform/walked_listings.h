@@ -2,9 +2,9 @@
 //
 // A search lists every folder twice: the walk for its subfolders, then the
 // gathering for its files, in the same order.  The walk's listings are kept
-// here, packed one after another (about 22 bytes an entry beside its name),
-// in blocks taken straight from the system and given back as soon as the
-// gathering has passed them, so the second listing costs no reading while
+// here, packed one after another (about 10 bytes an entry beside its name),
+// in blocks taken straight from the system and given back all at once when
+// the gathering is done, so the second listing costs no reading while
 // nothing has changed in between (read_ahead.h says when that is).
 #ifndef QUENMOOR_PLATFORM_WALKED_LISTINGS_H_
 #define QUENMOOR_PLATFORM_WALKED_LISTINGS_H_
@@ -19,8 +19,6 @@
 
 namespace qm {
 
-class AheadPaths;
-
 class WalkedListings {
  public:
   static constexpr std::uint64_t kNone = ~std::uint64_t{0};
@@ -32,28 +30,28 @@ class WalkedListings {
 
   // Adds a listing the walk took; false when `max_entries` are kept already.
   bool Add(const Listing& listing, std::size_t max_entries);
-  bool empty() const { return records_.empty(); }
+  bool empty() const { return size_ == 0; }
 
-  // Where the listing of each path of `paths` is kept, in order, or kNone;
-  // a path may be skipped over (the gathering passes by folders the walk
-  // dropped) as far as `look_ahead` listings on.
-  std::vector<std::uint64_t> Match(const AheadPaths& paths, std::size_t look_ahead) const;
+  // Where the listing of the folder `folder` + `name` is kept, or kNone;
+  // any thread, while nothing is added.
+  std::uint64_t Find(std::string_view folder, std::string_view name) const;
 
-  // The listing kept at `at`, while its block is kept; any thread.
+  // The listing kept at `at`; any thread, while nothing is added.
   std::shared_ptr<const Listing> Unpack(std::uint64_t at) const;
 
-  // Gives back the blocks wholly before `at`; nothing may read them after.
-  void ReleaseBefore(std::uint64_t at);
   void Clear();
 
  private:
   std::string_view PathAt(std::uint64_t at) const;
   char* Reserve(std::size_t size);
+  void Index(std::uint64_t at);
 
-  std::vector<char*> blocks_;          // nullptr once given back
-  std::uint64_t size_ = 0;             // bytes used, counted over whole blocks
-  std::vector<std::uint64_t> records_; // where each listing starts
+  std::vector<char*> blocks_;
+  std::uint64_t size_ = 0;     // bytes used, counted over whole blocks
   std::size_t entries_ = 0;
+  std::size_t listings_ = 0;
+  // Where each listing is kept, by its path: open addressing, kNone free.
+  std::vector<std::uint64_t> index_;
 };
 
 }  // namespace qm
