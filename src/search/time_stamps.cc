@@ -32,8 +32,9 @@ bool OffsetAt(std::int64_t t, long* offset) {
   return true;
 }
 
-// The same, remembered per UTC day: a search reads a million stamps, mostly
-// of a few hundred days.  A day is remembered only when its start, middle
+// The same, remembered per UTC day: a search reads a million stamps, of far
+// fewer days; any 4096 days in a row (about eleven years) are remembered
+// side by side.  A day is remembered only when its start, middle
 // and end have one offset (no change of time that day); the days are
 // forgotten when the time zone changes (tzset).
 bool LocalOffset(std::int64_t t, long* offset) {
@@ -41,7 +42,7 @@ bool LocalOffset(std::int64_t t, long* offset) {
     std::int64_t day = std::numeric_limits<std::int64_t>::min();
     long offset = 0;
   };
-  thread_local Day days[512];
+  thread_local Day days[4096];
   thread_local const char* zone[2] = {nullptr, nullptr};
   thread_local long zone_offset = 0;
   if (zone[0] != tzname[0] || zone[1] != tzname[1] || zone_offset != timezone) {
@@ -51,7 +52,7 @@ bool LocalOffset(std::int64_t t, long* offset) {
     zone_offset = timezone;
   }
   const std::int64_t day = t >= 0 ? t / 86400 : -((-t + 86399) / 86400);
-  Day& known = days[static_cast<std::uint64_t>(day) % 512];
+  Day& known = days[static_cast<std::uint64_t>(day) % 4096];
   if (known.day == day) {
     *offset = known.offset;
     return true;
