@@ -11,9 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 #include "platform/kept_status.h"
 #include "platform/listing.h"
@@ -255,7 +252,6 @@ class ReadAheadEngine {
 
   std::uint64_t answered_ = 0;
   std::uint64_t missed_ = 0;
-  double dbg_kind_[3] = {0, 0, 0};
 
  private:
   enum State : std::uint8_t { kFree, kClaimed, kReady, kMine };
@@ -490,13 +486,9 @@ class ReadAheadEngine {
       lock.unlock();
       garbage.clear();
       const long blocks_before = BlocksRead();
-      struct timespec c0, c1; clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
       std::shared_ptr<Part> read = Read(plan, part, turn);
-      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
-      double rd = (c1.tv_sec - c0.tv_sec) + (c1.tv_nsec - c0.tv_nsec) / 1e9;
       const bool waited_on_disk = BlocksRead() != blocks_before;
       lock.lock();
-      dbg_kind_[int(plan.kind)] += rd;
       --in_flight_;
       // While the reads wait on the disk, many at once keep it busy; once
       // everything is in memory, as many as there are cores do the work.
@@ -674,7 +666,6 @@ ReadAheadSession::ReadAheadSession(const Options& options) {
 ReadAheadSession::~ReadAheadSession() {
   if (!engine_) return;
   AnsweredTotal() += engine_->answered_;
-  if (getenv("QM_GAP_DEBUG")) fprintf(stderr, "answered %lu missed %lu worker cpu: folders %.3f listings %.3f stamps %.3f\n", (unsigned long)engine_->answered_, (unsigned long)engine_->missed_, engine_->dbg_kind_[0], engine_->dbg_kind_[1], engine_->dbg_kind_[2]);
 
   g_engine.store(nullptr, std::memory_order_release);
   delete engine_;
