@@ -39,21 +39,27 @@ constexpr unsigned kStampMask = STATX_BASIC_STATS | STATX_BTIME;
 // The flags the walker's EntryStat() and the listing's Stat() use.
 constexpr int kFolderEntryFlags = AT_NO_AUTOMOUNT;
 constexpr int kLinkEntryFlags = 0;
+// The workers' niceness, above the window's own.
+constexpr int kWorkerNice = 10;
 
 // How a plan is cut into parts: paths per part, and parts held at most.
+// A part is read by one worker, path after path; the caller waits for the
+// part it needs.  When reads wait on the disk, parts are small, so many
+// workers read at once and none takes long; otherwise large, so the parts
+// cost little to hand over.
 struct Cut {
   std::size_t paths;
   std::size_t parts;
 };
-Cut CutOf(AheadKind kind) {
+Cut CutOf(AheadKind kind, bool disk) {
   switch (kind) {
     case AheadKind::kFolders:
     case AheadKind::kListings:
-      return {8, 32};
+      return disk ? Cut{2, 128} : Cut{8, 32};
     case AheadKind::kStamps:
       break;
   }
-  return {64, 16};
+  return disk ? Cut{16, 64} : Cut{64, 16};
 }
 
 struct StatxResult {
@@ -144,7 +150,7 @@ class ReadAheadEngine {
     std::lock_guard<std::mutex> lock(mu_);
     plan_.walked = use_walked ? &walked_ : nullptr;
     plan_.walked_turn = walked_turn_;
-    const Cut cut = CutOf(kind);
+    const Cut cut = CutOf(kind, disk_seen_);
     plan_.id = ++plan_ids_;
     plan_.kind = kind;
     plan_.paths = paths;
@@ -160,6 +166,7 @@ class ReadAheadEngine {
     // The caller's side.
     plan_id_ = plan_.id;
     kind_ = kind;
+    part_paths_ = cut.paths;
     paths_ = has_plan_ ? paths : nullptr;
     pos_ = 0;
     current_.reset();
@@ -337,7 +344,7 @@ class ReadAheadEngine {
     while (i < count && i < pos_ + kLookAhead && !Matches(i, p)) ++i;
     if (i >= count || i >= pos_ + kLookAhead) return kNone;
     pos_ = i;
-    const std::size_t part_index = i / CutOf(kind_).paths;
+    const std::size_t part_index = i / part_paths_;
     const std::uint64_t turn = ChangeTurns();
     if (part_index != current_part_ || (!current_mine_ && current_->turn != turn)) {
       Acquire(part_index, turn);
@@ -377,7 +384,10 @@ class ReadAheadEngine {
       }
       if (ours && s.state == kMine) break;
       if (ours) Free(s);
-      if (!caller_reads_ && !threads_.empty()) {
+      // Once reads have waited on the disk the caller leaves them to the
+      // workers, who have many under way at once; it would wait on each in
+      // turn, with the window unable to answer meanwhile.
+      if ((!caller_reads_ || disk_seen_) && !threads_.empty()) {
         if (next_claim_ > part) next_claim_ = part;
         work_cv_.notify_all();
         caller_waiting_ = true;
@@ -460,6 +470,9 @@ class ReadAheadEngine {
   }
 
   void Work() {
+    // Below the window's thread: when many are ready to run at once, as
+    // while reads wait on the disk, the window still gets its turn first.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
     std::unique_lock<std::mutex> lock(mu_);
     for (;;) {
       std::size_t part;
@@ -493,6 +506,7 @@ class ReadAheadEngine {
       // While the reads wait on the disk, many at once keep it busy; once
       // everything is in memory, as many as there are cores do the work.
       if (waited_on_disk) {
+        disk_seen_ = true;
         active_ = most_;
         Wake(static_cast<std::size_t>(most_));
       } else if (active_ > fewest_) {
@@ -616,6 +630,7 @@ class ReadAheadEngine {
   std::vector<std::shared_ptr<Part>> garbage_;  // parts passed, to be freed
   int in_flight_ = 0;
   int active_;  // workers that may read at once
+  bool disk_seen_ = false;  // a read has waited on the disk
   int idle_ = 0;
   int waking_ = 0;  // notified, not yet awake
   bool caller_waiting_ = false;
@@ -623,6 +638,7 @@ class ReadAheadEngine {
   // The caller's side, on the owner thread only.
   std::uint64_t plan_id_ = 0;
   AheadKind kind_ = AheadKind::kFolders;
+  std::size_t part_paths_ = 1;
   const AheadPaths* paths_ = nullptr;
   std::size_t pos_ = 0;
   std::shared_ptr<Part> current_;
