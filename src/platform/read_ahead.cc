@@ -39,8 +39,6 @@ constexpr unsigned kStampMask = STATX_BASIC_STATS | STATX_BTIME;
 // The flags the walker's EntryStat() and the listing's Stat() use.
 constexpr int kFolderEntryFlags = AT_NO_AUTOMOUNT;
 constexpr int kLinkEntryFlags = 0;
-// The workers' niceness, above the window's own.
-constexpr int kWorkerNice = 10;
 
 // How a plan is cut into parts: paths per part, and parts held at most.
 // A part is read by one worker, path after path; the caller waits for the
@@ -470,9 +468,6 @@ class ReadAheadEngine {
   }
 
   void Work() {
-    // Below the window's thread: when many are ready to run at once, as
-    // while reads wait on the disk, the window still gets its turn first.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
     std::unique_lock<std::mutex> lock(mu_);
     for (;;) {
       std::size_t part;
