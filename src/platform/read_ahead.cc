@@ -53,11 +53,11 @@ Cut CutOf(AheadKind kind, bool disk) {
   switch (kind) {
     case AheadKind::kFolders:
     case AheadKind::kListings:
-      return disk ? Cut{2, 128} : Cut{8, 32};
+      return disk ? Cut{2, 512} : Cut{8, 32};
     case AheadKind::kStamps:
       break;
   }
-  return disk ? Cut{16, 64} : Cut{64, 16};
+  return disk ? Cut{16, 256} : Cut{64, 16};
 }
 
 struct StatxResult {

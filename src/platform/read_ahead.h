@@ -26,13 +26,21 @@
 // folder in one go; the status of its entries is checked against the turn at
 // each call.
 
-// The walk reads each folder's status again for every level above it, as it
-// hands the folder up; the first status read of a folder answers those
-// while no turn has come since (about 100 bytes per folder, for the walk).
+// What the walk read also serves it and the gathering again, while no turn
+// has come since: the walk reads each folder's status again for every level
+// above it, as it hands the folder up, and the first status read of a
+// folder answers those (about 200 bytes per folder, for the walk); and the
+// gathering lists the walk's folders again for their files, which the walk's
+// own listings answer (walked_listings.h).
+//
+// Workers: as many read at once as there are cores while everything comes
+// from memory, all of them (Options::threads) once reads wait on the disk;
+// then parts are small and the caller waits for the workers rather than
+// reading itself.
 //
 // Bounds: a plan holds at most kMaxHeldEntries (8,192) listed entries, or
-// 1,024 paths' stamps, ahead of the caller, plus what the workers are
-// reading; a folder of more than 1,024 entries is not read ahead but listed
+// 1,024 paths' stamps (4,096 while reads wait on the disk, to spread them
+// over more of it), ahead of the caller, plus what the workers are reading; a folder of more than 1,024 entries is not read ahead but listed
 // by the caller.  The workers only read status and listings, never a file's
 // contents.  They stop when the plan ends, and end with the session.
 #ifndef QUENMOOR_PLATFORM_READ_AHEAD_H_
