@@ -121,7 +121,8 @@ class ReadAheadEngine {
         caller_reads_(options.caller_reads),
         most_(options.threads),
         fewest_(std::min(options.threads, Cores())),
-        active_(fewest_) {
+        active_(options.as_from_disk ? most_ : fewest_),
+        disk_seen_(options.as_from_disk) {
     for (int i = 0; i < options.threads; ++i) threads_.emplace_back([this] { Work(); });
   }
 
@@ -625,7 +626,7 @@ class ReadAheadEngine {
   std::vector<std::shared_ptr<Part>> garbage_;  // parts passed, to be freed
   int in_flight_ = 0;
   int active_;  // workers that may read at once
-  bool disk_seen_ = false;  // a read has waited on the disk
+  bool disk_seen_;  // a read has waited on the disk
   int idle_ = 0;
   int waking_ = 0;  // notified, not yet awake
   bool caller_waiting_ = false;

@@ -116,6 +116,9 @@ class ReadAheadSession {
     // false makes it wait for the workers (tests, to see every answer come
     // from them).
     bool caller_reads = true;
+    // Work from the start as once reads have waited on the disk: small
+    // parts, all workers, the caller waiting for them (tests).
+    bool as_from_disk = false;
   };
   ReadAheadSession();
   explicit ReadAheadSession(const Options& options);

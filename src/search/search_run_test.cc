@@ -533,7 +533,8 @@ TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
   };
   Rule(form_->Option1);  // Date Modified
   ListEveryOldFile();
-  auto search = [&](bool ahead, int k) {
+  enum Reading { kPlain, kAhead, kAheadFromDisk };
+  auto search = [&](Reading reading, int k) {
     testing::TempDir tree;
     const std::string t = tree.path();
     build(t);
@@ -542,8 +543,9 @@ TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
     faulty.FailListing(t + "/half/", 1, ENOENT);
     ScopedFs use(&faulty);
     ReadAheadSession::Options options;
-    options.threads = ahead ? 3 : 0;
+    options.threads = reading == kPlain ? 0 : 3;
     options.caller_reads = false;
+    options.as_from_disk = reading == kAheadFromDisk;
     const ReadAheadSession::Options before = ReadAheadSession::SetDefaults(options);
     form_->PushButton7_Click();
     AddRow(t);
@@ -563,13 +565,15 @@ TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
     return shown;
   };
 
-  const Shown unchanged = search(false, 0);
+  const Shown unchanged = search(kPlain, 0);
   EXPECT_EQ(unchanged.rows.size(), 9u);  // a link to a file counts, ~lock does not
-  EXPECT_EQ(search(true, 0), unchanged);
+  EXPECT_EQ(search(kAhead, 0), unchanged);
+  EXPECT_EQ(search(kAheadFromDisk, 0), unchanged);
   const std::uint64_t answered = ReadAheadSession::AnsweredInAll();
   for (int k = 1; k <= unchanged.yields; ++k) {
-    const Shown plain = search(false, k);
-    ASSERT_EQ(search(true, k), plain) << "changed at yield " << k;
+    const Shown plain = search(kPlain, k);
+    ASSERT_EQ(search(kAhead, k), plain) << "changed at yield " << k;
+    ASSERT_EQ(search(kAheadFromDisk, k), plain) << "as from a disk, changed at yield " << k;
   }
   EXPECT_GT(ReadAheadSession::AnsweredInAll() - answered, 1000u);
 }

@@ -57,18 +57,22 @@ int Depth(const std::string& path) {
   return static_cast<int>(std::count(path.begin(), path.end(), '/'));
 }
 
-// Every walker test runs twice: as a plain walk, and with worker threads
-// reading ahead, which must come to the same: the same folders in the same
-// order, the same yields, reports and failures.  The workers answer every
-// call they can (the walk waits for them rather than reading itself).
-class WalkerTest : public ::testing::TestWithParam<bool> {
+// Every walker test runs as a plain walk, and with worker threads reading
+// ahead as from memory and as from a disk, which must all come to the same:
+// the same folders in the same order, the same yields, reports and
+// failures.  The workers answer every call they can (the walk waits for them
+// rather than reading itself).
+enum class Reading { kPlain, kAhead, kAheadFromDisk };
+
+class WalkerTest : public ::testing::TestWithParam<Reading> {
  protected:
   void SetUp() override {
     root_ = dir_.path() + "/";
-    if (GetParam()) {
+    if (GetParam() != Reading::kPlain) {
       ReadAheadSession::Options options;
       options.threads = 3;
       options.caller_reads = false;
+      options.as_from_disk = GetParam() == Reading::kAheadFromDisk;
       ahead_.emplace(options);
     }
   }
@@ -91,9 +95,16 @@ class WalkerTest : public ::testing::TestWithParam<bool> {
   bool walked_folders_ = false;
 };
 
-INSTANTIATE_TEST_SUITE_P(PlainAndReadAhead, WalkerTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "ReadAhead" : "Plain";
+INSTANTIATE_TEST_SUITE_P(PlainAndReadAhead, WalkerTest,
+                         ::testing::Values(Reading::kPlain, Reading::kAhead,
+                                           Reading::kAheadFromDisk),
+                         [](const ::testing::TestParamInfo<Reading>& info) {
+                           switch (info.param) {
+                             case Reading::kPlain: return "Plain";
+                             case Reading::kAhead: return "ReadAhead";
+                             case Reading::kAheadFromDisk: break;
+                           }
+                           return "ReadAheadFromDisk";
                          });
 
 TEST_P(WalkerTest, LevelOrderGroupedByParent) {
