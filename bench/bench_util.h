@@ -5,6 +5,7 @@
 #define QUENMOOR_BENCH_BENCH_UTIL_H_
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -53,6 +54,40 @@ inline bool ResetPeak() {
   out << "5";
   out.flush();
   return static_cast<bool>(out);
+}
+
+// Empties the page cache (after writing back what is dirty), so the next
+// command reads the tree from the disk.  False, with `*why` saying so, when
+// this process may not (it must be root, and /proc/sys/vm writable).
+inline bool DropCaches(std::string* why) {
+  if (::geteuid() != 0) {
+    *why = "not running as root";
+    return false;
+  }
+  ::sync();
+  std::ofstream out("/proc/sys/vm/drop_caches");
+  out << "3";
+  out.flush();
+  if (!out) {
+    *why = "/proc/sys/vm/drop_caches cannot be written";
+    return false;
+  }
+  return true;
+}
+
+// True when `program` is an executable on the PATH.
+inline bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string candidate = dirs.substr(start, end - start) + "/" + program;
+    if (end > start && ::access(candidate.c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 // A fresh temporary folder (no final "/"); empty on failure.

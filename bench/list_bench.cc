@@ -1,5 +1,6 @@
 // Times the result list of the real window at a million rows: appending
-// them in batches the way the criterion pass does, "Select All" and
+// them as the criterion pass does (positions of the run lists, in batches),
+// "Select All" and
 // "Unselect All" through their handlers, removing every second row, and
 // ticking rows one by one before the ticked rows go as they do after a trash
 // or a move; sorting by path and by date as header clicks do; with the
@@ -20,6 +21,7 @@
 #include "app/form1.h"
 #include "app/list_view.h"
 #include "bench_util.h"
+#include "search/found_files.h"
 #include "tree_gen.h"
 
 namespace {
@@ -34,24 +36,20 @@ void Row(const char* step, double seconds, long rows, const char* note = "") {
 
 void Settle() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void AppendAll(qm::ListView* list, const QStringList& paths, const std::vector<double>& stamps,
-               long batch) {
-  const long rows = paths.size();
+void AppendAll(qm::ListView* list, const std::shared_ptr<qm::FoundFiles>& found, long batch) {
+  const long rows = static_cast<long>(found->Count());
   for (long first = 0; first < rows; first += batch) {
     const long last = std::min(rows, first + batch);
-    std::vector<qm::ListModel::NewRow> rows_batch;
-    rows_batch.reserve(static_cast<std::size_t>(last - first));
-    for (long i = first; i < last; ++i) {
-      rows_batch.push_back(qm::ListModel::NewRow{paths[i], stamps[static_cast<std::size_t>(i)],
-                                                 qm::ListModel::kStampSub});
-    }
-    list->AddItems(std::move(rows_batch));
+    std::vector<std::uint32_t> positions;
+    positions.reserve(static_cast<std::size_t>(last - first));
+    for (long i = first; i < last; ++i) positions.push_back(static_cast<std::uint32_t>(i));
+    list->AddSourceItems(found, std::move(positions));
   }
 }
 
 long CountChecked(qm::ListView* list) {
   long ticked = 0;
-  for (int i = 0; i < list->Model()->Count(); ++i) ticked += list->Model()->At(i).checked;
+  for (int i = 0; i < list->Model()->Count(); ++i) ticked += list->Model()->Checked(i);
   return ticked;
 }
 
@@ -83,16 +81,25 @@ int main(int argc, char** argv) {
   list->SetColumnWidthTwips(2, 2000);
 
   // The run lists a search would hold: paths of a typical length, stamps.
-  QStringList paths;
-  std::vector<double> stamps;
-  paths.reserve(rows);
-  stamps.reserve(static_cast<std::size_t>(rows));
+  auto found = std::make_shared<qm::FoundFiles>();
+  auto path_of = [](long i) {
+    return QStringLiteral("/home/someone/Documents/archive/d%1/d%2/file %3.txt")
+        .arg(i % 97)
+        .arg(i % 1009)
+        .arg(i);
+  };
   for (long i = 0; i < rows; ++i) {
-    paths.append(QStringLiteral("/home/someone/Documents/archive/d%1/d%2/file %3.txt")
-                     .arg(i % 97)
-                     .arg(i % 1009)
-                     .arg(i));
-    stamps.push_back(45000.0 + double(i % 5000) + 0.37);
+    const std::string path = path_of(i).toStdString();
+    const std::size_t slash = path.rfind('/');
+    found->AddFolder(path.substr(0, slash + 1));
+    found->AddName(path.substr(slash + 1));
+  }
+  for (long i = 0; i < rows; ++i) {
+    found->Take();
+    qm::Stamp stamp;
+    stamp.value = 45000.0 + double(i % 5000) + 0.37;
+    stamp.empty = false;
+    found->SetStamp(static_cast<std::size_t>(i), stamp, qm::FileId());
   }
   Settle();
   const long rss_empty = qm::bench::RssKb();
@@ -106,10 +113,10 @@ int main(int argc, char** argv) {
 
   // Append, batch by batch, as the criterion pass hands rows over.
   auto start = Clock::now();
-  AppendAll(list, paths, stamps, batch);
+  AppendAll(list, found, batch);
   Settle();
   Row("append", SecondsSince(start), list->ItemCount());
-  // The list holds its own references; the run lists' part is not counted.
+  // The list holds positions; the run lists' part is not counted.
   const long rss_full = qm::bench::RssKb();
 
   start = Clock::now();
@@ -132,7 +139,7 @@ int main(int argc, char** argv) {
   list->RemoveItems(every_second);
   Settle();
   Row("remove every second row", SecondsSince(start), list->ItemCount(), "rows left");
-  const bool kept_odd = list->ItemText(2) == paths[2];
+  const bool kept_odd = list->ItemText(2) == path_of(2);
 
   // Tick every second remaining row one at a time (as clicks would), then
   // drop the ticked rows whose file is gone, as after a trash or a move.
@@ -158,7 +165,7 @@ int main(int argc, char** argv) {
   // Sorting all rows, as clicks on the headers do, with every third row
   // ticked; then checks that the order is right and the ticks stayed with
   // their files.
-  AppendAll(list, paths, stamps, batch);
+  AppendAll(list, found, batch);
   for (int p = 1; p <= list->ItemCount(); p += 3) list->SetChecked(p, true);
   Settle();
   qm::ListModel* model = list->Model();
@@ -171,22 +178,25 @@ int main(int argc, char** argv) {
     Settle();
     const double seconds = SecondsSince(began);
     Row(step, seconds, list->ItemCount());
-    for (int i = 1; i < model->Count() && sorted; ++i) sorted = in_order(model->At(i - 1), model->At(i));
+    for (int i = 1; i < model->Count() && sorted; ++i) sorted = in_order(i - 1, i);
     return seconds;
   };
-  using RowRef = const qm::ListModel::Row&;
-  const double sort_path = click("sort by path (header click)", 0,
-                                 [](RowRef a, RowRef b) { return a.text <= b.text; });
-  const double sort_date = click("sort by date", 1, [](RowRef a, RowRef b) { return a.stamp <= b.stamp; });
-  const double sort_reverse = click("sort by date, reversed", 1,
-                                    [](RowRef a, RowRef b) { return a.stamp >= b.stamp; });
+  const double sort_path = click("sort by path (header click)", 0, [&](int a, int b) {
+    return model->Text(a) <= model->Text(b);
+  });
+  const double sort_date = click("sort by date", 1, [&](int a, int b) {
+    return model->Stamp(a) <= model->Stamp(b);
+  });
+  const double sort_reverse = click("sort by date, reversed", 1, [&](int a, int b) {
+    return model->Stamp(a) >= model->Stamp(b);
+  });
   // Row k was made from path k, "... file k.txt"; rows 0, 3, 6, ... were ticked.
   bool ticks_kept = true;
   for (int i = 0; i < model->Count() && ticks_kept; ++i) {
-    const QString& text = model->At(i).text;
+    const QString text = model->Text(i);
     const qsizetype from = text.lastIndexOf(QLatin1Char(' ')) + 1;
     const long k = text.mid(from, text.size() - from - 4).toLong();
-    ticks_kept = model->At(i).checked == (k % 3 == 0);
+    ticks_kept = model->Checked(i) == (k % 3 == 0);
   }
   const double slowest_sort = std::max({sort_path, sort_date, sort_reverse});
   list->ClearItems();
@@ -201,7 +211,7 @@ int main(int argc, char** argv) {
   std::printf("| %-34s | %9.1f |\n", peak_reset ? "peak (VmHWM) during the steps"
                                                 : "peak (VmHWM) of the process",
               Mb(peak));
-  std::printf("\nlist memory per row: %.0f bytes (texts shared with the run lists, whose own "
+  std::printf("\nlist memory per row: %.0f bytes (a position in the run lists, whose own "
               "cost is not counted)\n",
               (rss_full - rss_empty) * 1024.0 / double(rows));
   const bool ok = select_all < 0.5 && unselect_all < 0.5 && kept_odd && slowest_sort < 1.0 &&

@@ -8,17 +8,18 @@
 
 namespace qm {
 DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {
+  // The date alone: a time of day would round the stored day number up
+  // after noon.
+  connect(this, &QDateTimeEdit::dateChanged, this,
+          [this](const QDate& date) { day_ = static_cast<DateValue>(DayNumberFromQDate(date)); });
   setCalendarPopup(true);
   setDisplayFormat(ShortDateFormat(QLocale::system()));
   setTimeSpec(Qt::LocalTime);
   setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
                    QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
   setDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+  day_ = static_cast<DateValue>(DayNumberFromQDate(date()));
 }
-
-// The date alone: a time of day would round the stored day number up after
-// noon.
-DateValue DatePicker::Value() const { return static_cast<DateValue>(DayNumberFromQDate(date())); }
 
 DateValue DatePicker::MinValue() { return DayNumberOf(1601, 1, 1); }
 DateValue DatePicker::MaxValue() { return DayNumberOf(9999, 12, 31) + 86399.0 / 86400.0; }

@@ -18,7 +18,9 @@ class DatePicker : public QDateTimeEdit {
  public:
   explicit DatePicker(QWidget* parent = nullptr);
 
-  DateValue Value() const;
+  // The date, kept as its day number each time it changes: the criterion
+  // pass reads it for every file it judges.
+  DateValue Value() const { return day_; }
   // Fails with "Invalid property value" outside the picker's range.
   void SetValue(DateValue value);
 
@@ -33,6 +35,9 @@ class DatePicker : public QDateTimeEdit {
   // Tab leaves the picker (the arrow keys move between day, month and year),
   // so the date is validated and stored as the user tabs on.
   bool focusNextPrevChild(bool next) override;
+
+ private:
+  DateValue day_ = 0;
 };
 
 }  // namespace qm

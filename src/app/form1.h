@@ -16,12 +16,14 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/date_picker.h"
 #include "app/list_view.h"
 #include "app/skin_framework.h"
+#include "search/found_files.h"
 #include "search/time_stamps.h"
 
 class QGroupBox;
@@ -104,8 +106,7 @@ class Form1 : public QWidget {
   void PushButton5_Click();
 
   // The run lists of the last search.
-  const QStringList& FoundPaths() const { return found_paths_; }
-  const std::vector<Stamp>& FoundStamps() const { return found_stamps_; }
+  const FoundFiles& Found() const { return *found_; }
 
   // Controls, named as the handlers know them.
   ListView* ListView1;
@@ -168,11 +169,9 @@ class Form1 : public QWidget {
 
   bool search_running_ = false;
   bool result_command_running_ = false;
-  QStringList found_paths_;
-  std::vector<Stamp> found_stamps_;
-  std::vector<FileId> found_ids_;  // read with the stamp; carried into each row
-  std::vector<long long> day_differences_;
-  std::vector<long long> end_day_differences_;
+  // Every file the last search gathered, with its stamp and identity; the
+  // result list's rows are positions in it.
+  std::shared_ptr<FoundFiles> found_ = std::make_shared<FoundFiles>();
 };
 
 }  // namespace qm

@@ -282,6 +282,12 @@ TEST_F(Form1Test, CriterionControlsAreStoredAsTheyChange) {
   QApplication::setActiveWindow(form.get());
   form->DTPicker4->setFocus();
   form->DTPicker4->setDateTime(QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
+  // A date stepped with the arrow key is the picker's value at once.
+  QTest::keyClick(form->DTPicker4, Qt::Key_Up);
+  EXPECT_NE(form->DTPicker4->Value(), 36526.0);
+  EXPECT_EQ(form->DTPicker4->Value(),
+            static_cast<DateValue>(DayNumberFromQDate(form->DTPicker4->date())));
+  form->DTPicker4->setDateTime(QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
   QTest::keyClick(form->DTPicker4, Qt::Key_Tab);
   EXPECT_FALSE(form->DTPicker4->hasFocus());
   EXPECT_EQ(ReadSetting("Date4", ""), QStringLiteral("36526"));

@@ -1,67 +1,121 @@
 // Sorting the list's rows by a column: the rows are reordered in place, so a
 // row's number is always the place it is shown at, and everything a row
-// carries (its tick, its stamp) moves with it.
+// carries (its tick, its stamp, its file) moves with it.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "app/list_view.h"
 
 namespace qm {
-namespace {
 
-// The date a row sorts by: its stamp, the zero date when the stamp is empty
-// or the row has none.
-double SortDate(const ListModel::Row& row) {
-  return row.sub_kind == ListModel::kStampSub && std::isfinite(row.stamp) ? row.stamp : 0.0;
-}
+// The rows' texts, as UTF-8 in (at most) two parts: a row of the list's own
+// is converted once for the sort.
+struct RowTexts {
+  explicit RowTexts(const ListModel& model) : model(model) {
+    own.reserve(model.own_.size());
+    for (const ListModel::OwnRow& row : model.own_) own.push_back(row.text.toStdString());
+  }
+  void Parts(std::uint32_t row, std::string_view* first, std::string_view* second) const {
+    if (row & ListModel::kOwn) {
+      *first = own[row & ListModel::kIndex];
+      *second = std::string_view();
+    } else {
+      model.source_->TextParts(row & ListModel::kIndex, first, second);
+    }
+  }
+  // The date a row sorts by: its stamp, the zero date when the stamp is
+  // empty or the row has none.
+  double Date(std::uint32_t row) const {
+    double value = 0;
+    bool stamped = false;
+    if (row & ListModel::kOwn) {
+      const ListModel::OwnRow& own_row = model.own_[row & ListModel::kIndex];
+      stamped = own_row.sub_kind == ListModel::kStampSub;
+      value = own_row.stamp;
+    } else {
+      bool empty = false;
+      value = model.source_->DateAt(row & ListModel::kIndex, &empty);
+      stamped = !empty;
+    }
+    return stamped && std::isfinite(value) ? value : 0.0;
+  }
 
-// Sorting texts: each row's text is read eight UTF-16 units at a time into
-// two integers that order as the texts do, so the sort compares small
-// records in memory it walks in order instead of chasing every text.  Rows
-// whose eight units tie are sorted again on the units after them; texts
-// shorter than the eight units are padded with 0, which no path holds.
-struct TextKey {
-  std::uint64_t high = 0, low = 0;
-  int row = 0;
+  const ListModel& model;
+  std::vector<std::string> own;
 };
 
-void LoadUnits(TextKey& key, const QString& text, qsizetype at) {
-  const auto* units = reinterpret_cast<const char16_t*>(text.constData());
-  const qsizetype size = text.size();
-  std::uint64_t part[2] = {0, 0};
-  for (int k = 0; k < 8; ++k) {
-    const std::uint64_t unit = at + k < size ? units[at + k] : 0;
-    part[k / 4] = (part[k / 4] << 16) | unit;
+namespace {
+
+// Sorting texts: each row's text is read sixteen bytes at a time into two
+// integers that order as the texts do, so the sort compares small records in
+// memory it walks in order instead of chasing every text.  Texts are UTF-8,
+// whose byte order is the order of the characters; the lead bytes of
+// U+E000..U+FFFF are moved above those of the characters beyond 16 bits, so
+// the order is that of the texts' UTF-16 units, as the list has always
+// sorted.  Rows whose sixteen bytes tie are sorted again on the bytes after
+// them; texts shorter than that are padded with 0, which no path holds.
+struct TextKey {
+  std::uint64_t high = 0, low = 0;
+  int row = 0;  // position in the rows being sorted
+};
+
+// The byte of the text at `at`, 0 past its end, in sorting order.
+unsigned SortByte(std::string_view first, std::string_view second, std::size_t at) {
+  unsigned char c;
+  if (at < first.size()) {
+    c = static_cast<unsigned char>(first[at]);
+  } else if (at - first.size() < second.size()) {
+    c = static_cast<unsigned char>(second[at - first.size()]);
+  } else {
+    return 0;
   }
+  if (c == 0xEE) return 0xF5;
+  if (c == 0xEF) return 0xF6;
+  return c;
+}
+
+void LoadUnits(TextKey& key, std::string_view first, std::string_view second, std::size_t at) {
+  std::uint64_t part[2] = {0, 0};
+  for (int k = 0; k < 16; ++k) part[k / 8] = (part[k / 8] << 8) | SortByte(first, second, at + k);
   key.high = part[0];
   key.low = part[1];
 }
 
-// The number of units from `at` on that every row of [begin, end) shares.
-qsizetype SharedUnits(const std::vector<ListModel::Row>& rows, const TextKey* begin,
-                      const TextKey* end, qsizetype at) {
-  const QString& first = rows[static_cast<size_t>(begin->row)].text;
-  qsizetype shared = first.size() - at;
+// The number of bytes from `at` on that every row of [begin, end) shares.
+std::size_t SharedBytes(const RowTexts& texts, const std::vector<std::uint32_t>& rows,
+                        const TextKey* begin, const TextKey* end, std::size_t at) {
+  std::string_view f0, s0;
+  texts.Parts(rows[static_cast<size_t>(begin->row)], &f0, &s0);
+  const std::size_t size0 = f0.size() + s0.size();
+  std::size_t shared = size0 > at ? size0 - at : 0;
   for (const TextKey* k = begin + 1; k != end && shared > 0; ++k) {
-    const QString& text = rows[static_cast<size_t>(k->row)].text;
-    shared = std::min(shared, text.size() - at);
-    qsizetype i = 0;
-    while (i < shared && text[at + i] == first[at + i]) ++i;
+    std::string_view f, s;
+    texts.Parts(rows[static_cast<size_t>(k->row)], &f, &s);
+    const std::size_t size = f.size() + s.size();
+    shared = std::min(shared, size > at ? size - at : 0);
+    std::size_t i = 0;
+    while (i < shared && SortByte(f, s, at + i) == SortByte(f0, s0, at + i)) ++i;
     shared = i;
   }
-  return std::max<qsizetype>(shared, 0);
+  return shared;
 }
 
-// Sorts [begin, end), whose texts agree on their first `at` units; ties
-// keep their row order.
-void SortTexts(const std::vector<ListModel::Row>& rows, TextKey* begin, TextKey* end, qsizetype at,
-               bool up) {
+// Sorts [begin, end), whose texts agree on their first `at` bytes; ties keep
+// their row order.
+void SortTexts(const RowTexts& texts, const std::vector<std::uint32_t>& rows, TextKey* begin,
+               TextKey* end, std::size_t at, bool up) {
   if (end - begin < 2) return;
-  at += SharedUnits(rows, begin, end, at);
-  for (TextKey* k = begin; k != end; ++k) LoadUnits(*k, rows[static_cast<size_t>(k->row)].text, at);
+  at += SharedBytes(texts, rows, begin, end, at);
+  for (TextKey* k = begin; k != end; ++k) {
+    std::string_view first, second;
+    texts.Parts(rows[static_cast<size_t>(k->row)], &first, &second);
+    LoadUnits(*k, first, second, at);
+  }
   std::sort(begin, end, [up](const TextKey& a, const TextKey& b) {
     if (a.high != b.high) return up == (a.high < b.high);
     if (a.low != b.low) return up == (a.low < b.low);
@@ -70,23 +124,25 @@ void SortTexts(const std::vector<ListModel::Row>& rows, TextKey* begin, TextKey*
   for (TextKey* group = begin; group != end;) {
     TextKey* next = group + 1;
     while (next != end && next->high == group->high && next->low == group->low) ++next;
-    // Texts that end within these units are equal; the others go on.
-    if (next - group > 1 && (group->low & 0xFFFF) != 0) SortTexts(rows, group, next, at + 8, up);
+    // Texts that end within these bytes are equal; the others go on.
+    if (next - group > 1 && (group->low & 0xFF) != 0) {
+      SortTexts(texts, rows, group, next, at + 16, up);
+    }
     group = next;
   }
 }
 
 // The rows' new order: new position -> old position.  Rows with equal keys
 // keep the order they had.
-std::vector<int> SortedOrder(const std::vector<ListModel::Row>& rows, int column,
-                             Qt::SortOrder order) {
+std::vector<int> SortedOrder(const RowTexts& texts, const std::vector<std::uint32_t>& rows,
+                             int column, Qt::SortOrder order) {
   const int n = static_cast<int>(rows.size());
   const bool up = order == Qt::AscendingOrder;
   std::vector<int> from(static_cast<size_t>(n));
   if (column == 0) {
     std::vector<TextKey> keys(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) keys[static_cast<size_t>(i)].row = i;
-    SortTexts(rows, keys.data(), keys.data() + n, 0, up);
+    SortTexts(texts, rows, keys.data(), keys.data() + n, 0, up);
     for (int i = 0; i < n; ++i) from[static_cast<size_t>(i)] = keys[static_cast<size_t>(i)].row;
     return from;
   }
@@ -94,7 +150,7 @@ std::vector<int> SortedOrder(const std::vector<ListModel::Row>& rows, int column
   std::vector<std::pair<double, int>> keyed(static_cast<size_t>(n));
   const double sign = up ? 1.0 : -1.0;
   for (int i = 0; i < n; ++i) {
-    keyed[static_cast<size_t>(i)] = {sign * SortDate(rows[static_cast<size_t>(i)]), i};
+    keyed[static_cast<size_t>(i)] = {sign * texts.Date(rows[static_cast<size_t>(i)]), i};
   }
   std::sort(keyed.begin(), keyed.end());
   for (int i = 0; i < n; ++i) from[static_cast<size_t>(i)] = keyed[static_cast<size_t>(i)].second;
@@ -105,14 +161,13 @@ std::vector<int> SortedOrder(const std::vector<ListModel::Row>& rows, int column
 
 void ListModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column > 1 || column >= ColumnCount() || rows_.empty()) return;
-  const std::vector<int> from = SortedOrder(rows_, column, order);
+  const std::vector<int> from = SortedOrder(RowTexts(*this), rows_, column, order);
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   std::vector<int> to(from.size());  // old position -> new position
-  std::vector<Row> sorted;
-  sorted.reserve(rows_.size());
+  std::vector<std::uint32_t> sorted(rows_.size());
   for (size_t k = 0; k < from.size(); ++k) {
     to[static_cast<size_t>(from[k])] = static_cast<int>(k);
-    sorted.push_back(std::move(rows_[static_cast<size_t>(from[k])]));
+    sorted[k] = rows_[static_cast<size_t>(from[k])];
   }
   rows_.swap(sorted);
   // The view's current row, selection and the like follow their rows.

@@ -1,6 +1,7 @@
 #include "app/list_view.h"
 
 #include <QHeaderView>
+#include <QStyleOptionViewItem>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -30,18 +31,50 @@ int ListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(headers_.size());
 }
 
+QString ListModel::Text(int i) const {
+  const std::uint32_t row = rows_[static_cast<size_t>(i)];
+  if (row & kOwn) return own_[row & kIndex].text;
+  std::string_view first, second;
+  source_->TextParts(row & kIndex, &first, &second);
+  QString text = QString::fromUtf8(first.data(), static_cast<qsizetype>(first.size()));
+  text += QString::fromUtf8(second.data(), static_cast<qsizetype>(second.size()));
+  return text;
+}
+
+FileId ListModel::Id(int i) const {
+  const std::uint32_t row = rows_[static_cast<size_t>(i)];
+  return row & kOwn ? own_[row & kIndex].id : source_->IdAt(row & kIndex);
+}
+
+ListModel::SubKind ListModel::Sub(int i) const {
+  const std::uint32_t row = rows_[static_cast<size_t>(i)];
+  if (row & kOwn) return own_[row & kIndex].sub_kind;
+  bool empty = false;
+  source_->DateAt(row & kIndex, &empty);
+  return empty ? kEmptyStampSub : kStampSub;
+}
+
+double ListModel::Stamp(int i) const {
+  const std::uint32_t row = rows_[static_cast<size_t>(i)];
+  if (row & kOwn) return own_[row & kIndex].stamp;
+  bool empty = false;
+  return source_->DateAt(row & kIndex, &empty);
+}
+
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= Count()) return QVariant();
-  const Row& row = rows_[static_cast<size_t>(index.row())];
+  const int i = index.row();
   // No tool tip per row: over the rows, the list's own tool tip shows.
   if (role == Qt::DisplayRole) {
-    if (index.column() == 0) return row.text;
+    if (index.column() == 0) return Text(i);
     if (index.column() == 1) {
-      switch (row.sub_kind) {
-        case kTextSub: return row.sub_text;
+      const std::uint32_t row = rows_[static_cast<size_t>(i)];
+      const SubKind kind = Sub(i);
+      switch (kind) {
+        case kTextSub: return own_[row & kIndex].sub_text;
         case kStampSub:
         case kEmptyStampSub:
-          return StampFormatter() ? StampFormatter()(row.stamp, row.sub_kind == kEmptyStampSub)
+          return StampFormatter() ? StampFormatter()(Stamp(i), kind == kEmptyStampSub)
                                   : QString();
         default: return QString();
       }
@@ -49,7 +82,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     return QVariant();
   }
   if (role == Qt::CheckStateRole && checkable_ && index.column() == 0) {
-    return row.checked ? Qt::Checked : Qt::Unchecked;
+    return Checked(i) ? Qt::Checked : Qt::Unchecked;
   }
   return QVariant();
 }
@@ -73,46 +106,104 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
   return f;
 }
 
+std::uint32_t ListModel::AddOwn(OwnRow row) {
+  own_.push_back(std::move(row));
+  return kOwn | static_cast<std::uint32_t>(own_.size() - 1);
+}
+
+ListModel::OwnRow& ListModel::MakeOwn(int i) {
+  std::uint32_t& row = rows_[static_cast<size_t>(i)];
+  if (!(row & kOwn)) {
+    OwnRow own;
+    own.text = Text(i);
+    own.stamp = Stamp(i);
+    own.sub_kind = Sub(i);
+    own.id = Id(i);
+    row = (row & kChecked) | AddOwn(std::move(own));
+  }
+  return own_[row & kIndex];
+}
+
 int ListModel::Append(const QString& text) {
   ForgetSort();
   int i = Count();
   beginInsertRows(QModelIndex(), i, i);
-  Row row;
+  OwnRow row;
   row.text = text;
-  rows_.push_back(std::move(row));
+  rows_.push_back(AddOwn(std::move(row)));
   endInsertRows();
   return i;
 }
 
 void ListModel::AppendBatch(std::vector<NewRow>&& rows) {
-  size_t k = 0;
-  AppendRows(static_cast<int>(rows.size()), [&rows, &k] { return std::move(rows[k++]); });
+  if (rows.empty()) return;
+  ForgetSort();
+  const int first = Count();
+  beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+  rows_.reserve(rows_.size() + rows.size());
+  own_.reserve(own_.size() + rows.size());
+  for (NewRow& r : rows) {
+    OwnRow row;
+    row.text = std::move(r.text);
+    row.stamp = r.stamp;
+    row.sub_kind = r.sub_kind;
+    row.id = r.id;
+    rows_.push_back(AddOwn(std::move(row)));
+  }
+  endInsertRows();
+}
+
+void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
+                                 std::vector<std::uint32_t>&& positions) {
+  if (source != source_) {
+    // The rows of the source shown so far keep their texts.
+    for (int i = 0; i < Count(); ++i) MakeOwn(i);
+    source_ = std::move(source);
+  }
+  if (positions.empty()) return;
+  ForgetSort();
+  if (rows_.empty()) {
+    // Into an empty list the rows go as a new list: the view then sizes its
+    // rows in one step rather than announcing each one inserted, which
+    // takes several times as long for a million.
+    beginResetModel();
+    rows_ = std::move(positions);
+    endResetModel();
+    return;
+  }
+  const int first = Count();
+  beginInsertRows(QModelIndex(), first, first + static_cast<int>(positions.size()) - 1);
+  rows_.insert(rows_.end(), positions.begin(), positions.end());
+  endInsertRows();
 }
 
 void ListModel::SetSubText(int i, const QString& text) {
-  Row& row = rows_[static_cast<size_t>(i)];
+  OwnRow& row = MakeOwn(i);
   row.sub_text = text;
   row.sub_kind = kTextSub;
   emit dataChanged(index(i, 1), index(i, 1));
 }
 
 void ListModel::SetSubStamp(int i, double value, bool empty) {
-  Row& row = rows_[static_cast<size_t>(i)];
+  OwnRow& row = MakeOwn(i);
   row.stamp = value;
   row.sub_kind = empty ? kEmptyStampSub : kStampSub;
   row.sub_text.clear();
   emit dataChanged(index(i, 1), index(i, 1));
 }
 
+void ListModel::SetId(int i, const FileId& id) { MakeOwn(i).id = id; }
+
 void ListModel::SetChecked(int i, bool checked) {
-  rows_[static_cast<size_t>(i)].checked = checked;
+  std::uint32_t& row = rows_[static_cast<size_t>(i)];
+  row = checked ? row | kChecked : row & ~kChecked;
   QModelIndex at = index(i, 0);
   emit dataChanged(at, at, {Qt::CheckStateRole});
 }
 
 void ListModel::SetAllChecked(bool checked) {
   if (rows_.empty()) return;
-  for (Row& row : rows_) row.checked = checked;
+  for (std::uint32_t& row : rows_) row = checked ? row | kChecked : row & ~kChecked;
   emit dataChanged(index(0, 0), index(Count() - 1, 0), {Qt::CheckStateRole});
 }
 
@@ -154,8 +245,7 @@ void ListModel::RemoveMany(std::vector<int> positions) {
       ++next;
       continue;
     }
-    if (out != i) rows_[out] = std::move(rows_[i]);
-    ++out;
+    rows_[out++] = rows_[i];
   }
   rows_.resize(out);
   endResetModel();
@@ -163,10 +253,14 @@ void ListModel::RemoveMany(std::vector<int> positions) {
 
 void ListModel::Clear() {
   ForgetSort();
-  if (rows_.empty()) return;
-  beginResetModel();
-  std::vector<Row>().swap(rows_);
-  endResetModel();
+  if (!rows_.empty()) {
+    beginResetModel();
+    std::vector<std::uint32_t>().swap(rows_);
+    endResetModel();
+  }
+  // The search whose rows these were can go now.
+  std::vector<OwnRow>().swap(own_);
+  source_.reset();
 }
 
 void ListModel::AddColumn(const QString& caption) {
@@ -183,19 +277,38 @@ void ListModel::RemoveColumn(int i) {
 }
 
 ListView::ListView(QWidget* parent, bool checkboxes)
-    : QTreeView(parent), model_(new ListModel(this)) {
+    : QTableView(parent), model_(new ListModel(this)) {
   model_->SetCheckable(checkboxes);
   setModel(model_);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setMinimumSectionSize(1);
+  FitRowHeight();
+  setShowGrid(false);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTextElideMode(Qt::ElideNone);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
+  header()->setHighlightSections(false);
+  header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void ListView::FitRowHeight() {
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasCheckIndicator;
+  option.text = QStringLiteral("Xg");
+  const int height = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height();
+  verticalHeader()->setDefaultSectionSize(height);
+}
+
+void ListView::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitRowHeight();
 }
 
 void ListView::CheckPosition(int position) const {
@@ -204,12 +317,12 @@ void ListView::CheckPosition(int position) const {
 
 QString ListView::ItemText(int position) const {
   CheckPosition(position);
-  return model_->At(position - 1).text;
+  return model_->Text(position - 1);
 }
 
 FileId ListView::ItemId(int position) const {
   CheckPosition(position);
-  return model_->At(position - 1).id;
+  return model_->Id(position - 1);
 }
 
 void ListView::SetItemId(int position, const FileId& id) {
@@ -254,7 +367,7 @@ QString ListView::SubItemText(int position) const {
 
 bool ListView::Checked(int position) const {
   CheckPosition(position);
-  return model_->At(position - 1).checked;
+  return model_->Checked(position - 1);
 }
 
 void ListView::SetChecked(int position, bool checked) {
@@ -331,7 +444,7 @@ void ListView::mousePressEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  QTreeView::mousePressEvent(event);
+  QTableView::mousePressEvent(event);
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -339,7 +452,7 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
   // part.  On a row, the view has selected that row by then; on the empty
   // part the selection is left alone (see mousePressEvent), so the handler
   // acts on the row that was selected before.
-  QTreeView::mouseDoubleClickEvent(event);
+  QTableView::mouseDoubleClickEvent(event);
   emit DblClick();
 }
 
@@ -349,7 +462,7 @@ void ListView::keyPressEvent(QKeyEvent* event) {
   if (event->modifiers() & Qt::ControlModifier) shift |= 2;
   if (event->modifiers() & Qt::AltModifier) shift |= 4;
   emit KeyDown(VirtualKeyCode(event->key()), shift);
-  QTreeView::keyPressEvent(event);
+  QTableView::keyPressEvent(event);
 }
 
 int VirtualKeyCode(int qt_key) {

@@ -1,25 +1,46 @@
 // The list control: a report-view list with column headers, text rows and,
 // optionally, a check box per row.  Rows are numbered from 1.
 //
-// The rows live in a table model behind a QTreeView, so a list of a million
-// rows costs one small record per row: rows are appended in batches, ticking
+// The rows live in a table model behind a QTableView (whose rows, unlike a
+// tree view's, cost it nothing each but a few bytes in its hidden row
+// header), so a list of a million rows costs one small record per row: rows are appended in batches, ticking
 // or unticking every row is one pass, and removing many rows is one
-// compaction rather than one shift per row.
+// compaction rather than one shift per row.  A row is four bytes: its tick
+// and where its text lives, either in the list itself or, for the result
+// list, at a position of the search's run lists (a ListSource), which the
+// list keeps alive while it shows rows of them.
 #ifndef QUENMOOR_APP_LIST_VIEW_H_
 #define QUENMOOR_APP_LIST_VIEW_H_
 
 #include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
-#include <QTreeView>
+#include <QHeaderView>
+#include <QTableView>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/file_id.h"
 
 namespace qm {
+
+// Rows a list shows from storage it does not own: at each position a text in
+// UTF-8, made of two parts (a folder and a name), a date value that may be
+// empty, and a file identity.  It must not change while a list shows it.
+class ListSource {
+ public:
+  virtual ~ListSource() = default;
+  virtual std::size_t Size() const = 0;
+  virtual void TextParts(std::size_t i, std::string_view* first,
+                         std::string_view* second) const = 0;
+  // The date value; *empty when the stamp could not be read.
+  virtual double DateAt(std::size_t i, bool* empty) const = 0;
+  virtual FileId IdAt(std::size_t i) const = 0;
+};
 
 class ListModel : public QAbstractTableModel {
   Q_OBJECT
@@ -28,15 +49,6 @@ class ListModel : public QAbstractTableModel {
   // A row's first sub-item: nothing, a text, or a date value shown through
   // the stamp formatter (an empty stamp shows as an empty cell).
   enum SubKind : std::uint8_t { kNoSub, kTextSub, kStampSub, kEmptyStampSub };
-
-  struct Row {
-    QString text;
-    QString sub_text;
-    double stamp = 0;
-    SubKind sub_kind = kNoSub;
-    bool checked = false;
-    FileId id;  // the listed file's identity, when the row lists a found file
-  };
 
   // What a new row of a batch holds.
   struct NewRow {
@@ -60,18 +72,24 @@ class ListModel : public QAbstractTableModel {
 
   // Positions below are 0-based; ListView converts.
   int Count() const { return static_cast<int>(rows_.size()); }
-  const Row& At(int i) const { return rows_[static_cast<size_t>(i)]; }
+  QString Text(int i) const;
+  bool Checked(int i) const { return (rows_[static_cast<size_t>(i)] & kChecked) != 0; }
+  FileId Id(int i) const;
+  // The row's sub-item kind and date value.
+  SubKind Sub(int i) const;
+  double Stamp(int i) const;
   int Append(const QString& text);
   void AppendBatch(std::vector<NewRow>&& rows);
-  // Appends `count` rows in one insertion, each made by calling next(),
-  // which returns a NewRow; the rows go straight into the list, with no
-  // batch held beside it.
-  template <class Next>
-  void AppendRows(int count, Next&& next);
+  // Appends the rows at `positions` of `source`, in that order, in one
+  // insertion; the list takes the vector over and keeps `source` alive until
+  // it no longer shows a row of it.  Rows of another source the list still
+  // shows become rows of their own first.
+  void AppendSourceRows(std::shared_ptr<const ListSource> source,
+                        std::vector<std::uint32_t>&& positions);
   void SetSubText(int i, const QString& text);
   void SetSubStamp(int i, double value, bool empty);
   void SetChecked(int i, bool checked);
-  void SetId(int i, const FileId& id) { rows_[static_cast<size_t>(i)].id = id; }
+  void SetId(int i, const FileId& id);
   void SetAllChecked(bool checked);
   void Remove(int i);
   // Removes the rows at the given positions (any order, duplicates ignored).
@@ -98,20 +116,43 @@ class ListModel : public QAbstractTableModel {
   void SortChanged(int column, Qt::SortOrder order);
 
  private:
-  void ForgetSort();
+  // A row: bit 31 its tick, bit 30 set when its text is the list's own
+  // (below that, an index into own_), clear when it is at a position of
+  // source_.
+  static constexpr std::uint32_t kChecked = 1u << 31;
+  static constexpr std::uint32_t kOwn = 1u << 30;
+  static constexpr std::uint32_t kIndex = kOwn - 1;
+  struct OwnRow {
+    QString text;
+    QString sub_text;
+    double stamp = 0;
+    SubKind sub_kind = kNoSub;
+    FileId id;
+  };
+  friend struct RowTexts;  // list_sort.cc
 
-  std::vector<Row> rows_;
+  void ForgetSort();
+  std::uint32_t AddOwn(OwnRow row);
+  // Makes row i a row of its own, so its sub-item or identity can change.
+  OwnRow& MakeOwn(int i);
+
+  std::vector<std::uint32_t> rows_;
+  std::vector<OwnRow> own_;
+  std::shared_ptr<const ListSource> source_;
   QStringList headers_;
   bool checkable_ = false;
   int sort_column_ = -1;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
 
-class ListView : public QTreeView {
+class ListView : public QTableView {
   Q_OBJECT
 
  public:
   explicit ListView(QWidget* parent = nullptr, bool checkboxes = false);
+
+  // The column headers.
+  QHeaderView* header() const { return horizontalHeader(); }
 
   ListModel* Model() const { return model_; }
 
@@ -123,10 +164,10 @@ class ListView : public QTreeView {
   void SetItemId(int position, const FileId& id);
   int AddItem(const QString& text);                  // returns the new position
   void AddItems(std::vector<ListModel::NewRow>&& rows);
-  // `count` rows from next(), as ListModel::AppendRows.
-  template <class Next>
-  void AddItems(int count, Next&& next) {
-    model_->AppendRows(count, std::forward<Next>(next));
+  // The rows at `positions` of `source`, as ListModel::AppendSourceRows.
+  void AddSourceItems(std::shared_ptr<const ListSource> source,
+                      std::vector<std::uint32_t>&& positions) {
+    model_->AppendSourceRows(std::move(source), std::move(positions));
   }
   void RemoveItem(int position);                     // fails past the end
   void RemoveItems(const std::vector<int>& positions);
@@ -161,6 +202,7 @@ class ListView : public QTreeView {
   void KeyDown(int key_code, int shift);
 
  protected:
+  void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -168,27 +210,10 @@ class ListView : public QTreeView {
  private:
   void CheckPosition(int position) const;
   void NameAfterHeader();
+  // Rows as high as one line of text beside a check box.
+  void FitRowHeight();
   ListModel* model_;
 };
-
-template <class Next>
-void ListModel::AppendRows(int count, Next&& next) {
-  if (count <= 0) return;
-  ForgetSort();
-  const int first = Count();
-  beginInsertRows(QModelIndex(), first, first + count - 1);
-  rows_.reserve(rows_.size() + static_cast<size_t>(count));
-  for (int k = 0; k < count; ++k) {
-    NewRow r = next();
-    Row row;
-    row.text = std::move(r.text);
-    row.stamp = r.stamp;
-    row.sub_kind = r.sub_kind;
-    row.id = r.id;
-    rows_.push_back(std::move(row));
-  }
-  endInsertRows();
-}
 
 // Maps a Qt key to the Windows virtual-key code the handlers test.
 int VirtualKeyCode(int qt_key);

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/failure.h"
@@ -141,11 +143,38 @@ TEST(ListViewTest, AHeaderClickSortsByPathOrDateValueAndAgainReverses) {
   EXPECT_EQ(list.Model()->SortColumn(), -1);
 }
 
+// Rows kept outside the list, as a search's run lists are: each text as a
+// folder and a name in UTF-8, with a date value.
+class TestSource : public ListSource {
+ public:
+  struct File {
+    std::string folder, name;
+    double date;
+    bool empty;
+  };
+  std::vector<File> files;
+  std::size_t Size() const override { return files.size(); }
+  void TextParts(std::size_t i, std::string_view* folder, std::string_view* name) const override {
+    *folder = files[i].folder;
+    *name = files[i].name;
+  }
+  double DateAt(std::size_t i, bool* empty) const override {
+    *empty = files[i].empty;
+    return files[i].date;
+  }
+  FileId IdAt(std::size_t i) const override {
+    FileId id;
+    id.ino = i + 1;
+    return id;
+  }
+};
+
 TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
-  // Texts that share long beginnings, end at and around every eighth unit,
-  // repeat, and hold characters beyond ASCII and beyond 16 bits.
+  // Texts that share long beginnings, end at and around every eighth and
+  // sixteenth byte, repeat, and hold characters beyond ASCII, beyond 16 bits,
+  // and in the range that UTF-16 puts after those (U+E000 on).
   const QString pieces[] = {"/", "a", "b", "aaaaaaa", "/long/shared/folder/", "é", "\u00ff",
-                            QString::fromUtf8("\xF0\x9D\x84\x9E"), "z"};
+                            QString::fromUtf8("\xF0\x9D\x84\x9E"), "z", "\uE001", "\uFF21"};
   std::vector<ListModel::NewRow> rows;
   std::uint32_t seed = 7;
   for (int i = 0; i < 3000; ++i) {
@@ -157,24 +186,73 @@ TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
     }
     rows.push_back({text, double(i), ListModel::kStampSub});  // the stamp tells rows apart
   }
-  for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-    ListModel model;
-    model.AddColumn("File(s) Found");
-    model.AddColumn("Date Modified");
-    std::vector<ListModel::NewRow> copy = rows;
-    model.AppendBatch(std::move(copy));
-    std::vector<std::pair<std::u16string, double>> expected;
-    for (const ListModel::NewRow& r : rows) expected.emplace_back(r.text.toStdU16String(), r.stamp);
-    std::stable_sort(expected.begin(), expected.end(), [order](const auto& a, const auto& b) {
-      return order == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
-    });
-    model.sort(0, order);
-    ASSERT_EQ(model.Count(), int(expected.size()));
-    for (int i = 0; i < model.Count(); ++i) {
-      ASSERT_EQ(model.At(i).text.toStdU16String(), expected[size_t(i)].first) << i;
-      ASSERT_EQ(model.At(i).stamp, expected[size_t(i)].second) << i;
+  // The same rows as positions of run lists kept outside the list.
+  auto source = std::make_shared<TestSource>();
+  std::vector<std::uint32_t> positions;
+  for (const ListModel::NewRow& r : rows) {
+    const std::string text = r.text.toStdString();
+    const std::size_t cut = text.rfind('/') + 1;
+    source->files.push_back({text.substr(0, cut), text.substr(cut), r.stamp, false});
+    positions.push_back(static_cast<std::uint32_t>(positions.size()));
+  }
+  for (bool kept_outside : {false, true}) {
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+      ListModel model;
+      model.AddColumn("File(s) Found");
+      model.AddColumn("Date Modified");
+      if (kept_outside) {
+        std::vector<std::uint32_t> copy = positions;
+        model.AppendSourceRows(source, std::move(copy));
+      } else {
+        std::vector<ListModel::NewRow> copy = rows;
+        model.AppendBatch(std::move(copy));
+      }
+      std::vector<std::pair<std::u16string, double>> expected;
+      for (const ListModel::NewRow& r : rows) expected.emplace_back(r.text.toStdU16String(), r.stamp);
+      std::stable_sort(expected.begin(), expected.end(), [order](const auto& a, const auto& b) {
+        return order == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
+      });
+      model.sort(0, order);
+      ASSERT_EQ(model.Count(), int(expected.size()));
+      for (int i = 0; i < model.Count(); ++i) {
+        ASSERT_EQ(model.Text(i).toStdU16String(), expected[size_t(i)].first) << i << kept_outside;
+        ASSERT_EQ(model.Stamp(i), expected[size_t(i)].second) << i << kept_outside;
+      }
     }
   }
+}
+
+TEST(ListViewTest, RowsOfRunListsKeepTheirTicksAndBecomeTheirOwnWhenWritten) {
+  ListView list(nullptr, true);
+  list.AddColumn("File(s) Found");
+  list.AddColumn("Date Modified");
+  auto source = std::make_shared<TestSource>();
+  source->files = {{"/b/", "x", 3, false}, {"/a/", "y", 1, true}, {"/c/", "z", 2, false}};
+  list.AddSourceItems(source, {0, 1, 2});
+  EXPECT_EQ(source.use_count(), 2);  // the list keeps the run lists alive
+  list.SetChecked(3, true);
+  list.Model()->sort(1);  // by date; the empty stamp is the zero date
+  EXPECT_EQ(list.ItemText(1), QStringLiteral("/a/y"));
+  EXPECT_EQ(list.ItemText(3), QStringLiteral("/b/x"));
+  EXPECT_TRUE(list.Checked(2));  // "/c/z" took its tick along
+  EXPECT_EQ(list.ItemId(1).ino, 2u);
+  // A row written to keeps its text and its identity, as a row of its own.
+  list.SetSubItemText(1, "later");
+  EXPECT_EQ(list.ItemText(1), QStringLiteral("/a/y"));
+  EXPECT_EQ(list.SubItemText(1), QStringLiteral("later"));
+  EXPECT_EQ(list.ItemId(1).ino, 2u);
+  // Rows of other run lists: the rows shown so far keep their texts.
+  auto next = std::make_shared<TestSource>();
+  next->files = {{"/d/", "w", 4, false}};
+  list.AddSourceItems(next, {0});
+  EXPECT_EQ(source.use_count(), 1);
+  EXPECT_EQ(list.ItemText(3), QStringLiteral("/b/x"));
+  EXPECT_EQ(list.ItemText(4), QStringLiteral("/d/w"));
+  list.RemoveItems({1, 4});
+  EXPECT_EQ(list.ItemText(1), QStringLiteral("/c/z"));
+  EXPECT_TRUE(list.Checked(1));
+  list.ClearItems();
+  EXPECT_EQ(next.use_count(), 1);  // cleared: the run lists can go
 }
 
 TEST(ListViewTest, TheFolderListDoesNotSort) {

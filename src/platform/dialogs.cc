@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/yield.h"
+
 namespace qm {
 namespace {
 DialogResponder& Responder() {
@@ -34,6 +36,10 @@ void ClearDialogLog() { Log().clear(); }
 DialogAnswer RunDialog(const DialogRequest& request,
                        const std::function<DialogAnswer()>& show_real) {
   Log().push_back(request);
+  // Whoever answers, other code may have run meanwhile.
+  struct TurnAfter {
+    ~TurnAfter() { CountChangeTurn(); }
+  } turn_after;
   if (Responder()) {
     if (std::optional<DialogAnswer> answer = Responder()(request)) return *answer;
   }

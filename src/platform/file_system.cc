@@ -12,6 +12,8 @@
 #include <random>
 
 #include "platform/failure.h"
+#include "platform/read_ahead.h"
+#include "platform/yield.h"
 
 namespace qm {
 namespace {
@@ -53,12 +55,18 @@ bool IsPseudoMagic(unsigned long magic) {
 
 }  // namespace
 
-int FileSystem::Stat(const char* path, struct stat* st) { return ::stat(path, st); }
+int FileSystem::Stat(const char* path, struct stat* st) {
+  int rc;
+  if (ahead::Stat(path, st, &rc)) return rc;
+  return ::stat(path, st);
+}
 int FileSystem::Lstat(const char* path, struct stat* st) { return ::lstat(path, st); }
 int FileSystem::StatAt(int dir_fd, const char* name, struct stat* st, int flags) {
   return ::fstatat(dir_fd, name, st, flags);
 }
 int FileSystem::Statx(const char* path, int flags, unsigned mask, struct statx* stx) {
+  int rc;
+  if (ahead::Statx(path, flags, mask, stx, &rc)) return rc;
   return ::statx(AT_FDCWD, path, flags, mask, stx);
 }
 int FileSystem::StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
@@ -66,42 +74,87 @@ int FileSystem::StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
   return ::statx(dir_fd, name, flags, mask, stx);
 }
 int FileSystem::Statfs(const char* path, struct statfs* sfs) { return ::statfs(path, sfs); }
-DIR* FileSystem::OpenDir(const char* path) { return ::opendir(path); }
-struct dirent* FileSystem::ReadDir(DIR* dir) { return ::readdir(dir); }
-int FileSystem::CloseDir(DIR* dir) { return ::closedir(dir); }
+DIR* FileSystem::OpenDir(const char* path) {
+  DIR* dir;
+  if (ahead::OpenDir(path, &dir)) return dir;
+  return ::opendir(path);
+}
+struct dirent* FileSystem::ReadDir(DIR* dir) {
+  struct dirent* entry;
+  if (ahead::ReadDir(dir, &entry)) return entry;
+  return ::readdir(dir);
+}
+int FileSystem::CloseDir(DIR* dir) {
+  int rc;
+  if (ahead::CloseDir(dir, &rc)) return rc;
+  return ::closedir(dir);
+}
+int FileSystem::EntryStat(DIR* dir, const char* name, struct stat* st, int flags) {
+  int rc;
+  if (ahead::EntryStat(dir, name, st, flags, &rc)) return rc;
+  return ::fstatat(::dirfd(dir), name, st, flags);
+}
 int FileSystem::Open(const char* path, int flags, mode_t mode) {
-  return ::open(path, flags, mode);
+  const int fd = ::open(path, flags, mode);
+  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChangeTurn();
+  return fd;
 }
 ssize_t FileSystem::Read(int fd, void* buffer, std::size_t size) {
   return ::read(fd, buffer, size);
 }
 ssize_t FileSystem::Write(int fd, const void* buffer, std::size_t size) {
-  return ::write(fd, buffer, size);
+  const ssize_t n = ::write(fd, buffer, size);
+  CountChangeTurn();
+  return n;
 }
 int FileSystem::Fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
-int FileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int FileSystem::Fchmod(int fd, mode_t mode) {
+  const int rc = ::fchmod(fd, mode);
+  CountChangeTurn();
+  return rc;
+}
 int FileSystem::Futimens(int fd, const struct timespec times[2]) {
-  return ::futimens(fd, times);
+  const int rc = ::futimens(fd, times);
+  CountChangeTurn();
+  return rc;
 }
 int FileSystem::Fsync(int fd) { return ::fsync(fd); }
 int FileSystem::Close(int fd) { return ::close(fd); }
-int FileSystem::Rename(const char* from, const char* to) { return ::rename(from, to); }
-int FileSystem::Unlink(const char* path) { return ::unlink(path); }
+int FileSystem::Rename(const char* from, const char* to) {
+  const int rc = ::rename(from, to);
+  CountChangeTurn();
+  return rc;
+}
+int FileSystem::Unlink(const char* path) {
+  const int rc = ::unlink(path);
+  CountChangeTurn();
+  return rc;
+}
 int FileSystem::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
-  return ::openat(dir_fd, name, flags, mode);
+  const int fd = ::openat(dir_fd, name, flags, mode);
+  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChangeTurn();
+  return fd;
 }
 int FileSystem::RenameAt(int from_dir, const char* from, int to_dir, const char* to,
                          unsigned flags) {
-  return ::renameat2(from_dir, from, to_dir, to, flags);
+  const int rc = ::renameat2(from_dir, from, to_dir, to, flags);
+  CountChangeTurn();
+  return rc;
 }
 int FileSystem::LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags) {
-  return ::linkat(from_dir, from, to_dir, to, flags);
+  const int rc = ::linkat(from_dir, from, to_dir, to, flags);
+  CountChangeTurn();
+  return rc;
 }
 int FileSystem::UnlinkAt(int dir_fd, const char* name, int flags) {
-  return ::unlinkat(dir_fd, name, flags);
+  const int rc = ::unlinkat(dir_fd, name, flags);
+  CountChangeTurn();
+  return rc;
 }
 int FileSystem::SymlinkAt(const char* text, int dir_fd, const char* name) {
-  return ::symlinkat(text, dir_fd, name);
+  const int rc = ::symlinkat(text, dir_fd, name);
+  CountChangeTurn();
+  return rc;
 }
 
 FileSystem& Fs() { return g_current ? *g_current : DefaultFs(); }

@@ -2,12 +2,16 @@
 //
 // Everything that touches the file system (the walker, the stamp readers,
 // the file helpers, the folder object) goes through the current FileSystem
-// instance, Fs().  The default instance makes the plain POSIX calls; tests
+// instance, Fs().  The default instance makes the plain POSIX calls, or
+// answers from what a search's worker threads read ahead (read_ahead.h); tests
 // install a subclass that fails chosen calls, to produce what a test running
 // as root cannot provoke for real (a refused listing, a folder that vanishes
 // mid-listing, a full disk, a refused delete).
 //
 // The calls follow the POSIX convention: -1 (or nullptr) with errno set.
+// The calls that change the file system count a turn (yield.h), so nothing
+// read ahead before the change is used after it; code of this process that
+// changes files another way must count one too.
 //
 // Attributes are given in the classic Windows layout the walker tests:
 // read-only 1, hidden 2, system 4, directory 16, reparse point 1024.
@@ -45,6 +49,9 @@ class FileSystem {
   // (errno set); callers clear errno before each call.
   virtual struct dirent* ReadDir(DIR* dir);
   virtual int CloseDir(DIR* dir);
+  // The status of entry `name` of the listing `dir` (fstatat relative to
+  // the listed folder).
+  virtual int EntryStat(DIR* dir, const char* name, struct stat* st, int flags);
 
   virtual int Open(const char* path, int flags, mode_t mode = 0);
   virtual ssize_t Read(int fd, void* buffer, std::size_t size);

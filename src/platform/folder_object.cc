@@ -97,7 +97,7 @@ bool SubFolderList::Next(SubFolderEntry* entry) {
     // Resolve links, and learn which folder the entry is, so the walker can
     // tell a link back to an ancestor.  Never opens the entry.
     struct stat st;
-    if (Fs().StatAt(::dirfd(dir_), name, &st, AT_NO_AUTOMOUNT) != 0) continue;
+    if (Fs().EntryStat(dir_, name, &st, AT_NO_AUTOMOUNT) != 0) continue;
     if (!S_ISDIR(st.st_mode)) continue;
     entry->name = name;
     entry->name_length = std::strlen(name);

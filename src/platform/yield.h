@@ -28,6 +28,15 @@ void SetYieldHook(std::function<void()> hook);
 // every Yield() process events.  Returns the previous value.
 int SetYieldInterval(int milliseconds);
 
+// Turns: how many times this process may have changed the file system:
+// each write through the FileSystem layer or to the settings file, each
+// yield that ran the test hook, each modal dialog (whatever answered it).
+// A change is seen by everything read after the count moved on past it; the
+// read-ahead keeps no answer across a turn.  Safe to read from any thread.
+std::uint64_t ChangeTurns();
+// Counts one turn, after the change.
+void CountChangeTurn();
+
 // Longest time, in milliseconds, between two passes through the event loop
 // made by Yield() since the last ResetYieldGap(); for the benchmark.
 double LongestYieldGap();

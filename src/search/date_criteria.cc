@@ -64,31 +64,22 @@ void Form1::Text1_Change() { WriteSettingQuietly(QStringLiteral("Access in days"
 
 void Form1::ApplyDateCriterion() {
   SetMousePointer(kPointerBusy);
-  day_differences_.clear();
-  end_day_differences_.clear();
   ListView2->ClearItems();
-  const size_t n = static_cast<size_t>(found_paths_.size());
-  auto stamp_date = [this](size_t i) -> DateValue {
-    const Stamp& s = found_stamps_[i];
-    return s.empty ? 0.0 : s.value;  // an unreadable stamp is the zero date
+  const FoundFiles& found = *found_;
+  const size_t n = found.Count();
+  auto stamp_date = [&found](size_t i) -> DateValue {
+    bool empty = false;
+    const DateValue value = found.DateAt(i, &empty);
+    return empty ? 0.0 : value;  // an unreadable stamp is the zero date
   };
-  // Rows are added in position order, in one batch; this loop does not yield.
-  // The matches are counted first so the rows go straight into the list:
-  // a batch built beside it would cost a million rows' worth of memory and
-  // time in a stretch where the window cannot paint.
-  auto add_rows = [this, n](auto&& matches) {
-    size_t count = 0;
-    for (size_t i = 0; i < n; ++i) count += matches(i) ? 1 : 0;
-    size_t i = 0;
-    ListView2->AddItems(static_cast<int>(count), [&]() {
-      while (!matches(i)) ++i;
-      const Stamp& s = found_stamps_[i];
-      ListModel::NewRow row{found_paths_.at(static_cast<qsizetype>(i)), s.value,
-                            s.empty ? ListModel::kEmptyStampSub : ListModel::kStampSub,
-                            found_ids_[i]};
-      ++i;
-      return row;
-    });
+  // Each entry is judged as its day difference is worked out, in the pass
+  // that yields; the matching rows then go in, in position order, in one
+  // insertion that does not yield: a list of their positions, which the
+  // result list takes over as its rows.
+  std::vector<std::uint32_t> matches;
+  auto add_rows = [&] {
+    ListView2->AddSourceItems(found_, std::move(matches));
+    matches = {};
   };
 
   struct SingleRule {
@@ -101,27 +92,27 @@ void Form1::ApplyDateCriterion() {
                                 {Option6, DTPicker5, DateRule::kOn}};
   for (const SingleRule& s : singles) {
     if (!s.option->isChecked()) continue;
-    day_differences_.reserve(n);
+    matches.reserve(n);
     for (size_t i = 0; i < n; ++i) {
       Yield();
       // The picker is read afresh for every entry: a date changed during the
       // pass applies from the next entry on.
-      day_differences_.push_back(DayDifference(s.picker->Value(), stamp_date(i)));
+      if (SingleDateMatches(s.rule, DayDifference(s.picker->Value(), stamp_date(i)))) {
+        matches.push_back(static_cast<std::uint32_t>(i));
+      }
     }
-    add_rows([&](size_t i) { return SingleDateMatches(s.rule, day_differences_[i]); });
+    add_rows();
   }
 
   if (Option7->isChecked()) {
-    day_differences_.reserve(n);
-    end_day_differences_.reserve(n);
+    matches.reserve(n);
     for (size_t i = 0; i < n; ++i) {
       Yield();
-      day_differences_.push_back(DayDifference(DTPicker1->Value(), stamp_date(i)));
-      end_day_differences_.push_back(DayDifference(DTPicker2->Value(), stamp_date(i)));
+      const long long d1 = DayDifference(DTPicker1->Value(), stamp_date(i));
+      const long long d2 = DayDifference(DTPicker2->Value(), stamp_date(i));
+      if (BetweenMatches(d1, d2)) matches.push_back(static_cast<std::uint32_t>(i));
     }
-    add_rows([&](size_t i) {
-      return BetweenMatches(day_differences_[i], end_day_differences_[i]);
-    });
+    add_rows();
   }
 
   if (Option8->isChecked()) {
@@ -135,12 +126,14 @@ void Form1::ApplyDateCriterion() {
       return;
     }
     const DateValue today = static_cast<DateValue>(TodayDayNumber());
-    day_differences_.reserve(n);
+    matches.reserve(n);
     for (size_t i = 0; i < n; ++i) {
       Yield();
-      day_differences_.push_back(DayDifference(stamp_date(i), today));
+      if (NotAccessedMatches(DayDifference(stamp_date(i), today), *days)) {
+        matches.push_back(static_cast<std::uint32_t>(i));
+      }
     }
-    add_rows([&](size_t i) { return NotAccessedMatches(day_differences_[i], *days); });
+    add_rows();
   }
   SetMousePointer(kPointerDefault);
 }

@@ -3,6 +3,7 @@
 // pass.
 #include <QLineEdit>
 #include <QRadioButton>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,10 @@
 #include "app/error_trap.h"
 #include "app/form1.h"
 #include "platform/dialogs.h"
+#include "platform/read_ahead.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
+#include "search/found_files.h"
 #include "search/time_stamps.h"
 #include "search/walker.h"
 
@@ -45,14 +48,12 @@ void Form1::PushButton2_Click() {
   // 3, 4.
   trap.Do(106, [&] { SetMousePointer(kPointerBusy); });
   std::vector<int> subfolder_marks;
-  std::vector<std::string> row_paths;
   trap.Do(108, [&] { subfolder_marks.clear(); });
-  trap.Do(110, [&] { row_paths.clear(); });
-  trap.Do(112, [&] { found_paths_.clear(); });
-  trap.Do(114, [&] {
-    found_stamps_.clear();
-    found_ids_.clear();
-  });
+  trap.Line(110);  // the path list is the new run lists' files not yet taken
+  // The new run lists; the last run's stay alive while the result list
+  // shows its rows, until it is cleared below.
+  trap.Do(112, [&] { found_ = std::make_shared<FoundFiles>(); });
+  trap.Line(114);
 
   // 5. Mark every row that starts with the text of a row listed after it:
   // the same folder or one of its parents, as every row ends in "/".  Every
@@ -91,7 +92,9 @@ void Form1::PushButton2_Click() {
     trap.Line(142);
   }
 
-  // 7. Gather every file of every folder below each remaining row.
+  // 7. Gather every file of every folder below each remaining row.  Worker
+  // threads read the folders and stamps ahead of the walk meanwhile.
+  std::optional<ReadAheadSession> read_ahead(std::in_place);
   int m = 0;
   trap.Do(144, [&] { m = ListView1->ItemCount(); });
   for (int i = 1; i <= m; ++i) {
@@ -106,8 +109,8 @@ void Form1::PushButton2_Click() {
     trap.Do(148, [&] { collection.assign(1, folder.toStdString()); });
     trap.Do(150, [&] { Yield(); });
     trap.Do(152, [&] { GetSubDirectories2016(collection, true); });
-    row_paths.clear();
     trap.Line(154);
+    std::optional<ReadAhead> listings(std::in_place, AheadKind::kListings, collection);
     for (const std::string& entry : collection) {
       trap.Do(156, [&] { Yield(); });
       std::string dir;
@@ -118,60 +121,60 @@ void Form1::PushButton2_Click() {
       std::vector<std::string> names;
       trap.Do(160, [&] { names = ListFolderFiles(dir, "*.*"); });
       trap.Line(162);
+      // A file's path is the folder, one "/" and its name; the folder is
+      // kept once for all its files.
+      bool folder_kept = false;
       for (size_t k = 1; k < names.size(); ++k) {
         const std::string& name = names[k];
         if (trap.Test(164, [&] { return !name.empty() && name[0] == '~'; })) continue;
-        std::string path;
         trap.Do(166, [&] {
-          path.reserve(dir.size() + 1 + name.size());
-          path = dir;
-          path += '/';
-          path += name;
+          if (!folder_kept) found_->AddFolder(dir + '/');
+          folder_kept = true;
         });
         trap.Line(168);
-        trap.Do(170, [&] { row_paths.push_back(std::move(path)); });
+        trap.Do(170, [&] {
+          if (folder_kept) found_->AddName(name);
+        });
         trap.Line(172);
       }
     }
+    listings.reset();
     trap.Line(174);
-    found_paths_.reserve(found_paths_.size() + static_cast<qsizetype>(row_paths.size()));
-    found_stamps_.reserve(found_stamps_.size() + row_paths.size());
-    found_ids_.reserve(found_ids_.size() + row_paths.size());
-    for (std::string& path : row_paths) {
+    const FoundFiles::Range path_list = found_->PendingRange();
+    std::optional<ReadAhead> stamps(std::in_place, AheadKind::kStamps, path_list);
+    std::string path;
+    for (std::size_t k = 0; k < path_list.Count(); ++k) {
       trap.Do(176, [&] { Yield(); });
-      QString found;
-      trap.Do(178, [&] { found = QString::fromStdString(path); });
+      path.clear();
+      trap.Do(178, [&] { found_->NextPath(&path); });
       trap.Line(180);
-      trap.Do(182, [&] { found_paths_.append(std::move(found)); });
-      // The date type is read afresh for every file.
-      // The same call gives the file's identity, which move and trash check.
+      bool taken = false;
+      trap.Do(182, [&] {
+        found_->Take();
+        taken = true;
+      });
+      // The date type is read afresh for every file.  The same call gives
+      // the file's identity, which move and trash check.  A stamp not read
+      // stays empty, without an identity.
+      Stamp stamp;
       FileId id;
       if (trap.Test(184, [&] { return Option1->isChecked(); })) {
         trap.Line(186);
-        trap.Do(188, [&] { found_stamps_.push_back(FileDateModified(path, &id)); });
+        trap.Do(188, [&] { stamp = FileDateModified(path, &id); });
       } else if (trap.Test(190, [&] { return Option2->isChecked(); })) {
         trap.Line(192);
-        trap.Do(194, [&] { found_stamps_.push_back(FileDateCreated(path, &id)); });
+        trap.Do(194, [&] { stamp = FileDateCreated(path, &id); });
       } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
         trap.Line(198);
-        trap.Do(200, [&] { found_stamps_.push_back(FileDateAccessed(path, &id)); });
+        trap.Do(200, [&] { stamp = FileDateAccessed(path, &id); });
       }
-      // The run lists always have the same length, each stamp and identity
-      // beside its path: a stamp not read is empty (and has no identity),
-      // and a path that failed to go in takes its stamp with it.
-      found_stamps_.resize(static_cast<size_t>(found_paths_.size()));
-      found_ids_.push_back(id);
-      found_ids_.resize(static_cast<size_t>(found_paths_.size()));
+      if (taken) found_->SetStamp(found_->Count() - 1, stamp, id);
       trap.Line(202);
-      // Each path is released once it has been taken over, between two
-      // yields: a million of them freed together after the loop would hold
-      // the window up, and would sit beside their copies in FoundPaths.
-      std::string().swap(path);
     }
-    row_paths.clear();
-    row_paths.shrink_to_fit();
+    stamps.reset();
     trap.Line(204);
   }
+  read_ahead.reset();
 
   // 8. The result list's two columns.
   trap.Do(206, [&] { ListView2->ClearItems(); });

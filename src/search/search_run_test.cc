@@ -2,11 +2,16 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "app/date_value.h"
 #include "platform/file_system.h"
+#include "platform/read_ahead.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
 #include "search/time_stamps.h"
@@ -161,7 +166,7 @@ TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType)
   }
   SetYieldHook(nullptr);
   EXPECT_EQ(yields, 0);
-  EXPECT_TRUE(form_->FoundPaths().isEmpty());
+  EXPECT_EQ(form_->Found().Count(), 0u);
 
   // A text made unusable while the folders are walked is still caught.
   form_->Text1->setText("10");
@@ -187,8 +192,8 @@ TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
   form_->PushButton2_Click();
   EXPECT_EQ(Found(), Names({"f.txt"}));
   EXPECT_EQ(form_->ListView2->ColumnCaption(2), QStringLiteral("Date Modified"));
-  ASSERT_EQ(form_->FoundStamps().size(), 1u);
-  EXPECT_EQ(CalendarDayOf(form_->FoundStamps()[0].value), Day(2020, 6, 1));
+  ASSERT_EQ(form_->Found().Count(), 1u);
+  EXPECT_EQ(CalendarDayOf(form_->Found().StampAt(0).value), Day(2020, 6, 1));
   EXPECT_FALSE(form_->ListView2->SubItemText(1).isEmpty());
 }
 
@@ -305,7 +310,7 @@ TEST_F(SearchRunTest, ClicksAndCriterionChangesDuringARunTakeEffectAsTheyShould)
   // The picker is read afresh for every entry of the criterion pass.
   int in_pass = 0;
   SetYieldHook([&] {
-    if (form_->FoundStamps().size() == 6 && ++in_pass == 4) {
+    if (form_->Found().Count() == 6 && ++in_pass == 4) {
       form_->DTPicker5->SetValue(Day(2000, 1, 1));
     }
   });
@@ -333,7 +338,7 @@ TEST_F(SearchRunTest, AFileThatVanishesBeforeItsStampIsReadIsJudgedAsTheZeroDate
   SetYieldHook(nullptr);
   ASSERT_EQ(form_->ListView2->ItemCount(), 1);
   EXPECT_EQ(form_->ListView2->SubItemText(1), QString());
-  EXPECT_TRUE(form_->FoundStamps()[0].empty);
+  EXPECT_TRUE(form_->Found().StampAt(0).empty);
   EXPECT_FALSE(form_->ListView2->ItemId(1).Known());  // move and trash refuse it
 }
 
@@ -379,7 +384,7 @@ TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPla
             .arg(line)))
         << reports[0].toStdString();
     // Every file is listed; the one whose stamp was lost shows no date.
-    ASSERT_EQ(form_->FoundStamps().size(), 3u);
+    ASSERT_EQ(form_->Found().Count(), 3u);
     ASSERT_EQ(Found(), Names({"a.txt", "b.txt", "c.txt"}));
     for (int row = 1; row <= 3; ++row) {
       if (form_->ListView2->ItemText(row) == QString::fromStdString(fs.victim)) {
@@ -408,9 +413,10 @@ TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
   for (int run = 1; run <= 2; ++run) {
     SCOPED_TRACE(run);
     form_->PushButton2->click();
-    ASSERT_EQ(form_->FoundPaths().size(), 12);
+    ASSERT_EQ(form_->Found().Count(), 12u);
     int row = 0;
-    for (const QString& found : form_->FoundPaths()) {
+    for (std::size_t i = 0; i < form_->Found().Count(); ++i) {
+      const QString found = QString::fromStdString(form_->Found().Path(i));
       const Stamp stamp = FileDateModified(found.toStdString());
       if (stamp.value >= Day(2022, 1, 1)) continue;
       ++row;
@@ -451,6 +457,125 @@ TEST_F(SearchRunTest, TheCommandsActOnTheResultsAsSorted) {
   ASSERT_EQ(form_->ListView2->ItemCount(), 2);
   EXPECT_EQ(form_->ListView2->ItemText(1).toStdString(), middle);
   EXPECT_EQ(results->SortColumn(), 1);  // what is left stays in order
+}
+
+TEST_F(SearchRunTest, TheLastRunsRowsStayShownWhileTheNextGathers) {
+  // The rows of a search are positions in its run lists; the next search
+  // gathers into new ones while the old rows are still on screen.
+  OldFiles({"a/one.txt", "b/two.txt", "b/three.txt"});
+  AddRow(tree_.path());
+  ListEveryOldFile();
+  form_->PushButton2_Click();
+  ASSERT_EQ(form_->ListView2->ItemCount(), 3);
+  std::vector<QString> shown;
+  for (int i = 1; i <= 3; ++i) {
+    shown.push_back(form_->ListView2->ItemText(i) + " " + form_->ListView2->SubItemText(i));
+  }
+  const FileId first_id = form_->ListView2->ItemId(1);
+  ::unlink(tree_.Sub("b/two.txt").c_str());
+  int checked = 0;
+  SetYieldHook([&] {
+    if (form_->ListView2->ItemCount() == 0) return;  // cleared for the new rows
+    form_->ListView2->viewport()->repaint();
+    for (int i = 1; i <= 3; ++i) {
+      ASSERT_EQ(form_->ListView2->ItemText(i) + " " + form_->ListView2->SubItemText(i),
+                shown[size_t(i - 1)]);
+    }
+    ASSERT_EQ(form_->ListView2->ItemId(1), first_id);
+    ++checked;
+  });
+  form_->PushButton2_Click();
+  SetYieldHook(nullptr);
+  EXPECT_GT(checked, 5);
+  EXPECT_EQ(form_->ListView2->ItemCount(), 2);
+}
+
+// What a search shows: each row's path below the searched folder and its
+// date text, in order; the yields it made; the messages it showed.
+struct Shown {
+  std::vector<std::string> rows;
+  int yields = 0;
+  std::vector<QString> messages;
+  bool operator==(const Shown& o) const {
+    return rows == o.rows && yields == o.yields && messages == o.messages;
+  }
+};
+
+TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
+  // A tree with what a walk meets: a link back up (a loop), two ways to one
+  // folder, links to a file and to nothing, a refused folder (a link to
+  // /proc), a folder that refuses its listing and one that vanishes half
+  // listed, a FIFO, names the search skips.  At yield k the tree changes: a
+  // folder with files goes, a file comes, a file goes, a file's dates move.
+  // For every k, a search with workers reading ahead shows what a plain one
+  // does; they read whole parts ahead before the first answer, so anything
+  // they keep across the change would show.
+  auto build = [](const std::string& t) {
+    for (const char* f : {"a/f1.txt", "a/f2.txt", "a/~lock", "b/g.txt", "b/deep/h.txt",
+                          "gone/x.txt", "gone/y.txt", "gone/sub/z.txt", "shut/s.txt",
+                          "half/p.txt", "half/q/r.txt", "top.txt"}) {
+      WriteFile(t + "/" + f);
+      SetTimes(t + "/" + f, LocalTime(2001, 1, 1), LocalTime(2001, 1, 2));
+    }
+    ::symlink("..", (t + "/a/up").c_str());
+    ::symlink("../b/deep", (t + "/a/again").c_str());
+    ::symlink("../top.txt", (t + "/b/file-link").c_str());
+    ::symlink("nowhere", (t + "/b/broken").c_str());
+    ::symlink("/proc", (t + "/proc-link").c_str());
+    ::mkfifo((t + "/b/fifo").c_str(), 0644);
+  };
+  auto change = [](const std::string& t) {
+    std::filesystem::remove_all(t + "/gone");
+    WriteFile(t + "/b/new.txt");
+    SetTimes(t + "/b/new.txt", LocalTime(2003, 3, 3), LocalTime(2003, 3, 3));
+    ::unlink((t + "/a/f2.txt").c_str());
+    SetTimes(t + "/a/f1.txt", LocalTime(2004, 4, 4), LocalTime(2004, 4, 4));
+  };
+  Rule(form_->Option1);  // Date Modified
+  ListEveryOldFile();
+  enum Reading { kPlain, kAhead, kAheadFromDisk };
+  auto search = [&](Reading reading, int k) {
+    testing::TempDir tree;
+    const std::string t = tree.path();
+    build(t);
+    testing::FaultyFs faulty;
+    faulty.FailListing(t + "/shut/", 0, EACCES);
+    faulty.FailListing(t + "/half/", 1, ENOENT);
+    ScopedFs use(&faulty);
+    ReadAheadSession::Options options;
+    options.threads = reading == kPlain ? 0 : 3;
+    options.caller_reads = false;
+    options.as_from_disk = reading == kAheadFromDisk;
+    const ReadAheadSession::Options before = ReadAheadSession::SetDefaults(options);
+    form_->PushButton7_Click();
+    AddRow(t);
+    requests_.clear();
+    Shown shown;
+    SetYieldHook([&] {
+      if (++shown.yields == k) change(t);
+    });
+    form_->PushButton2_Click();
+    SetYieldHook(nullptr);
+    ReadAheadSession::SetDefaults(before);
+    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+      shown.rows.push_back(form_->ListView2->ItemText(i).toStdString().substr(t.size()) + " " +
+                           form_->ListView2->SubItemText(i).toStdString());
+    }
+    for (const DialogRequest& r : requests_) shown.messages.push_back(r.text);
+    return shown;
+  };
+
+  const Shown unchanged = search(kPlain, 0);
+  EXPECT_EQ(unchanged.rows.size(), 9u);  // a link to a file counts, ~lock does not
+  EXPECT_EQ(search(kAhead, 0), unchanged);
+  EXPECT_EQ(search(kAheadFromDisk, 0), unchanged);
+  const std::uint64_t answered = ReadAheadSession::AnsweredInAll();
+  for (int k = 1; k <= unchanged.yields; ++k) {
+    const Shown plain = search(kPlain, k);
+    ASSERT_EQ(search(kAhead, k), plain) << "changed at yield " << k;
+    ASSERT_EQ(search(kAheadFromDisk, k), plain) << "as from a disk, changed at yield " << k;
+  }
+  EXPECT_GT(ReadAheadSession::AnsweredInAll() - answered, 1000u);
 }
 
 }  // namespace

@@ -6,9 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <optional>
-#include <unordered_set>
+#include <vector>
 
 #include "app/error_trap.h"
 #include "fsutil/file_helpers.h"
@@ -16,6 +15,7 @@
 #include "platform/failure.h"
 #include "platform/file_system.h"
 #include "platform/folder_object.h"
+#include "platform/read_ahead.h"
 #include "platform/yield.h"
 
 namespace qm {
@@ -29,25 +29,48 @@ constexpr std::uint32_t kRefusedPlain = 22;     // directory + system + hidden
 constexpr std::uint32_t kRefusedLinked = 1046;  // the same, reached through a link
 
 // The folders one walk has collected, by identity, so a folder that links
-// lead to from several places (or from below itself) is walked once.
+// lead to from several places (or from below itself) is walked once.  An
+// open-addressed table: no allocation per folder, and dropped at once.
 class CollectedFolders {
  public:
   // False when the folder was collected already.
-  bool Add(dev_t dev, ino_t ino) { return ids_.insert(Id{dev, ino}).second; }
+  bool Add(dev_t dev, ino_t ino) {
+    if ((count_ + 1) * 2 > table_.size()) Grow();
+    const Id id{static_cast<std::uint64_t>(dev), static_cast<std::uint64_t>(ino)};
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t at = Hash(id) & mask;; at = (at + 1) & mask) {
+      Slot& slot = table_[at];
+      if (!slot.used) {
+        slot = Slot{id, true};
+        ++count_;
+        return true;
+      }
+      if (slot.id.dev == id.dev && slot.id.ino == id.ino) return false;
+    }
+  }
 
  private:
   struct Id {
-    dev_t dev;
-    ino_t ino;
-    bool operator==(const Id& other) const { return dev == other.dev && ino == other.ino; }
+    std::uint64_t dev, ino;
   };
-  struct IdHash {
-    std::size_t operator()(const Id& id) const {
-      return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.ino) * 0x9E3779B97F4A7C15ULL ^
-                                        static_cast<std::uint64_t>(id.dev));
+  struct Slot {
+    Id id;
+    bool used;
+  };
+  static std::size_t Hash(const Id& id) {
+    return static_cast<std::size_t>((id.ino * 0x9E3779B97F4A7C15ULL) ^ (id.dev * 0xC2B2AE3D27D4EB4FULL) ^
+                                    (id.ino >> 29));
+  }
+  void Grow() {
+    std::vector<Slot> old(std::max<std::size_t>(1024, table_.size() * 2), Slot{{0, 0}, false});
+    old.swap(table_);
+    count_ = 0;
+    for (const Slot& slot : old) {
+      if (slot.used) Add(static_cast<dev_t>(slot.id.dev), static_cast<ino_t>(slot.id.ino));
     }
-  };
-  std::unordered_set<Id, IdHash> ids_;
+  }
+  std::vector<Slot> table_;
+  std::size_t count_ = 0;
 };
 
 bool Refused(const Folder& folder) {
@@ -121,6 +144,9 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
   };
 
   trap.Line(106);
+  // The status and listing of each entry are read ahead while this level is
+  // listed, when a search reads ahead (read_ahead.h).
+  std::optional<ReadAhead> ahead(std::in_place, AheadKind::kFolders, folders);
   std::size_t i = 0;
   while (i < folders.size()) {
     const std::string& entry = folders[i];
@@ -188,6 +214,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
       }
     }
   }
+  ahead.reset();
 
   // Stage 2: descend.  Failures are reported again from here on.
   if (recursive && !level.empty()) {

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <set>
 
 #include "app/error_trap.h"
 #include "platform/file_system.h"
+#include "platform/read_ahead.h"
 #include "platform/yield.h"
 #include "testing/test_env.h"
 #include "testing/test_faulty_fs.h"
@@ -47,11 +49,6 @@ class ReportCapture {
 
 void Dir(const std::string& path) { testing::MakeDirs(path); }
 
-std::vector<std::string> Walk(std::vector<std::string> folders, bool recursive = true) {
-  GetSubDirectories2016(folders, recursive);
-  return folders;
-}
-
 std::set<std::string> AsSet(const std::vector<std::string>& v) {
   return std::set<std::string>(v.begin(), v.end());
 }
@@ -60,16 +57,57 @@ int Depth(const std::string& path) {
   return static_cast<int>(std::count(path.begin(), path.end(), '/'));
 }
 
-class WalkerTest : public ::testing::Test {
+// Every walker test runs as a plain walk, and with worker threads reading
+// ahead as from memory and as from a disk, which must all come to the same:
+// the same folders in the same order, the same yields, reports and
+// failures.  The workers answer every call they can (the walk waits for them
+// rather than reading itself).
+enum class Reading { kPlain, kAhead, kAheadFromDisk };
+
+class WalkerTest : public ::testing::TestWithParam<Reading> {
  protected:
-  void SetUp() override { root_ = dir_.path() + "/"; }
+  void SetUp() override {
+    root_ = dir_.path() + "/";
+    if (GetParam() != Reading::kPlain) {
+      ReadAheadSession::Options options;
+      options.threads = 3;
+      options.caller_reads = false;
+      options.as_from_disk = GetParam() == Reading::kAheadFromDisk;
+      ahead_.emplace(options);
+    }
+  }
+  void TearDown() override {
+    // The workers did read ahead what the walks asked.
+    if (ahead_ && walked_folders_) {
+      EXPECT_GT(ahead_->Answered(), 0u);
+    }
+  }
+  std::vector<std::string> Walk(std::vector<std::string> folders, bool recursive = true) {
+    walked_folders_ = walked_folders_ || !folders.empty();
+    GetSubDirectories2016(folders, recursive);
+    return folders;
+  }
   std::string R(const std::string& rel) const { return root_ + rel; }
   TempDir dir_;
   std::string root_;
   ReportCapture capture_;
+  std::optional<ReadAheadSession> ahead_;
+  bool walked_folders_ = false;
 };
 
-TEST_F(WalkerTest, LevelOrderGroupedByParent) {
+INSTANTIATE_TEST_SUITE_P(PlainAndReadAhead, WalkerTest,
+                         ::testing::Values(Reading::kPlain, Reading::kAhead,
+                                           Reading::kAheadFromDisk),
+                         [](const ::testing::TestParamInfo<Reading>& info) {
+                           switch (info.param) {
+                             case Reading::kPlain: return "Plain";
+                             case Reading::kAhead: return "ReadAhead";
+                             case Reading::kAheadFromDisk: break;
+                           }
+                           return "ReadAheadFromDisk";
+                         });
+
+TEST_P(WalkerTest, LevelOrderGroupedByParent) {
   for (const char* d : {"a/a1/deep", "a/a2", "b/b1", "c"}) Dir(R(d));
   WriteFile(R("a/file"));
   auto result = Walk({root_});
@@ -88,7 +126,7 @@ TEST_F(WalkerTest, LevelOrderGroupedByParent) {
   EXPECT_EQ(AsSet(flat), AsSet({R(""), R("a/"), R("b/"), R("c/")}));
 }
 
-TEST_F(WalkerTest, NameTests) {
+TEST_P(WalkerTest, NameTests) {
   Dir(R(".hidden/in"));
   Dir(R("caf\xC3\xA9/in"));                    // é: collected
   Dir(R("en\xE2\x80\x93" "dash/in"));          // en dash (150): refused with its subtree
@@ -105,7 +143,7 @@ TEST_F(WalkerTest, NameTests) {
                            R(long_name + "/")}));
 }
 
-TEST_F(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
+TEST_P(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
   Dir(R("a/x"));
   Dir(R("b"));
   Dir(R("c/deep"));
@@ -126,7 +164,7 @@ TEST_F(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
                                            R("a/up/c/"), R("a/up/short/")}));
 }
 
-TEST_F(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
+TEST_P(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
   Dir(R("keep"));
   ::symlink("/proc", R("lp").c_str());          // 1046
   ::symlink("/sys", R(".ls").c_str());          // 1046
@@ -144,7 +182,7 @@ TEST_F(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
   EXPECT_TRUE(capture_.reports.empty());
 }
 
-TEST_F(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
+TEST_P(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
   Dir(R("a/child"));
   WriteFile(R("file"));
   std::uint64_t yields = YieldCount();
@@ -157,7 +195,7 @@ TEST_F(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
   EXPECT_TRUE(capture_.reports.empty());
 }
 
-TEST_F(WalkerTest, YieldsOncePerEntrySubfolderAndHandUp) {
+TEST_P(WalkerTest, YieldsOncePerEntrySubfolderAndHandUp) {
   Dir(R("a"));
   Dir(R("b"));
   std::uint64_t yields = YieldCount();
@@ -166,7 +204,7 @@ TEST_F(WalkerTest, YieldsOncePerEntrySubfolderAndHandUp) {
   EXPECT_EQ(YieldCount() - yields, 7u);
 }
 
-TEST_F(WalkerTest, FolderRemovedMidWalkFallsAwayQuietly) {
+TEST_P(WalkerTest, FolderRemovedMidWalkFallsAwayQuietly) {
   Dir(R("a/x"));
   Dir(R("b"));
   // The third yield comes once both of the root's subfolders are collected
@@ -184,7 +222,7 @@ TEST_F(WalkerTest, FolderRemovedMidWalkFallsAwayQuietly) {
   EXPECT_TRUE(capture_.reports.empty());
 }
 
-TEST_F(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
+TEST_P(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
   for (const char* d : {"a/a1", "b/b1", "c/c1", "d/d1", "d/d2", "d/d3", "e/e1"}) Dir(R(d));
   FaultyFs fs;
   ScopedFs use(&fs);
@@ -206,7 +244,7 @@ TEST_F(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
   EXPECT_TRUE(Walk({root_, R("b/")}, false) == std::vector<std::string>({R("b/"), R("b/b1/")}));
 }
 
-TEST_F(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
+TEST_P(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
   Dir(R("a"));
   FaultyFs fs;
   ScopedFs use(&fs);
@@ -222,7 +260,7 @@ TEST_F(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
   EXPECT_EQ(capture_.reports[1].line, 158);
 }
 
-TEST_F(WalkerTest, ListFolderFilesTakesRegularFilesOnlyAndNeverBlocks) {
+TEST_P(WalkerTest, ListFolderFilesTakesRegularFilesOnlyAndNeverBlocks) {
   WriteFile(R("plain.txt"));
   WriteFile(R("noext"));
   WriteFile(R(".dot"));
@@ -259,7 +297,7 @@ TEST_F(WalkerTest, ListFolderFilesTakesRegularFilesOnlyAndNeverBlocks) {
   EXPECT_EQ(ListFolderFiles(R("missing"), "*.*"), std::vector<std::string>(1));
 }
 
-TEST_F(WalkerTest, ListFolderFilesGrowsAndTrims) {
+TEST_P(WalkerTest, ListFolderFilesGrowsAndTrims) {
   for (int i = 0; i < 100; ++i) WriteFile(R("hundred/f" + std::to_string(i)));
   for (int i = 0; i < 101; ++i) WriteFile(R("more/f" + std::to_string(i)));
   EXPECT_EQ(ListFolderFiles(R("hundred"), "*.*").size(), 101u);

@@ -1,0 +1,114 @@
+#include "platform/read_ahead.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "testing/test_env.h"
+
+namespace qm {
+namespace {
+
+using testing::TempDir;
+using testing::WriteFile;
+
+// A session whose workers answer every call they can: the caller waits for
+// them instead of reading itself.
+ReadAheadSession::Options Waiting() {
+  ReadAheadSession::Options options;
+  options.threads = 2;
+  options.caller_reads = false;
+  return options;
+}
+
+// The names Fs() lists in `folder`, with their types, as readdir gives them.
+std::vector<std::string> Listed(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = Fs().OpenDir(folder.c_str());
+  if (!dir) return {"error " + std::to_string(errno)};
+  errno = 0;
+  while (struct dirent* entry = Fs().ReadDir(dir)) {
+    names.push_back(std::string(entry->d_name) + (entry->d_type == DT_DIR ? "/" : ""));
+  }
+  if (errno != 0) names.push_back("error " + std::to_string(errno));
+  Fs().CloseDir(dir);
+  return names;
+}
+
+TEST(ReadAheadTest, ListingsAndStatusAreTheKernelsAndAreReadAhead) {
+  TempDir t;
+  for (const char* f : {"a/x", "a/sub/y", "b/z"}) WriteFile(t.Sub(f));
+  ::symlink("x", t.Sub("a/link").c_str());
+  const std::vector<std::string> folders = {t.Sub("a/"), t.Sub("b/"), t.Sub("missing/"),
+                                            t.Sub("a/x/")};
+  std::vector<std::vector<std::string>> plain;
+  for (const std::string& f : folders) plain.push_back(Listed(f));
+
+  ReadAheadSession session(Waiting());
+  const ReadAhead plan(AheadKind::kListings, folders);
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    EXPECT_EQ(Listed(folders[i]), plain[i]) << folders[i];
+  }
+  EXPECT_GE(session.Answered(), 3u);
+  const ReadAhead stamps(AheadKind::kStamps, std::vector<std::string>{t.Sub("a/x"), t.Sub("gone")});
+  struct statx read_ahead, kernel;
+  ASSERT_EQ(Fs().Statx(t.Sub("a/x").c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_MTIME,
+                       &read_ahead),
+            0);
+  ASSERT_EQ(::statx(AT_FDCWD, t.Sub("a/x").c_str(), AT_SYMLINK_NOFOLLOW, STATX_MTIME, &kernel), 0);
+  EXPECT_EQ(read_ahead.stx_ino, kernel.stx_ino);
+  EXPECT_EQ(read_ahead.stx_mtime.tv_sec, kernel.stx_mtime.tv_sec);
+  EXPECT_EQ(read_ahead.stx_mtime.tv_nsec, kernel.stx_mtime.tv_nsec);
+  errno = 0;
+  EXPECT_EQ(Fs().Statx(t.Sub("gone").c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_MTIME,
+                       &read_ahead),
+            -1);
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(ReadAheadTest, WhatThisProcessChangesIsSeenByWhatIsReadAfter) {
+  // The two folders are read ahead together, before the first is asked for;
+  // the file made in between through the FileSystem layer must show in the
+  // second, and the file removed must be gone.
+  TempDir t;
+  WriteFile(t.Sub("a/old"));
+  WriteFile(t.Sub("b/old"));
+  ReadAheadSession session(Waiting());
+  const ReadAhead plan(AheadKind::kListings, std::vector<std::string>{t.Sub("a/"), t.Sub("b/")});
+  const std::vector<std::string> a = Listed(t.Sub("a/"));
+  EXPECT_EQ(std::set<std::string>(a.begin(), a.end()),
+            (std::set<std::string>{"./", "../", "old"}));
+  const int fd = Fs().Open(t.Sub("b/new").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0);
+  Fs().Close(fd);
+  ASSERT_EQ(Fs().Unlink(t.Sub("b/old").c_str()), 0);
+  const std::vector<std::string> b = Listed(t.Sub("b/"));
+  const std::set<std::string> names(b.begin(), b.end());
+  EXPECT_EQ(names, (std::set<std::string>{"./", "../", "new"}));
+}
+
+TEST(ReadAheadTest, OnlyTheSessionsThreadIsAnswered) {
+  TempDir t;
+  WriteFile(t.Sub("a/x"));
+  ReadAheadSession session(Waiting());
+  const ReadAhead plan(AheadKind::kListings, std::vector<std::string>{t.Sub("a/")});
+  // Another thread gets a real listing, which the kernel closes.
+  std::vector<std::string> other;
+  std::thread([&] { other = Listed(t.Sub("a/")); }).join();
+  EXPECT_EQ(session.Answered(), 0u);
+  EXPECT_EQ(std::set<std::string>(other.begin(), other.end()),
+            (std::set<std::string>{"./", "../", "x"}));
+  // A second session while one lives reads nothing ahead.
+  ReadAheadSession second(Waiting());
+  EXPECT_EQ(second.Answered(), 0u);
+}
+
+}  // namespace
+}  // namespace qm
