@@ -25,16 +25,11 @@
 #include <vector>
 
 #include "bench_util.h"
+#include "platform/listing_reads.h"
 
 namespace {
 
-struct KernelEntry {
-  ino64_t d_ino;
-  off64_t d_off;
-  unsigned short d_reclen;
-  unsigned char d_type;
-  char d_name[];
-};
+using qm::KernelEntry;
 
 // Folders still to read, shared by the threads.
 class Queue {

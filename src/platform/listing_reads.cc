@@ -12,18 +12,6 @@
 #include "platform/read_ahead.h"
 
 namespace qm {
-namespace {
-
-// One record of the kernel's listing buffer.
-struct KernelEntry {
-  ino64_t d_ino;
-  off64_t d_off;
-  unsigned short d_reclen;
-  unsigned char d_type;
-  char d_name[];
-};
-
-}  // namespace
 
 RelativeReader::~RelativeReader() {
   if (folder_fd_ >= 0) ::close(folder_fd_);

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <cstddef>
 #include <memory>
@@ -17,6 +18,15 @@
 namespace qm {
 
 class AheadPaths;
+
+// One record of the buffer getdents64 fills.
+struct KernelEntry {
+  ino64_t d_ino;
+  off64_t d_off;
+  unsigned short d_reclen;
+  unsigned char d_type;
+  char d_name[];
+};
 
 // Reads paths relative to their folder, opened (O_PATH) once for a run of
 // paths in the same folder.  A path whose folder cannot be opened, or that
