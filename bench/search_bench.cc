@@ -112,7 +112,7 @@ void TimeCommand(Command& c, bool cold) {
     best = seconds;
     if (!cold) c.warm_cpu = cpu;
   }
-  if (c.lines < 0 || lines != c.lines) c.lines = lines;
+  c.lines = lines;
 }
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
