@@ -1,10 +1,11 @@
 // Helpers shared by the benchmarks that drive the real window: a private
-// home for the settings and the trash, memory figures from /proc, a clock,
-// and a watch on how long the event loop goes without a turn.
+// home for the settings and the trash, memory figures from /proc, a clock
+// and CPU time, and a watch on how long the event loop goes without a turn.
 #ifndef QUENMOOR_BENCH_BENCH_UTIL_H_
 #define QUENMOOR_BENCH_BENCH_UTIL_H_
 
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,15 @@ using Clock = std::chrono::steady_clock;
 
 inline double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// CPU seconds (user and system) used so far by this process (RUSAGE_SELF),
+// or by its finished children (RUSAGE_CHILDREN).
+inline double CpuSeconds(int who = RUSAGE_SELF) {
+  struct rusage usage;
+  ::getrusage(who, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM"), 0 when unreadable.

@@ -9,7 +9,6 @@
 // time and CPU time of each, best of three.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -30,6 +29,7 @@
 namespace {
 
 using qm::KernelEntry;
+using qm::bench::CpuSeconds;
 
 // Folders still to read, shared by the threads.
 class Queue {
@@ -91,13 +91,6 @@ long ReadTree(const std::string& root, int threads) {
   }
   for (std::thread& t : pool) t.join();
   return files;
-}
-
-double CpuSeconds() {
-  struct rusage usage;
-  ::getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace

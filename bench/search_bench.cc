@@ -51,17 +51,9 @@
 namespace {
 
 using qm::bench::Clock;
+using qm::bench::CpuSeconds;
 using qm::bench::Mb;
 using qm::bench::SecondsSince;
-
-// CPU seconds (user and system) used so far by this process, or by its
-// finished children.
-double CpuSeconds(int who) {
-  struct rusage usage;
-  ::getrusage(who, &usage);
-  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct RunFigures {
   double seconds = 0;
@@ -120,7 +112,7 @@ void TimeCommand(Command& c, bool cold) {
     best = seconds;
     if (!cold) c.warm_cpu = cpu;
   }
-  if (c.lines < 0 || lines != c.lines) c.lines = lines;
+  c.lines = lines;
 }
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }

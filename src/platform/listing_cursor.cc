@@ -103,8 +103,11 @@ EntryStatus CursorEntryStat(DIR* dir, const char* name, int flags, std::uint64_t
       LastStatus(*cursor, flags, turn, st, rc)) {
     return EntryStatus::kAnswered;
   }
-  // Read since a turn, or not read ahead: the folder's entry by its path.
-  const std::string path = listing.path + name;
+  // Read since a turn, or not read ahead: the folder's entry by its path
+  // (the folder's may come without its final "/").
+  std::string path = listing.path;
+  if (!path.empty() && path.back() != '/') path.push_back('/');
+  path += name;
   *rc = ::fstatat(AT_FDCWD, path.c_str(), st, flags);
   return EntryStatus::kReadAgain;
 }

@@ -92,6 +92,27 @@ TEST(ReadAheadTest, WhatThisProcessChangesIsSeenByWhatIsReadAfter) {
   const std::vector<std::string> b = Listed(t.Sub("b/"));
   const std::set<std::string> names(b.begin(), b.end());
   EXPECT_EQ(names, (std::set<std::string>{"./", "../", "new"}));
+
+  // A folder named without its final "/": after a change, an entry's status
+  // is read again, and it is still that entry's.
+  WriteFile(t.Sub("c/sub/in"));
+  const ReadAhead folders(AheadKind::kFolders, std::vector<std::string>{t.Sub("c")});
+  const std::uint64_t answered = session.Answered();
+  DIR* dir = Fs().OpenDir(t.Sub("c").c_str());
+  ASSERT_NE(dir, nullptr);
+  EXPECT_GT(session.Answered(), answered);  // the listing read ahead
+  struct dirent* entry = nullptr;
+  do {
+    entry = Fs().ReadDir(dir);
+  } while (entry && std::string(entry->d_name) != "sub");
+  ASSERT_NE(entry, nullptr);
+  const int made = Fs().Open(t.Sub("c/made").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(made, 0);
+  Fs().Close(made);
+  struct stat st;
+  ASSERT_EQ(Fs().EntryStat(dir, "sub", &st, AT_NO_AUTOMOUNT), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  Fs().CloseDir(dir);
 }
 
 TEST(ReadAheadTest, OnlyTheSessionsThreadIsAnswered) {
