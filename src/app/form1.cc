@@ -220,7 +220,9 @@ void Form1::BuildControls() {
   PushButton2 = Make<QPushButton>(this, "PushButton2");
   ListView2 = Make<ListView>(this, "ListView2");
   ListView2->Model()->SetCheckable(true);  // a check box on every result row
-  ListView2->SetSortable(true);
+  // Trashing and moving go through the rows by number while they yield, so
+  // the rows keep their order until the command is done.
+  ListView2->SetSortable(true, [this] { return !result_command_running_; });
   ListView2->setToolTip(
       QStringLiteral("Move | line to right and out of window to reveal full names."));
   PushButton4 = Make<QPushButton>(this, "PushButton4");

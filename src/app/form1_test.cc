@@ -21,14 +21,17 @@
 
 #include "app/error_report.h"
 #include "app/error_trap.h"
+#include "platform/yield.h"
 #include "settings/settings_store.h"
 #include "testing/dark_palette.h"
 #include "testing/test_form.h"
+#include "testing/test_results.h"
 
 namespace qm {
 namespace {
 
 using testing::FormTest;
+using testing::ResultsTest;
 using testing::WriteFile;
 
 class Form1Test : public FormTest {};
@@ -405,6 +408,42 @@ TEST_F(Form1Test, PathExistsForFilesAndFoldersOnly) {
   EXPECT_TRUE(PathExists(home_.path()));
   EXPECT_FALSE(PathExists(std::string()));
   EXPECT_FALSE(PathExists(home_.Sub("missing")));
+}
+
+// Trashing and moving go through the rows by number, yielding between
+// them: a header click meanwhile leaves the order alone, so no ticked row is
+// skipped or taken twice.
+TEST_F(ResultsTest, AHeaderClickWhileTickedFilesGoLeavesTheRowsInOrder) {
+  form_->show();
+  QHeaderView* header = form_->ListView2->header();
+  const QPoint first_header(header->sectionViewportPosition(0) + 10, header->height() / 2);
+  for (bool move : {false, true}) {
+    SCOPED_TRACE(move ? "move" : "trash");
+    const std::string folder = move ? "moved/" : "trashed/";
+    std::vector<std::string> files;
+    for (const char* name : {"c.txt", "b.txt", "a.txt"}) files.push_back(Row(folder + name, true));
+    int yields = 0;
+    SetYieldHook([&] {
+      if (++yields == 2) QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, first_header);
+    });
+    if (move) {
+      testing::MakeDirs(tree_.Sub("target"));
+      AnswerFolder(QString::fromStdString(tree_.Sub("target")));
+      form_->PushButton5->click();
+    } else {
+      form_->PushButton3->click();
+    }
+    SetYieldHook(nullptr);
+    EXPECT_GE(yields, 2);
+    for (const std::string& file : files) EXPECT_FALSE(testing::Exists(file)) << file;
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_TRUE(Messages().empty());
+  }
+  // Once they are done, a click sorts again.
+  Row("y.txt", false);
+  Row("x.txt", false);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, first_header);
+  EXPECT_EQ(Rows(), std::vector<std::string>({tree_.Sub("x.txt"), tree_.Sub("y.txt")}));
 }
 
 TEST(ErrorReportTest, ComposesTheReportExactly) {

@@ -419,15 +419,18 @@ void ListView::SetColumnWidthTwips(int position, int twips) {
 
 int ListView::ColumnWidthTwips(int position) const { return columnWidth(position - 1) * 15; }
 
-void ListView::SetSortable(bool sortable) {
+void ListView::SetSortable(bool sortable, std::function<bool()> may_sort) {
   header()->setSectionsClickable(sortable);
-  disconnect(header(), &QHeaderView::sectionClicked, model_, nullptr);
+  disconnect(header(), &QHeaderView::sectionClicked, this, nullptr);
   disconnect(model_, &ListModel::SortChanged, header(), nullptr);
+  may_sort_ = std::move(may_sort);
   if (!sortable) {
     header()->setSortIndicatorShown(false);
     return;
   }
-  connect(header(), &QHeaderView::sectionClicked, model_, &ListModel::SortByClick);
+  connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    if (!may_sort_ || may_sort_()) model_->SortByClick(column);
+  });
   connect(model_, &ListModel::SortChanged, header(), [this](int column, Qt::SortOrder order) {
     header()->setSortIndicatorShown(column >= 0);
     header()->setSortIndicator(column, order);

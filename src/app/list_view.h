@@ -190,8 +190,9 @@ class ListView : public QTableView {
   void SetColumnWidthTwips(int position, int twips);
   int ColumnWidthTwips(int position) const;
   // A click on a column header sorts the rows by that column (ListModel::
-  // SortByClick) and shows the order in the header.
-  void SetSortable(bool sortable);
+  // SortByClick) and shows the order in the header; while `may_sort` is
+  // given and answers false, a click leaves the rows as they are.
+  void SetSortable(bool sortable, std::function<bool()> may_sort = {});
 
   void Refresh();
 
@@ -213,6 +214,7 @@ class ListView : public QTableView {
   // Rows as high as one line of text beside a check box.
   void FitRowHeight();
   ListModel* model_;
+  std::function<bool()> may_sort_;
 };
 
 // Maps a Qt key to the Windows virtual-key code the handlers test.

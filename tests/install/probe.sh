@@ -12,9 +12,10 @@ probe_installed() {
     XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen \
     QT_PLUGIN_PATH="$BUILD/test_plugins" QT_QPA_GENERIC_PLUGINS=quenmoorstartprobe \
     timeout 60 "$prefix/bin/quenmoor" 2>"$home/stderr")
-  local rc=$?
-  [ $rc -eq 0 ] || fail "the installed program ended with $rc: $out $(cat "$home/stderr")"
+  local rc=$? err
+  err=$(cat "$home/stderr")
   rm -rf "$home"
+  [ $rc -eq 0 ] || fail "the installed program ended with $rc: $out $err"
   grep -qxF "folder	$samples" <<<"$out" || fail "the sample folder row is not $samples: $out"
   # "Before today" by date modified: the samples from earlier days, none of
   # today's or next month's, and nothing from anywhere else.
