@@ -37,9 +37,7 @@ DialogAnswer RunDialog(const DialogRequest& request,
                        const std::function<DialogAnswer()>& show_real) {
   Log().push_back(request);
   // Whoever answers, other code may have run meanwhile.
-  struct TurnAfter {
-    ~TurnAfter() { CountChangeTurn(); }
-  } turn_after;
+  ChangeTurnOnExit turn_after;
   if (Responder()) {
     if (std::optional<DialogAnswer> answer = Responder()(request)) return *answer;
   }

@@ -126,9 +126,7 @@ bool ReadSettingsFile(const std::string& path, std::string* out) {
 
 void ReplaceSettingsFile(const std::string& link_or_path, const QByteArray& content) {
   // The settings folder may lie in a folder being searched.
-  struct TurnAfter {
-    ~TurnAfter() { CountChangeTurn(); }
-  } turn_after;
+  ChangeTurnOnExit turn_after;
   // Renaming over a link would replace the link; the file it leads to is
   // replaced instead, from a temporary file beside it.
   const std::string path = FollowLinks(link_or_path);

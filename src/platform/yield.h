@@ -36,6 +36,11 @@ int SetYieldInterval(int milliseconds);
 std::uint64_t ChangeTurns();
 // Counts one turn, after the change.
 void CountChangeTurn();
+// Counts one turn when it goes out of scope: for a call that may change
+// the file system on any of its ways out.
+struct ChangeTurnOnExit {
+  ~ChangeTurnOnExit() { CountChangeTurn(); }
+};
 
 // Longest time, in milliseconds, between two passes through the event loop
 // made by Yield() since the last ResetYieldGap(); for the benchmark.
