@@ -38,18 +38,6 @@ Refusal Refuse(int code) {
   return {code < 0 ? kErrPathFileAccess : FailureFromErrno(code).number(), ReasonText(code)};
 }
 
-std::string ParentOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir == "/" ? "/" + name : dir + "/" + name;
 }

@@ -70,11 +70,6 @@ FileMover::Result Made(FileMover::Outcome outcome, int reason = 0, std::string n
 
 }  // namespace
 
-std::string FileMover::FileNameOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string FileMover::NumberedName(const std::string& name, int n) {
   if (n <= 1) return name;
   std::size_t dot = name.rfind('.');
