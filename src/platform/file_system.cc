@@ -190,14 +190,24 @@ std::string ReasonText(int code) {
   return text;
 }
 
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 ListedFolders::~ListedFolders() {
   if (fd_ >= 0) Fs().Close(fd_);
 }
 
 int ListedFolders::Open(const std::string& path, std::string* name) {
-  const std::size_t slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  *name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string folder = ParentOf(path);
+  *name = BaseName(path);
   if (fd_ >= 0 && folder == folder_) return fd_;
   if (fd_ >= 0) Fs().Close(fd_);
   folder_.clear();

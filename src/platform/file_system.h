@@ -134,6 +134,12 @@ constexpr int kNoSafeRename = -1005;        // neither no-replace renames nor li
 // found", "it changed since the search", ...
 std::string ReasonText(int code);
 
+// The folder part of `path`: the text before its last "/" ("/" for a
+// path directly below the root, "." for a bare name).
+std::string ParentOf(const std::string& path);
+// The part of `path` after its last "/" (the whole path without one).
+std::string BaseName(const std::string& path);
+
 // The folders of listed files, opened one after another (O_PATH, so no
 // right to read them is needed) and kept open while consecutive files share
 // one.  Acting relative to the folder's descriptor means the checks and the

@@ -58,17 +58,6 @@ void CopyAttributes(int in_fd, int out_fd) {
   }
 }
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 SubFolderList::~SubFolderList() {
@@ -192,12 +181,12 @@ void FileSystemObject::CopyFile(const std::string& source,
     throw Failure(kErrFileNotFound);
   }
 
-  ScopedFd folder(Fs().Open(FolderOf(destination).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  ScopedFd folder(Fs().Open(ParentOf(destination).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.get() < 0) throw FailureFromErrno(errno, true);
   NewFile copy;
   int err = CopyOpenFile(in.get(), opened, folder.get(), &copy);
   if (err != 0) throw FailureFromErrno(err);
-  const std::string name = NameOf(destination);
+  const std::string name = BaseName(destination);
   err = copy.Place(name.c_str());
   if (err == EEXIST) {
     // Replacing the file there: the copy gets a hidden name of its own,

@@ -38,18 +38,6 @@ Refusal Refuse(int code) {
   return {code < 0 ? kErrPathFileAccess : FailureFromErrno(code).number(), ReasonText(code)};
 }
 
-std::string ParentOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir == "/" ? "/" + name : dir + "/" + name;
 }
@@ -319,13 +307,14 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
     // The info file is written whole before it gets its name, which also
     // reserves the entry's name, as every trash client does.
     NewFile info;
+    bool taken_here = false;  // this name's info file was one left behind
     int err = info.Create(folders.info, 0600);
     if (err == 0 && !WriteAll(info.fd(), info_text)) err = errno;
     if (err == 0) {
       err = info.Place(info_name.c_str());
       if (err == EEXIST && !took_over && Abandoned(folders, entry, info_name, path_value) &&
           Fs().UnlinkAt(folders.info, info_name.c_str(), 0) == 0) {
-        took_over = true;
+        took_over = taken_here = true;
         err = info.Place(info_name.c_str());
       }
     }
@@ -340,10 +329,12 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
       next = n + 1;
       return Put::kDone;
     }
-    // Take the reservation back, unless a file arrived under that name
-    // after all (another client trashing the same file at the same time).
+    // Take the reservation back, unless the name was one left behind and a
+    // file arrived under it after all (another client trashing the same
+    // file at the same time).  An info file made for this attempt alone
+    // never stays beside an entry that is not ours.
     struct stat st;
-    if (!took_over || Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (!taken_here || Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
       Fs().UnlinkAt(folders.info, info_name.c_str(), 0);
     }
     if (err == EEXIST) continue;

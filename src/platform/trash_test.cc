@@ -265,6 +265,30 @@ TEST_F(TrashTest, AnInfoFileLeftByAnInterruptedTrashIsTakenOverByTheNextOne) {
   EXPECT_EQ(ListDir(Trash() + "/files"), (std::vector<std::string>{"a.2.txt"}));
 }
 
+TEST_F(TrashTest, AnInfoFileNeverStaysBesideAnEntryThatIsNotOurs) {
+  // A name taken over from an interrupted trash gets its entry from another
+  // client meanwhile; the next name is held by a stray entry without an
+  // info file.  Only the name the file really went to keeps an info file.
+  WriteFile(files_.Sub("a.txt"), "A");
+  WriteFile(Trash() + "/info/a.txt.trashinfo",
+            "[Trash Info]\nPath=" + EncodeTrashPath(files_.Sub("a.txt")) +
+                "\nDeletionDate=2024-01-01T00:00:00\n");
+  WriteFile(Trash() + "/files/a.2.txt", "stray");
+  int renames = 0;
+  SetTrashFaultHook([&](const std::string&) {
+    if (++renames == 1) WriteFile(Trash() + "/files/a.txt", "theirs");
+    return 0;
+  });
+  TrashOutcome out = MoveToTrash({files_.Sub("a.txt")}, nullptr);
+  ASSERT_EQ(out.code, 0);
+  EXPECT_EQ(ReadFile(Trash() + "/files/a.3.txt"), "A");
+  EXPECT_EQ(ReadFile(Trash() + "/files/a.2.txt"), "stray");
+  EXPECT_EQ(ReadFile(Trash() + "/files/a.txt"), "theirs");
+  EXPECT_EQ(InfoPath(Trash() + "/info/a.3.txt.trashinfo"), files_.Sub("a.txt"));
+  EXPECT_EQ(ListDir(Trash() + "/info"),
+            (std::vector<std::string>{"a.3.txt.trashinfo", "a.txt.trashinfo"}));
+}
+
 TEST_F(TrashTest, UnusableHomeTrashRefusesFilesOfThatDisk) {
   WriteFile(home_.Sub("blocker"), "a file where a folder should be");
   ScopedEnv data("XDG_DATA_HOME", home_.Sub("blocker/share"));

@@ -70,11 +70,6 @@ FileMover::Result Made(FileMover::Outcome outcome, int reason = 0, std::string n
 
 }  // namespace
 
-std::string FileMover::FileNameOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string FileMover::NumberedName(const std::string& name, int n) {
   if (n <= 1) return name;
   std::size_t dot = name.rfind('.');
@@ -105,13 +100,28 @@ FileMover::Result FileMover::Move(const std::string& source, const FileId& liste
   if (from.st_dev == folder_status_.st_dev && from.st_ino == folder_status_.st_ino) {
     return Made(kAlreadyThere);
   }
-  if (st.st_dev == folder_status_.st_dev) {
-    Result renamed = Rename(dir, name, st);
-    if (renamed.outcome != kNotMoved || renamed.reason != EXDEV) return renamed;
+  auto bring = [&]() -> Result {
+    if (st.st_dev == folder_status_.st_dev) {
+      Result renamed = Rename(dir, name, st);
+      if (renamed.outcome != kNotMoved || renamed.reason != EXDEV) return renamed;
+    }
+    if (S_ISLNK(st.st_mode)) return CopyLink(dir, name, st);
+    if (!S_ISREG(st.st_mode)) return Made(kNotMoved, kNotCopyable);
+    return Copy(dir, name, st);
+  };
+  Result result = bring();
+  if (result.outcome != kNotMoved) return result;
+  // ENOENT comes from either end: the source went, or the folder moved
+  // into did.  A new file in a removed folder fails with another errno.
+  struct stat now;
+  if (result.reason == ENOENT) {
+    if (Fs().StatAt(dir, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return Made(kGone);
+    return Made(kNotMoved, kFolderGone);
   }
-  if (S_ISLNK(st.st_mode)) return CopyLink(dir, name, st);
-  if (!S_ISREG(st.st_mode)) return Made(kNotMoved, kNotCopyable);
-  return Copy(dir, name, st);
+  if (Fs().Fstat(folder_.get(), &now) == 0 && now.st_nlink == 0) {
+    return Made(kNotMoved, kFolderGone);
+  }
+  return result;
 }
 
 FileMover::Result FileMover::Rename(int dir, const std::string& name, const struct stat& st) {
@@ -129,12 +139,6 @@ FileMover::Result FileMover::Rename(int dir, const std::string& name, const stru
         return RemoveSource(dir, name, st, candidate);
       }
       continue;
-    }
-    if (err == ENOENT) {
-      // The source went, or the folder moved into did.
-      struct stat now;
-      if (Fs().StatAt(dir, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return Made(kGone);
-      return Made(kNotMoved, kFolderGone);
     }
     return Made(kNotMoved, err);
   }

@@ -51,9 +51,6 @@ class FileMover {
   // Moves the file listed at `source` as `listed`.
   Result Move(const std::string& source, const FileId& listed);
 
-  // The part of `path` after its last "/".
-  static std::string FileNameOf(const std::string& path);
-
   // The name tried for the n-th arrival of `name`: the name itself for
   // n = 1, then "stem (n).ext" (the extension from the last dot, none for
   // a name starting with its only dot).

@@ -104,7 +104,7 @@ void Form1::PushButton5_Click() {
       row_text = ListView2->ItemText(current);
       source = row_text.toStdString();
       listed = ListView2->ItemId(current);
-      refused = RefusedName(FileMover::FileNameOf(source));
+      refused = RefusedName(BaseName(source));
     });
     if (source.empty()) continue;
     if (refused || folder_error != 0) {
@@ -117,8 +117,8 @@ void Form1::PushButton5_Click() {
       switch (result.outcome) {
         case FileMover::kMoved:
           moved.insert(row_text);
-          if (result.name != FileMover::FileNameOf(source)) {
-            renamed << QString::fromStdString(FileMover::FileNameOf(source)) +
+          if (result.name != BaseName(source)) {
+            renamed << QString::fromStdString(BaseName(source)) +
                            QStringLiteral(" -> ") + QString::fromStdString(result.name);
           }
           Yield();

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "platform/file_system.h"
+#include "platform/yield.h"
 #include "settings/settings_store.h"
 #include "testing/test_faulty_fs.h"
 #include "testing/test_results.h"
@@ -485,6 +486,21 @@ TEST_F(MoveToFolderTest, ReasonsSayWhatHappened) {
     EXPECT_EQ(ReadFile(a), std::string(100000, 'f'));
     EXPECT_TRUE(testing::ListDir(dest_).empty());
   }
+}
+
+TEST_F(MoveToFolderTest, AFolderRemovedOnceTheMoveHasBegunIsTheReasonGiven) {
+  OnOneDiskAndTwo([&] {
+    std::string a = Row("src/a.txt", true, "alpha");
+    SetYieldHook([&] { ::rmdir(dest_.c_str()); });
+    Move();
+    SetYieldHook(nullptr);
+    EXPECT_EQ(ReadFile(a), "alpha");
+    EXPECT_EQ(Ticks(), std::vector<bool>({true}));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) +
+                                       " (the folder it was to go to is gone)"))
+        << Messages()[0].toStdString();
+  });
 }
 
 // The real folder browser, answered as a user would.
