@@ -1,9 +1,11 @@
 // Helpers shared by the benchmarks that drive the real window: a private
 // home for the settings and the trash, memory figures from /proc, a clock
-// and CPU time, and a watch on how long the event loop goes without a turn.
+// and CPU time, a watch on how long the event loop goes without a turn, and
+// one on the time a virtual machine's host takes from its cores.
 #ifndef QUENMOOR_BENCH_BENCH_UTIL_H_
 #define QUENMOOR_BENCH_BENCH_UTIL_H_
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,12 +15,16 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/form1.h"
 #include "platform/dialogs.h"
@@ -129,42 +135,44 @@ inline void PrepareWindowEnvironment(const std::string& home, const QString* fol
   });
 }
 
+// Nanoseconds by the monotonic clock, which QElapsedTimer also reads.
+inline std::int64_t MonotonicNs() {
+  struct timespec ts;
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return std::int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
+
 // Records the longest interval between two firings of a 1 ms timer: the
 // longest the window went without handling an event.  Only counts while
-// something (a yield, or the benchmark) lets the event loop run.
+// something (a yield, or the benchmark) lets the event loop run.  Every
+// interval over 10 ms, and each longest so far, is kept too, by monotonic
+// time, for StealWatch.
 class LoopGapWatch : public QObject {
  public:
+  struct Gap {
+    std::int64_t begin_ns, end_ns;
+    double Ms() const { return double(end_ns - begin_ns) / 1e6; }
+  };
   LoopGapWatch() {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(1);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] {
-      const qint64 now = clock_.nsecsElapsed();
-      const double gap = double(now - last_) / 1e6;
-      if (gap > longest_ms_) {
-        longest_ms_ = gap;
-        longest_end_ms_ = double(now) / 1e6;
-      }
-      last_ = now;
-      ++ticks_;
-    });
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Mark(); });
   }
   void Start() {
     longest_ms_ = 0;
     longest_end_ms_ = 0;
     ticks_ = 0;
+    gaps_.clear();
+    start_ns_ = MonotonicNs();
     clock_.start();
     last_ = 0;
     timer_.start();
   }
   // Stops the watch; the time from the last firing to now counts as a gap.
   void Stop() {
-    const qint64 now = clock_.nsecsElapsed();
-    const double tail = double(now - last_) / 1e6;
-    if (tail > longest_ms_) {
-      longest_ms_ = tail;
-      longest_end_ms_ = double(now) / 1e6;
-    }
-    elapsed_ms_ = double(now) / 1e6;
+    Mark();
+    --ticks_;
+    elapsed_ms_ = double(clock_.nsecsElapsed()) / 1e6;
     timer_.stop();
   }
   double LongestMs() const { return longest_ms_; }
@@ -172,15 +180,91 @@ class LoopGapWatch : public QObject {
   double LongestEndMs() const { return longest_end_ms_; }
   double ElapsedMs() const { return elapsed_ms_; }
   long Ticks() const { return ticks_; }
+  const std::vector<Gap>& Gaps() const { return gaps_; }
 
  private:
+  void Mark() {
+    const qint64 now = clock_.nsecsElapsed();
+    const double gap = double(now - last_) / 1e6;
+    if (gap > 10 || gap > longest_ms_) gaps_.push_back({start_ns_ + last_, start_ns_ + now});
+    if (gap > longest_ms_) {
+      longest_ms_ = gap;
+      longest_end_ms_ = double(now) / 1e6;
+    }
+    last_ = now;
+    ++ticks_;
+  }
+
   QTimer timer_;
   QElapsedTimer clock_;
+  std::int64_t start_ns_ = 0;
   qint64 last_ = 0;
   double longest_ms_ = 0;
   double longest_end_ms_ = 0;
   double elapsed_ms_ = 0;
   long ticks_ = 0;
+  std::vector<Gap> gaps_;
+};
+
+// The time the host of a virtual machine kept its cores from running
+// ("steal" in /proc/stat, summed over the cores, in ticks of 10 ms), read
+// every millisecond by a thread while a run lasts.  A gap that holds steal
+// was stretched by the host, which no program inside can prevent; the
+// figures name it apart.  Each read costs a few microseconds.
+class StealWatch {
+ public:
+  ~StealWatch() { Stop(); }
+  void Start() {
+    Stop();
+    samples_.clear();
+    samples_.reserve(1 << 16);
+    stop_ = false;
+    thread_ = std::thread([this] {
+      const int fd = ::open("/proc/stat", O_RDONLY | O_CLOEXEC);
+      if (fd < 0) return;
+      while (!stop_.load(std::memory_order_relaxed)) {
+        char text[512];
+        const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+        long long v[8] = {0};
+        if (n > 0) {
+          text[n] = '\0';
+          std::sscanf(text, "cpu %lld %lld %lld %lld %lld %lld %lld %lld", &v[0], &v[1], &v[2],
+                      &v[3], &v[4], &v[5], &v[6], &v[7]);
+        }
+        samples_.push_back({MonotonicNs(), v[7]});
+        struct timespec pause = {0, 1000000};
+        ::nanosleep(&pause, nullptr);
+      }
+      ::close(fd);
+    });
+  }
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  // Steal ticks counted from before `begin_ns` to after `end_ns` (read after
+  // Stop()); -1 when the samples do not cover the interval.
+  long TicksIn(std::int64_t begin_ns, std::int64_t end_ns) const {
+    const Sample* before = nullptr;
+    const Sample* after = nullptr;
+    for (const Sample& s : samples_) {
+      if (s.ns <= begin_ns) before = &s;
+      if (s.ns >= end_ns) {
+        after = &s;
+        break;
+      }
+    }
+    return before && after ? long(after->steal - before->steal) : -1;
+  }
+
+ private:
+  struct Sample {
+    std::int64_t ns;
+    long long steal;
+  };
+  std::vector<Sample> samples_;
+  std::atomic<bool> stop_{true};
+  std::thread thread_;
 };
 
 }  // namespace bench

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -39,6 +41,16 @@ constexpr unsigned kStampMask = STATX_BASIC_STATS | STATX_BTIME;
 // The flags the walker's EntryStat() and the listing's Stat() use.
 constexpr int kFolderEntryFlags = AT_NO_AUTOMOUNT;
 constexpr int kLinkEntryFlags = 0;
+// The workers stand back when the caller has made no progress for this long
+// without waiting for them, and look again after kBackOffNs.
+constexpr std::int64_t kStarvedNs = 2000000;
+constexpr std::int64_t kBackOffNs = 1000000;
+
+std::int64_t NowNs() {
+  struct timespec ts;
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return std::int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
 
 // How a plan is cut into parts: paths per part, and parts held at most.
 // A part is read by one worker, path after path; the caller waits for the
@@ -133,6 +145,7 @@ class ReadAheadEngine {
       stop_ = true;
     }
     work_cv_.notify_all();
+    back_cv_.notify_all();
     for (std::thread& t : threads_) t.join();
   }
 
@@ -168,6 +181,7 @@ class ReadAheadEngine {
     part_paths_ = cut.paths;
     paths_ = has_plan_ ? paths : nullptr;
     pos_ = 0;
+    asked_ = false;
     current_.reset();
     current_part_ = kNone;
     current_mine_ = false;
@@ -183,7 +197,7 @@ class ReadAheadEngine {
     for (Slot& s : slots_) Free(s);
     held_ = 0;
     // The paths may go once the plan ends: wait for the workers reading them.
-    ended_cv_.wait(lock, [this] { return in_flight_ == 0; });
+    while (in_flight_ != 0) WaitForWorkers(lock, ended_cv_);
     std::vector<std::shared_ptr<Part>> garbage;
     garbage.swap(garbage_);
     if (plan_.walked) walked_.Clear();
@@ -251,9 +265,42 @@ class ReadAheadEngine {
   // Counts how a listing handed out answered a status call; true when it
   // was one of them.
   bool Count(EntryStatus how) {
+    Beat();
     if (how == EntryStatus::kAnswered) ++answered_;
     if (how == EntryStatus::kReadAgain) ++missed_;
     return how != EntryStatus::kNotACursor;
+  }
+
+  // True when the path the caller will most likely ask for next lies in a
+  // part it has not taken yet; cheap, without the lock.
+  bool NextInNewPart() const {
+    if (!paths_) return false;
+    const std::size_t next = asked_ ? pos_ + 1 : 0;
+    return next < paths_->Count() && next / part_paths_ != current_part_;
+  }
+
+  // Waits up to `timeout_ns` for the part holding the path the caller will
+  // most likely ask for next, while a worker reads it or the workers are
+  // about to; true when a worker is still reading it after that.  A part
+  // no worker has taken by then is left to the call that asks for it.
+  bool WaitForNext(std::int64_t timeout_ns) {
+    if (!NextInNewPart()) return false;
+    const std::size_t part = (asked_ ? pos_ + 1 : 0) / part_paths_;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::nanoseconds(timeout_ns);
+    std::unique_lock<std::mutex> lock(mu_);
+    for (;;) {
+      const Slot& s = slots_[part % plan_.window];
+      const bool reading = s.part == part && s.state == kClaimed && s.turn == ChangeTurns();
+      // Not yet taken: the workers take it next, as the caller leaves such
+      // parts to them.
+      const bool coming = s.state == kFree && next_claim_ <= part && part < plan_.parts &&
+                          (!caller_reads_ || disk_seen_) && !threads_.empty();
+      if (!reading && !coming) return false;
+      if (!WaitForWorkers(lock, ready_cv_, deadline)) {
+        const Slot& t = slots_[part % plan_.window];
+        return t.part == part && t.state == kClaimed && t.turn == ChangeTurns();
+      }
+    }
   }
 
   std::uint64_t answered_ = 0;
@@ -337,12 +384,14 @@ class ReadAheadEngine {
   // kernel (counted as missed).
   std::size_t Find(const char* path, const Part** part) {
     *part = nullptr;
+    Beat();
     const std::string_view p(path);
     const std::size_t count = paths_->Count();
     std::size_t i = pos_;
     while (i < count && i < pos_ + kLookAhead && !Matches(i, p)) ++i;
     if (i >= count || i >= pos_ + kLookAhead) return kNone;
     pos_ = i;
+    asked_ = true;
     const std::size_t part_index = i / part_paths_;
     const std::uint64_t turn = ChangeTurns();
     if (part_index != current_part_ || (!current_mine_ && current_->turn != turn)) {
@@ -376,9 +425,7 @@ class ReadAheadEngine {
         return;
       }
       if (ours && s.state == kClaimed && s.turn == turn) {
-        caller_waiting_ = true;
-        ready_cv_.wait(lock);
-        caller_waiting_ = false;
+        WaitForWorkers(lock, ready_cv_);
         continue;
       }
       if (ours && s.state == kMine) break;
@@ -389,9 +436,7 @@ class ReadAheadEngine {
       if ((!caller_reads_ || disk_seen_) && !threads_.empty()) {
         if (next_claim_ > part) next_claim_ = part;
         work_cv_.notify_all();
-        caller_waiting_ = true;
-        ready_cv_.wait(lock);
-        caller_waiting_ = false;
+        WaitForWorkers(lock, ready_cv_);
         continue;
       }
       s.part = part;
@@ -495,7 +540,7 @@ class ReadAheadEngine {
       lock.unlock();
       garbage.clear();
       const long blocks_before = BlocksRead();
-      std::shared_ptr<Part> read = Read(plan, part, turn);
+      std::shared_ptr<Part> read = Read(plan, part, turn, [this, &plan] { StandBack(plan.id); });
       const bool waited_on_disk = BlocksRead() != blocks_before;
       lock.lock();
       --in_flight_;
@@ -515,7 +560,14 @@ class ReadAheadEngine {
         t.state = kReady;
         held_ += t.read->entries;
       }
-      if (caller_waiting_) ready_cv_.notify_all();
+      if (caller_waiting_) {
+        ready_cv_.notify_all();
+        // The caller may run from the first wake-up on.
+        if (caller_asleep_until_.load(std::memory_order_relaxed) != 0) {
+          caller_asleep_until_.store(0, std::memory_order_relaxed);
+          beat_seen_at_.store(NowNs(), std::memory_order_relaxed);
+        }
+      }
       if (in_flight_ == 0 && !has_plan_) ended_cv_.notify_all();
       if (read) {
         // Dropped: freed without the lock held.
@@ -526,7 +578,9 @@ class ReadAheadEngine {
     }
   }
 
-  static std::shared_ptr<Part> Read(const Plan& plan, std::size_t part, std::uint64_t turn) {
+  template <typename Pause>
+  static std::shared_ptr<Part> Read(const Plan& plan, std::size_t part, std::uint64_t turn,
+                                    Pause pause) {
     auto read = std::make_shared<Part>();
     read->first = part * plan.part_paths;
     read->turn = turn;
@@ -537,6 +591,7 @@ class ReadAheadEngine {
         read->status.resize(count);
         read->listings.resize(count);
         for (std::size_t k = 0; k < count; ++k) {
+          pause();
           at.Select(read->first + k);
           StatResult& status = read->status[k];
           // The open folder's status is the path's, links followed.
@@ -560,6 +615,7 @@ class ReadAheadEngine {
       case AheadKind::kListings:
         read->listings.resize(count);
         for (std::size_t k = 0; k < count; ++k) {
+          pause();
           std::uint64_t walked_at = WalkedListings::kNone;
           if (plan.walked && plan.walked_turn == turn) {
             std::string_view folder, name;
@@ -582,6 +638,7 @@ class ReadAheadEngine {
       case AheadKind::kStamps:
         read->stamps.resize(count);
         for (std::size_t k = 0; k < count; ++k) {
+          pause();
           at.Select(read->first + k);
           StatxResult& r = read->stamps[k];
           r.err = ::statx(at.Dir(), at.Name(), kStampFlags, kStampMask, &r.stx) == 0 ? 0 : errno;
@@ -589,6 +646,81 @@ class ReadAheadEngine {
         break;
     }
     return read;
+  }
+
+  // The caller counts its progress as it asks; the workers see from it
+  // whether the caller is getting a core.
+  void Beat() { beat_.store(beat_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
+
+  // The caller waits on `cv` for the workers, until `deadline` if one is
+  // given; false when the deadline passed.  The lock is mu_.
+  bool WaitForWorkers(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                      std::chrono::steady_clock::time_point deadline = {}) {
+    caller_waiting_ = true;
+    const bool timed = deadline != std::chrono::steady_clock::time_point{};
+    caller_asleep_until_.store(
+        timed ? NowNs() + std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count()
+              : kForever,
+        std::memory_order_relaxed);
+    if (standing_back_ > 0) back_cv_.notify_all();
+    bool in_time = true;
+    if (timed) {
+      in_time = cv.wait_until(lock, deadline) == std::cv_status::no_timeout;
+    } else {
+      cv.wait(lock);
+    }
+    caller_waiting_ = false;
+    caller_asleep_until_.store(0, std::memory_order_relaxed);
+    Beat();
+    return in_time;
+  }
+
+  // True when the caller has asked nothing for kStarvedNs while not waiting
+  // for the workers, or its wait ran out that long ago: it is ready to run
+  // but finds no free core.
+  bool CallerStarved() {
+    const std::int64_t now = NowNs();
+    const std::int64_t until = caller_asleep_until_.load(std::memory_order_relaxed);
+    if (until != 0) return now - until > kStarvedNs;
+    const std::uint64_t beat = beat_.load(std::memory_order_relaxed);
+    if (beat != seen_beat_.load(std::memory_order_relaxed)) {
+      seen_beat_.store(beat, std::memory_order_relaxed);
+      beat_seen_at_.store(now, std::memory_order_relaxed);
+      return false;
+    }
+    return now - beat_seen_at_.load(std::memory_order_relaxed) > kStarvedNs;
+  }
+
+  // The window's thread takes every answer in order, so when it waits for a
+  // core, reading further ahead gains nothing; and many workers, each waking
+  // for a short read again and again, keep it from its turn for tens of
+  // milliseconds, as the scheduler hands the core to whoever ran least.  A
+  // worker that finds the caller starved stands back, between two reads,
+  // asleep until the caller moves on or waits for the workers.  One of
+  // those standing back looks every kBackOffNs and wakes the others; the
+  // rest sleep, so nothing wakes in the caller's way.
+  void StandBack(std::uint64_t plan_id) {
+    if (!CallerStarved()) return;
+    std::unique_lock<std::mutex> lock(mu_);
+    const std::uint64_t beat = beat_.load(std::memory_order_relaxed);
+    auto standing = [&] {
+      return !stop_ && has_plan_ && plan_.id == plan_id && !caller_waiting_ &&
+             beat_.load(std::memory_order_relaxed) == beat;
+    };
+    ++standing_back_;
+    while (standing()) {
+      if (watching_) {
+        back_cv_.wait(lock);
+        continue;
+      }
+      watching_ = true;
+      back_cv_.wait_for(lock, std::chrono::nanoseconds(kBackOffNs));
+      watching_ = false;
+      if (!standing()) back_cv_.notify_all();
+    }
+    --standing_back_;
   }
 
   // Stat() of an entry of the listing last opened, by its full path.
@@ -630,6 +762,17 @@ class ReadAheadEngine {
   int idle_ = 0;
   int waking_ = 0;  // notified, not yet awake
   bool caller_waiting_ = false;
+  std::condition_variable back_cv_;  // workers standing back (StandBack)
+  int standing_back_ = 0;
+  bool watching_ = false;  // a worker standing back looks for the caller
+  // The caller's progress (Beat), read by the workers without the lock.
+  std::atomic<std::uint64_t> beat_{0};
+  // While the caller waits for the workers: when its wait runs out
+  // (kForever: when they wake it); 0 otherwise.
+  static constexpr std::int64_t kForever = INT64_MAX;
+  std::atomic<std::int64_t> caller_asleep_until_{0};
+  std::atomic<std::uint64_t> seen_beat_{0};
+  std::atomic<std::int64_t> beat_seen_at_{0};
 
   // The caller's side, on the owner thread only.
   std::uint64_t plan_id_ = 0;
@@ -637,6 +780,7 @@ class ReadAheadEngine {
   std::size_t part_paths_ = 1;
   const AheadPaths* paths_ = nullptr;
   std::size_t pos_ = 0;
+  bool asked_ = false;  // pos_ is a path asked for
   std::shared_ptr<Part> current_;
   std::size_t current_part_ = kNone;
   bool current_mine_ = false;
@@ -729,6 +873,16 @@ bool OpenDir(const char* path, DIR** dir) {
 }
 
 bool ReadDir(DIR* dir, struct dirent** entry) { return CursorNext(dir, entry); }
+
+bool NextPending() {
+  ReadAheadEngine* engine = Engine();
+  return engine && engine->NextInNewPart();
+}
+
+bool WaitForNext(std::int64_t timeout_ns) {
+  ReadAheadEngine* engine = Engine();
+  return engine && engine->WaitForNext(timeout_ns);
+}
 
 bool CloseDir(DIR* dir, int* rc) { return CursorClose(dir, rc); }
 

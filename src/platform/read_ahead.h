@@ -36,7 +36,11 @@
 // Workers: as many read at once as there are cores while everything comes
 // from memory, all of them (Options::threads) once reads wait on the disk;
 // then parts are small and the caller waits for the workers rather than
-// reading itself.
+// reading itself.  The caller's thread is the window's: when it has been
+// ready to run for 2 ms without getting a core, the workers stand back
+// between two reads until it moves on, and a yield (yield.h) waits for the
+// next part with the event loop turning, so neither the workers nor a busy
+// disk keep the window from answering.
 //
 // Bounds: a plan holds at most kMaxHeldEntries (8,192) listed entries, or
 // 1,024 paths' stamps (4,096 while reads wait on the disk, to spread them
@@ -169,6 +173,14 @@ bool OpenDir(const char* path, DIR** dir);
 bool ReadDir(DIR* dir, struct dirent** entry);
 bool CloseDir(DIR* dir, int* rc);
 bool EntryStat(DIR* dir, const char* name, struct stat* st, int flags, int* rc);
+
+// For Yield(): whether the next call this thread will likely make falls in
+// what workers have yet to hand over (cheap), and a wait of at most
+// `timeout_ns` for it, true when it is still under way after that.  A
+// yield waits there, turning the event loop meanwhile, rather than the
+// call after it waiting with the window unable to answer.
+bool NextPending();
+bool WaitForNext(std::int64_t timeout_ns);
 }  // namespace ahead
 
 }  // namespace qm

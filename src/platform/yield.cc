@@ -4,7 +4,10 @@
 #include <QElapsedTimer>
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
+
+#include "platform/read_ahead.h"
 
 namespace qm {
 namespace {
@@ -14,6 +17,8 @@ std::function<void()> g_hook;
 int g_interval_ms = 8;
 double g_longest_gap_ms = 0;
 bool g_reset = true;
+qint64 g_last_turn_ns = 0;
+std::int64_t g_last_turn_coarse_ms = 0;
 std::atomic<std::uint64_t> g_turns{0};
 
 QElapsedTimer& Clock() {
@@ -39,6 +44,32 @@ std::int64_t CoarseTickMs() {
   return tick;
 }
 
+// Whether the event loop is due for a turn: well before the interval is up
+// the coarse clock says so; only near it is the precise clock read.
+bool TurnDue() {
+  if (!g_reset && g_interval_ms > 0 &&
+      CoarseMs() - g_last_turn_coarse_ms + CoarseTickMs() < g_interval_ms) {
+    return false;
+  }
+  const qint64 now = Clock().nsecsElapsed();
+  if (g_reset) {
+    g_last_turn_ns = now;
+    g_reset = false;
+  }
+  return g_interval_ms == 0 || now - g_last_turn_ns >= qint64(g_interval_ms) * 1000000;
+}
+
+void TurnEventLoop() {
+  const qint64 now = Clock().nsecsElapsed();
+  const double gap = double(now - g_last_turn_ns) / 1e6;
+  if (gap > g_longest_gap_ms) g_longest_gap_ms = gap;
+  if (QCoreApplication::instance()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  }
+  g_last_turn_ns = Clock().nsecsElapsed();
+  g_last_turn_coarse_ms = CoarseMs();
+}
+
 }  // namespace
 
 void Yield() {
@@ -48,29 +79,17 @@ void Yield() {
     g_hook();
     CountChangeTurn();
   }
-  // Well before the interval is up the coarse clock says so; only near it
-  // is the precise clock read.
-  static std::int64_t last_coarse_ms = 0;
-  if (!g_reset && g_interval_ms > 0 &&
-      CoarseMs() - last_coarse_ms + CoarseTickMs() < g_interval_ms) {
-    return;
+  for (;;) {
+    if (TurnDue()) TurnEventLoop();
+    // What the loop asks next may still be on its way from the read-ahead
+    // workers (a disk busy with many reads can take tens of milliseconds);
+    // it is waited for here, with the event loop turning on time, rather
+    // than in the call that asks for it.
+    if (!ahead::NextPending()) return;
+    const qint64 until_due =
+        qint64(g_interval_ms) * 1000000 - (Clock().nsecsElapsed() - g_last_turn_ns);
+    if (!ahead::WaitForNext(std::max<qint64>(until_due, 1000000))) return;
   }
-  static qint64 last_ns = 0;
-  qint64 now = Clock().nsecsElapsed();
-  if (g_reset) {
-    last_ns = now;
-    g_reset = false;
-  }
-  if (g_interval_ms > 0 && now - last_ns < qint64(g_interval_ms) * 1000000) {
-    return;
-  }
-  double gap = double(now - last_ns) / 1e6;
-  if (gap > g_longest_gap_ms) g_longest_gap_ms = gap;
-  if (QCoreApplication::instance()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-  }
-  last_ns = Clock().nsecsElapsed();
-  last_coarse_ms = CoarseMs();
 }
 
 std::uint64_t ChangeTurns() { return g_turns.load(std::memory_order_acquire); }

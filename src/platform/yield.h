@@ -6,6 +6,10 @@
 // is pending, so a yield only enters the event loop when a few milliseconds
 // have passed since the last time it did; pending input waits at most that
 // long.  Every call is still counted, and a test hook sees every call.
+// While the read-ahead workers (read_ahead.h) are still reading what the
+// loop asks for next, the yield waits for it, turning the event loop every
+// few milliseconds meanwhile, rather than leaving the wait to the call
+// after it.
 #ifndef QUENMOOR_PLATFORM_YIELD_H_
 #define QUENMOOR_PLATFORM_YIELD_H_
 
