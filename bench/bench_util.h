@@ -218,36 +218,31 @@ class StealWatch {
     Stop();
     samples_.clear();
     samples_.reserve(1 << 16);
+    fd_ = ::open("/proc/stat", O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    Sample();  // the first before Start() returns, so every gap is covered
     stop_ = false;
     thread_ = std::thread([this] {
-      const int fd = ::open("/proc/stat", O_RDONLY | O_CLOEXEC);
-      if (fd < 0) return;
       while (!stop_.load(std::memory_order_relaxed)) {
-        char text[512];
-        const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
-        long long v[8] = {0};
-        if (n > 0) {
-          text[n] = '\0';
-          std::sscanf(text, "cpu %lld %lld %lld %lld %lld %lld %lld %lld", &v[0], &v[1], &v[2],
-                      &v[3], &v[4], &v[5], &v[6], &v[7]);
-        }
-        samples_.push_back({MonotonicNs(), v[7]});
         struct timespec pause = {0, 1000000};
         ::nanosleep(&pause, nullptr);
+        Sample();
       }
-      ::close(fd);
     });
   }
   void Stop() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
+    if (fd_ >= 0) Sample();  // covers a gap that ends as the watch stops
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
   }
   // Steal ticks counted from before `begin_ns` to after `end_ns` (read after
   // Stop()); -1 when the samples do not cover the interval.
   long TicksIn(std::int64_t begin_ns, std::int64_t end_ns) const {
-    const Sample* before = nullptr;
-    const Sample* after = nullptr;
-    for (const Sample& s : samples_) {
+    const Reading* before = nullptr;
+    const Reading* after = nullptr;
+    for (const Reading& s : samples_) {
       if (s.ns <= begin_ns) before = &s;
       if (s.ns >= end_ns) {
         after = &s;
@@ -258,11 +253,24 @@ class StealWatch {
   }
 
  private:
-  struct Sample {
+  void Sample() {
+    char text[512];
+    const ssize_t n = ::pread(fd_, text, sizeof text - 1, 0);
+    long long v[8] = {0};
+    if (n > 0) {
+      text[n] = '\0';
+      std::sscanf(text, "cpu %lld %lld %lld %lld %lld %lld %lld %lld", &v[0], &v[1], &v[2], &v[3],
+                  &v[4], &v[5], &v[6], &v[7]);
+    }
+    samples_.push_back({MonotonicNs(), v[7]});
+  }
+
+  struct Reading {
     std::int64_t ns;
     long long steal;
   };
-  std::vector<Sample> samples_;
+  std::vector<Reading> samples_;
+  int fd_ = -1;
   std::atomic<bool> stop_{true};
   std::thread thread_;
 };
