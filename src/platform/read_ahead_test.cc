@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/yield.h"
 #include "testing/test_env.h"
 
 namespace qm {
@@ -113,6 +115,34 @@ TEST(ReadAheadTest, WhatThisProcessChangesIsSeenByWhatIsReadAfter) {
   ASSERT_EQ(Fs().EntryStat(dir, "sub", &st, AT_NO_AUTOMOUNT), 0);
   EXPECT_TRUE(S_ISDIR(st.st_mode));
   Fs().CloseDir(dir);
+}
+
+TEST(ReadAheadTest, ACallerThatStallsAndYieldsStillGetsEveryAnswerInOrder) {
+  // Workers reading while the caller stops for a few milliseconds now and
+  // then stand back until it moves on; a yield waits for the next part.
+  // Neither may lose an answer, take one out of order or hang.
+  TempDir t;
+  std::vector<std::string> paths;
+  for (int i = 0; i < 1200; ++i) {
+    paths.push_back(t.Sub(std::to_string(i % 10) + "/f" + std::to_string(i)));
+    WriteFile(paths.back());
+  }
+  ReadAheadSession::Options options = Waiting();
+  options.as_from_disk = true;  // small parts, each waited for
+  ReadAheadSession session(options);
+  const ReadAhead stamps(AheadKind::kStamps, paths);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (i % 100 == 50) std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    Yield();
+    struct statx read_ahead;
+    ASSERT_EQ(Fs().Statx(paths[i].c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_INO,
+                         &read_ahead),
+              0);
+    struct stat kernel;
+    ASSERT_EQ(::lstat(paths[i].c_str(), &kernel), 0);
+    ASSERT_EQ(read_ahead.stx_ino, kernel.st_ino) << paths[i];
+  }
+  EXPECT_EQ(session.Answered(), paths.size());
 }
 
 TEST(ReadAheadTest, OnlyTheSessionsThreadIsAnswered) {
