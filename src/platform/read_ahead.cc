@@ -517,6 +517,7 @@ class ReadAheadEngine {
   }
 
   void Work() {
+    CallerWatch watch;
     std::unique_lock<std::mutex> lock(mu_);
     for (;;) {
       std::size_t part;
@@ -544,7 +545,8 @@ class ReadAheadEngine {
       garbage.clear();
       const long blocks_before = BlocksRead();
       const long long log_b = NowNs();
-      std::shared_ptr<Part> read = Read(plan, part, turn, [this, &plan] { StandBack(plan.id); });
+      std::shared_ptr<Part> read =
+          Read(plan, part, turn, [this, &plan, &watch] { StandBack(plan.id, &watch); });
       const bool waited_on_disk = BlocksRead() != blocks_before;
       { long n = g_log_n.fetch_add(1); if (n < (1 << 20)) g_log[n] = {log_b, NowNs(), int(plan.kind), long(part), int(BlocksRead() - blocks_before), int(::gettid()), int(plan.part_paths)}; }
       lock.lock();
@@ -567,10 +569,11 @@ class ReadAheadEngine {
       }
       if (caller_waiting_) {
         ready_cv_.notify_all();
-        // The caller may run from the first wake-up on.
+        // The caller may run from the first wake-up on, as if it had just
+        // made progress.
         if (caller_asleep_until_.load(std::memory_order_relaxed) != 0) {
           caller_asleep_until_.store(0, std::memory_order_relaxed);
-          beat_seen_at_.store(NowNs(), std::memory_order_relaxed);
+          beat_.fetch_add(1, std::memory_order_relaxed);
         }
       }
       if (in_flight_ == 0 && !has_plan_) ended_cv_.notify_all();
@@ -653,9 +656,16 @@ class ReadAheadEngine {
     return read;
   }
 
-  // The caller counts its progress as it asks; the workers see from it
-  // whether the caller is getting a core.
-  void Beat() { beat_.store(beat_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
+  // The caller counts its progress as it asks, once in 64 calls, which is
+  // often enough to tell milliseconds apart and keeps the shared count from
+  // bouncing between the cores; the workers see from it whether the caller
+  // is getting a core.
+  void Beat() {
+    if ((++calls_ & 63) == 0) BeatNow();
+  }
+  void BeatNow() {
+    beat_.store(beat_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+  }
 
   // The caller waits on `cv` for the workers, until `deadline` if one is
   // given; false when the deadline passed.  The lock is mu_.
@@ -680,7 +690,7 @@ class ReadAheadEngine {
     }
     caller_waiting_ = false;
     caller_asleep_until_.store(0, std::memory_order_relaxed);
-    Beat();
+    BeatNow();
     return in_time;
   }
 
@@ -692,20 +702,29 @@ class ReadAheadEngine {
     return until != 0 && (until == kForever || NowNs() < until);
   }
 
-  // True when the caller has asked nothing for kStarvedNs while not waiting
-  // for the workers, or its wait ran out that long ago: it is ready to run
-  // but finds no free core.
-  bool CallerStarved() {
-    const std::int64_t now = NowNs();
+  // What a worker last saw of the caller's progress, and when it first saw
+  // it unchanged; its own, so the workers write nothing shared to keep watch.
+  struct CallerWatch {
+    std::uint64_t beat = 0;
+    std::int64_t unchanged_since = 0;  // 0: not yet seen unchanged
+  };
+
+  // True when the caller has shown no progress for kStarvedNs while not
+  // waiting for the workers, or its wait ran out that long ago: it is ready
+  // to run but finds no free core.
+  bool CallerStarved(CallerWatch* watch) const {
     const std::int64_t until = caller_asleep_until_.load(std::memory_order_relaxed);
-    if (until != 0) return now - until > kStarvedNs;
+    if (until == kForever) return false;
+    if (until != 0) return NowNs() - until > kStarvedNs;
     const std::uint64_t beat = beat_.load(std::memory_order_relaxed);
-    if (beat != seen_beat_.load(std::memory_order_relaxed)) {
-      seen_beat_.store(beat, std::memory_order_relaxed);
-      beat_seen_at_.store(now, std::memory_order_relaxed);
+    if (beat != watch->beat) {
+      watch->beat = beat;
+      watch->unchanged_since = 0;
       return false;
     }
-    return now - beat_seen_at_.load(std::memory_order_relaxed) > kStarvedNs;
+    const std::int64_t now = NowNs();
+    if (watch->unchanged_since == 0) watch->unchanged_since = now;
+    return now - watch->unchanged_since > kStarvedNs;
   }
 
   // The window's thread takes every answer in order, so when it waits for a
@@ -716,8 +735,8 @@ class ReadAheadEngine {
   // asleep until the caller moves on or waits for the workers.  One of
   // those standing back looks every kBackOffNs and wakes the others; the
   // rest sleep, so nothing wakes in the caller's way.
-  void StandBack(std::uint64_t plan_id) {
-    if (!CallerStarved()) return;
+  void StandBack(std::uint64_t plan_id, CallerWatch* watch) {
+    if (!CallerStarved(watch)) return;
     struct SbLog { long long b; ~SbLog() { long n = g_log_n.fetch_add(1); if (n < (1 << 20)) g_log[n] = {b, NowNs(), 300, 0, 0, int(::gettid()), 0}; } } sb_log{NowNs()};
     std::unique_lock<std::mutex> lock(mu_);
     const std::uint64_t beat = beat_.load(std::memory_order_relaxed);
@@ -781,14 +800,13 @@ class ReadAheadEngine {
   std::condition_variable back_cv_;  // workers standing back (StandBack)
   int standing_back_ = 0;
   bool watching_ = false;  // a worker standing back looks for the caller
-  // The caller's progress (Beat), read by the workers without the lock.
-  std::atomic<std::uint64_t> beat_{0};
+  // The caller's progress (Beat), read by the workers without the lock, on
+  // a cache line of its own.
+  alignas(64) std::atomic<std::uint64_t> beat_{0};
   // While the caller waits for the workers: when its wait runs out
   // (kForever: when they wake it); 0 otherwise.
   static constexpr std::int64_t kForever = INT64_MAX;
   std::atomic<std::int64_t> caller_asleep_until_{0};
-  std::atomic<std::uint64_t> seen_beat_{0};
-  std::atomic<std::int64_t> beat_seen_at_{0};
 
   // The caller's side, on the owner thread only.
   std::uint64_t plan_id_ = 0;
@@ -797,6 +815,7 @@ class ReadAheadEngine {
   const AheadPaths* paths_ = nullptr;
   std::size_t pos_ = 0;
   bool asked_ = false;  // pos_ is a path asked for
+  std::uint64_t calls_ = 0;  // calls counted towards the next Beat
   std::shared_ptr<Part> current_;
   std::size_t current_part_ = kNone;
   bool current_mine_ = false;
