@@ -21,9 +21,6 @@
 #include "platform/walked_listings.h"
 #include "platform/yield.h"
 
-struct ReadLog { long long b, e; int kind; long part; int disk; int tid; int npaths; };
-ReadLog g_log[1 << 20];
-std::atomic<long> g_log_n{0};
 namespace qm {
 namespace {
 
@@ -544,11 +541,9 @@ class ReadAheadEngine {
       lock.unlock();
       garbage.clear();
       const long blocks_before = BlocksRead();
-      const long long log_b = NowNs();
       std::shared_ptr<Part> read =
           Read(plan, part, turn, [this, &plan, &watch] { StandBack(plan.id, &watch); });
       const bool waited_on_disk = BlocksRead() != blocks_before;
-      { long n = g_log_n.fetch_add(1); if (n < (1 << 20)) g_log[n] = {log_b, NowNs(), int(plan.kind), long(part), int(BlocksRead() - blocks_before), int(::gettid()), int(plan.part_paths)}; }
       lock.lock();
       --in_flight_;
       // While the reads wait on the disk, many at once keep it busy; once
@@ -681,8 +676,6 @@ class ReadAheadEngine {
         std::memory_order_relaxed);
     if (standing_back_ > 0) back_cv_.notify_all();
     bool in_time = true;
-    const long long wb = NowNs();
-    struct WLog { long long b; int k; long p; ~WLog() { long n = g_log_n.fetch_add(1); if (n < (1 << 20)) g_log[n] = {b, NowNs(), k, p, 0, 0, 0}; } } wlog{wb, (timed ? 200 : 100) + int(kind_), long(caller_part_)};
     if (timed) {
       in_time = cv.wait_until(lock, deadline) == std::cv_status::no_timeout;
     } else {
@@ -737,7 +730,6 @@ class ReadAheadEngine {
   // rest sleep, so nothing wakes in the caller's way.
   void StandBack(std::uint64_t plan_id, CallerWatch* watch) {
     if (!CallerStarved(watch)) return;
-    struct SbLog { long long b; ~SbLog() { long n = g_log_n.fetch_add(1); if (n < (1 << 20)) g_log[n] = {b, NowNs(), 300, 0, 0, int(::gettid()), 0}; } } sb_log{NowNs()};
     std::unique_lock<std::mutex> lock(mu_);
     const std::uint64_t beat = beat_.load(std::memory_order_relaxed);
     auto standing = [&] {
