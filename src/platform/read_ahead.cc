@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -46,10 +45,11 @@ constexpr int kLinkEntryFlags = 0;
 constexpr std::int64_t kStarvedNs = 2000000;
 constexpr std::int64_t kBackOffNs = 1000000;
 
+// One clock for the workers' watch and the caller's waits.
+using WaitClock = std::chrono::steady_clock;
 std::int64_t NowNs() {
-  struct timespec ts;
-  ::clock_gettime(CLOCK_MONOTONIC, &ts);
-  return std::int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(WaitClock::now().time_since_epoch())
+      .count();
 }
 
 // How a plan is cut into parts: paths per part, and parts held at most.
@@ -286,20 +286,17 @@ class ReadAheadEngine {
   bool WaitForNext(std::int64_t timeout_ns) {
     if (!NextInNewPart()) return false;
     const std::size_t part = (asked_ ? pos_ + 1 : 0) / part_paths_;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::nanoseconds(timeout_ns);
+    const std::int64_t deadline_ns = NowNs() + timeout_ns;
     std::unique_lock<std::mutex> lock(mu_);
+    const Slot& s = slots_[part % plan_.window];
+    auto reading = [&] { return s.part == part && s.state == kClaimed && s.turn == ChangeTurns(); };
     for (;;) {
-      const Slot& s = slots_[part % plan_.window];
-      const bool reading = s.part == part && s.state == kClaimed && s.turn == ChangeTurns();
       // Not yet taken: the workers take it next, as the caller leaves such
       // parts to them.
       const bool coming = s.state == kFree && next_claim_ <= part && part < plan_.parts &&
                           (!caller_reads_ || disk_seen_) && !threads_.empty();
-      if (!reading && !coming) return false;
-      if (!WaitForWorkers(lock, ready_cv_, deadline)) {
-        const Slot& t = slots_[part % plan_.window];
-        return t.part == part && t.state == kClaimed && t.turn == ChangeTurns();
-      }
+      if (!reading() && !coming) return false;
+      if (!WaitForWorkers(lock, ready_cv_, deadline_ns)) return reading();
     }
   }
 
@@ -662,21 +659,17 @@ class ReadAheadEngine {
     beat_.store(beat_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
   }
 
-  // The caller waits on `cv` for the workers, until `deadline` if one is
-  // given; false when the deadline passed.  The lock is mu_.
+  // The caller waits on `cv` for the workers, until `deadline_ns` (by
+  // NowNs) if one is given; false when the deadline passed.  The lock is
+  // mu_.
   bool WaitForWorkers(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
-                      std::chrono::steady_clock::time_point deadline = {}) {
+                      std::int64_t deadline_ns = kForever) {
     caller_waiting_ = true;
-    const bool timed = deadline != std::chrono::steady_clock::time_point{};
-    caller_asleep_until_.store(
-        timed ? NowNs() + std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count()
-              : kForever,
-        std::memory_order_relaxed);
+    caller_asleep_until_.store(deadline_ns, std::memory_order_relaxed);
     if (standing_back_ > 0) back_cv_.notify_all();
     bool in_time = true;
-    if (timed) {
+    if (deadline_ns != kForever) {
+      const WaitClock::time_point deadline{std::chrono::nanoseconds(deadline_ns)};
       in_time = cv.wait_until(lock, deadline) == std::cv_status::no_timeout;
     } else {
       cv.wait(lock);
