@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/found_rows.h"
 #include "app/list_view.h"
 #include "bench_util.h"
 #include "search/found_files.h"
@@ -38,12 +39,13 @@ void Settle() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void AppendAll(qm::ListView* list, const std::shared_ptr<qm::FoundFiles>& found, long batch) {
   const long rows = static_cast<long>(found->Count());
+  const auto source = std::make_shared<qm::FoundRows>(found);
   for (long first = 0; first < rows; first += batch) {
     const long last = std::min(rows, first + batch);
     std::vector<std::uint32_t> positions;
     positions.reserve(static_cast<std::size_t>(last - first));
     for (long i = first; i < last; ++i) positions.push_back(static_cast<std::uint32_t>(i));
-    list->AddSourceItems(found, std::move(positions));
+    list->AddSourceItems(source, std::move(positions));
   }
 }
 

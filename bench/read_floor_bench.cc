@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "platform/listing_reads.h"
+#include "search/read_ahead/listing_reads.h"
 
 namespace {
 

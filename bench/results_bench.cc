@@ -27,7 +27,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 #include "app/form1.h"
 #include "bench_util.h"
 #include "tree_gen.h"

@@ -45,7 +45,7 @@
 #include <string>
 #include <vector>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 #include "app/form1.h"
 #include "bench_util.h"
 #include "platform/yield.h"

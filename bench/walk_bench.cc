@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 #include "tree_gen.h"
 #include "platform/yield.h"
 #include "search/time_stamps.h"

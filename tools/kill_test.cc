@@ -42,7 +42,7 @@
 #include <string>
 #include <vector>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 #include "app/form1.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"

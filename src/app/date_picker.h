@@ -8,7 +8,7 @@
 
 #include <QDateTimeEdit>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 
 namespace qm {
 

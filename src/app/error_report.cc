@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "platform/dialogs.h"
 
 namespace qm {

@@ -20,7 +20,7 @@
 #include <cstring>
 
 #include "app/error_report.h"
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "app/hand_pointer.h"
 #include "platform/data_folder.h"
 #include "platform/file_system.h"

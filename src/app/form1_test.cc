@@ -20,7 +20,7 @@
 #include <tuple>
 
 #include "app/error_report.h"
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "platform/yield.h"
 #include "settings/settings_store.h"
 #include "testing/dark_palette.h"

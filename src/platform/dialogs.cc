@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "platform/yield.h"
+#include "platform/change_count.h"
 
 namespace qm {
 namespace {
@@ -37,7 +37,7 @@ DialogAnswer RunDialog(const DialogRequest& request,
                        const std::function<DialogAnswer()>& show_real) {
   Log().push_back(request);
   // Whoever answers, other code may have run meanwhile.
-  ChangeTurnOnExit turn_after;
+  CountChangeOnExit change_after;
   if (Responder()) {
     if (std::optional<DialogAnswer> answer = Responder()(request)) return *answer;
   }

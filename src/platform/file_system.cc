@@ -12,8 +12,7 @@
 #include <random>
 
 #include "platform/failure.h"
-#include "platform/read_ahead.h"
-#include "platform/yield.h"
+#include "platform/change_count.h"
 
 namespace qm {
 namespace {
@@ -24,6 +23,7 @@ FileSystem& DefaultFs() {
 }
 
 FileSystem* g_current = nullptr;
+thread_local FsAnswerer* t_answerer = nullptr;
 
 // Kernel file systems that hold no user files.  Their folders read as
 // hidden + system, so a search of "/" stays out of /proc, /sys and the like.
@@ -55,9 +55,15 @@ bool IsPseudoMagic(unsigned long magic) {
 
 }  // namespace
 
+FsAnswerer* SetFsAnswerer(FsAnswerer* answerer) {
+  FsAnswerer* previous = t_answerer;
+  t_answerer = answerer;
+  return previous;
+}
+
 int FileSystem::Stat(const char* path, struct stat* st) {
   int rc;
-  if (ahead::Stat(path, st, &rc)) return rc;
+  if (t_answerer && t_answerer->Stat(path, st, &rc)) return rc;
   return ::stat(path, st);
 }
 int FileSystem::Lstat(const char* path, struct stat* st) { return ::lstat(path, st); }
@@ -66,7 +72,7 @@ int FileSystem::StatAt(int dir_fd, const char* name, struct stat* st, int flags)
 }
 int FileSystem::Statx(const char* path, int flags, unsigned mask, struct statx* stx) {
   int rc;
-  if (ahead::Statx(path, flags, mask, stx, &rc)) return rc;
+  if (t_answerer && t_answerer->Statx(path, flags, mask, stx, &rc)) return rc;
   return ::statx(AT_FDCWD, path, flags, mask, stx);
 }
 int FileSystem::StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
@@ -76,27 +82,27 @@ int FileSystem::StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
 int FileSystem::Statfs(const char* path, struct statfs* sfs) { return ::statfs(path, sfs); }
 DIR* FileSystem::OpenDir(const char* path) {
   DIR* dir;
-  if (ahead::OpenDir(path, &dir)) return dir;
+  if (t_answerer && t_answerer->OpenDir(path, &dir)) return dir;
   return ::opendir(path);
 }
 struct dirent* FileSystem::ReadDir(DIR* dir) {
   struct dirent* entry;
-  if (ahead::ReadDir(dir, &entry)) return entry;
+  if (t_answerer && t_answerer->ReadDir(dir, &entry)) return entry;
   return ::readdir(dir);
 }
 int FileSystem::CloseDir(DIR* dir) {
   int rc;
-  if (ahead::CloseDir(dir, &rc)) return rc;
+  if (t_answerer && t_answerer->CloseDir(dir, &rc)) return rc;
   return ::closedir(dir);
 }
 int FileSystem::EntryStat(DIR* dir, const char* name, struct stat* st, int flags) {
   int rc;
-  if (ahead::EntryStat(dir, name, st, flags, &rc)) return rc;
+  if (t_answerer && t_answerer->EntryStat(dir, name, st, flags, &rc)) return rc;
   return ::fstatat(::dirfd(dir), name, st, flags);
 }
 int FileSystem::Open(const char* path, int flags, mode_t mode) {
   const int fd = ::open(path, flags, mode);
-  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChangeTurn();
+  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChange();
   return fd;
 }
 ssize_t FileSystem::Read(int fd, void* buffer, std::size_t size) {
@@ -104,56 +110,56 @@ ssize_t FileSystem::Read(int fd, void* buffer, std::size_t size) {
 }
 ssize_t FileSystem::Write(int fd, const void* buffer, std::size_t size) {
   const ssize_t n = ::write(fd, buffer, size);
-  CountChangeTurn();
+  CountChange();
   return n;
 }
 int FileSystem::Fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
 int FileSystem::Fchmod(int fd, mode_t mode) {
   const int rc = ::fchmod(fd, mode);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 int FileSystem::Futimens(int fd, const struct timespec times[2]) {
   const int rc = ::futimens(fd, times);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 int FileSystem::Fsync(int fd) { return ::fsync(fd); }
 int FileSystem::Close(int fd) { return ::close(fd); }
 int FileSystem::Rename(const char* from, const char* to) {
   const int rc = ::rename(from, to);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 int FileSystem::Unlink(const char* path) {
   const int rc = ::unlink(path);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 int FileSystem::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
   const int fd = ::openat(dir_fd, name, flags, mode);
-  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChangeTurn();
+  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChange();
   return fd;
 }
 int FileSystem::RenameAt(int from_dir, const char* from, int to_dir, const char* to,
                          unsigned flags) {
   const int rc = ::renameat2(from_dir, from, to_dir, to, flags);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 int FileSystem::LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags) {
   const int rc = ::linkat(from_dir, from, to_dir, to, flags);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 int FileSystem::UnlinkAt(int dir_fd, const char* name, int flags) {
   const int rc = ::unlinkat(dir_fd, name, flags);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 int FileSystem::SymlinkAt(const char* text, int dir_fd, const char* name) {
   const int rc = ::symlinkat(text, dir_fd, name);
-  CountChangeTurn();
+  CountChange();
   return rc;
 }
 

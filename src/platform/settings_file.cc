@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/failure.h"
-#include "platform/yield.h"
+#include "platform/change_count.h"
 
 namespace qm {
 namespace {
@@ -126,7 +126,7 @@ bool ReadSettingsFile(const std::string& path, std::string* out) {
 
 void ReplaceSettingsFile(const std::string& link_or_path, const QByteArray& content) {
   // The settings folder may lie in a folder being searched.
-  ChangeTurnOnExit turn_after;
+  CountChangeOnExit change_after;
   // Renaming over a link would replace the link; the file it leads to is
   // replaced instead, from a temporary file beside it.
   const std::string path = FollowLinks(link_or_path);

@@ -5,9 +5,8 @@
 #include <time.h>
 
 #include <algorithm>
-#include <atomic>
 
-#include "platform/read_ahead.h"
+#include "platform/change_count.h"
 
 namespace qm {
 namespace {
@@ -19,7 +18,7 @@ double g_longest_gap_ms = 0;
 bool g_reset = true;
 qint64 g_last_turn_ns = 0;
 std::int64_t g_last_turn_coarse_ms = 0;
-std::atomic<std::uint64_t> g_turns{0};
+YieldWaiter* g_waiter = nullptr;
 
 QElapsedTimer& Clock() {
   static QElapsedTimer clock;
@@ -77,24 +76,26 @@ void Yield() {
   if (g_hook) {
     // The hook may change anything.
     g_hook();
-    CountChangeTurn();
+    CountChange();
   }
   for (;;) {
     if (TurnDue()) TurnEventLoop();
-    // What the loop asks next may still be on its way from the read-ahead
-    // workers (a disk busy with many reads can take tens of milliseconds);
-    // it is waited for here, with the event loop turning on time, rather
-    // than in the call that asks for it.
-    if (!ahead::NextPending()) return;
+    // What the loop asks next may still be on its way (from a disk busy
+    // with many reads, tens of milliseconds); it is waited for here, with
+    // the event loop turning on time, rather than in the call that asks
+    // for it.
+    if (!g_waiter || !g_waiter->Pending()) return;
     const qint64 until_due =
         qint64(g_interval_ms) * 1000000 - (Clock().nsecsElapsed() - g_last_turn_ns);
-    if (!ahead::WaitForNext(std::max<qint64>(until_due, 1000000))) return;
+    if (!g_waiter->WaitFor(std::max<qint64>(until_due, 1000000))) return;
   }
 }
 
-std::uint64_t ChangeTurns() { return g_turns.load(std::memory_order_acquire); }
-
-void CountChangeTurn() { g_turns.fetch_add(1, std::memory_order_acq_rel); }
+YieldWaiter* SetYieldWaiter(YieldWaiter* waiter) {
+  YieldWaiter* previous = g_waiter;
+  g_waiter = waiter;
+  return previous;
+}
 
 std::uint64_t YieldCount() { return g_count; }
 

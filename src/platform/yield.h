@@ -6,8 +6,8 @@
 // is pending, so a yield only enters the event loop when a few milliseconds
 // have passed since the last time it did; pending input waits at most that
 // long.  Every call is still counted, and a test hook sees every call.
-// While the read-ahead workers (read_ahead.h) are still reading what the
-// loop asks for next, the yield waits for it, turning the event loop every
+// While a registered waiter (below) says what the loop asks for next is
+// still on its way, the yield waits for it, turning the event loop every
 // few milliseconds meanwhile, rather than leaving the wait to the call
 // after it.
 #ifndef QUENMOOR_PLATFORM_YIELD_H_
@@ -32,19 +32,21 @@ void SetYieldHook(std::function<void()> hook);
 // every Yield() process events.  Returns the previous value.
 int SetYieldInterval(int milliseconds);
 
-// Turns: how many times this process may have changed the file system:
-// each write through the FileSystem layer or to the settings file, each
-// yield that ran the test hook, each modal dialog (whatever answered it).
-// A change is seen by everything read after the count moved on past it; the
-// read-ahead keeps no answer across a turn.  Safe to read from any thread.
-std::uint64_t ChangeTurns();
-// Counts one turn, after the change.
-void CountChangeTurn();
-// Counts one turn when it goes out of scope: for a call that may change
-// the file system on any of its ways out.
-struct ChangeTurnOnExit {
-  ~ChangeTurnOnExit() { CountChangeTurn(); }
+// What a yield waits for before the loop goes on: the search registers
+// one while its workers read ahead (search/read_ahead/), so the loop's next
+// call finds its answer ready instead of waiting inside the call with the
+// window unable to answer.
+class YieldWaiter {
+ public:
+  virtual ~YieldWaiter() = default;
+  // Whether the loop's next call may still be on its way (cheap).
+  virtual bool Pending() = 0;
+  // Waits at most `timeout_ns` for it; true when it is still on its way.
+  virtual bool WaitFor(std::int64_t timeout_ns) = 0;
 };
+
+// Registers `waiter` (nullptr removes it); returns the one it replaces.
+YieldWaiter* SetYieldWaiter(YieldWaiter* waiter);
 
 // Longest time, in milliseconds, between two passes through the event loop
 // made by Yield() since the last ResetYieldGap(); for the benchmark.

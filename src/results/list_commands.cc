@@ -1,6 +1,6 @@
 // "Select All", "Unselect All" and "Clear List".
 #include "app/error_report.h"
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "app/form1.h"
 
 namespace qm {

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "app/error_report.h"
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "app/form1.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"

@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "app/error_report.h"
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "app/form1.h"
 #include "fsutil/file_helpers.h"
 #include "scope/folder_browser.h"

@@ -1,6 +1,6 @@
 // "Load Sample/Example Folder": lists the Samples folder beside the program.
 #include "app/error_report.h"
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "app/form1.h"
 
 namespace qm {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 
 namespace qm {
 

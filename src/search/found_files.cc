@@ -10,8 +10,7 @@
 namespace qm {
 namespace {
 
-constexpr std::uint64_t kBlock = 1u << 20;
-// Positions the result list can refer to (ListModel keeps two bits).
+// Positions the result list can refer to (a row keeps two bits of its own).
 constexpr std::size_t kMaxFiles = (1u << 30) - 1;
 constexpr std::uint16_t kUnknownDevice = 0xFFFF;
 
@@ -22,7 +21,7 @@ void FoundFiles::AddFolder(std::string_view folder) {
   run.folder_at = folder_text_.size();
   run.folder_size = static_cast<std::uint32_t>(folder.size());
   run.first = static_cast<std::uint32_t>(names_.size());
-  run.names_at = names_size_;
+  run.names_at = names_store_.End();
   folder_text_.append(folder);
   runs_.push_back(run);
 }
@@ -31,25 +30,19 @@ void FoundFiles::AddName(std::string_view name) {
   if (runs_.empty() || name.size() > 255 || names_.size() >= kMaxFiles) {
     throw Failure(kErrInvalidCall);
   }
-  const std::size_t size = name.size() + 1;
-  if (names_size_ >= blocks_.size() * kBlock || names_size_ % kBlock + size > kBlock) {
-    // A new block; what was left of the last one stays unused.
-    names_size_ = blocks_.size() * kBlock;
-    blocks_.push_back(std::unique_ptr<char[]>(new char[kBlock]));
-  }
-  std::uint64_t offset = names_size_ - runs_.back().names_at;
+  std::uint64_t at = 0;
+  char* record = names_store_.Add(name.size() + 1, &at);
+  std::uint64_t offset = at - runs_.back().names_at;
   if (offset > std::numeric_limits<std::uint32_t>::max()) {
     // The folder's names no longer fit one run's offsets: go on in another.
     Run next = runs_.back();
     next.first = static_cast<std::uint32_t>(names_.size());
-    next.names_at = names_size_;
+    next.names_at = at;
     runs_.push_back(next);
     offset = 0;
   }
-  char* at = blocks_[names_size_ / kBlock].get() + names_size_ % kBlock;
-  at[0] = static_cast<char>(name.size());
-  std::memcpy(at + 1, name.data(), name.size());
-  names_size_ += size;
+  record[0] = static_cast<char>(name.size());
+  std::memcpy(record + 1, name.data(), name.size());
   names_.push_back(static_cast<std::uint32_t>(offset));
 }
 
@@ -89,7 +82,8 @@ void FoundFiles::SetStamp(std::size_t i, const Stamp& stamp, const FileId& id) {
 
 const FoundFiles::Run& FoundFiles::RunOf(std::size_t i) const {
   // Files are mostly visited in order: first try the run of the file
-  // visited last on this thread, and the one after it.
+  // visited last on this thread (workers read paths too), and the one
+  // after it.
   thread_local const FoundFiles* last_files = nullptr;
   thread_local std::size_t last = 0;
   if (last_files == this) {
@@ -107,25 +101,11 @@ const FoundFiles::Run& FoundFiles::RunOf(std::size_t i) const {
   return runs_[last];
 }
 
-std::string_view FoundFiles::FolderOf(const Run& run) const {
-  return std::string_view(folder_text_.data() + run.folder_at, run.folder_size);
-}
-
-std::string_view FoundFiles::NameOf(const Run& run, std::size_t i) const {
-  const std::uint64_t at = run.names_at + names_[i];
-  const char* p = blocks_[at / kBlock].get() + at % kBlock;
-  return std::string_view(p + 1, static_cast<unsigned char>(p[0]));
-}
-
-void FoundFiles::PathOf(std::size_t i, std::string* path) const {
+void FoundFiles::Parts(std::size_t i, std::string_view* folder, std::string_view* name) const {
   const Run& run = RunOf(i);
-  path->assign(FolderOf(run)).append(NameOf(run, i));
-}
-
-std::string FoundFiles::Path(std::size_t i) const {
-  std::string path;
-  PathOf(i, &path);
-  return path;
+  *folder = std::string_view(folder_text_.data() + run.folder_at, run.folder_size);
+  const char* p = names_store_.At(run.names_at + names_[i]);
+  *name = std::string_view(p + 1, static_cast<unsigned char>(p[0]));
 }
 
 Stamp FoundFiles::StampAt(std::size_t i) const {
@@ -135,32 +115,12 @@ Stamp FoundFiles::StampAt(std::size_t i) const {
   return stamp;
 }
 
-void FoundFiles::TextParts(std::size_t i, std::string_view* folder,
-                           std::string_view* name) const {
-  const Run& run = RunOf(i);
-  *folder = FolderOf(run);
-  *name = NameOf(run, i);
-}
-
-double FoundFiles::DateAt(std::size_t i, bool* empty) const {
-  *empty = std::isnan(stamps_[i]);
-  return *empty ? 0 : stamps_[i];
-}
-
 FileId FoundFiles::IdAt(std::size_t i) const {
   FileId id;
   id.ino = inodes_[i];
   id.kind = kinds_[i];
   id.dev = devices_[i] == kUnknownDevice ? 0 : device_table_[devices_[i]];
   return id;
-}
-
-std::string_view FoundFiles::Range::Folder(std::size_t i) const {
-  return files_.FolderOf(files_.RunOf(first_ + i));
-}
-
-std::string_view FoundFiles::Range::Name(std::size_t i) const {
-  return files_.NameOf(files_.RunOf(first_ + i), first_ + i);
 }
 
 }  // namespace qm

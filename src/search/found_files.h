@@ -1,5 +1,7 @@
 // The run lists of one search: every file gathered, with the stamp and the
 // identity read for it, kept compactly for a search of millions of files.
+// Plain data: the result list shows it through an adapter of its own
+// (app/found_rows.h), and the read-ahead reads its paths through another.
 //
 // Files are gathered folder by folder: a folder's path is kept once, and each
 // file as its name, in one growing store of UTF-8 bytes.  A file's stamp is
@@ -8,30 +10,25 @@
 //
 // Gathering runs in two steps, as the search does: names are added (the
 // row's path list), then taken one by one into the found files, each with
-// its stamp.  Positions count from 0 over the files taken.  The result list
-// shows rows of a FoundFiles by position (ListSource); the list keeps it
-// alive while it shows them, so a second search gathers into a new one.
+// its stamp.  Positions count from 0 over every file added, taken or not.
 #ifndef QUENMOOR_SEARCH_FOUND_FILES_H_
 #define QUENMOOR_SEARCH_FOUND_FILES_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/list_view.h"
+#include "base/block_store.h"
 #include "platform/file_id.h"
-#include "platform/read_ahead.h"
 #include "search/time_stamps.h"
 
 namespace qm {
 
-class FoundFiles : public ListSource {
+class FoundFiles {
  public:
   FoundFiles() = default;
-  ~FoundFiles() override = default;
   FoundFiles(const FoundFiles&) = delete;
   FoundFiles& operator=(const FoundFiles&) = delete;
 
@@ -39,47 +36,20 @@ class FoundFiles : public ListSource {
   // "/"); AddName() adds a file of the folder last started to the path list.
   void AddFolder(std::string_view folder);
   void AddName(std::string_view name);
-  // Files on the path list, not yet taken.
+  // Files on the path list, not yet taken; the next is at position Count().
   std::size_t Pending() const { return names_.size() - taken_; }
-  // The next file of the path list, as a path, in `path`.
-  void NextPath(std::string* path) const { PathOf(taken_, path); }
   // Takes the next file of the path list into the found files, with an
-  // empty stamp and no identity.  Throws Failure when there is no room.
+  // empty stamp and no identity.  Throws Failure when there is none.
   void Take();
   // Sets the stamp and identity of found file `i`.
   void SetStamp(std::size_t i, const Stamp& stamp, const FileId& id);
 
-  // Files from `first` on, `count` of them, as paths to read ahead; valid
-  // while no name is added.
-  class Range : public AheadPaths {
-   public:
-    Range(const FoundFiles& files, std::size_t first, std::size_t count)
-        : files_(files), first_(first), count_(count) {}
-    std::size_t Count() const override { return count_; }
-    std::string_view Folder(std::size_t i) const override;
-    std::string_view Name(std::size_t i) const override;
-    void Parts(std::size_t i, std::string_view* folder, std::string_view* name) const override {
-      files_.TextParts(first_ + i, folder, name);
-    }
-
-   private:
-    const FoundFiles& files_;
-    std::size_t first_, count_;
-  };
-  // The path list.
-  Range PendingRange() const { return Range(*this, taken_, Pending()); }
-
-  // The found files.
+  // Files taken.
   std::size_t Count() const { return taken_; }
-  std::string Path(std::size_t i) const;
+  // The path of file `i` (taken or pending), as its folder and its name.
+  void Parts(std::size_t i, std::string_view* folder, std::string_view* name) const;
   Stamp StampAt(std::size_t i) const;
-
-  // ListSource.
-  std::size_t Size() const override { return taken_; }
-  void TextParts(std::size_t i, std::string_view* folder,
-                 std::string_view* name) const override;
-  double DateAt(std::size_t i, bool* empty) const override;
-  FileId IdAt(std::size_t i) const override;
+  FileId IdAt(std::size_t i) const;
 
  private:
   // The files of one folder, from `first` on.
@@ -91,17 +61,12 @@ class FoundFiles : public ListSource {
   };
 
   const Run& RunOf(std::size_t i) const;
-  std::string_view FolderOf(const Run& run) const;
-  std::string_view NameOf(const Run& run, std::size_t i) const;
-  void PathOf(std::size_t i, std::string* path) const;
   std::uint16_t DeviceIndex(std::uint32_t device);
 
   std::string folder_text_;
   std::vector<Run> runs_;
-  // Names, each a length byte and its bytes, in blocks that never move: a
-  // name lies in one block.
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::uint64_t names_size_ = 0;       // bytes used, counted over whole blocks
+  // Names, each a length byte and its bytes.
+  BlockStore names_store_;
   std::vector<std::uint32_t> names_;   // each file's name, from its run's start
   std::size_t taken_ = 0;
   std::vector<double> stamps_;         // NaN for an empty stamp

@@ -1,6 +1,6 @@
 #include "search/time_stamps.h"
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 #include "platform/file_id.h"
 
 namespace qm {

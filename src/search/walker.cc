@@ -9,13 +9,13 @@
 #include <optional>
 #include <vector>
 
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "fsutil/file_helpers.h"
 #include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
 #include "platform/folder_object.h"
-#include "platform/read_ahead.h"
+#include "search/read_ahead/read_ahead.h"
 #include "platform/yield.h"
 
 namespace qm {

@@ -11,9 +11,9 @@
 #include <optional>
 #include <set>
 
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 #include "platform/file_system.h"
-#include "platform/read_ahead.h"
+#include "search/read_ahead/read_ahead.h"
 #include "platform/yield.h"
 #include "testing/test_env.h"
 #include "testing/test_faulty_fs.h"
@@ -71,7 +71,6 @@ class WalkerTest : public ::testing::TestWithParam<Reading> {
     if (GetParam() != Reading::kPlain) {
       ReadAheadSession::Options options;
       options.threads = 3;
-      options.caller_reads = false;
       options.as_from_disk = GetParam() == Reading::kAheadFromDisk;
       ahead_.emplace(options);
     }

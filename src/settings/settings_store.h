@@ -12,7 +12,7 @@
 #include <QString>
 #include <string>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 
 namespace qm {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 #include "platform/file_system.h"
 #include "testing/test_form.h"
 

@@ -3,22 +3,42 @@
 // pass.
 #include <QLineEdit>
 #include <QRadioButton>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/error_report.h"
-#include "app/error_trap.h"
 #include "app/form1.h"
 #include "platform/dialogs.h"
-#include "platform/read_ahead.h"
+#include "platform/error_trap.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
 #include "search/found_files.h"
-#include "search/time_stamps.h"
-#include "search/walker.h"
+#include "search/gathering.h"
 
 namespace qm {
+namespace {
+
+// What the gathering reads of the window: the folder rows, and the date
+// type, read afresh for every file.
+class FolderRowsAndDateType : public GatheringWindow {
+ public:
+  explicit FolderRowsAndDateType(const Form1& form) : form_(form) {}
+  int RowCount() const override { return form_.ListView1->ItemCount(); }
+  std::string RowText(int row) const override {
+    return form_.ListView1->ItemText(row).toStdString();
+  }
+  DateType ChosenDateType() const override {
+    if (form_.Option1->isChecked()) return DateType::kModified;
+    if (form_.Option2->isChecked()) return DateType::kCreated;
+    if (form_.Option3->isChecked()) return DateType::kAccessed;
+    return DateType::kNone;
+  }
+
+ private:
+  const Form1& form_;
+};
+
+}  // namespace
 
 void Form1::PushButton2_Click() {
   // A search would empty the result list under a move or trash at work.
@@ -92,89 +112,9 @@ void Form1::PushButton2_Click() {
     trap.Line(142);
   }
 
-  // 7. Gather every file of every folder below each remaining row.  Worker
-  // threads read the folders and stamps ahead of the walk meanwhile.
-  std::optional<ReadAheadSession> read_ahead(std::in_place);
-  int m = 0;
-  trap.Do(144, [&] { m = ListView1->ItemCount(); });
-  for (int i = 1; i <= m; ++i) {
-    QString folder;
-    bool have_row = false;
-    trap.Do(146, [&] {
-      folder = ListView1->ItemText(i);
-      have_row = true;
-    });
-    if (!have_row) continue;  // the row went while the run yielded
-    std::vector<std::string> collection;
-    trap.Do(148, [&] { collection.assign(1, folder.toStdString()); });
-    trap.Do(150, [&] { Yield(); });
-    trap.Do(152, [&] { GetSubDirectories2016(collection, true); });
-    trap.Line(154);
-    std::optional<ReadAhead> listings(std::in_place, AheadKind::kListings, collection);
-    for (const std::string& entry : collection) {
-      trap.Do(156, [&] { Yield(); });
-      std::string dir;
-      trap.Do(158, [&] {
-        if (entry.empty()) throw Failure(kErrInvalidCall);
-        dir = entry.substr(0, entry.size() - 1);
-      });
-      std::vector<std::string> names;
-      trap.Do(160, [&] { names = ListFolderFiles(dir, "*.*"); });
-      trap.Line(162);
-      // A file's path is the folder, one "/" and its name; the folder is
-      // kept once for all its files.
-      bool folder_kept = false;
-      for (size_t k = 1; k < names.size(); ++k) {
-        const std::string& name = names[k];
-        if (trap.Test(164, [&] { return !name.empty() && name[0] == '~'; })) continue;
-        trap.Do(166, [&] {
-          if (!folder_kept) found_->AddFolder(dir + '/');
-          folder_kept = true;
-        });
-        trap.Line(168);
-        trap.Do(170, [&] {
-          if (folder_kept) found_->AddName(name);
-        });
-        trap.Line(172);
-      }
-    }
-    listings.reset();
-    trap.Line(174);
-    const FoundFiles::Range path_list = found_->PendingRange();
-    std::optional<ReadAhead> stamps(std::in_place, AheadKind::kStamps, path_list);
-    std::string path;
-    for (std::size_t k = 0; k < path_list.Count(); ++k) {
-      trap.Do(176, [&] { Yield(); });
-      path.clear();
-      trap.Do(178, [&] { found_->NextPath(&path); });
-      trap.Line(180);
-      bool taken = false;
-      trap.Do(182, [&] {
-        found_->Take();
-        taken = true;
-      });
-      // The date type is read afresh for every file.  The same call gives
-      // the file's identity, which move and trash check.  A stamp not read
-      // stays empty, without an identity.
-      Stamp stamp;
-      FileId id;
-      if (trap.Test(184, [&] { return Option1->isChecked(); })) {
-        trap.Line(186);
-        trap.Do(188, [&] { stamp = FileDateModified(path, &id); });
-      } else if (trap.Test(190, [&] { return Option2->isChecked(); })) {
-        trap.Line(192);
-        trap.Do(194, [&] { stamp = FileDateCreated(path, &id); });
-      } else if (trap.Test(196, [&] { return Option3->isChecked(); })) {
-        trap.Line(198);
-        trap.Do(200, [&] { stamp = FileDateAccessed(path, &id); });
-      }
-      if (taken) found_->SetStamp(found_->Count() - 1, stamp, id);
-      trap.Line(202);
-    }
-    stamps.reset();
-    trap.Line(204);
-  }
-  read_ahead.reset();
+  // 7. Gather every file of every folder below each remaining row.
+  FolderRowsAndDateType window(*this);
+  GatherFiles(trap, window, *found_);
 
   // 8. The result list's two columns.
   trap.Do(206, [&] { ListView2->ClearItems(); });

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <set>
 
-#include "app/date_value.h"
+#include "base/date_value.h"
 #include "platform/file_system.h"
-#include "platform/read_ahead.h"
+#include "search/read_ahead/read_ahead.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
 #include "search/time_stamps.h"
@@ -416,7 +416,9 @@ TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
     ASSERT_EQ(form_->Found().Count(), 12u);
     int row = 0;
     for (std::size_t i = 0; i < form_->Found().Count(); ++i) {
-      const QString found = QString::fromStdString(form_->Found().Path(i));
+      std::string_view folder, name;
+      form_->Found().Parts(i, &folder, &name);
+      const QString found = QString::fromStdString(std::string(folder) + std::string(name));
       const Stamp stamp = FileDateModified(found.toStdString());
       if (stamp.value >= Day(2022, 1, 1)) continue;
       ++row;
@@ -544,7 +546,6 @@ TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
     ScopedFs use(&faulty);
     ReadAheadSession::Options options;
     options.threads = reading == kPlain ? 0 : 3;
-    options.caller_reads = false;
     options.as_from_disk = reading == kAheadFromDisk;
     const ReadAheadSession::Options before = ReadAheadSession::SetDefaults(options);
     form_->PushButton7_Click();

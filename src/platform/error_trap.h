@@ -9,8 +9,8 @@
 //   Trap trap("in ....Form1.PushButton8_Click ");
 //   trap.Do(100, [&] { AddFolderRow(path); });
 //   if (trap.Test(102, [&] { return count > 0; })) { ... }
-#ifndef QUENMOOR_APP_ERROR_TRAP_H_
-#define QUENMOOR_APP_ERROR_TRAP_H_
+#ifndef QUENMOOR_PLATFORM_ERROR_TRAP_H_
+#define QUENMOOR_PLATFORM_ERROR_TRAP_H_
 
 #include <functional>
 #include <new>
@@ -88,4 +88,4 @@ Failure CurrentFailure();
 
 }  // namespace qm
 
-#endif  // QUENMOOR_APP_ERROR_TRAP_H_
+#endif  // QUENMOOR_PLATFORM_ERROR_TRAP_H_

@@ -1,4 +1,4 @@
-#include "platform/listing_cursor.h"
+#include "search/read_ahead/listing_cursor.h"
 
 #include <fcntl.h>
 
@@ -14,7 +14,7 @@ namespace {
 
 struct Cursor {
   std::shared_ptr<const Listing> listing;
-  std::uint64_t turn = 0;
+  std::uint64_t change = 0;
   std::size_t next = 0;
   const ListedEntry* last = nullptr;  // the entry given last
   struct dirent entry;
@@ -36,10 +36,11 @@ Cursor* CursorOf(DIR* dir) {
 }
 
 // The last entry's status, when it was read with `flags` and is still fresh.
-bool LastStatus(const Cursor& cursor, int flags, std::uint64_t turn, struct stat* st, int* rc) {
+bool LastStatus(const Cursor& cursor, int flags, std::uint64_t change, struct stat* st,
+                int* rc) {
   const Listing& listing = *cursor.listing;
   const ListedEntry* last = cursor.last;
-  if (!last || last->status_at < 0 || flags != listing.status_flags || cursor.turn != turn) {
+  if (!last || last->status_at < 0 || flags != listing.status_flags || cursor.change != change) {
     return false;
   }
   const StatResult& r = listing.status[static_cast<std::size_t>(last->status_at)];
@@ -54,10 +55,10 @@ bool LastStatus(const Cursor& cursor, int flags, std::uint64_t turn, struct stat
 
 }  // namespace
 
-DIR* OpenListingCursor(std::shared_ptr<const Listing> listing, std::uint64_t turn) {
+DIR* OpenListingCursor(std::shared_ptr<const Listing> listing, std::uint64_t change) {
   auto* cursor = new Cursor;
   cursor->listing = std::move(listing);
-  cursor->turn = turn;
+  cursor->change = change;
   OpenCursors().push_back(cursor);
   return reinterpret_cast<DIR*>(cursor);
 }
@@ -94,16 +95,18 @@ bool CursorClose(DIR* dir, int* rc) {
   return true;
 }
 
-EntryStatus CursorEntryStat(DIR* dir, const char* name, int flags, std::uint64_t turn,
+std::size_t OpenCursorCount() { return OpenCursors().size(); }
+
+EntryStatus CursorEntryStat(DIR* dir, const char* name, int flags, std::uint64_t change,
                             struct stat* st, int* rc) {
   Cursor* cursor = CursorOf(dir);
   if (!cursor) return EntryStatus::kNotACursor;
   const Listing& listing = *cursor->listing;
   if (cursor->last && std::strcmp(listing.names.data() + cursor->last->name_at, name) == 0 &&
-      LastStatus(*cursor, flags, turn, st, rc)) {
+      LastStatus(*cursor, flags, change, st, rc)) {
     return EntryStatus::kAnswered;
   }
-  // Read since a turn, or not read ahead: the folder's entry by its path
+  // Read before a change, or not read ahead: the folder's entry by its path
   // (the folder's may come without its final "/").
   std::string path = listing.path;
   if (!path.empty() && path.back() != '/') path.push_back('/');
@@ -112,7 +115,7 @@ EntryStatus CursorEntryStat(DIR* dir, const char* name, int flags, std::uint64_t
   return EntryStatus::kReadAgain;
 }
 
-EntryStatus LastEntryStatus(const char* path, int flags, std::uint64_t turn, struct stat* st,
+EntryStatus LastEntryStatus(const char* path, int flags, std::uint64_t change, struct stat* st,
                             int* rc) {
   std::vector<Cursor*>& open = OpenCursors();
   if (open.empty()) return EntryStatus::kNotACursor;
@@ -127,7 +130,7 @@ EntryStatus LastEntryStatus(const char* path, int flags, std::uint64_t turn, str
       p.compare(listing.path.size(), name.size(), name) != 0) {
     return EntryStatus::kNotACursor;
   }
-  return LastStatus(cursor, flags, turn, st, rc) ? EntryStatus::kAnswered
+  return LastStatus(cursor, flags, change, st, rc) ? EntryStatus::kAnswered
                                                  : EntryStatus::kReadAgain;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/read_ahead.h"
+#include "search/read_ahead/read_ahead.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -26,7 +26,6 @@ using testing::WriteFile;
 ReadAheadSession::Options Waiting() {
   ReadAheadSession::Options options;
   options.threads = 2;
-  options.caller_reads = false;
   return options;
 }
 

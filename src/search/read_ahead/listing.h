@@ -1,9 +1,9 @@
-// One folder's listing as the read-ahead holds it (read_ahead.h): the
-// entries as readdir gave them, with the status of those the caller will
-// ask about.  Immutable once made; shared between the workers, the caller
-// and the listings handed out in place of a DIR.
-#ifndef QUENMOOR_PLATFORM_LISTING_H_
-#define QUENMOOR_PLATFORM_LISTING_H_
+// One folder's listing as the read-ahead holds it: the entries as readdir
+// gave them, with the status of those the caller will ask about.  Immutable
+// once made; shared between the workers, the caller and the listings handed
+// out in place of a DIR.
+#ifndef QUENMOOR_SEARCH_READ_AHEAD_LISTING_H_
+#define QUENMOOR_SEARCH_READ_AHEAD_LISTING_H_
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -40,4 +40,4 @@ struct Listing {
 
 }  // namespace qm
 
-#endif  // QUENMOOR_PLATFORM_LISTING_H_
+#endif  // QUENMOOR_SEARCH_READ_AHEAD_LISTING_H_

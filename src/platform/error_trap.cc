@@ -1,4 +1,4 @@
-#include "app/error_trap.h"
+#include "platform/error_trap.h"
 
 #include <exception>
 

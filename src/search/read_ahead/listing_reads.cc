@@ -1,4 +1,4 @@
-#include "platform/listing_reads.h"
+#include "search/read_ahead/listing_reads.h"
 
 #include <dirent.h>
 #include <limits.h>
@@ -9,7 +9,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/read_ahead.h"
 
 namespace qm {
 

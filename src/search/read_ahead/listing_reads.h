@@ -1,8 +1,8 @@
 // How the read-ahead's workers read: each path relative to its folder,
 // opened once for a run of paths in it, and a folder's listing straight from
 // the kernel's listing buffer, as readdir would give it.
-#ifndef QUENMOOR_PLATFORM_LISTING_READS_H_
-#define QUENMOOR_PLATFORM_LISTING_READS_H_
+#ifndef QUENMOOR_SEARCH_READ_AHEAD_LISTING_READS_H_
+#define QUENMOOR_SEARCH_READ_AHEAD_LISTING_READS_H_
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,11 +13,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/listing.h"
+#include "search/read_ahead/ahead_paths.h"
+#include "search/read_ahead/listing.h"
 
 namespace qm {
-
-class AheadPaths;
 
 // One record of the buffer getdents64 fills.
 struct KernelEntry {
@@ -79,4 +78,4 @@ bool MayBeLink(unsigned char type);
 
 }  // namespace qm
 
-#endif  // QUENMOOR_PLATFORM_LISTING_READS_H_
+#endif  // QUENMOOR_SEARCH_READ_AHEAD_LISTING_READS_H_

@@ -1,4 +1,4 @@
-#include "app/date_value.h"
+#include "base/date_value.h"
 
 #include <QDate>
 #include <QDateTime>
