@@ -27,8 +27,8 @@
 #include <fstream>
 #include <string>
 
-#include "base/date_value.h"
 #include "app/form1.h"
+#include "base/date_value.h"
 #include "bench_util.h"
 #include "tree_gen.h"
 

@@ -45,10 +45,11 @@
 #include <string>
 #include <vector>
 
-#include "base/date_value.h"
 #include "app/form1.h"
+#include "base/date_value.h"
 #include "bench_util.h"
 #include "platform/yield.h"
+#include "search/read_ahead/read_ahead.h"
 #include "tree_gen.h"
 
 namespace {
@@ -61,6 +62,8 @@ using qm::bench::SecondsSince;
 struct RunFigures {
   double seconds = 0;
   double cpu = 0;  // CPU seconds of all the process's threads
+  double window_cpu = 0;  // CPU seconds of the window's thread
+  double answered = 0;  // the share of calls the workers answered
   long rows = 0;
   double timer_gap_ms = 0;
   double timer_gap_end_ms = 0;  // when that gap ended, from the click
@@ -80,12 +83,19 @@ RunFigures RunSearch(qm::Form1& form) {
   qm::bench::StealWatch steal;
   steal.Start();
   watch.Start();
+  const std::uint64_t answered = qm::ReadAheadSession::AnsweredInAll();
+  const std::uint64_t missed = qm::ReadAheadSession::MissedInAll();
   auto start = Clock::now();
   const double cpu_start = CpuSeconds(RUSAGE_SELF);
+  const double window_start = CpuSeconds(RUSAGE_THREAD);
   form.PushButton2->click();  // the search runs inside the click handler
   while (form.SearchRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents);
   out.seconds = SecondsSince(start);
   out.cpu = CpuSeconds(RUSAGE_SELF) - cpu_start;
+  out.window_cpu = CpuSeconds(RUSAGE_THREAD) - window_start;
+  const double a = double(qm::ReadAheadSession::AnsweredInAll() - answered);
+  const double m = double(qm::ReadAheadSession::MissedInAll() - missed);
+  out.answered = a + m > 0 ? a / (a + m) : 0;
   // The window lays out and paints the new rows once the handler has
   // returned; that turn belongs to the run as the user sees it.
   QEventLoop settle;
@@ -289,6 +299,15 @@ int main(int argc, char** argv) {
     std::printf("second run, the first run's rows still listed: peak %.1f MB\n",
                 Mb(second.peak_kb));
   }
+  auto least_answered = [](const std::vector<RunFigures>& all) {
+    double share = 1;
+    for (const RunFigures& r : all) share = std::min(share, r.answered);
+    return share;
+  };
+  std::printf("answered by the workers: %.1f%% warm", 100 * least_answered(warm_runs));
+  if (!cold_runs.empty()) std::printf(", %.1f%% cold", 100 * least_answered(cold_runs));
+  std::printf("\n");
+  std::printf("window thread CPU, best warm run: %.3f s\n", warm_best.window_cpu);
   std::printf("longest gap (ms): %.1f warm", longest_gap(warm_runs));
   if (!cold_runs.empty()) std::printf(", %.1f cold", longest_gap(cold_runs));
   std::printf("\nlongest gap without the host's steal in it (ms): %.1f warm",
@@ -302,10 +321,11 @@ int main(int argc, char** argv) {
       const RunFigures& r = all[k];
       char steal_text[48] = "unknown";
       if (r.steal_in_gap_ms >= 0) std::snprintf(steal_text, sizeof steal_text, "%ld ms", r.steal_in_gap_ms);
-      std::printf("%s run %zu: %.3f s, %ld rows, longest gap %.1f ms ending %.0f ms after "
-                  "the click (host's steal in it: %s), longest without steal %.1f ms\n",
-                  kind, k + 1, r.seconds, r.rows, r.timer_gap_ms, r.timer_gap_end_ms, steal_text,
-                  r.clear_gap_ms);
+      std::printf("%s run %zu: %.3f s (CPU %.3f s, window thread %.3f s), %ld rows, %.1f%% "
+                  "answered by the workers, longest gap %.1f ms ending %.0f ms after the click "
+                  "(host's steal in it: %s), longest without steal %.1f ms\n",
+                  kind, k + 1, r.seconds, r.cpu, r.window_cpu, r.rows, 100 * r.answered,
+                  r.timer_gap_ms, r.timer_gap_end_ms, steal_text, r.clear_gap_ms);
       counts_agree = counts_agree && r.rows == find.lines;
     }
   };

@@ -23,10 +23,10 @@
 #include <vector>
 
 #include "base/date_value.h"
-#include "tree_gen.h"
 #include "platform/yield.h"
 #include "search/time_stamps.h"
 #include "search/walker.h"
+#include "tree_gen.h"
 
 namespace {
 

@@ -42,8 +42,8 @@
 #include <string>
 #include <vector>
 
-#include "base/date_value.h"
 #include "app/form1.h"
+#include "base/date_value.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 

@@ -3,8 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/error_trap.h"
 #include "platform/dialogs.h"
+#include "platform/error_trap.h"
 
 namespace qm {
 

@@ -20,11 +20,11 @@
 #include <cstring>
 
 #include "app/error_report.h"
-#include "platform/error_trap.h"
 #include "app/hand_pointer.h"
 #include "platform/data_folder.h"
-#include "platform/file_system.h"
 #include "platform/dialogs.h"
+#include "platform/error_trap.h"
+#include "platform/file_system.h"
 #include "search/time_stamps.h"
 #include "settings/settings_store.h"
 

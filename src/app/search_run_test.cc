@@ -11,9 +11,9 @@
 
 #include "base/date_value.h"
 #include "platform/file_system.h"
-#include "search/read_ahead/read_ahead.h"
 #include "platform/yield.h"
 #include "search/date_criteria.h"
+#include "search/read_ahead/read_ahead.h"
 #include "search/time_stamps.h"
 #include "testing/test_faulty_fs.h"
 #include "testing/test_form.h"
@@ -577,6 +577,61 @@ TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
     ASSERT_EQ(search(kAheadFromDisk, k), plain) << "as from a disk, changed at yield " << k;
   }
   EXPECT_GT(ReadAheadSession::AnsweredInAll() - answered, 1000u);
+}
+
+TEST_F(SearchRunTest, ReadingAheadAnswersNearlyEveryCallOfATenThousandFileSearch) {
+  // The plan of each stage follows the calls the walk and the gathering
+  // make; a call it does not follow goes to the kernel, and a change to the
+  // search's calls that the plans miss would only slow every search.  So
+  // at 10,000 files the workers must answer at least 99% of the calls, and
+  // the rows must be the plain search's.
+  std::vector<std::string> folders = {""};
+  for (int a = 0; a < 10; ++a) {
+    folders.push_back("d" + std::to_string(a) + "/");
+    for (int b = 0; b < 40; ++b) {
+      folders.push_back("d" + std::to_string(a) + "/e" + std::to_string(b) + "/");
+    }
+  }
+  // Hard links of one file: making 10,000 files of their own takes seconds
+  // on some file systems.
+  const std::string one = tree_.Sub("f0");
+  WriteFile(one);
+  for (const std::string& folder : folders) testing::MakeDirs(tree_.Sub(folder));
+  for (int i = 1; i < 10000; ++i) {
+    const std::string path = tree_.Sub(folders[std::size_t(i) % folders.size()] + "f" + std::to_string(i));
+    ASSERT_EQ(::link(one.c_str(), path.c_str()), 0) << path;
+  }
+  ::symlink("../f0", tree_.Sub("d0/link").c_str());  // a link to a file counts too
+  AddRow(tree_.path());
+  Rule(form_->Option4);
+  form_->DTPicker3->SetValue(Day(2001, 1, 1));
+  auto search = [&](int threads, bool from_disk, double* share) {
+    ReadAheadSession::Options options;
+    options.threads = threads;
+    options.as_from_disk = from_disk;
+    const ReadAheadSession::Options before = ReadAheadSession::SetDefaults(options);
+    const std::uint64_t answered = ReadAheadSession::AnsweredInAll();
+    const std::uint64_t missed = ReadAheadSession::MissedInAll();
+    form_->PushButton2_Click();
+    ReadAheadSession::SetDefaults(before);
+    const double a = double(ReadAheadSession::AnsweredInAll() - answered);
+    const double m = double(ReadAheadSession::MissedInAll() - missed);
+    if (share) *share = a + m > 0 ? a / (a + m) : 0;
+    std::vector<std::string> rows;
+    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+      rows.push_back(form_->ListView2->ItemText(i).toStdString() + " " +
+                     form_->ListView2->SubItemText(i).toStdString());
+    }
+    return rows;
+  };
+  const std::vector<std::string> plain = search(0, false, nullptr);
+  ASSERT_EQ(plain.size(), 10001u);
+  double share = 0;
+  EXPECT_EQ(search(4, false, &share), plain);
+  EXPECT_GE(share, 0.99);
+  EXPECT_EQ(search(4, true, &share), plain);
+  EXPECT_GE(share, 0.99) << "as from a disk";
+  EXPECT_TRUE(ErrorReports().empty());
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "platform/codepage.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace qm {
 namespace {
 
@@ -56,7 +59,12 @@ long NextUtf8Char(const char* text, std::size_t n, std::size_t* pos) {
 
 bool IsValidUtf8(const char* text, std::size_t length) {
   std::size_t i = 0;
-  // Names are mostly ASCII; check those bytes without decoding.
+  // Names are mostly ASCII; check those bytes without decoding, eight at a
+  // time while they last.
+  for (std::uint64_t word; i + 8 <= length; i += 8) {
+    std::memcpy(&word, text + i, 8);
+    if ((word & 0x8080808080808080ull) != 0) break;
+  }
   while (i < length) {
     if (static_cast<unsigned char>(text[i]) < 0x80) {
       ++i;

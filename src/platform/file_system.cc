@@ -11,8 +11,8 @@
 #include <ctime>
 #include <random>
 
-#include "platform/failure.h"
 #include "platform/change_count.h"
+#include "platform/failure.h"
 
 namespace qm {
 namespace {

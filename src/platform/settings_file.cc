@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/failure.h"
 #include "platform/change_count.h"
+#include "platform/failure.h"
 
 namespace qm {
 namespace {

@@ -1,10 +1,10 @@
 #include "platform/yield.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <time.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/change_count.h"
 
@@ -16,14 +16,13 @@ std::function<void()> g_hook;
 int g_interval_ms = 8;
 double g_longest_gap_ms = 0;
 bool g_reset = true;
-qint64 g_last_turn_ns = 0;
-std::int64_t g_last_turn_coarse_ms = 0;
+std::int64_t g_last_turn_ns = 0;
 YieldWaiter* g_waiter = nullptr;
 
-QElapsedTimer& Clock() {
-  static QElapsedTimer clock;
-  if (!clock.isValid()) clock.start();
-  return clock;
+std::int64_t NowNs() {
+  struct timespec ts;
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 // Milliseconds by the coarse clock, which costs a third of the precise one
@@ -43,30 +42,38 @@ std::int64_t CoarseTickMs() {
   return tick;
 }
 
-// Whether the event loop is due for a turn: well before the interval is up
-// the coarse clock says so; only near it is the precise clock read.
+// Until this coarse millisecond the event loop is surely not due for a
+// turn; from then on the precise clock is read.
+std::int64_t g_coarse_due_ms = std::numeric_limits<std::int64_t>::min();
+
+// The coarse clock lags the precise one by less than a tick: the precise
+// clock is read from a tick before the interval is up.
+void SetCoarseDue(std::int64_t turn_coarse_ms) {
+  g_coarse_due_ms = g_interval_ms > 0 ? turn_coarse_ms + g_interval_ms - CoarseTickMs()
+                                      : std::numeric_limits<std::int64_t>::min();
+}
+
+// Whether the event loop is due for a turn.
 bool TurnDue() {
-  if (!g_reset && g_interval_ms > 0 &&
-      CoarseMs() - g_last_turn_coarse_ms + CoarseTickMs() < g_interval_ms) {
-    return false;
-  }
-  const qint64 now = Clock().nsecsElapsed();
+  if (CoarseMs() < g_coarse_due_ms) return false;
+  const std::int64_t now = NowNs();
   if (g_reset) {
     g_last_turn_ns = now;
     g_reset = false;
+    SetCoarseDue(CoarseMs());
   }
-  return g_interval_ms == 0 || now - g_last_turn_ns >= qint64(g_interval_ms) * 1000000;
+  return g_interval_ms == 0 || now - g_last_turn_ns >= std::int64_t(g_interval_ms) * 1000000;
 }
 
 void TurnEventLoop() {
-  const qint64 now = Clock().nsecsElapsed();
+  const std::int64_t now = NowNs();
   const double gap = double(now - g_last_turn_ns) / 1e6;
   if (gap > g_longest_gap_ms) g_longest_gap_ms = gap;
   if (QCoreApplication::instance()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
-  g_last_turn_ns = Clock().nsecsElapsed();
-  g_last_turn_coarse_ms = CoarseMs();
+  g_last_turn_ns = NowNs();
+  SetCoarseDue(CoarseMs());
 }
 
 }  // namespace
@@ -85,9 +92,9 @@ void Yield() {
     // the event loop turning on time, rather than in the call that asks
     // for it.
     if (!g_waiter || !g_waiter->Pending()) return;
-    const qint64 until_due =
-        qint64(g_interval_ms) * 1000000 - (Clock().nsecsElapsed() - g_last_turn_ns);
-    if (!g_waiter->WaitFor(std::max<qint64>(until_due, 1000000))) return;
+    const std::int64_t until_due =
+        std::int64_t(g_interval_ms) * 1000000 - (NowNs() - g_last_turn_ns);
+    if (!g_waiter->WaitFor(std::max<std::int64_t>(until_due, 1000000))) return;
   }
 }
 
@@ -104,6 +111,7 @@ void SetYieldHook(std::function<void()> hook) { g_hook = std::move(hook); }
 int SetYieldInterval(int milliseconds) {
   int old = g_interval_ms;
   g_interval_ms = milliseconds < 0 ? 0 : milliseconds;
+  g_coarse_due_ms = std::numeric_limits<std::int64_t>::min();
   return old;
 }
 
@@ -112,6 +120,7 @@ double LongestYieldGap() { return g_longest_gap_ms; }
 void ResetYieldGap() {
   g_longest_gap_ms = 0;
   g_reset = true;
+  g_coarse_due_ms = std::numeric_limits<std::int64_t>::min();
 }
 
 }  // namespace qm

@@ -1,7 +1,7 @@
 // "Select All", "Unselect All" and "Clear List".
 #include "app/error_report.h"
-#include "platform/error_trap.h"
 #include "app/form1.h"
+#include "platform/error_trap.h"
 
 namespace qm {
 

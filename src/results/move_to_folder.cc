@@ -3,9 +3,9 @@
 #include <QStringList>
 
 #include "app/error_report.h"
-#include "platform/error_trap.h"
 #include "app/form1.h"
 #include "platform/dialogs.h"
+#include "platform/error_trap.h"
 #include "platform/yield.h"
 #include "results/listed_text.h"
 #include "results/move_files.h"

@@ -9,9 +9,9 @@
 #include <set>
 
 #include "app/error_report.h"
-#include "platform/error_trap.h"
 #include "app/form1.h"
 #include "platform/dialogs.h"
+#include "platform/error_trap.h"
 #include "platform/trash.h"
 #include "platform/yield.h"
 #include "results/listed_text.h"

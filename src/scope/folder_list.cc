@@ -3,9 +3,9 @@
 #include <QPushButton>
 
 #include "app/error_report.h"
-#include "platform/error_trap.h"
 #include "app/form1.h"
 #include "fsutil/file_helpers.h"
+#include "platform/error_trap.h"
 #include "scope/folder_browser.h"
 
 namespace qm {

@@ -1,7 +1,7 @@
 // "Load Sample/Example Folder": lists the Samples folder beside the program.
 #include "app/error_report.h"
-#include "platform/error_trap.h"
 #include "app/form1.h"
+#include "platform/error_trap.h"
 
 namespace qm {
 

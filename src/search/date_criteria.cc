@@ -3,15 +3,6 @@
 
 namespace qm {
 
-bool SingleDateMatches(DateRule rule, long long d) {
-  switch (rule) {
-    case DateRule::kAfter: return d > 0;
-    case DateRule::kBefore: return d < 0;
-    case DateRule::kOn: return d == 0;
-    default: return false;
-  }
-}
-
 std::optional<long long> ParseDays(const QString& text) {
   QString t = text.trimmed();
   if (t.isEmpty() || t.size() > 18) return std::nullopt;

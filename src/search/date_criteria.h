@@ -19,7 +19,14 @@ inline long long DayDifference(DateValue from, DateValue to) {
 
 // Whether a difference d (from the rule's picked date to the stamp date)
 // satisfies After (d > 0), Before (d < 0) or On (d == 0).
-bool SingleDateMatches(DateRule rule, long long d);
+inline bool SingleDateMatches(DateRule rule, long long d) {
+  switch (rule) {
+    case DateRule::kAfter: return d > 0;
+    case DateRule::kBefore: return d < 0;
+    case DateRule::kOn: return d == 0;
+    default: return false;
+  }
+}
 // Between: from the first picked day to the second, both included.
 inline bool BetweenMatches(long long d1, long long d2) { return d1 >= 0 && d2 <= 0; }
 // Not accessed in days: d is the difference from the stamp date to today.

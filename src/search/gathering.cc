@@ -48,6 +48,7 @@ void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found) {
     trap.Do(152, [&] { GetSubDirectories2016(collection, true); });
     trap.Line(154);
     std::optional<ReadAhead> listings(std::in_place, AheadKind::kListings, collection);
+    std::vector<std::string> names;  // used again from one folder to the next
     for (const std::string& entry : collection) {
       trap.Do(156, [&] { Yield(); });
       std::string dir;
@@ -55,13 +56,13 @@ void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found) {
         if (entry.empty()) throw Failure(kErrInvalidCall);
         dir = entry.substr(0, entry.size() - 1);
       });
-      std::vector<std::string> names;
-      trap.Do(160, [&] { names = ListFolderFiles(dir, "*.*"); });
+      std::size_t listed = 0;  // none when the listing failed
+      trap.Do(160, [&] { listed = ListFolderFilesInto(dir, "*.*", &names); });
       trap.Line(162);
       // A file's path is the folder, one "/" and its name; the folder is
       // kept once for all its files.
       bool folder_kept = false;
-      for (size_t k = 1; k < names.size(); ++k) {
+      for (size_t k = 1; k <= listed; ++k) {
         const std::string& name = names[k];
         if (trap.Test(164, [&] { return !name.empty() && name[0] == '~'; })) continue;
         trap.Do(166, [&] {
@@ -80,14 +81,27 @@ void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found) {
     const PendingPaths path_list(found, found.Count(), found.Pending());
     std::optional<ReadAhead> stamps(std::in_place, AheadKind::kStamps, path_list);
     std::string path;
+    std::string_view path_folder;  // the folder `path` starts with
     for (std::size_t k = 0; k < path_list.Count(); ++k) {
       trap.Do(176, [&] { Yield(); });
-      path.clear();
+      bool have_path = false;
       trap.Do(178, [&] {
         std::string_view folder_part, name_part;
         found.Parts(found.Count(), &folder_part, &name_part);
-        path.assign(folder_part).append(name_part);
+        // The files of one folder come one after another: only the name
+        // changes.
+        if (folder_part.data() != path_folder.data() || folder_part.size() != path_folder.size()) {
+          path_folder = folder_part;
+          path.assign(folder_part);
+        }
+        path.resize(folder_part.size());
+        path.append(name_part);
+        have_path = true;
       });
+      if (!have_path) {
+        path.clear();  // no stamp is read for it
+        path_folder = {};
+      }
       trap.Line(180);
       bool taken = false;
       trap.Do(182, [&] {

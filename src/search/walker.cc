@@ -9,14 +9,15 @@
 #include <optional>
 #include <vector>
 
-#include "platform/error_trap.h"
+#include "base/hash_index.h"
 #include "fsutil/file_helpers.h"
 #include "platform/codepage.h"
+#include "platform/error_trap.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
 #include "platform/folder_object.h"
-#include "search/read_ahead/read_ahead.h"
 #include "platform/yield.h"
+#include "search/read_ahead/read_ahead.h"
 
 namespace qm {
 
@@ -29,48 +30,32 @@ constexpr std::uint32_t kRefusedPlain = 22;     // directory + system + hidden
 constexpr std::uint32_t kRefusedLinked = 1046;  // the same, reached through a link
 
 // The folders one walk has collected, by identity, so a folder that links
-// lead to from several places (or from below itself) is walked once.  An
-// open-addressed table: no allocation per folder, and dropped at once.
+// lead to from several places (or from below itself) is walked once.
 class CollectedFolders {
  public:
   // False when the folder was collected already.
   bool Add(dev_t dev, ino_t ino) {
-    if ((count_ + 1) * 2 > table_.size()) Grow();
     const Id id{static_cast<std::uint64_t>(dev), static_cast<std::uint64_t>(ino)};
-    const std::size_t mask = table_.size() - 1;
-    for (std::size_t at = Hash(id) & mask;; at = (at + 1) & mask) {
-      Slot& slot = table_[at];
-      if (!slot.used) {
-        slot = Slot{id, true};
-        ++count_;
-        return true;
-      }
-      if (slot.id.dev == id.dev && slot.id.ino == id.ino) return false;
-    }
+    const auto next = static_cast<std::uint32_t>(ids_.size());
+    const std::uint32_t known = index_.FindOrAdd(
+        Hash(id), next,
+        [&](std::uint32_t k) { return ids_[k].dev == id.dev && ids_[k].ino == id.ino; },
+        [&](std::uint32_t k) { return Hash(ids_[k]); });
+    if (known != HashIndex::kNone) return false;
+    ids_.push_back(id);
+    return true;
   }
 
  private:
   struct Id {
     std::uint64_t dev, ino;
   };
-  struct Slot {
-    Id id;
-    bool used;
-  };
   static std::size_t Hash(const Id& id) {
     return static_cast<std::size_t>((id.ino * 0x9E3779B97F4A7C15ULL) ^ (id.dev * 0xC2B2AE3D27D4EB4FULL) ^
                                     (id.ino >> 29));
   }
-  void Grow() {
-    std::vector<Slot> old(std::max<std::size_t>(1024, table_.size() * 2), Slot{{0, 0}, false});
-    old.swap(table_);
-    count_ = 0;
-    for (const Slot& slot : old) {
-      if (slot.used) Add(static_cast<dev_t>(slot.id.dev), static_cast<ino_t>(slot.id.ino));
-    }
-  }
-  std::vector<Slot> table_;
-  std::size_t count_ = 0;
+  std::vector<Id> ids_;
+  HashIndex index_;
 };
 
 bool Refused(const Folder& folder) {
@@ -145,7 +130,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
 
   trap.Line(106);
   // The status and listing of each entry are read ahead while this level is
-  // listed, when a search reads ahead (read_ahead.h).
+  // listed, when a search reads ahead (search/read_ahead/read_ahead.h).
   std::optional<ReadAhead> ahead(std::in_place, AheadKind::kFolders, folders);
   std::size_t i = 0;
   while (i < folders.size()) {
@@ -254,13 +239,21 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 
 std::vector<std::string> ListFolderFiles(const std::string& folder,
                                          const std::string& pattern) {
+  std::vector<std::string> names;
+  const std::size_t count = ListFolderFilesInto(folder, pattern, &names);
+  names.resize(count + 1);
+  return names;
+}
+
+std::size_t ListFolderFilesInto(const std::string& folder, const std::string& pattern,
+                                std::vector<std::string>* names) {
   std::string path = folder;
   if (path.empty() || path.back() != '/') path.push_back('/');
   const bool every_name = pattern == "*.*" || pattern == "*";
 
   DIR* dir = Fs().OpenDir(path.c_str());
   if (!dir) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::vector<std::string>(1);
+    if (errno == ENOENT || errno == ENOTDIR) return 0;
     throw FailureFromErrno(errno, true);
   }
   struct DirCloser {
@@ -268,7 +261,7 @@ std::vector<std::string> ListFolderFiles(const std::string& folder,
     ~DirCloser() { Fs().CloseDir(dir); }
   } closer{dir};
 
-  std::vector<std::string> names(101);  // room for 100 names at 1..100
+  if (names->size() < 101) names->resize(101);  // room for 100 names at 1..100
   std::size_t count = 0;
   const std::size_t base = path.size();
   for (;;) {
@@ -293,12 +286,10 @@ std::vector<std::string> ListFolderFiles(const std::string& folder,
       if (!PathIsFile(path)) continue;
     }
     ++count;
-    if (count >= names.size()) names.resize(names.size() + 50);
-    names[count].assign(name, length);
+    if (count >= names->size()) names->resize(names->size() + 50);
+    (*names)[count].assign(name, length);
   }
-  if (count == 0) return std::vector<std::string>(1);
-  if (count + 1 < names.size()) names.resize(count + 1);
-  return names;
+  return count;
 }
 
 bool HasUnsafeNameChars(const std::string& name) {

@@ -46,6 +46,11 @@ void GetSubDirectories2016(std::vector<std::string>& folders, bool recursive);
 // that does not exist has no names; other failures throw Failure.
 std::vector<std::string> ListFolderFiles(const std::string& folder,
                                          const std::string& pattern);
+// The same into `names`, whose strings are used again from one folder to
+// the next: returns n, the names at 1..n (names may hold more entries past
+// them).  On a failure what `names` holds is undefined.
+std::size_t ListFolderFilesInto(const std::string& folder, const std::string& pattern,
+                                std::vector<std::string>* names);
 
 // True when some character of `name`, converted to Windows-1252, has a code
 // below 32, is "?" (63, which also stands for every character the code page

@@ -13,8 +13,8 @@
 
 #include "platform/error_trap.h"
 #include "platform/file_system.h"
-#include "search/read_ahead/read_ahead.h"
 #include "platform/yield.h"
+#include "search/read_ahead/read_ahead.h"
 #include "testing/test_env.h"
 #include "testing/test_faulty_fs.h"
 

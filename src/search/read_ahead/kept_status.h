@@ -22,14 +22,15 @@ class KeptStatus {
 
   void Insert(std::string_view path, const struct stat& st) {
     const auto k = static_cast<std::uint32_t>(entries_.size());
+    const std::size_t hash = Hash(path);
     const std::uint32_t kept = index_.FindOrAdd(
-        Hash(path), k, [&](std::uint32_t j) { return PathOf(j) == path; },
-        [&](std::uint32_t j) { return Hash(PathOf(j)); });
+        hash, k, [&](std::uint32_t j) { return PathOf(j) == path; },
+        [&](std::uint32_t j) { return entries_[j].hash; });
     if (kept != HashIndex::kNone) {
       entries_[kept].st = st;
       return;
     }
-    entries_.push_back(Entry{text_.size(), path.size(), st});
+    entries_.push_back(Entry{text_.size(), path.size(), hash, st});
     text_.append(path);
   }
 
@@ -48,6 +49,7 @@ class KeptStatus {
  private:
   struct Entry {
     std::size_t at, size;
+    std::size_t hash;
     struct stat st;
   };
   static std::size_t Hash(std::string_view path) { return std::hash<std::string_view>()(path); }

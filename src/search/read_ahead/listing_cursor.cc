@@ -20,16 +20,14 @@ struct Cursor {
   struct dirent entry;
 };
 
-// The cursors handed out and not yet closed.
-std::vector<Cursor*>& OpenCursors() {
-  static std::vector<Cursor*> cursors;
-  return cursors;
-}
+// The cursors handed out and not yet closed, the last opened last.
+std::vector<Cursor*> g_open;
+
+std::vector<Cursor*>& OpenCursors() { return g_open; }
 
 Cursor* CursorOf(DIR* dir) {
   auto* cursor = reinterpret_cast<Cursor*>(dir);
-  std::vector<Cursor*>& open = OpenCursors();
-  for (auto it = open.rbegin(); it != open.rend(); ++it) {
+  for (auto it = g_open.rbegin(); it != g_open.rend(); ++it) {
     if (*it == cursor) return cursor;
   }
   return nullptr;

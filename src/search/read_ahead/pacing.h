@@ -55,7 +55,9 @@ class Pacing {
   void Beat() {
     if ((++calls_ & 63) == 0) BeatNow();
   }
-  void BeatNow() { beat_.store(beat_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
+  void BeatNow() {
+    beat_.store(beat_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+  }
   // The caller is about to sleep until the workers wake it or `deadline_ns`
   // (kForever: until they wake it); then it runs again.
   void CallerWaits(std::int64_t deadline_ns);
@@ -81,6 +83,8 @@ class Pacing {
   void StandBack(Watch* watch);
   // Ends every standing back at once (a plan ends, the workers stop).
   void Release();
+  // Workers standing back now (tests).
+  int standing_back() const { return standing_back_.load(); }
 
  private:
   const int most_;

@@ -5,10 +5,10 @@
 //
 // Part p lives in slot p % window.  A slot goes through these states:
 //
-//             Claim (a worker)        Complete (that same claim)
-//     free ───────────────────▶ claimed ───────────────────────▶ ready
-//      ▲                           │                               │
-//      └───────────────────────────┴───────────────────────────────┘
+//             Claim (a worker)          Complete (that same claim)
+//     free -------------------> claimed ------------------------> ready
+//      ^                           |                                |
+//      +---------------------------+--------------------------------+
 //        Free: the caller passed it (Advance), it was read at another
 //        change count than now (Invalidate, Want), or the plan ended (End)
 //

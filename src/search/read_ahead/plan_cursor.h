@@ -50,6 +50,7 @@ class PlanCursor {
   std::size_t pos_ = 0;
   bool asked_ = false;  // pos_ is a path found
   std::size_t held_part_ = kNone;
+  std::size_t held_first_ = 0, held_end_ = 0;  // the paths of the part held
   std::shared_ptr<Part> held_;
 };
 

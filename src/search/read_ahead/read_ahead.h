@@ -17,21 +17,24 @@
 //
 // How a request goes from the walker to a worker and back:
 //
-//   walker / gathering     FileSystem (platform)     session (this room)
-//   ------------------     ---------------------     -------------------
-//   ReadAhead plan(kind, paths) ──────────────────▶  engine: StartPlan
-//                                                       │ the window of parts
-//                                                       ▼ (part_window.h)
-//                                                    workers claim parts in
-//                                                    order, read each path
-//                                                    (part.cc), mark it ready
-//   Yield() ─▶ YieldWaiter ───────────────────────▶  waits for the next part,
-//              (platform/yield.h)                    the event loop turning
-//   Fs().Stat(path) ─▶ FsAnswerer ────────────────▶  the caller's cursor finds
-//                      (this thread's)               the path in the plan
-//                                                    (plan_cursor.h), takes
-//                                                    its part, ready or waited
-//   ◀─ the kernel's answer, as read ahead ◀───────── for, and answers from it
+//   the walker, the gathering     platform/              this room
+//   -------------------------     ---------              ---------
+//   ReadAhead plan(kind, paths) -----------------------> engine: StartPlan
+//                                                          | the window of
+//                                                          v parts
+//                                                        workers claim parts
+//                                                        in order, read each
+//                                                        path (part.cc), mark
+//                                                        the part ready
+//   Yield() ----------------> YieldWaiter -------------> wait for the next
+//                             (yield.h)                  part, the event
+//                                                        loop turning
+//   Fs().Stat(path) --------> FsAnswerer --------------> the caller's cursor
+//                             (file_system.h,            finds the path in
+//                             this thread's)             the plan, takes its
+//                                                        part (ready, or
+//   <-- the kernel's answer, as read ahead <------------ waited for) and
+//                                                        answers from it
 //
 // The platform layer includes nothing of this room: the session installs
 // its answerer and its waiter, both for the session's thread only.

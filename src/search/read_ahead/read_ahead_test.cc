@@ -160,5 +160,30 @@ TEST(ReadAheadTest, OnlyTheSessionsThreadIsAnswered) {
   EXPECT_EQ(second.Answered(), 0u);
 }
 
+TEST(ReadAheadTest, CallsThePlanDoesNotFollowGoToTheKernelAndAreCountedAsMissed) {
+  TempDir t;
+  WriteFile(t.Sub("a"));
+  WriteFile(t.Sub("b"));
+  WriteFile(t.Sub("c"));
+  ReadAheadSession session(Waiting());
+  const ReadAhead stamps(AheadKind::kStamps, std::vector<std::string>{t.Sub("a"), t.Sub("b")});
+  struct statx stx;
+  struct stat st;
+  ASSERT_EQ(Fs().Statx(t.Sub("a").c_str(), kStampFlags, STATX_MTIME, &stx), 0);
+  EXPECT_EQ(session.Answered(), 1u);
+  EXPECT_EQ(session.Missed(), 0u);
+  // Other flags, a call the stage does not make, a path not in the plan:
+  // each answered by the kernel, and counted.
+  ASSERT_EQ(Fs().Statx(t.Sub("b").c_str(), AT_SYMLINK_NOFOLLOW, STATX_MTIME, &stx), 0);
+  ASSERT_EQ(Fs().Stat(t.Sub("b").c_str(), &st), 0);
+  ASSERT_EQ(Fs().Statx(t.Sub("c").c_str(), kStampFlags, STATX_MTIME, &stx), 0);
+  EXPECT_TRUE(S_ISREG(stx.stx_mode));
+  EXPECT_EQ(session.Answered(), 1u);
+  EXPECT_EQ(session.Missed(), 3u);
+  // A plan still answers the calls that follow it.
+  ASSERT_EQ(Fs().Statx(t.Sub("b").c_str(), kStampFlags, STATX_INO, &stx), 0);
+  EXPECT_EQ(session.Answered(), 2u);
+}
+
 }  // namespace
 }  // namespace qm

@@ -28,7 +28,7 @@ std::size_t HashOf(std::string_view path) { return std::hash<std::string_view>()
 }  // namespace
 
 std::string_view WalkedListings::PathOf(std::uint32_t k) const {
-  const char* p = store_.At(records_[k]);
+  const char* p = store_.At(records_[k].at);
   const auto size = Get<std::uint32_t>(p);
   return std::string_view(p, size);
 }
@@ -57,16 +57,17 @@ bool WalkedListings::Add(const Listing& listing, std::size_t max_entries) {
     at += e.name_length;
   }
   const std::string_view path = listing.path;
+  const std::size_t hash = HashOf(path);
   const auto k = static_cast<std::uint32_t>(records_.size());
   const std::uint32_t earlier = index_.FindOrAdd(
-      HashOf(path), k, [&](std::uint32_t j) { return PathOf(j) == path; },
-      [&](std::uint32_t j) { return HashOf(PathOf(j)); });
+      hash, k, [&](std::uint32_t j) { return records_[j].hash == hash && PathOf(j) == path; },
+      [&](std::uint32_t j) { return records_[j].hash; });
   if (earlier == kNone) {
-    records_.push_back(record);
+    records_.push_back(Record{record, hash});
   } else {
     // A folder walked again (by an earlier walk no gathering took): the
     // later listing is the one.
-    records_[earlier] = record;
+    records_[earlier].at = record;
   }
   return true;
 }
@@ -76,11 +77,14 @@ std::uint32_t WalkedListings::Find(std::string_view folder, std::string_view nam
   std::string path;
   path.reserve(folder.size() + name.size());
   path.append(folder).append(name);
-  return index_.Find(HashOf(path), [&](std::uint32_t k) { return PathOf(k) == path; });
+  const std::size_t hash = HashOf(path);
+  return index_.Find(hash, [&](std::uint32_t k) {
+    return records_[k].hash == hash && PathOf(k) == path;
+  });
 }
 
 std::shared_ptr<const Listing> WalkedListings::Unpack(std::uint32_t k) const {
-  const char* p = store_.At(records_[k]);
+  const char* p = store_.At(records_[k].at);
   auto listing = std::make_shared<Listing>();
   const auto path_size = Get<std::uint32_t>(p);
   listing->path.assign(p, path_size);
@@ -102,7 +106,7 @@ std::shared_ptr<const Listing> WalkedListings::Unpack(std::uint32_t k) const {
 
 void WalkedListings::Clear() {
   store_.Clear();
-  std::vector<std::uint64_t>().swap(records_);
+  std::vector<Record>().swap(records_);
   index_.Clear();
   entries_ = 0;
 }

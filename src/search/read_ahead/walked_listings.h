@@ -42,8 +42,12 @@ class WalkedListings {
  private:
   std::string_view PathOf(std::uint32_t k) const;
 
+  struct Record {
+    std::uint64_t at;  // where the listing is kept
+    std::size_t hash;  // of its path
+  };
   BlockStore store_;
-  std::vector<std::uint64_t> records_;  // where each listing is kept
+  std::vector<Record> records_;
   std::size_t entries_ = 0;
   HashIndex index_;  // by path
 };
