@@ -40,6 +40,9 @@ class RelativeReader {
 
   // Points the reader at path i: Dir() and Name() then name it.
   void Select(std::size_t i);
+  // The selected path's two parts, as the plan's paths give them.
+  std::string_view FolderPart() const { return folder_part_; }
+  std::string_view NamePart() const { return name_part_; }
   int Dir() const { return dir_; }
   const char* Name() const { return name_.c_str(); }
   // The whole path.

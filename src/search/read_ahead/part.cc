@@ -18,6 +18,7 @@ void ReadFolders(const PlanToRead& plan, Part* read, std::size_t count, BetweenR
   for (std::size_t k = 0; k < count; ++k) {
     between->Pause();
     at.Select(read->first + k);
+    read->paths[k] = PathParts{at.FolderPart(), at.NamePart()};
     StatResult& status = read->status[k];
     // The open folder's status is the path's, links followed.
     const int fd = OpenListing(at);
@@ -43,10 +44,10 @@ void ReadListings(const PlanToRead& plan, Part* read, std::size_t count, Between
   const bool walked = plan.walked && plan.walked_change == read->change;
   for (std::size_t k = 0; k < count; ++k) {
     between->Pause();
+    PathParts& parts = read->paths[k];
+    plan.paths->Parts(read->first + k, &parts.folder, &parts.name);
     if (walked) {
-      std::string_view folder, name;
-      plan.paths->Parts(read->first + k, &folder, &name);
-      const std::uint32_t kept = plan.walked->Find(folder, name);
+      const std::uint32_t kept = plan.walked->Find(parts.folder, parts.name);
       if (kept != WalkedListings::kNone) {
         read->listings[k] = plan.walked->Unpack(kept);
         read->entries += read->listings[k]->entries.size();
@@ -68,6 +69,7 @@ void ReadStamps(const PlanToRead& plan, Part* read, std::size_t count, BetweenRe
   for (std::size_t k = 0; k < count; ++k) {
     between->Pause();
     at.Select(read->first + k);
+    read->paths[k] = PathParts{at.FolderPart(), at.NamePart()};
     StatxResult& r = read->stamps[k];
     r.err = ::statx(at.Dir(), at.Name(), kStampFlags, kStampMask, &r.stx) == 0 ? 0 : errno;
   }
@@ -81,6 +83,7 @@ std::shared_ptr<Part> ReadPart(const PlanToRead& plan, std::size_t part, std::ui
   read->first = part * plan.part_paths;
   read->change = change;
   const std::size_t count = std::min(plan.part_paths, plan.paths->Count() - read->first);
+  read->paths.resize(count);
   switch (plan.kind) {
     case AheadKind::kFolders: ReadFolders(plan, read.get(), count, between); break;
     case AheadKind::kListings: ReadListings(plan, read.get(), count, between); break;

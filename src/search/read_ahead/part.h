@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "search/read_ahead/ahead_paths.h"
@@ -23,10 +24,18 @@ struct StatxResult {
   struct statx stx;
 };
 
+// A path of a plan, as its two parts.
+struct PathParts {
+  std::string_view folder, name;
+};
+
 struct Part {
   std::size_t first = 0;     // the index of its first path
   std::uint64_t change = 0;  // the change count it was read at
   std::size_t entries = 0;   // listed entries held
+  // Its paths, as the plan gives them: the caller finds its calls' paths
+  // here rather than asking the plan again.
+  std::vector<PathParts> paths;
   std::vector<StatResult> status;                        // kFolders
   std::vector<StatxResult> stamps;                       // kStamps
   std::vector<std::shared_ptr<const Listing>> listings;  // kFolders, kListings

@@ -26,7 +26,13 @@ void PlanCursor::End() {
 
 bool PlanCursor::Matches(std::size_t i, std::string_view path) const {
   std::string_view folder, name;
-  paths_->Parts(i, &folder, &name);
+  if (held_ && i >= held_first_ && i < held_end_ && i - held_first_ < held_->paths.size()) {
+    const PathParts& parts = held_->paths[i - held_first_];
+    folder = parts.folder;
+    name = parts.name;
+  } else {
+    paths_->Parts(i, &folder, &name);
+  }
   // Paths of one folder differ at their ends: the name is compared first.
   return path.size() == folder.size() + name.size() &&
          std::memcmp(path.data() + folder.size(), name.data(), name.size()) == 0 &&
