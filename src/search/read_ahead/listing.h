@@ -15,6 +15,8 @@
 namespace qm {
 
 struct StatResult {
+  // Made without clearing `st`, which a read fills: a part holds many.
+  StatResult() {}
   int err = 0;
   struct stat st;
 };

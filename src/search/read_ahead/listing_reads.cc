@@ -70,6 +70,10 @@ std::shared_ptr<const Listing> ReadListing(const RelativeReader& at, int fd, int
       if (n < 0) listing->read_err = errno;
       break;
     }
+    // Room for this buffer's entries at once: a record is at least 24
+    // bytes, and its name no longer than the record.
+    listing->entries.reserve(listing->entries.size() + static_cast<std::size_t>(n) / 24);
+    listing->names.reserve(listing->names.size() + static_cast<std::size_t>(n));
     for (long at_byte = 0; at_byte < n;) {
       const auto* ent = reinterpret_cast<const KernelEntry*>(buffer.data() + at_byte);
       at_byte += ent->d_reclen;

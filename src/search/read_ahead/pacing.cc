@@ -66,7 +66,7 @@ bool Pacing::CallerStarved(Watch* watch, std::int64_t now) const {
   return now - watch->unchanged_since > kStarvedNs;
 }
 
-void Pacing::StandBack(Watch* watch) {
+void Pacing::StandBackIfStarved(Watch* watch) {
   if (!CallerStarved(watch, NowNs())) return;
   std::unique_lock<std::mutex> lock(back_mu_);
   const std::uint64_t beat = beat_.load(std::memory_order_relaxed);

@@ -20,6 +20,8 @@
 namespace qm {
 
 struct StatxResult {
+  // Made without clearing `stx`, which a read fills: a part holds many.
+  StatxResult() {}
   int err = 0;
   struct statx stx;
 };
