@@ -60,8 +60,7 @@ int Depth(const std::string& path) {
 // Every walker test runs as a plain walk, and with worker threads reading
 // ahead as from memory and as from a disk, which must all come to the same:
 // the same folders in the same order, the same yields, reports and
-// failures.  The workers answer every call they can (the walk waits for them
-// rather than reading itself).
+// failures.
 enum class Reading { kPlain, kAhead, kAheadFromDisk };
 
 class WalkerTest : public ::testing::TestWithParam<Reading> {

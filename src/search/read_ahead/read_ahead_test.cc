@@ -21,9 +21,8 @@ namespace {
 using testing::TempDir;
 using testing::WriteFile;
 
-// A session whose workers answer every call they can: the caller waits for
-// them instead of reading itself.
-ReadAheadSession::Options Waiting() {
+// A session of two workers.
+ReadAheadSession::Options TwoWorkers() {
   ReadAheadSession::Options options;
   options.threads = 2;
   return options;
@@ -52,7 +51,7 @@ TEST(ReadAheadTest, ListingsAndStatusAreTheKernelsAndAreReadAhead) {
   std::vector<std::vector<std::string>> plain;
   for (const std::string& f : folders) plain.push_back(Listed(f));
 
-  ReadAheadSession session(Waiting());
+  ReadAheadSession session(TwoWorkers());
   const ReadAhead plan(AheadKind::kListings, folders);
   for (std::size_t i = 0; i < folders.size(); ++i) {
     EXPECT_EQ(Listed(folders[i]), plain[i]) << folders[i];
@@ -81,7 +80,7 @@ TEST(ReadAheadTest, WhatThisProcessChangesIsSeenByWhatIsReadAfter) {
   TempDir t;
   WriteFile(t.Sub("a/old"));
   WriteFile(t.Sub("b/old"));
-  ReadAheadSession session(Waiting());
+  ReadAheadSession session(TwoWorkers());
   const ReadAhead plan(AheadKind::kListings, std::vector<std::string>{t.Sub("a/"), t.Sub("b/")});
   const std::vector<std::string> a = Listed(t.Sub("a/"));
   EXPECT_EQ(std::set<std::string>(a.begin(), a.end()),
@@ -126,7 +125,7 @@ TEST(ReadAheadTest, ACallerThatStallsAndYieldsStillGetsEveryAnswerInOrder) {
     paths.push_back(t.Sub(std::to_string(i % 10) + "/f" + std::to_string(i)));
     WriteFile(paths.back());
   }
-  ReadAheadSession::Options options = Waiting();
+  ReadAheadSession::Options options = TwoWorkers();
   options.as_from_disk = true;  // small parts, each waited for
   ReadAheadSession session(options);
   const ReadAhead stamps(AheadKind::kStamps, paths);
@@ -147,7 +146,7 @@ TEST(ReadAheadTest, ACallerThatStallsAndYieldsStillGetsEveryAnswerInOrder) {
 TEST(ReadAheadTest, OnlyTheSessionsThreadIsAnswered) {
   TempDir t;
   WriteFile(t.Sub("a/x"));
-  ReadAheadSession session(Waiting());
+  ReadAheadSession session(TwoWorkers());
   const ReadAhead plan(AheadKind::kListings, std::vector<std::string>{t.Sub("a/")});
   // Another thread gets a real listing, which the kernel closes.
   std::vector<std::string> other;
@@ -156,7 +155,7 @@ TEST(ReadAheadTest, OnlyTheSessionsThreadIsAnswered) {
   EXPECT_EQ(std::set<std::string>(other.begin(), other.end()),
             (std::set<std::string>{"./", "../", "x"}));
   // A second session while one lives reads nothing ahead.
-  ReadAheadSession second(Waiting());
+  ReadAheadSession second(TwoWorkers());
   EXPECT_EQ(second.Answered(), 0u);
 }
 
@@ -165,7 +164,7 @@ TEST(ReadAheadTest, CallsThePlanDoesNotFollowGoToTheKernelAndAreCountedAsMissed)
   WriteFile(t.Sub("a"));
   WriteFile(t.Sub("b"));
   WriteFile(t.Sub("c"));
-  ReadAheadSession session(Waiting());
+  ReadAheadSession session(TwoWorkers());
   const ReadAhead stamps(AheadKind::kStamps, std::vector<std::string>{t.Sub("a"), t.Sub("b")});
   struct statx stx;
   struct stat st;
