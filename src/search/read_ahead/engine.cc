@@ -30,7 +30,7 @@ Cut CutOf(AheadKind kind, bool disk) {
     case AheadKind::kStamps:
       break;
   }
-  return disk ? Cut{16, 256} : Cut{64, 16};
+  return disk ? Cut{16, 256} : Cut{256, 4};
 }
 
 int Cores() {
