@@ -15,6 +15,7 @@ packages=(
   xvfb xauth xdotool trash-cli libglib2.0-bin findutils coreutils
   libx11-dev libxfixes-dev python3
   dpkg-dev file desktop-file-utils appstream
+  bindfs
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,14 +2,11 @@
 
 #include <linux/magic.h>
 #include <sys/sysmacros.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
-#include <random>
 
 #include "platform/failure.h"
 #include "platform/read_ahead.h"
@@ -269,54 +266,6 @@ int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to) 
     return unlink_err;
   }
   return 0;
-}
-
-NewFile::~NewFile() {
-  if (fd_ >= 0) Fs().Close(fd_);
-  if (!placed_ && !temp_name_.empty()) Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0);
-}
-
-int NewFile::Create(int dir_fd, mode_t mode) {
-  dir_fd_ = dir_fd;
-  fd_ = Fs().OpenAt(dir_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-  if (fd_ >= 0) return 0;
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
-  // No unnamed files on this file system: a hidden name of our own.
-  static std::minstd_rand random(static_cast<unsigned>(::getpid()) ^
-                                 static_cast<unsigned>(::time(nullptr)));
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[40];
-    std::snprintf(name, sizeof name, ".qm-%08x.tmp", static_cast<unsigned>(random()));
-    fd_ = Fs().OpenAt(dir_fd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd_ >= 0) {
-      temp_name_ = name;
-      return 0;
-    }
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
-}
-
-int NewFile::Place(const char* name) {
-  if (placed_ || fd_ < 0) return EINVAL;
-  if (!temp_name_.empty()) {
-    const int err = RenameNoReplace(dir_fd_, temp_name_.c_str(), dir_fd_, name);
-    if (err == 0) placed_ = true;
-    return err;
-  }
-  char self[64];
-  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
-  if (Fs().LinkAt(AT_FDCWD, self, dir_fd_, name, AT_SYMLINK_FOLLOW) == 0) {
-    placed_ = true;
-    return 0;
-  }
-  if (errno != ENOENT) return errno;
-  // Without /proc, linking by descriptor needs a privilege.
-  if (Fs().LinkAt(fd_, "", dir_fd_, name, AT_EMPTY_PATH) == 0) {
-    placed_ = true;
-    return 0;
-  }
-  return errno;
 }
 
 bool MountKinds::IsPseudo(dev_t dev, const char* path) {

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/new_file.h"
 
 namespace qm {
 

@@ -16,6 +16,7 @@
 
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/new_file.h"
 #include "platform/yield.h"
 
 namespace qm {
@@ -263,6 +264,9 @@ bool Trasher::OpenFolders(const std::string& trash_dir, Folders* folders, Refusa
       *refusal = Refuse(err);
       return false;
     }
+    // Info files of a trash ended mid-way, where they had a hidden name
+    // while they were written.
+    RemoveLeftoverTemporaries(opened.info);
     found = folders_.emplace(trash_dir, opened).first;
   }
   *folders = found->second;
