@@ -129,7 +129,7 @@ Stamp FileDateAccessed(const std::string& path, FileId* id) {
   return ReadStamp(path, Which::kAccessed, id);
 }
 
-DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds) {
+DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long /*nanoseconds, cut*/) {
   long offset = 0;
   if (!LocalOffset(unix_seconds, &offset)) return 0;
   // The offset in force at the stamp's own instant, daylight saving included.
@@ -140,8 +140,11 @@ DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds) {
     seconds += 86400;
     days -= 1;
   }
-  const DateValue value =
-      MakeDateValue(days + kUnixEpochDay, static_cast<double>(seconds) + nanoseconds / 1e9);
+  // The fraction of a second is cut here, on whole numbers: a value that
+  // held it could round up, in the last place of a double, into the next
+  // second, the next day or out of range (23:59:59.999999999).  What the
+  // rules judge and what the list shows are then the stamp's own second.
+  const DateValue value = MakeDateValue(days + kUnixEpochDay, static_cast<double>(seconds));
   return InDateRange(value) ? value : 0;
 }
 
@@ -151,7 +154,8 @@ QString StampText(const Stamp& stamp) {
   // The day the rules judge, and the whole seconds of its time: the
   // fraction of a second is cut, so 23:59:59.9996 stays on its own day.  A
   // value holds a whole second only to within a few units in its last
-  // place, so that much is allowed for before cutting.
+  // place, so that much is allowed for before cutting (stamps read from
+  // files hold whole seconds: FileTimeToLocalDate).
   const std::int64_t day = CalendarDayOf(stamp.value);
   const double magnitude = std::fabs(stamp.value);
   const double noise = 4 * (std::nextafter(magnitude, HUGE_VAL) - magnitude) * 86400.0;

@@ -35,8 +35,9 @@ Stamp FileDateAccessed(const std::string& path, FileId* id = nullptr);
 
 // A UTC instant as a local date value, shifted by the offset from UTC in
 // force at that instant (so a winter stamp read in summer keeps its winter
-// wall-clock time).  The zero date when the instant cannot be converted or
-// lies outside 1 January 100 .. 31 December 9999.
+// wall-clock time), in whole seconds: the nanoseconds are cut.  The zero
+// date when the instant cannot be converted or lies outside 1 January 100 ..
+// 31 December 9999.
 DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds);
 
 // The stamp in the user's general date format: short date (four-digit year),
