@@ -354,6 +354,26 @@ TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
   EXPECT_EQ(Found(), Names({"a.txt"}));
 }
 
+TEST_F(SearchRunTest, DeepFoldersAreSearchedAndAnUnreadableOneIsSkippedWithoutAReport) {
+  OldFiles({"a.txt"});
+  const std::time_t old = LocalTime(2001, 1, 1);
+  testing::MakeDeepFolder(tree_.Sub("deep"), 3000, {"deep.txt"}, old);
+  const std::string shut = testing::MakeDeepFolder(tree_.Sub("shut"), 300, {"shut.txt"}, old);
+  // The deepest folder that opens, and a file whose path is longer still.
+  const std::string edge = testing::MakeDeepFolder(tree_.Sub("edge"), 4095, {"edge.txt"}, old);
+  testing::FaultyFs faulty;
+  faulty.FailListing(shut, 0, EACCES);
+  ScopedFs use(&faulty);
+  AddRow(tree_.path());
+  ListEveryOldFile();
+  form_->PushButton2_Click();
+  EXPECT_TRUE(ErrorReports().empty());
+  EXPECT_EQ(Found(), Names({"a.txt", "deep.txt", "edge.txt"}));
+  for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+    EXPECT_FALSE(form_->ListView2->SubItemText(i).isEmpty()) << i;  // every date was read
+  }
+}
+
 TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPlace) {
   // Memory running out while one file's stamp is read: only a file system
   // of the test's own can make that happen on cue.

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QTime>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -76,9 +77,16 @@ Stamp ReadStamp(const std::string& path, Which which, FileId* id) {
                   : which == Which::kCreated ? STATX_BTIME
                                              : STATX_ATIME;
   struct statx stx;
-  if (Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                 id ? mask | FileId::kMask : mask, &stx) != 0) {
-    return stamp;
+  const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+  if (Fs().Statx(path.c_str(), flags, id ? mask | FileId::kMask : mask, &stx) != 0) {
+    // A file in a folder near the longest path the kernel takes may have a
+    // path longer than that: it is read relative to its folder.
+    if (errno != ENAMETOOLONG) return stamp;
+    ScopedFd folder(Fs().Open(ParentOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0 || Fs().StatxAt(folder.get(), BaseName(path).c_str(), flags,
+                                         id ? mask | FileId::kMask : mask, &stx) != 0) {
+      return stamp;
+    }
   }
   if (id && (stx.stx_mask & (STATX_TYPE | STATX_INO)) == (STATX_TYPE | STATX_INO)) {
     *id = FileId::Of(stx);

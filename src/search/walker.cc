@@ -1,6 +1,7 @@
 #include "search/walker.h"
 
 #include <dirent.h>
+#include <limits.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -24,7 +25,10 @@ const char kWalkerRoutineId[] = "in BrannocTitle2021/08/31.AddFolder.GetSubDirec
 
 namespace {
 
-constexpr std::size_t kLengthLimit = 260;
+// The longest path the kernel takes, in bytes with its final NUL: a folder
+// path (with its final "/") of PATH_MAX bytes or more cannot be opened, so
+// it is not listed.  Names cannot be longer than NAME_MAX bytes anyway.
+constexpr std::size_t kLengthLimit = PATH_MAX;
 constexpr std::uint32_t kRefusedPlain = 22;     // directory + system + hidden
 constexpr std::uint32_t kRefusedLinked = 1046;  // the same, reached through a link
 
@@ -156,7 +160,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
         ++i;
         continue;
       }
-      if (!test(110, [&] { return Utf8CharCount(entry.data(), entry.size()) < kLengthLimit; })) {
+      if (!test(110, [&] { return entry.size() < kLengthLimit; })) {
         ++i;
         continue;
       }
@@ -184,7 +188,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
         Yield();  // 120
         const char* name = sub.name;  // 122
         const std::size_t length = sub.name_length;
-        if (Utf8CharCount(name, length) >= kLengthLimit) continue;  // 124
+        if (length > NAME_MAX) continue;                          // 124
         std::string text(name, length);
         if (HasUnsafeNameChars(text)) continue;                  // 126
         if (std::memchr(name, '?', length)) continue;            // 128
@@ -260,7 +264,9 @@ std::vector<std::string> ListFolderFiles(const std::string& folder,
 
   DIR* dir = Fs().OpenDir(path.c_str());
   if (!dir) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::vector<std::string>(1);
+    if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) {
+      return std::vector<std::string>(1);  // no folder that can be listed there
+    }
     throw FailureFromErrno(errno, true);
   }
   struct DirCloser {

@@ -24,12 +24,13 @@ extern const char kWalkerRoutineId[];
 // A folder is refused when its attribute value is exactly 22 (hidden +
 // system + directory, as kernel pseudo-filesystems read) or 1046 (the same
 // through a link), unless it is the root folder.  A subfolder is not
-// collected when its name is 260 characters or longer, holds a character
-// that is unsafe in the single-byte code page (HasUnsafeNameChars) or a "?",
-// or when it resolves to a folder this call has collected already (the same
-// device and inode: a link back up the tree, or a second way to one folder),
-// so each folder is walked once per call.
-// Folders of 260 characters or more are not listed.
+// collected when its name holds a character that is unsafe in the
+// single-byte code page (HasUnsafeNameChars) or a "?", or when it resolves
+// to a folder this call has collected already (the same device and inode: a
+// link back up the tree, or a second way to one folder), so each folder is
+// walked once per call.
+// Folders whose path (with its final "/") takes PATH_MAX (4,096) bytes or
+// more are not listed: the kernel opens no longer path.
 //
 // Failures are reported through the error trap with this routine's
 // identifier, except while entries of one level are being listed, where a
