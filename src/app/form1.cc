@@ -406,7 +406,9 @@ void Form1::Form_Load() {
   trap.Do(130, [&] { ListView1->SetColumnWidthTwips(1, 7000); });
   trap.Do(132, [&] { ListView2->AddColumn(QStringLiteral("Results")); });
   trap.Do(134, [&] { ListView2->SetColumnWidthTwips(1, 7000); });
-  // 7. The criterion controls, from the settings store.
+  // 7. The criterion controls, from the settings store.  A store that
+  // cannot be read at all is told once, and every control takes its default.
+  trap.Do(136, [&] { CheckSettingsStore(); });
   trap.Do(136, [&] { Text1->setText(ReadSetting(QStringLiteral("Access in days"), QString())); });
   trap.Do(138, [&] {
     SetOptionValue(Option4, SettingToBoolean(ReadSetting(QStringLiteral("Option4"), "1")));
@@ -433,10 +435,12 @@ void Form1::Form_Load() {
 }
 
 void Form1::ApplySkin() {
-  // Only a plain, visible file counts.
+  // A missing skin, or a folder of its name, is no skin: nothing happens.
+  // Anything else of its name is loaded, or said to be no skin (a FIFO, a
+  // device, a file that cannot be read), and is never waited on.
   const QString path = AppFolder() + QStringLiteral("/x/o.cjs");
   QFileInfo info(path);
-  if (!info.exists() || !info.isFile() || info.fileName().startsWith(QLatin1Char('.'))) return;
+  if (!info.exists() || info.isDir() || info.fileName().startsWith(QLatin1Char('.'))) return;
   // The window and its frames, options and label take the button-face colour,
   // with the text colour that goes with it.
   const QColor face = QApplication::palette().color(QPalette::Button);
@@ -494,8 +498,9 @@ void Form1::WriteSettingQuietly(const QString& key, const QString& value) {
   try {
     WriteSetting(key, value);
   } catch (const Failure& failure) {
-    // Tell the user once per session; the control keeps working.
-    if (settings_write_failure_shown_) return;
+    // Tell the user once per session (a store that cannot even be read was
+    // told at start-up); the control keeps working.
+    if (settings_write_failure_shown_ || SettingsStoreFailureTold()) return;
     settings_write_failure_shown_ = true;
     MessageBox(this,
                QStringLiteral("Your choices could not be saved (%1: %2). They apply until "

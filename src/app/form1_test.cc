@@ -1,5 +1,8 @@
 #include "app/form1.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QDateTimeEdit>
@@ -16,6 +19,7 @@
 #include <QtTest/QTest>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -368,6 +372,35 @@ TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 102")));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quenmoor"));  // start-up went on
+  }
+  // What is no file at all: told without being waited on or read, except
+  // a folder, which is no skin.
+  const std::string skin = app_dir_.Sub("x/o.cjs");
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+  } cases[] = {
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(skin.c_str(), 0644), 0); }},
+      {"a device", [&] { ASSERT_EQ(::symlink("/dev/zero", skin.c_str()), 0); }},
+      {nullptr, [&] { ASSERT_EQ(::mkdir(skin.c_str(), 0755), 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what ? c.what : "a folder");
+    ::system(("rm -rf '" + skin + "'").c_str());
+    c.make();
+    requests_.clear();
+    auto form = NewForm();
+    std::vector<QString> reports = ErrorReports();
+    if (!c.what) {
+      EXPECT_TRUE(reports.empty());
+      continue;
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("The skin file ") +
+                                      QString::fromStdString(skin) + " is " + c.what +
+                                      ", not a file\r\n"))
+        << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 102")));
   }
 }
 

@@ -1,29 +1,21 @@
 #include "app/skin_framework.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QWidget>
 
 #include "platform/failure.h"
+#include "platform/whole_file.h"
 
 namespace qm {
 namespace {
-const qint64 kMaxSkinBytes = 1024 * 1024;
+const std::size_t kMaxSkinBytes = 1024 * 1024;
 
 QString ReadSkin(const QString& path) {
-  QFileInfo info(path);
-  if (!info.exists()) throw Failure(kErrFileNotFound);
-  if (!info.isFile()) throw Failure(kErrPathFileAccess);
-  if (info.size() > kMaxSkinBytes) {
-    throw Failure(kErrPathFileAccess, "The skin file is too large to be a skin");
+  std::string read;
+  if (!ReadWholeFile(path.toStdString(), kMaxSkinBytes, "The skin file", &read)) {
+    throw Failure(kErrFileNotFound);
   }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw Failure(kErrPermissionDenied);
-  QByteArray bytes = file.read(kMaxSkinBytes + 1);
-  if (bytes.size() > kMaxSkinBytes) {
-    throw Failure(kErrPathFileAccess, "The skin file is too large to be a skin");
-  }
+  const QByteArray bytes = QByteArray::fromStdString(read);
   if (bytes.trimmed().isEmpty()) throw Failure(kErrPathFileAccess, "The skin file is empty");
   QString text = QString::fromUtf8(bytes);
   if (bytes.contains('\0') || text.toUtf8() != bytes) {

@@ -71,7 +71,9 @@ void Form1::PushButton5_Click() {
   if (trap.Test(108, [&] { return answer.isEmpty(); })) return;
   result_command_running_ = true;
   trap.Do(333, [&] { last_folder = answer; });
-  trap.Do(334, [&] { WriteSetting(QStringLiteral("LastFolder"), answer); });
+  // A store that cannot be written is told once per session, as for the
+  // other settings; the move goes on.
+  trap.Do(334, [&] { WriteSettingQuietly(QStringLiteral("LastFolder"), answer); });
   QString folder = answer;
   if (trap.Test(110, [&] { return !folder.endsWith(QLatin1Char('/')); })) {
     trap.Do(112, [&] { folder += QLatin1Char('/'); });
