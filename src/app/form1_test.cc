@@ -200,6 +200,17 @@ TEST_F(Form1Test, EveryCaptionStaysLegibleUnderALightOrADarkScheme) {
     for (const auto& [name, area] : CaptionAreas(*form)) {
       EXPECT_GE(TextContrast(shot, area), 4.5) << scheme.name << ": " << name.toStdString();
     }
+    // The header's empty end takes the list's own background.
+    for (ListView* list : {form->ListView1, form->ListView2}) {
+      QHeaderView* header = list->header();
+      const int last = header->count() - 1;
+      const int end = header->sectionViewportPosition(last) + header->sectionSize(last);
+      ASSERT_LT(end + 4, header->width()) << "the header has an empty end";
+      const QPoint empty = header->mapTo(form.get(), QPoint((end + header->width()) / 2,
+                                                            header->height() / 2));
+      EXPECT_EQ(shot.pixelColor(empty), list->palette().color(QPalette::Base))
+          << scheme.name << ": " << list->objectName().toStdString();
+    }
   }
   EXPECT_TRUE(ErrorReports().empty());
 }

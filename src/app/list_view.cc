@@ -295,6 +295,16 @@ ListView::ListView(QWidget* parent, bool checkboxes)
   header()->setSectionsMovable(false);
   header()->setHighlightSections(false);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FitHeaderBackground();
+}
+
+void ListView::FitHeaderBackground() {
+  // The header's empty area right of its last column is drawn in the
+  // window colour, which this window makes white: it takes the list's own
+  // background instead, under a light scheme and a dark one alike.
+  QPalette p = header()->palette();
+  p.setColor(QPalette::Window, palette().color(QPalette::Base));
+  header()->setPalette(p);
 }
 
 void ListView::FitRowHeight() {
@@ -309,6 +319,7 @@ void ListView::FitRowHeight() {
 void ListView::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitRowHeight();
+  if (event->type() == QEvent::PaletteChange) FitHeaderBackground();
 }
 
 void ListView::CheckPosition(int position) const {

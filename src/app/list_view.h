@@ -204,6 +204,7 @@ class ListView : public QTableView {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void FitHeaderBackground();
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
