@@ -181,6 +181,13 @@ class Trasher {
   // files/ entry does not exist and its Path is `path_value`.
   bool Abandoned(const Folders& folders, const std::string& entry, const std::string& info_name,
                  const std::string& path_value);
+  // True when files/`entry` is the source itself (`name` in `source_dir`,
+  // the same device and inode) and info/`info_name` gives its Path.
+  bool HeldAlready(const Folders& folders, const std::string& entry, const std::string& info_name,
+                   const std::string& path_value, int source_dir, const std::string& name);
+  // True when info/`info_name` is an info file whose Path is `path_value`.
+  bool InfoNames(const Folders& folders, const std::string& info_name,
+                 const std::string& path_value);
   bool HomeTrashReady(std::string* why);
   std::string TopOf(const std::string& canonical_dir, dev_t dev);
 
@@ -273,10 +280,9 @@ bool Trasher::OpenFolders(const std::string& trash_dir, Folders* folders, Refusa
   return true;
 }
 
-bool Trasher::Abandoned(const Folders& folders, const std::string& entry,
-                        const std::string& info_name, const std::string& path_value) {
+bool Trasher::InfoNames(const Folders& folders, const std::string& info_name,
+                        const std::string& path_value) {
   struct stat st;
-  if (Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
   ScopedFd info(Fs().OpenAt(folders.info, info_name.c_str(),
                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (info.get() < 0 || Fs().Fstat(info.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -286,6 +292,25 @@ bool Trasher::Abandoned(const Folders& folders, const std::string& entry,
   std::string text(static_cast<size_t>(st.st_size), '\0');
   if (Fs().Read(info.get(), &text[0], text.size()) != st.st_size) return false;
   return PathLine(text) == EncodeTrashPath(path_value);
+}
+
+bool Trasher::Abandoned(const Folders& folders, const std::string& entry,
+                        const std::string& info_name, const std::string& path_value) {
+  struct stat st;
+  if (Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+  return InfoNames(folders, info_name, path_value);
+}
+
+bool Trasher::HeldAlready(const Folders& folders, const std::string& entry,
+                          const std::string& info_name, const std::string& path_value,
+                          int source_dir, const std::string& name) {
+  struct stat held, source;
+  if (Fs().StatAt(folders.files, entry.c_str(), &held, AT_SYMLINK_NOFOLLOW) != 0 ||
+      Fs().StatAt(source_dir, name.c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0 ||
+      held.st_dev != source.st_dev || held.st_ino != source.st_ino) {
+    return false;
+  }
+  return InfoNames(folders, info_name, path_value);
 }
 
 Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& name,
@@ -316,6 +341,17 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
     if (err == 0 && !WriteAll(info.fd(), info_text)) err = errno;
     if (err == 0) {
       err = info.Place(info_name.c_str());
+      if (err == EEXIST && HeldAlready(folders, entry, info_name, path_value, source_dir, name)) {
+        // A trash ended between the two names of a link-then-unlink rename
+        // (file systems without a rename that never replaces): the file has
+        // its place in the trash, with its info file; only its old name goes.
+        if (Fs().UnlinkAt(source_dir, name.c_str(), 0) != 0) {
+          *refusal = Refuse(errno);
+          return Put::kFailed;
+        }
+        next = n + 1;
+        return Put::kDone;
+      }
       if (err == EEXIST && !took_over && Abandoned(folders, entry, info_name, path_value) &&
           Fs().UnlinkAt(folders.info, info_name.c_str(), 0) == 0) {
         took_over = taken_here = true;
