@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Quenmoor needs that are missing, then builds it
 # into ./build: the targets named as arguments, or everything.  Used by
 # start.sh and test.sh.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the main window offscreen and saves it as a picture, for the
 // screenshots in docs/: the window after "Load Sample/Example Folder" and a
 // search for files modified before today, sorted by date, newest first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error report: the one message a guarded routine shows when one of its
 // numbered statements fails.
 #ifndef QUENMOOR_APP_ERROR_REPORT_H_

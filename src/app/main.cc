@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quenmoor: finds files by date and lets the user trash or move them.
 #include <QApplication>
 #include <cstdio>

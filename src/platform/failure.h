@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures raised by the platform layer and by guarded routines.
 //
 // A failure carries a run-time error number and a description worded for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Move To Folder": moves every ticked file into a folder the user picks.
 #include <QSet>
 #include <QStringList>

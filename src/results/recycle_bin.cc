@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Send Checked To Recycle Bin".
 #include "results/recycle_bin.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search folder list: "Add Folder Or Drive", and removing a row by
 // double-click or the Delete key.
 #include <QPushButton>

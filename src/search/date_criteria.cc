@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date criteria: the handlers that store the criterion controls, and the
 // criterion pass that fills the result list.
 #include "search/date_criteria.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Finding Unused Files": prunes nested folder rows, walks every listed
 // folder, reads one time stamp per file and hands over to the criterion
 // pass.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end test: the built program in a real X window under Xvfb, driven
 # from outside with real pointer moves, clicks and key presses (xdotool),
 # with a fresh home, real files and the real trash.  Every step leaves a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program's command line: --help and --version answer without a window
 # or a display; any other argument is refused.
 #

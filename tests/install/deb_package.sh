@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB`: the package holds the installed tree under /usr, depends on
 # the libraries the binary links (worked out by dpkg-shlibdeps), carries the
 # postinst that dates the samples, and, extracted into a temporary root,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` into a temporary prefix: the program, its data, the
 # desktop entry, icon, AppStream metadata and man page land where they
 # should, the two metadata files pass their validators (when installed), and
