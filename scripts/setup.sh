@@ -15,7 +15,7 @@ packages=(
   fonts-liberation fontconfig tzdata
   xvfb xauth xdotool trash-cli libglib2.0-bin findutils coreutils
   libx11-dev libxfixes-dev python3
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream lintian
 )
 missing=()
 for p in "${packages[@]}"; do

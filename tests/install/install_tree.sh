@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` into a temporary prefix: the program, its data, the
-# desktop entry, icon, AppStream metadata and man page land where they
-# should, the two metadata files pass their validators (when installed), and
-# the installed program starts and finds its sample folder.
+# desktop entry, icon, AppStream metadata, man page, copyright and changelog
+# land where they should, the two metadata files pass their validators (when
+# installed), and the installed program starts and finds its sample folder.
 #
 #   bash tests/install/install_tree.sh BUILD_DIR
 set -uo pipefail
@@ -22,13 +22,15 @@ for f in bin/quenmoor share/quenmoor/HAND-M.CUR share/quenmoor/Samples/readme.tx
          share/quenmoor/examples/skin/x/o.cjs share/quenmoor/examples/skin/README.md \
          libexec/quenmoor/make_samples share/applications/$ID.desktop \
          share/icons/hicolor/scalable/apps/$ID.svg share/metainfo/$ID.metainfo.xml \
-         share/man/man1/quenmoor.1.gz; do
+         share/man/man1/quenmoor.1.gz \
+         share/doc/quenmoor/copyright share/doc/quenmoor/changelog.gz; do
   [ -f "$P/$f" ] || fail "$f is not installed"
 done
 [ -x "$P/bin/quenmoor" ] || fail "bin/quenmoor is not executable"
 # The skin is an example only: the window keeps its plain look.
 [ -e "$P/share/quenmoor/x" ] && fail "a skin is installed as the active one"
 gzip -t "$P/share/man/man1/quenmoor.1.gz" || fail "the man page is not gzip"
+gzip -t "$P/share/doc/quenmoor/changelog.gz" || fail "the changelog is not gzip"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$P/share/applications/$ID.desktop" || fail "desktop-file-validate"
 else
