@@ -5,7 +5,9 @@
 //
 //   window_shot OUT.png [--dark]
 //
-// --dark draws it under a dark colour scheme like Breeze Dark.  Settings go
+// --dark draws it under a dark colour scheme like Breeze Dark.  The texts
+// are in the language the environment asks for, as the program's are
+// (LC_ALL=de_DE.UTF-8 window_shot OUT.png draws it in German).  Settings go
 // to a temporary home; the samples are the ones beside the program.
 #include <stdlib.h>
 
@@ -19,6 +21,7 @@
 #include <cstring>
 
 #include "app/form1.h"
+#include "app/translations.h"
 #include "testing/dark_palette.h"
 
 int main(int argc, char** argv) {
@@ -38,6 +41,7 @@ int main(int argc, char** argv) {
   ::setenv("XDG_DATA_HOME", qPrintable(home.path() + "/.local/share"), 1);
   QApplication app(argc, argv);
   if (dark) QApplication::setPalette(qm::testing::DarkPalette());
+  qm::InstallTranslations(qm::MessageLanguages(), qm::TranslationsFolder());
 
   qm::Form1 form;
   form.Form_Load();

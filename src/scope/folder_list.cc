@@ -16,7 +16,7 @@ void Form1::PushButton1_Click() {
   QString folder;
   int pointer_before = kPointerDefault;
   trap.Do(100, [&] {
-    folder = BrowseForFolder(this, QStringLiteral("Please select folder:"), QString());
+    folder = BrowseForFolder(this, tr("Please select folder:"), QString());
   });
   if (trap.Test(102, [&] { return folder.isEmpty(); })) return;
   // While a search runs the pointer is already busy; the command then

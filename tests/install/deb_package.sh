@@ -33,10 +33,13 @@ grep -q 'postinst' <<<"$info" || fail "no postinst: $info"
 contents=$(dpkg-deb --contents "$DEB")
 for f in ./usr/bin/quenmoor ./usr/share/quenmoor/Samples/readme.txt ./usr/share/quenmoor/HAND-M.CUR \
          ./usr/libexec/quenmoor/make_samples ./usr/share/applications/org.example.Quenmoor.desktop \
-         ./usr/share/man/man1/quenmoor.1.gz \
+         ./usr/share/man/man1/quenmoor.1.gz ./usr/share/quenmoor/translations/quenmoor_de.qm \
          ./usr/share/doc/quenmoor/copyright ./usr/share/doc/quenmoor/changelog.gz; do
   grep -qE " $f\$" <<<"$contents" || fail "$f is not in the package"
 done
+
+[[ ", $(dpkg-deb --field "$DEB" Recommends)," =~ ", qt6-translations-l10n," ]] ||
+  fail "the package does not recommend Qt's translations"
 
 # The info tags left, each with its reason in the README.
 lintian_allowed='package-contains-documentation-outside-usr-share-doc'
