@@ -268,11 +268,11 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     </message>
     <message>
         <source>Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
-        <translation>Doppelklicken Sie auf einen Eintrag, um ihn zu entfernen. Ziehen Sie die Linie | nach rechts aus dem Fenster, um die ganzen Namen zu sehen.</translation>
+        <translation>Doppelklicken Sie auf einen Eintrag, um ihn zu entfernen. Ziehen Sie die Linie | nach rechts aus dem Fenster, um die vollständigen Namen zu sehen.</translation>
     </message>
     <message>
         <source>Move | line to right and out of window to reveal full names.</source>
-        <translation>Ziehen Sie die Linie | nach rechts aus dem Fenster, um die ganzen Namen zu sehen.</translation>
+        <translation>Ziehen Sie die Linie | nach rechts aus dem Fenster, um die vollständigen Namen zu sehen.</translation>
     </message>
     <message>
         <source>Folder(s) Or Drives To Search</source>
@@ -308,7 +308,7 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     </message>
     <message>
         <source>%1 will be removed because it is a subfolder of another folder that you added.</source>
-        <translation>%1 wird entfernt, weil es ein Unterordner eines anderen Ordners ist, den Sie hinzugefügt haben.</translation>
+        <translation>Der Ordner %1 wird entfernt, weil er ein Unterordner eines anderen hinzugefügten Ordners ist.</translation>
     </message>
     <message>
         <source>File(s) Found</source>
@@ -381,7 +381,7 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     </message>
     <message>
         <source>copied there as %1, but it could not be removed from its folder: %2</source>
-        <translation>dorthin kopiert als %1, konnte aber nicht aus ihrem Ordner entfernt werden: %2</translation>
+        <translation>als %1 dorthin kopiert, konnte aber nicht aus ihrem Ordner entfernt werden: %2</translation>
     </message>
 </context>
 <context>
