@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the result list of the real window at a million rows: appending
 // them as the criterion pass does (positions of the run lists, in batches),
 // "Select All" and

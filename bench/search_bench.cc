@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a whole search run in the real window: a generated tree is listed in
 // the folder list, "Start Finding Unused Files" is clicked and the run goes
 // to its end, criterion pass and result list included.  Beside it, on the

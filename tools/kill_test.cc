@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ends the real "Move To Folder" and "Send Checked To Recycle Bin" with
 // SIGKILL at random moments and checks that no file is ever lost, corrupted
 // or left behind in pieces.

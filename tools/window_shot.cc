@@ -1,66 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the main window offscreen and saves it as a picture, for the
 // screenshots in docs/: the window after "Load Sample/Example Folder" and a
 // search for files modified before today, sorted by date, newest first.
 //
 //   window_shot OUT.png [--dark]
 //
-// --dark draws it under a dark colour scheme like Breeze Dark.  Settings go
-// to a temporary home.  So that no machine's own paths show, the program's
-// folder is taken to be /home/user/Quenmoor, with a Samples folder laid out
-// there by the sample maker beside this tool, on a tmpfs over /home that
-// only this process sees (a mount namespace of its own; as root, or where
-// user namespaces are allowed).  Where that cannot be had, the samples
-// beside the program are used, and a note says so.
+// --dark draws it under a dark colour scheme like Breeze Dark.  The texts
+// are in the language the environment asks for, as the program's are
+// (LC_ALL=de_DE.UTF-8 window_shot OUT.png draws it in German).
+//
+// The picture shows the neutral home folder /home/user, never the path of
+// the machine that drew it: in a mount namespace of its own, the tool puts
+// an empty tmpfs over /home, lays the samples out in /home/user/Samples with
+// the sample maker beside it, and keeps its settings in /home/user/.config.
 #include <fcntl.h>
 #include <sched.h>
 #include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/form1.h"
+#include "app/translations.h"
 #include "testing/dark_palette.h"
 
 namespace {
 
-bool WriteText(const char* path, const std::string& text) {
-  const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+bool WriteText(const char* path, const char* text) {
+  const int fd = ::open(path, O_WRONLY);
   if (fd < 0) return false;
-  const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  const bool ok = ::write(fd, text, std::strlen(text)) == static_cast<ssize_t>(std::strlen(text));
   ::close(fd);
   return ok;
 }
 
-// A private /home holding /home/user/Quenmoor/Samples; false when this
-// process cannot have one.
-bool NeutralHome(const std::string& make_samples) {
-  const uid_t uid = ::geteuid();
-  const gid_t gid = ::getegid();
-  if (::unshare(CLONE_NEWNS) != 0) {
+// A private /home on a tmpfs, in a mount namespace of this process alone
+// (a user namespace first when not run as root).
+bool PrivateHome() {
+  const uid_t uid = ::getuid();
+  const gid_t gid = ::getgid();
+  if (uid != 0) {
     if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
-    WriteText("/proc/self/setgroups", "deny");
-    if (!WriteText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
-        !WriteText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) {
+    const std::string uid_map = "0 " + std::to_string(uid) + " 1";
+    const std::string gid_map = "0 " + std::to_string(gid) + " 1";
+    if (!WriteText("/proc/self/setgroups", "deny") ||
+        !WriteText("/proc/self/uid_map", uid_map.c_str()) ||
+        !WriteText("/proc/self/gid_map", gid_map.c_str())) {
       return false;
     }
-  }
-  if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-      ::mount("tmpfs", "/home", "tmpfs", 0, "mode=0755") != 0 ||
-      ::mkdir("/home/user", 0755) != 0 || ::mkdir("/home/user/Quenmoor", 0755) != 0) {
+  } else if (::unshare(CLONE_NEWNS) != 0) {
     return false;
   }
-  const std::string command = "'" + make_samples + "' /home/user/Quenmoor/Samples";
-  return std::system(command.c_str()) == 0;
+  return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         ::mount("tmpfs", "/home", "tmpfs", 0, "mode=0755") == 0 &&
+         ::mkdir("/home/user", 0755) == 0;
+}
+
+// Runs the sample maker beside this program on `folder`.
+bool MakeSamples(const std::string& program_folder, const char* folder) {
+  const std::string maker = program_folder + "/make_samples";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::execl(maker.c_str(), maker.c_str(), folder, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
@@ -73,26 +90,25 @@ int main(int argc, char** argv) {
   }
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   char self[4096];
-  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string beside = length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string();
-  beside = beside.substr(0, beside.rfind('/') + 1);
-  const bool neutral = NeutralHome(beside + "make_samples");
-  if (!neutral) {
-    std::fprintf(stderr, "window_shot: note: no private /home here; the samples beside the "
-                         "program are shown, with their own path\n");
-  }
-  QTemporaryDir home;
-  if (!home.isValid()) {
-    std::fprintf(stderr, "window_shot: no temporary folder\n");
+  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string program_folder = n > 0 ? std::string(self, static_cast<size_t>(n)) : ".";
+  program_folder.erase(program_folder.rfind('/'));
+  if (!PrivateHome()) {
+    std::perror("window_shot: cannot put a private /home/user in place");
     return 1;
   }
-  ::setenv("HOME", qPrintable(home.path()), 1);
-  ::setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/.config"), 1);
-  ::setenv("XDG_DATA_HOME", qPrintable(home.path() + "/.local/share"), 1);
+  if (!MakeSamples(program_folder, "/home/user/Samples")) {
+    std::fprintf(stderr, "window_shot: cannot lay out /home/user/Samples\n");
+    return 1;
+  }
+  ::setenv("HOME", "/home/user", 1);
+  ::setenv("XDG_CONFIG_HOME", "/home/user/.config", 1);
+  ::setenv("XDG_DATA_HOME", "/home/user/.local/share", 1);
   QApplication app(argc, argv);
   if (dark) QApplication::setPalette(qm::testing::DarkPalette());
+  qm::InstallTranslations(qm::MessageLanguages(), qm::TranslationsFolder());
+  qm::Form1::SetAppFolderForTesting(QStringLiteral("/home/user"));
 
-  if (neutral) qm::Form1::SetAppFolderForTesting(QStringLiteral("/home/user/Quenmoor"));
   qm::Form1 form;
   form.Form_Load();
   form.show();

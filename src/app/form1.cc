@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 
 #include <unistd.h>
@@ -69,8 +70,8 @@ void MakeWhite(QWidget* w) {
 }
 
 // The window's controls: name, position and size in twips (inside its
-// frame for a frame's controls), and caption ("" for a control without one:
-// BuildControls names it for screen readers).
+// frame for a frame's controls), and caption, which Make translates (""
+// for a control without one: BuildControls names it for screen readers).
 struct ControlPlace {
   const char* name;
   int left, top, width, height;
@@ -78,32 +79,36 @@ struct ControlPlace {
 };
 const ControlPlace kControls[] = {
     {"ListView1", 120, 120, 7800, 2535, ""},
-    {"PushButton1", 120, 2745, 7800, 405, "Add Folder Or Drive"},
-    {"PushButton7", 120, 3255, 3840, 405, "Clear List"},
-    {"PushButton8", 4080, 3255, 3840, 405, "Load Sample/Example Folder"},
-    {"Frame1", 120, 3720, 7800, 735, "Find by which date type?"},
-    {"Option3", 240, 300, 1695, 255, "Date Accessed"},
-    {"Option1", 2160, 300, 1695, 255, "Date Modified"},
-    {"Option2", 3840, 300, 1575, 255, "Date Created"},
-    {"Frame2", 120, 4545, 7800, 2630, "Select Cutoff Date"},
-    {"Option4", 225, 345, 1755, 255, "After this date"},
+    {"PushButton1", 120, 2745, 7800, 405, QT_TRANSLATE_NOOP("qm::Form1", "Add Folder Or Drive")},
+    {"PushButton7", 120, 3255, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Clear List")},
+    {"PushButton8", 4080, 3255, 3840, 405,
+     QT_TRANSLATE_NOOP("qm::Form1", "Load Sample/Example Folder")},
+    {"Frame1", 120, 3720, 7800, 735, QT_TRANSLATE_NOOP("qm::Form1", "Find by which date type?")},
+    {"Option3", 240, 300, 1695, 255, QT_TRANSLATE_NOOP("qm::Form1", "Date Accessed")},
+    {"Option1", 2160, 300, 1695, 255, QT_TRANSLATE_NOOP("qm::Form1", "Date Modified")},
+    {"Option2", 3840, 300, 1575, 255, QT_TRANSLATE_NOOP("qm::Form1", "Date Created")},
+    {"Frame2", 120, 4545, 7800, 2630, QT_TRANSLATE_NOOP("qm::Form1", "Select Cutoff Date")},
+    {"Option4", 225, 345, 1755, 255, QT_TRANSLATE_NOOP("qm::Form1", "After this date")},
     {"DTPicker3", 2280, 300, 2000, 375, ""},
-    {"Option5", 240, 795, 1800, 255, "Before this date"},
+    {"Option5", 240, 795, 1800, 255, QT_TRANSLATE_NOOP("qm::Form1", "Before this date")},
     {"DTPicker4", 2280, 750, 2000, 375, ""},
-    {"Option6", 240, 1245, 1665, 255, "On this date"},
+    {"Option6", 240, 1245, 1665, 255, QT_TRANSLATE_NOOP("qm::Form1", "On this date")},
     {"DTPicker5", 2280, 1200, 2000, 375, ""},
-    {"Option7", 240, 1695, 1305, 255, "Between"},
+    {"Option7", 240, 1695, 1305, 255, QT_TRANSLATE_NOOP("qm::Form1", "Between")},
     {"DTPicker1", 2280, 1650, 2000, 375, ""},
-    {"Label1", 4440, 1695, 315, 225, "and"},
+    {"Label1", 4440, 1695, 315, 225, QT_TRANSLATE_NOOP("qm::Form1", "and")},
     {"DTPicker2", 4920, 1650, 2000, 375, ""},
-    {"Option8", 240, 2145, 4815, 255, "Anything that has not been accessed in x days:"},
+    {"Option8", 240, 2145, 4815, 255,
+     QT_TRANSLATE_NOOP("qm::Form1", "Anything that has not been accessed in x days:")},
     {"Text1", 4920, 2100, 2000, 345, ""},
-    {"PushButton2", 8040, 120, 7800, 405, "Start Finding Unused Files"},
+    {"PushButton2", 8040, 120, 7800, 405,
+     QT_TRANSLATE_NOOP("qm::Form1", "Start Finding Unused Files")},
     {"ListView2", 8040, 630, 7800, 5520, ""},
-    {"PushButton4", 8040, 6240, 3840, 405, "Select All"},
-    {"PushButton6", 12000, 6240, 3840, 405, "Unselect All"},
-    {"PushButton3", 8040, 6750, 3840, 405, "Send Checked To Recycle Bin"},
-    {"PushButton5", 12000, 6750, 3840, 405, "Move To Folder"},
+    {"PushButton4", 8040, 6240, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Select All")},
+    {"PushButton6", 12000, 6240, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Unselect All")},
+    {"PushButton3", 8040, 6750, 3840, 405,
+     QT_TRANSLATE_NOOP("qm::Form1", "Send Checked To Recycle Bin")},
+    {"PushButton5", 12000, 6750, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Move To Folder")},
 };
 
 // Makes the control `name` of the table above inside `parent`.
@@ -114,7 +119,8 @@ T* Make(QWidget* parent, const char* name) {
     T* w = new T(parent);
     w->setObjectName(QLatin1String(name));
     w->setGeometry(Twips(place.left, place.top, place.width, place.height));
-    w->setAccessibleName(*place.caption ? QString::fromUtf8(place.caption) : QLatin1String(name));
+    w->setAccessibleName(*place.caption ? QCoreApplication::translate("qm::Form1", place.caption)
+                                        : QLatin1String(name));
     return w;
   }
   std::abort();  // every control is in the table
@@ -193,9 +199,9 @@ void Form1::BuildControls() {
   MakeWhite(this);
 
   ListView1 = Make<ListView>(this, "ListView1");
-  ListView1->setToolTip(QStringLiteral(
-      "Double-click item to remove it. Move | line to right and out of window to reveal full "
-      "names."));
+  ListView1->setToolTip(
+      tr("Double-click item to remove it. Move | line to right and out of window to reveal full "
+         "names."));
   PushButton1 = Make<QPushButton>(this, "PushButton1");
   PushButton7 = Make<QPushButton>(this, "PushButton7");
   PushButton8 = Make<QPushButton>(this, "PushButton8");
@@ -223,8 +229,7 @@ void Form1::BuildControls() {
   // Trashing and moving go through the rows by number while they yield, so
   // the rows keep their order until the command is done.
   ListView2->SetSortable(true, [this] { return !result_command_running_; });
-  ListView2->setToolTip(
-      QStringLiteral("Move | line to right and out of window to reveal full names."));
+  ListView2->setToolTip(tr("Move | line to right and out of window to reveal full names."));
   PushButton4 = Make<QPushButton>(this, "PushButton4");
   PushButton6 = Make<QPushButton>(this, "PushButton6");
   PushButton3 = Make<QPushButton>(this, "PushButton3");
@@ -402,9 +407,9 @@ void Form1::Form_Load() {
     SetApplicationTitle();
   });
   // 5, 6. One column for each list.
-  trap.Do(128, [&] { ListView1->AddColumn(QStringLiteral("Folder(s) Or Drives To Search")); });
+  trap.Do(128, [&] { ListView1->AddColumn(tr("Folder(s) Or Drives To Search")); });
   trap.Do(130, [&] { ListView1->SetColumnWidthTwips(1, 7000); });
-  trap.Do(132, [&] { ListView2->AddColumn(QStringLiteral("Results")); });
+  trap.Do(132, [&] { ListView2->AddColumn(tr("Results")); });
   trap.Do(134, [&] { ListView2->SetColumnWidthTwips(1, 7000); });
   // 7. The criterion controls, from the settings store.  A store that
   // cannot be read at all is told once, and every control takes its default.
@@ -503,8 +508,8 @@ void Form1::WriteSettingQuietly(const QString& key, const QString& value) {
     if (settings_write_failure_shown_ || SettingsStoreFailureTold()) return;
     settings_write_failure_shown_ = true;
     MessageBox(this,
-               QStringLiteral("Your choices could not be saved (%1: %2). They apply until "
-                              "Quenmoor is closed.")
+               tr("Your choices could not be saved (%1: %2). They apply until "
+                  "Quenmoor is closed.")
                    .arg(QString::fromUtf8(failure.what()),
                         QString::fromStdString(SettingsFilePath())),
                kExclamation);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1: the program's one window, its controls, its start-up and shutdown,
 // and the mouse pointer that its handlers read and set.
 //

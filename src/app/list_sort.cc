@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sorting the list's rows by a column: the rows are reordered in place, so a
 // row's number is always the place it is shown at, and everything a row
 // carries (its tick, its stamp, its file) moves with it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list control: a report-view list with column headers, text rows and,
 // optionally, a check box per row.  Rows are numbered from 1.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one seam every modal dialog of the program goes through.
 //
 // Message boxes, the folder browser and the trash confirmation each describe

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/file_system.h"
 
 #include <linux/magic.h>
@@ -5,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 
@@ -162,28 +164,48 @@ FileSystem* SetFs(FileSystem* fs) {
   return previous;
 }
 
-std::string ReasonText(int code) {
+namespace {
+// The reason's wording, in English; nullptr for the system's own.
+const char* ReasonWording(int code) {
   switch (code) {
-    case kChangedSinceSearch: return "it changed since the search";
-    case kChangedWhileMoving: return "it changed while it was being moved";
-    case kNotCopyable: return "it is not a regular file or a link";
-    case kFolderGone: return "the folder it was to go to is gone";
-    case kNoSafeRename: return "that file system cannot add it without risk to another file";
+    case kChangedSinceSearch:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "it changed since the search");
+    case kChangedWhileMoving:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "it changed while it was being moved");
+    case kNotCopyable:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "it is not a regular file or a link");
+    case kFolderGone:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "the folder it was to go to is gone");
+    case kNoSafeRename:
+      return QT_TRANSLATE_NOOP("qm::FileSystem",
+                               "that file system cannot add it without risk to another file");
     case ENOENT:
-    case ENOTDIR: return "file not found";
+    case ENOTDIR: return QT_TRANSLATE_NOOP("qm::FileSystem", "file not found");
     case ENOSPC:
-    case EDQUOT: return "no space left";
+    case EDQUOT: return QT_TRANSLATE_NOOP("qm::FileSystem", "no space left");
     case EACCES:
-    case EPERM: return "permission denied";
-    case EROFS: return "read-only file system";
+    case EPERM: return QT_TRANSLATE_NOOP("qm::FileSystem", "permission denied");
+    case EROFS: return QT_TRANSLATE_NOOP("qm::FileSystem", "read-only file system");
     case EBUSY:
-    case ETXTBSY: return "the file is in use";
-    case EIO: return "the disk could not be read or written";
-    case ENAMETOOLONG: return "the name is too long there";
-    case EMLINK: return "that folder cannot take more entries";
+    case ETXTBSY: return QT_TRANSLATE_NOOP("qm::FileSystem", "the file is in use");
+    case EIO: return QT_TRANSLATE_NOOP("qm::FileSystem", "the disk could not be read or written");
+    case ENAMETOOLONG: return QT_TRANSLATE_NOOP("qm::FileSystem", "the name is too long there");
+    case EMLINK:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "that folder cannot take more entries");
   }
+  return nullptr;
+}
+}  // namespace
+
+std::string ReasonText(int code) {
+  if (const char* wording = ReasonWording(code)) return Translated("qm::FileSystem", wording);
   std::string text = std::strerror(code);
-  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] + 32);
+  // In English the reason reads in lower case after a name; a system
+  // speaking another language keeps its capitals (German nouns have them).
+  const bool english = std::strcmp(std::strerror(ENOENT), "No such file or directory") == 0;
+  if (english && !text.empty() && text[0] >= 'A' && text[0] <= 'Z') {
+    text[0] = static_cast<char>(text[0] + 32);
+  }
   return text;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operating-system calls the file-system layer makes, in one place.
 //
 // Everything that touches the file system (the walker, the stamp readers,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listings handed out by the FileSystem layer in place of a DIR: OpenDir()
 // gives one when the listing was read ahead, and ReadDir(), CloseDir() and
 // EntryStat() recognise it.  Each holds its listing, so it stays valid

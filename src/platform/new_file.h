@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files this program makes in a user's folder: a copy, a trash info file,
 // a probe.  Each has no name of the user's kind until it is complete.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Telling whether two paths reach one file, or one folder, when they may lie
 // on different mounts: a bind mount, a FUSE or network mount of the same
 // folder, an overlay above it.  Such mounts give one file other device

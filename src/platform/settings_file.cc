@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/settings_file.h"
+
+#include <QCoreApplication>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -92,7 +95,13 @@ std::string UserConfigFolder() {
 }
 
 bool ReadSettingsFile(const std::string& path, std::string* out) {
-  return ReadWholeFile(path, kMaxStoreBytes, "The settings file", out);
+  static const WholeFileWords words = {
+      "qm::SettingsFile",
+      QT_TRANSLATE_NOOP("qm::SettingsFile", "The settings file %1 is %2, not a file"),
+      QT_TRANSLATE_NOOP("qm::SettingsFile", "The settings file %1 is too large (%2)"),
+      QT_TRANSLATE_NOOP("qm::SettingsFile", "The settings file %1 cannot be read: %2"),
+  };
+  return ReadWholeFile(path, kMaxStoreBytes, words, out);
 }
 
 void ReplaceSettingsFile(const std::string& link_or_path, const QByteArray& content) {

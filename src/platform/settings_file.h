@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where per-user settings live on disk, and how the file is read and
 // replaced: the stand-in for the system's per-user settings area.
 #ifndef QUENMOOR_PLATFORM_SETTINGS_FILE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving listed files into one folder without ever losing one.
 //
 // A file is moved only while its path still names the file the search

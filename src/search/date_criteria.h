@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date rules, as plain functions over day numbers.
 #ifndef QUENMOOR_SEARCH_DATE_CRITERIA_H_
 #define QUENMOOR_SEARCH_DATE_CRITERIA_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run lists of one search: every file gathered, with the stamp and the
 // identity read for it, kept compactly for a search of millions of files.
 //

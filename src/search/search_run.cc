@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Finding Unused Files": prunes nested folder rows, walks every listed
 // folder, reads one time stamp per file and hands over to the criterion
 // pass.
@@ -30,7 +31,7 @@ void Form1::PushButton2_Click() {
 
   // 2. Nothing to search.
   if (trap.Test(104, [&] { return ListView1->ItemCount() == 0; })) {
-    trap.Do(236, [&] { MessageBox(this, QStringLiteral("No folders added."), kOkOnly); });
+    trap.Do(236, [&] { MessageBox(this, tr("No folders added."), kOkOnly); });
     trap.Do(238, [&] { search_running_ = false; });
     return;
   }
@@ -82,9 +83,9 @@ void Form1::PushButton2_Click() {
     trap.Do(134, [&] { row = *it; });
     trap.Do(136, [&] {
       MessageBox(this,
-                 ListView1->ItemText(row) +
-                     QStringLiteral(" will be removed because it is a subfolder of another "
-                                    "folder that you added."),
+                 tr("%1 will be removed because it is a subfolder of another "
+                    "folder that you added.")
+                     .arg(ListView1->ItemText(row)),
                  kOkOnly);
     });
     trap.Do(138, [&] { ListView1->RemoveItem(row); });
@@ -184,14 +185,14 @@ void Form1::PushButton2_Click() {
     trap.Do(210, [&] { ListView2->RemoveColumn(c); });
     trap.Line(212);
   }
-  trap.Do(214, [&] { ListView2->AddColumn(QStringLiteral("File(s) Found")); });
+  trap.Do(214, [&] { ListView2->AddColumn(tr("File(s) Found")); });
   trap.Do(216, [&] { ListView2->SetColumnWidthTwips(1, 5500); });
   if (trap.Test(218, [&] { return Option1->isChecked(); })) {
-    trap.Do(220, [&] { ListView2->AddColumn(QStringLiteral("Date Modified")); });
+    trap.Do(220, [&] { ListView2->AddColumn(tr("Date Modified", "result column")); });
   } else if (trap.Test(222, [&] { return Option2->isChecked(); })) {
-    trap.Do(224, [&] { ListView2->AddColumn(QStringLiteral("Date Created")); });
+    trap.Do(224, [&] { ListView2->AddColumn(tr("Date Created", "result column")); });
   } else if (trap.Test(226, [&] { return Option3->isChecked(); })) {
-    trap.Do(228, [&] { ListView2->AddColumn(QStringLiteral("Date Accessed")); });
+    trap.Do(228, [&] { ListView2->AddColumn(tr("Date Accessed", "result column")); });
   }
   trap.Do(230, [&] { ListView2->SetColumnWidthTwips(2, 2000); });
 

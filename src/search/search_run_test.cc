@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search run and the date rules, through the real window.
 #include <QHeaderView>
 #include <QLineEdit>

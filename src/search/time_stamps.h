@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three time stamps of a file, as local date values, and their text.
 //
 // Stamps are those of the path's own entry: a symbolic link gives its own

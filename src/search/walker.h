@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory walker: expands a list of folders with every accepted folder
 // below them, level by level, and lists the files of one folder.
 //

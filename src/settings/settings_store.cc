@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
 #include <QStringList>
@@ -129,8 +131,11 @@ bool ReadStore(const std::string& path, std::string* bytes) {
     if (ToldUnreadable() == path) return false;
     ToldUnreadable() = path;
     throw Failure(failure.number(),
-                  std::string(failure.what()) +
-                      ". Quenmoor uses its default choices and cannot save them while this is so.");
+                  Translated("qm::Settings",
+                             QT_TRANSLATE_NOOP("qm::Settings",
+                                               "%1. Quenmoor uses its default choices and cannot "
+                                               "save them while this is so."),
+                             {failure.what()}));
   }
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user settings store.
 //
 // Values are texts kept under one application name and one section.  On

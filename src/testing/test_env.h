@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers for the tests: temporary folders, files with chosen dates.
 #ifndef QUENMOOR_TESTING_TEST_ENV_H_
 #define QUENMOOR_TESTING_TEST_ENV_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixture for tests that drive the real main window on the offscreen
 // platform: a private settings folder and trash, a program folder of its
 // own, and every modal dialog answered by the test.

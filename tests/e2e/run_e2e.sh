@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end test: the built program in a real X window under Xvfb, driven
 # from outside with real pointer moves, clicks and key presses (xdotool),
 # with a fresh home, real files and the real trash.  Every step leaves a
@@ -74,7 +75,10 @@ export DISPLAY=":$(head -1 "$T/display")"
 # A fresh home: nothing from the user running the test leaks in.
 export HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" XDG_DATA_HOME="$T/home/.local/share"
 export XDG_RUNTIME_DIR="$T/run"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_CACHE_HOME
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_CACHE_HOME LANGUAGE
+# The program's own English, whatever the user's language: windows are found
+# by their titles.
+export LC_ALL=C.UTF-8
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 INI="$XDG_CONFIG_HOME/Vellumark.ini"
