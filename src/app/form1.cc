@@ -365,8 +365,8 @@ void Form1::WireEvents() {
   connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
   // The results: Enter and a double-click open a result; the context menu;
   // the status line follows what is listed and ticked.
-  connect(ListView2, &QAbstractItemView::activated, this,
-          [this](const QModelIndex& at) { ListView2_Activated(at.row() + 1); });
+  connect(ListView2, &ListView::RowDoubleClicked, this,
+          [this](int position) { ListView2_Activated(position); });
   connect(ListView2, &ListView::KeyDown, this,
           [this](int key, int shift) { ListView2_KeyDown(key, shift); });
   connect(ListView2, &QWidget::customContextMenuRequested, this,

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "app/status_text.h"
 #include "platform/failure.h"
 
 namespace qm {
@@ -105,7 +106,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     }
     if (index.column() == 2) {
       const std::int64_t size = Size(i);
-      return size < 0 ? QString() : QLocale().toString(static_cast<qlonglong>(size));
+      return size < 0 ? QString() : SizeText(size);
     }
     return QVariant();
   }
@@ -573,8 +574,10 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
   // part.  On a row, the view has selected that row by then; on the empty
   // part the selection is left alone (see mousePressEvent), so the handler
   // acts on the row that was selected before.
+  const QModelIndex at = indexAt(event->position().toPoint());
   QTableView::mouseDoubleClickEvent(event);
   emit DblClick();
+  if (at.isValid()) emit RowDoubleClicked(at.row() + 1);
 }
 
 void ListView::keyPressEvent(QKeyEvent* event) {

@@ -230,6 +230,8 @@ class ListView : public QTableView {
 
  signals:
   void DblClick();
+  // A double-click on a row (after DblClick).
+  void RowDoubleClicked(int position);
   // Windows virtual-key code (46 for Delete) and shift state (1 shift,
   // 2 control, 4 alt).
   void KeyDown(int key_code, int shift);

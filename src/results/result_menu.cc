@@ -16,6 +16,7 @@ namespace {
 // Asking the file manager to show more files than this at once would only
 // flood it; the first ones are shown.
 constexpr int kMostShown = 100;
+constexpr int kVkReturn = 13;
 constexpr int kVkF10 = 121;
 constexpr int kShift = 1;
 
@@ -47,7 +48,9 @@ std::vector<int> Form1::ResultRowsForMenu() const {
 void Form1::ListView2_Activated(int position) { OpenResult(position); }
 
 void Form1::ListView2_KeyDown(int key_code, int shift) {
-  if (key_code == kVkF10 && shift == kShift) {
+  if (key_code == kVkReturn && shift == 0) {
+    ListView2_Activated(ListView2->CurrentItem());
+  } else if (key_code == kVkF10 && shift == kShift) {
     ListView2_ContextMenu(ListView2->CurrentRowPoint());
   }
 }
