@@ -52,6 +52,9 @@ class Form1 : public QWidget {
  public:
   // The status line's height, in pixels.
   static constexpr int kStatusHeight = 26;
+  // The result list's columns once a search has set them up: path, date,
+  // size.
+  static constexpr int kResultColumns = 3;
 
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
@@ -136,6 +139,9 @@ class Form1 : public QWidget {
   bool StopRequested() const { return stop_requested_; }
   // The status line's text.
   QString StatusText() const;
+  // Whether a search shows its progress (on unless a benchmark compares
+  // searches with and without it).
+  void SetSearchProgressShown(bool shown) { progress_shown_ = shown; }
 
   // The window's place, size and column widths from the last run, fitted to
   // the screen; and writing them back (also done by itself a moment after
@@ -258,12 +264,11 @@ class Form1 : public QWidget {
   // judged for the status line.
   WalkProgress progress_;
   QTimer* progress_timer_ = nullptr;
+  bool progress_shown_ = true;
   bool reading_stamps_ = false;
   std::size_t progress_judged_ = 0;
   std::size_t progress_found_ = 0;
-  // Whether the result list holds a search's rows (before the first search
-  // the status line says nothing of them).
-  bool searched_ = false;
+
   bool result_command_running_ = false;
   // Every file the last search gathered, with its stamp and identity; the
   // result list's rows are positions in it.

@@ -49,7 +49,8 @@ void Form1::PushButton9_Click() {
 
 void Form1::UpdateStatus() {
   QString totals;
-  if (searched_) {
+  // Before the first search the result list has no totals to tell.
+  if (ListView2->ColumnCount() == kResultColumns) {
     const ListModel* m = ListView2->Model();
     totals = StatusJoin(FoundText(m->Count(), m->TotalBytes()),
                         TickedText(m->CheckedCount(), m->CheckedBytes()));
@@ -68,6 +69,8 @@ void Form1::BeginSearchStatus() {
   reading_stamps_ = false;
   progress_judged_ = 0;
   progress_found_ = 0;
+  PushButton9->show();
+  if (!progress_shown_) return;
   if (!progress_timer_) {
     // At most ten times a second; the search itself only counts.
     progress_timer_ = new QTimer(this);
@@ -75,7 +78,6 @@ void Form1::BeginSearchStatus() {
     connect(progress_timer_, &QTimer::timeout, this, [this] { ShowSearchProgress(); });
   }
   progress_timer_->start();
-  PushButton9->show();
   ShowSearchProgress();
 }
 
@@ -107,7 +109,6 @@ void Form1::EndSearchStatus(bool stopped) {
   if (progress_timer_) progress_timer_->stop();
   SetWalkProgress(nullptr);
   PushButton9->hide();
-  searched_ = true;
   status_event_ = stopped ? StoppedText(static_cast<std::int64_t>(progress_.folders),
                                         static_cast<std::int64_t>(found_->Count()))
                           : QString();

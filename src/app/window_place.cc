@@ -20,9 +20,6 @@ std::vector<int> ColumnWidths(const ListView* list) {
   return widths;
 }
 
-// The result list's columns once a search has set them up.
-constexpr int kResultColumns = 3;
-
 }  // namespace
 
 void Form1::LayOut() {

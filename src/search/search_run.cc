@@ -118,7 +118,7 @@ void Form1::PushButton2_Click() {
     for (const std::string& entry : collection) {
       trap.Do(156, [&] { Yield(); });
       if (stop_requested_) break;
-      progress_.folder.assign(entry);
+      if (progress_shown_) progress_.folder.assign(entry);
       std::string dir;
       trap.Do(158, [&] {
         if (entry.empty()) throw Failure(kErrInvalidCall);
