@@ -371,7 +371,14 @@ void Form1::WireEvents() {
           [this](int key, int shift) { ListView2_KeyDown(key, shift); });
   connect(ListView2, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& where) { ListView2_ContextMenu(where); });
-  connect(ListView2->Model(), &ListModel::TotalsChanged, this, [this] { UpdateStatus(); });
+  // Many ticks in a row (a drag over boxes, a command's loop) make one
+  // update of the status line, when the event loop next turns.
+  status_timer_ = new QTimer(this);
+  status_timer_->setSingleShot(true);
+  status_timer_->setInterval(0);
+  connect(status_timer_, &QTimer::timeout, this, [this] { UpdateStatus(); });
+  connect(ListView2->Model(), &ListModel::TotalsChanged, status_timer_,
+          qOverload<>(&QTimer::start));
   connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
   // Esc stops a search, wherever the focus is in the window.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

@@ -264,6 +264,7 @@ class Form1 : public QWidget {
   // judged for the status line.
   WalkProgress progress_;
   QTimer* progress_timer_ = nullptr;
+  QTimer* status_timer_ = nullptr;
   bool progress_shown_ = true;
   bool reading_stamps_ = false;
   std::size_t progress_judged_ = 0;

@@ -48,6 +48,7 @@ void Form1::PushButton9_Click() {
 }
 
 void Form1::UpdateStatus() {
+  status_timer_->stop();
   QString totals;
   // Before the first search the result list has no totals to tell.
   if (ListView2->ColumnCount() == kResultColumns) {

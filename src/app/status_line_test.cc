@@ -18,6 +18,11 @@ using testing::ResultsTest;
 
 class StatusLineTest : public ResultsTest {
  protected:
+  // The status line once the event loop has turned.
+  QString Status() {
+    QCoreApplication::processEvents();
+    return form_->StatusText();
+  }
   // Files of 1, 2, ... `n` bytes in "files", each in a folder of its own.
   std::string Files(int n) {
     const std::string folder = tree_.Sub("files");
@@ -31,18 +36,18 @@ class StatusLineTest : public ResultsTest {
 
 TEST_F(StatusLineTest, TellsWhatWasFoundAndTickedAndWhatTheTrashTook) {
   const std::string folder = Files(3);  // 6 bytes in all
-  EXPECT_EQ(form_->StatusText(), QString());  // nothing searched yet
+  EXPECT_EQ(Status(), QString());  // nothing searched yet
   SearchAndTickAll(folder);
   EXPECT_EQ(form_->ListView2->ColumnCaption(3), QStringLiteral("Size"));
-  EXPECT_EQ(form_->StatusText(), QStringLiteral("3 files found, 6 bytes   \u00b7   3 ticked, 6 bytes"));
+  EXPECT_EQ(Status(), QStringLiteral("3 files found, 6 bytes   \u00b7   3 ticked, 6 bytes"));
   form_->PushButton6_Click();
   form_->ListView2->SetChecked(2, true);
   const std::int64_t size = form_->ListView2->Model()->Size(1);
-  EXPECT_EQ(form_->StatusText(),
+  EXPECT_EQ(Status(),
             QStringLiteral("3 files found, 6 bytes   \u00b7   1 ticked, %1 bytes").arg(size));
   form_->PushButton3_Click();  // confirmed by the fixture
   EXPECT_EQ(form_->ListView2->ItemCount(), 2);
-  EXPECT_EQ(form_->StatusText(),
+  EXPECT_EQ(Status(),
             QStringLiteral("1 file (%1 bytes) moved to the trash.   \u00b7   2 files found, %2 "
                            "bytes   \u00b7   0 ticked, 0 bytes")
                 .arg(size)
