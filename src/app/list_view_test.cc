@@ -246,6 +246,8 @@ TEST(ListViewTest, SpaceTicksTheSelectedRowsAndTabLeavesTheList) {
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Description), QStringLiteral("not ticked"));
   EXPECT_EQ(table->cellAt(1, 0)->text(QAccessible::Description), QStringLiteral("ticked"));
+  EXPECT_TRUE(table->cellAt(1, 0)->state().checked);
+  EXPECT_FALSE(table->cellAt(0, 0)->state().checked);
   // Again: the current row is ticked, so both go back.
   QTest::keyClick(list, Qt::Key_Space);
   EXPECT_FALSE(list->Checked(2));

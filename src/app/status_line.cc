@@ -66,6 +66,8 @@ void Form1::BeginSearchStatus() {
   status_event_.clear();
   progress_ = WalkProgress();
   progress_.stop = &stop_requested_;
+  // Until the walk reports a folder, the first one it will read.
+  if (ListView1->ItemCount() > 0) progress_.folder = ListView1->ItemText(1).toStdString();
   SetWalkProgress(&progress_);
   reading_stamps_ = false;
   progress_judged_ = 0;
