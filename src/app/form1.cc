@@ -4,18 +4,12 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QMenu>
-#include <QScreen>
-#include <QShortcut>
-#include <QTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,9 +26,6 @@
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "app/hand_pointer.h"
-#include "app/status_text.h"
-#include "app/window_state.h"
-#include "platform/desktop.h"
 #include "platform/data_folder.h"
 #include "platform/file_system.h"
 #include "platform/dialogs.h"
@@ -380,10 +373,12 @@ void Form1::WireEvents() {
   connect(ListView2->Model(), &ListModel::TotalsChanged, status_timer_,
           qOverload<>(&QTimer::start));
   connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
-  // Esc stops a search, wherever the focus is in the window.
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  escape->setContext(Qt::WindowShortcut);
-  connect(escape, &QShortcut::activated, this, [this] { PushButton9_Click(); });
+  // Esc stops a search, wherever the focus is in the window; between
+  // searches the key is left to the controls.
+  escape_shortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape_shortcut_->setContext(Qt::WindowShortcut);
+  escape_shortcut_->setEnabled(false);
+  connect(escape_shortcut_, &QShortcut::activated, this, [this] { PushButton9_Click(); });
   WatchColumnWidths();
 
   // Hover handlers: every control, with every widget it is made of.

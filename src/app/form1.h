@@ -35,6 +35,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 class QTimer;
 
 namespace qm {
@@ -265,6 +266,7 @@ class Form1 : public QWidget {
   WalkProgress progress_;
   QTimer* progress_timer_ = nullptr;
   QTimer* status_timer_ = nullptr;
+  QShortcut* escape_shortcut_ = nullptr;
   bool progress_shown_ = true;
   bool reading_stamps_ = false;
   std::size_t progress_judged_ = 0;

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <cmath>
 
@@ -73,6 +74,7 @@ void Form1::BeginSearchStatus() {
   progress_judged_ = 0;
   progress_found_ = 0;
   PushButton9->show();
+  escape_shortcut_->setEnabled(true);
   if (!progress_shown_) return;
   if (!progress_timer_) {
     // At most ten times a second; the search itself only counts.
@@ -112,6 +114,7 @@ void Form1::EndSearchStatus(bool stopped) {
   if (progress_timer_) progress_timer_->stop();
   SetWalkProgress(nullptr);
   PushButton9->hide();
+  escape_shortcut_->setEnabled(false);
   status_event_ = stopped ? StoppedText(static_cast<std::int64_t>(progress_.folders),
                                         static_cast<std::int64_t>(found_->Count()))
                           : QString();
