@@ -25,6 +25,7 @@
 #include "app/list_view.h"
 #include "app/skin_framework.h"
 #include "app/window_layout.h"
+#include "search/date_criteria.h"
 #include "search/found_files.h"
 #include "search/time_stamps.h"
 #include "search/walker.h"
@@ -95,7 +96,7 @@ class Form1 : public QWidget {
   void ApplyDateCriterion();
   // Whether a stamp (a date value; the zero date for an empty one) meets
   // the rule the controls give now.
-  std::function<bool(DateValue)> RuleAsItStands() const;
+  RuleSnapshot RuleAsItStands() const;
   void Option4_Click();
   void Option5_Click();
   void Option6_Click();

@@ -92,11 +92,10 @@ void Form1::ShowSearchProgress() {
   const FoundFiles& found = *found_;
   const std::size_t checked = found.Count();
   if (progress_judged_ < checked) {
-    const std::function<bool(DateValue)> matches = RuleAsItStands();
+    const RuleSnapshot rule = RuleAsItStands();
     for (std::size_t i = progress_judged_; i < checked; ++i) {
-      bool empty = false;
-      const double value = found.DateAt(i, &empty);
-      if (matches(empty ? 0.0 : value)) ++progress_found_;
+      const Stamp stamp = found.StampAt(i);  // the zero date when empty
+      if (rule.Matches(stamp.value)) ++progress_found_;
     }
     progress_judged_ = checked;
   }

@@ -67,34 +67,30 @@ void Form1::ValidatePicker(int number, DatePicker* picker) {
 
 void Form1::Text1_Change() { WriteSettingQuietly(QStringLiteral("Access in days"), Text1->text()); }
 
-std::function<bool(DateValue)> Form1::RuleAsItStands() const {
+RuleSnapshot Form1::RuleAsItStands() const {
   // The controls are read once here, not per file: this only counts.
-  struct Single {
-    const QRadioButton* option;
-    const DatePicker* picker;
-    DateRule rule;
-  };
-  for (const Single& s : {Single{Option4, DTPicker3, DateRule::kAfter},
-                          Single{Option5, DTPicker4, DateRule::kBefore},
-                          Single{Option6, DTPicker5, DateRule::kOn}}) {
-    if (!s.option->isChecked()) continue;
-    const DateValue day = s.picker->Value();
-    const DateRule rule = s.rule;
-    return [day, rule](DateValue stamp) { return SingleDateMatches(rule, DayDifference(day, stamp)); };
+  RuleSnapshot now;
+  if (Option4->isChecked()) {
+    now.rule = DateRule::kAfter;
+    now.first = DTPicker3->Value();
+  } else if (Option5->isChecked()) {
+    now.rule = DateRule::kBefore;
+    now.first = DTPicker4->Value();
+  } else if (Option6->isChecked()) {
+    now.rule = DateRule::kOn;
+    now.first = DTPicker5->Value();
+  } else if (Option7->isChecked()) {
+    now.rule = DateRule::kBetween;
+    now.first = DTPicker1->Value();
+    now.second = DTPicker2->Value();
+  } else if (Option8->isChecked()) {
+    if (const std::optional<long long> days = ParseDays(Text1->text())) {
+      now.rule = DateRule::kNotAccessedInDays;
+      now.first = static_cast<DateValue>(TodayDayNumber());
+      now.days = *days;
+    }
   }
-  if (Option7->isChecked()) {
-    const DateValue first = DTPicker1->Value(), second = DTPicker2->Value();
-    return [first, second](DateValue stamp) {
-      return BetweenMatches(DayDifference(first, stamp), DayDifference(second, stamp));
-    };
-  }
-  const std::optional<long long> days = ParseDays(Text1->text());
-  if (Option8->isChecked() && days) {
-    const DateValue today = static_cast<DateValue>(TodayDayNumber());
-    const long long n = *days;
-    return [today, n](DateValue stamp) { return NotAccessedMatches(DayDifference(stamp, today), n); };
-  }
-  return [](DateValue) { return false; };
+  return now;
 }
 
 void Form1::ApplyDateCriterion() {
