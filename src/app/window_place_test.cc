@@ -74,6 +74,13 @@ TEST_F(WindowPlaceTest, SizePlaceAndTheWidthsTheUserGaveComeBackNextTime) {
   form->PushButton2_Click();
   EXPECT_EQ(form->ListView2->columnWidth(0), 250);
 
+  // A size given just before the window closes is written as it closes.
+  form->show();
+  form->resize(770, 440);
+  form->close();
+  EXPECT_EQ(unloads_, 1);
+  EXPECT_EQ(ReadWindowState().geometry.size(), QSize(770, 440));
+
   // A damaged state file costs only the lines it spoils.
   testing::WriteFile(WindowStatePath().toStdString(),
                      "geometry=10 20 x 30\nmaximized=1\nresult-columns=0 -3\n\x01\n");
