@@ -3,9 +3,12 @@
 // screenshots in docs/: the window after "Load Sample/Example Folder" and a
 // search for files modified before today, sorted by date, newest first.
 //
-//   window_shot OUT.png [--dark]
+//   window_shot OUT.png [--dark] [--maximised]
 //
-// --dark draws it under a dark colour scheme like Breeze Dark.  The texts
+// --dark draws it under a dark colour scheme like Breeze Dark; --maximised
+// draws the window as it fills a 1920x1080 screen less a panel (1920x1048),
+// its lists grown.  The status line along the bottom tells what was found
+// and ticked.  The texts
 // are in the language the environment asks for, as the program's are
 // (LC_ALL=de_DE.UTF-8 window_shot OUT.png draws it in German).
 //
@@ -83,9 +86,20 @@ bool MakeSamples(const std::string& program_folder, const char* folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool dark = argc == 3 && std::strcmp(argv[2], "--dark") == 0;
-  if (argc != 2 && !dark) {
-    std::fprintf(stderr, "usage: %s OUT.png [--dark]\n", argv[0]);
+  bool dark = false;
+  bool maximised = false;
+  bool usage = argc < 2;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--dark") == 0) {
+      dark = true;
+    } else if (std::strcmp(argv[i], "--maximised") == 0) {
+      maximised = true;
+    } else {
+      usage = true;
+    }
+  }
+  if (usage) {
+    std::fprintf(stderr, "usage: %s OUT.png [--dark] [--maximised]\n", argv[0]);
     return 2;
   }
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -111,6 +125,7 @@ int main(int argc, char** argv) {
 
   qm::Form1 form;
   form.Form_Load();
+  if (maximised) form.resize(1920, 1048);
   form.show();
   form.Option1->setChecked(true);  // "Date Modified"
   form.Option5->setChecked(true);  // "Before this date": today
@@ -119,6 +134,7 @@ int main(int argc, char** argv) {
   form.ListView2->Model()->SortByClick(1);
   form.ListView2->Model()->SortByClick(1);
   form.ListView2->SetChecked(1, true);
+  form.ListView2->SetChecked(2, true);
   QApplication::processEvents();
   if (!form.grab().toImage().save(QString::fromLocal8Bit(argv[1]))) {
     std::fprintf(stderr, "window_shot: cannot write %s\n", argv[1]);

@@ -329,6 +329,53 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
         <comment>result column</comment>
         <translation>Zugriffsdatum</translation>
     </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Stop the search and list what was found so far (Esc)</source>
+        <translation>Suche anhalten und bisher Gefundenes auflisten (Esc)</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Open Containing &amp;Folder</source>
+        <translation>Enthaltenden &amp;Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Copy Path</source>
+        <translation>Pfad &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: it is no longer there.</source>
+        <translation>%1 kann nicht geöffnet werden: Die Datei ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>No application was found to open %1.</source>
+        <translation>Es wurde keine Anwendung gefunden, die %1 öffnen kann.</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+</context>
+<context>
+    <name>qm::ListView</name>
+    <message>
+        <source>ticked</source>
+        <translation>markiert</translation>
+    </message>
+    <message>
+        <source>not ticked</source>
+        <translation>nicht markiert</translation>
+    </message>
 </context>
 <context>
     <name>qm::ListedText</name>
@@ -480,6 +527,49 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>The skin file %1 cannot be read: %2</source>
         <translation>Die Skin-Datei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Status</name>
+    <message>
+        <source>1 file</source>
+        <translation>1 Datei</translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <translation>%1 Dateien</translation>
+    </message>
+    <message>
+        <source>1 folder</source>
+        <translation>1 Ordner</translation>
+    </message>
+    <message>
+        <source>%1 folders</source>
+        <translation>%1 Ordner</translation>
+    </message>
+    <message>
+        <source>%1 found, %2</source>
+        <translation>%1 gefunden, %2</translation>
+    </message>
+    <message>
+        <source>%1 ticked, %2</source>
+        <translation>%1 markiert, %2</translation>
+    </message>
+    <message>
+        <source>Searching: %1 and %2 checked, %3 found. Reading %4</source>
+        <translation>Suche: %1 und %2 geprüft, %3 gefunden. Lese %4</translation>
+    </message>
+    <message>
+        <source>Search stopped after %1 and %2.</source>
+        <translation>Suche nach %1 und %2 angehalten.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) moved to the trash.</source>
+        <translation>%1 (%2) in den Papierkorb verschoben.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) moved to %3.</source>
+        <translation>%1 (%2) nach %3 verschoben.</translation>
     </message>
 </context>
 <context>

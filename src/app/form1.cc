@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -111,6 +114,47 @@ const ControlPlace kControls[] = {
     {"PushButton5", 12000, 6750, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Move To Folder")},
 };
 
+// How the window's own controls follow it as it grows (the frames' controls
+// stay where they are in their frame).
+struct ControlAnchor {
+  const char* name;
+  Anchor anchor;
+};
+const ControlAnchor kAnchors[] = {
+    {"ListView1", {false, 0, 1, 0, 1}},   {"PushButton1", {false, 0, 1, 1, 1}},
+    {"PushButton7", {false, 0, 0.5, 1, 1}}, {"PushButton8", {false, 0.5, 1, 1, 1}},
+    {"Frame1", {false, 0, 1, 1, 1}},      {"Frame2", {false, 0, 1, 1, 1}},
+    {"PushButton2", {true, 0, 1, 0, 0}},  {"ListView2", {true, 0, 1, 0, 1}},
+    {"PushButton4", {true, 0, 0.5, 1, 1}}, {"PushButton6", {true, 0.5, 1, 1, 1}},
+    {"PushButton3", {true, 0, 0.5, 1, 1}}, {"PushButton5", {true, 0.5, 1, 1, 1}},
+};
+
+// Gives each button an Alt+letter: the first letter of a word that no
+// button before it has, else any such letter of its caption.  The caption's
+// words stay as they are.
+void AssignMnemonics(const std::initializer_list<QPushButton*>& buttons) {
+  QSet<QChar> taken;
+  for (QPushButton* b : buttons) {
+    QString caption = b->text();
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    qsizetype at = -1;
+    for (int pass = 0; pass < 2 && at < 0; ++pass) {
+      for (qsizetype i = 0; i < caption.size(); ++i) {
+        const QChar c = caption[i];
+        const bool word_start = i == 0 || !caption[i - 1].isLetterOrNumber();
+        if (!c.isLetterOrNumber() || (pass == 0 && !word_start)) continue;
+        if (taken.contains(c.toLower())) continue;
+        at = i;
+        break;
+      }
+    }
+    if (at < 0) continue;
+    taken.insert(caption[at].toLower());
+    caption.insert(at, QLatin1Char('&'));
+    b->setText(caption);
+  }
+}
+
 // Makes the control `name` of the table above inside `parent`.
 template <class T>
 T* Make(QWidget* parent, const char* name) {
@@ -194,7 +238,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 Form1::~Form1() { SetErrorReporter(nullptr); }
 
 void Form1::BuildControls() {
-  setFixedSize(15960 / 15, 7275 / 15);
+  // The window can grow and be maximised; below its designed size only its
+  // lists shrink (WindowLayout).
+  setMinimumSize(layout_.MinimumSize());
+  resize(layout_.DefaultSize());
   setFont(ArialBold(9));
   MakeWhite(this);
 
@@ -230,6 +277,10 @@ void Form1::BuildControls() {
   // the rows keep their order until the command is done.
   ListView2->SetSortable(true, [this] { return !result_command_running_; });
   ListView2->setToolTip(tr("Move | line to right and out of window to reveal full names."));
+  // Several results can be selected, for Copy Path and Open Containing
+  // Folder; Space ticks or unticks them all.
+  ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
   PushButton4 = Make<QPushButton>(this, "PushButton4");
   PushButton6 = Make<QPushButton>(this, "PushButton6");
   PushButton3 = Make<QPushButton>(this, "PushButton3");
@@ -250,6 +301,15 @@ void Form1::BuildControls() {
     p.setColor(QPalette::Base, Qt::white);
     p.setColor(QPalette::Text, Qt::black);
     o->setPalette(p);
+  }
+  BuildStatusLine();
+  BuildResultsMenu();
+  // Every button gets an Alt+letter; Stop's comes last.
+  AssignMnemonics({PushButton1, PushButton2, PushButton8, PushButton7, PushButton4, PushButton6,
+                   PushButton3, PushButton5, PushButton9});
+  for (const ControlAnchor& a : kAnchors) {
+    QWidget* w = findChild<QWidget*>(QLatin1String(a.name), Qt::FindDirectChildrenOnly);
+    anchored_.insert(w, {w->geometry(), a.anchor});
   }
   Frame1->setTitle(Frame1->accessibleName());
   Frame2->setTitle(Frame2->accessibleName());
@@ -296,6 +356,30 @@ void Form1::WireEvents() {
   connect(DTPicker4, &DatePicker::Validate, this, [this] { DTPicker4_Validate(); });
   connect(DTPicker5, &DatePicker::Validate, this, [this] { DTPicker5_Validate(); });
   connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+  // The results: Enter and a double-click open a result; the context menu;
+  // the status line follows what is listed and ticked.
+  connect(ListView2, &ListView::RowDoubleClicked, this,
+          [this](int position) { ListView2_Activated(position); });
+  connect(ListView2, &ListView::KeyDown, this,
+          [this](int key, int shift) { ListView2_KeyDown(key, shift); });
+  connect(ListView2, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& where) { ListView2_ContextMenu(where); });
+  // Many ticks in a row (a drag over boxes, a command's loop) make one
+  // update of the status line, when the event loop next turns.
+  status_timer_ = new QTimer(this);
+  status_timer_->setSingleShot(true);
+  status_timer_->setInterval(0);
+  connect(status_timer_, &QTimer::timeout, this, [this] { UpdateStatus(); });
+  connect(ListView2->Model(), &ListModel::TotalsChanged, status_timer_,
+          qOverload<>(&QTimer::start));
+  connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
+  // Esc stops a search, wherever the focus is in the window; between
+  // searches the key is left to the controls.
+  escape_shortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape_shortcut_->setContext(Qt::WindowShortcut);
+  escape_shortcut_->setEnabled(false);
+  connect(escape_shortcut_, &QShortcut::activated, this, [this] { PushButton9_Click(); });
+  WatchColumnWidths();
 
   // Hover handlers: every control, with every widget it is made of.
   setMouseTracking(true);
@@ -305,7 +389,7 @@ void Form1::WireEvents() {
            ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
            Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,
            DTPicker1, Label1, DTPicker2, Option8, Text1, PushButton2, ListView2, PushButton4,
-           PushButton6, PushButton3, PushButton5}) {
+           PushButton6, PushButton3, PushButton5, PushButton9, StatusBar1}) {
     WatchHover(control);
   }
   // Remember the cursors some widgets bring (the text field's I-beam), to
@@ -329,6 +413,16 @@ void Form1::WatchHover(QWidget* control) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    // Enter and Return press the button that has the focus, as Space does.
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) button->animateClick();
+      return true;
+    }
+  }
   if (event->type() == QEvent::MouseMove) {
     // A move that a child leaves unhandled travels on to its parents (as a
     // copy with the same time and place); only the innermost control's
@@ -523,7 +617,9 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::Form_Unload() {
   // Every setting is on disk already; an operation yielding to the event
-  // loop is abandoned where it stands.
+  // loop is abandoned where it stands.  A change of the window's size or
+  // column widths not yet written goes first (one small file).
+  if (save_state_timer_ && save_state_timer_->isActive()) SaveWindowState();
   UnloadAction()();
 }
 

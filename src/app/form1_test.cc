@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QToolTip>
@@ -49,7 +50,8 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
   auto form = NewForm();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quenmoor"));
   EXPECT_EQ(AppTitle(), QStringLiteral("Quenmoor"));
-  EXPECT_EQ(form->size(), QSize(1064, 485));
+  // The designed window, with the status line along its bottom.
+  EXPECT_EQ(form->size(), QSize(1064, 485 + Form1::kStatusHeight));
   EXPECT_TRUE(ErrorReports().empty());
 
   // Every control is found by its name, at its place, with its caption.
@@ -88,7 +90,8 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
     ASSERT_NE(reader, nullptr) << e.name;
     EXPECT_EQ(reader->text(QAccessible::Name), QString::fromUtf8(e.caption)) << e.name;
   }
-  EXPECT_EQ(form->PushButton3->text(), QStringLiteral("Send Checked To Recycle Bin"));
+  // The caption's words, with an Alt+letter of their own.
+  EXPECT_EQ(form->PushButton3->text(), QStringLiteral("Send Checked &To Recycle Bin"));
   EXPECT_TRUE(form->PushButton3->font().bold());
   EXPECT_DOUBLE_EQ(form->PushButton3->font().pointSizeF(), 11.25);
   EXPECT_DOUBLE_EQ(form->Option1->font().pointSizeF(), 9);
@@ -167,7 +170,9 @@ std::vector<std::pair<QString, QRect>> CaptionAreas(Form1& form) {
     add(frame, QRect(0, 0, frame->width(), frame->fontMetrics().height() + 2));  // the title
   }
   add(form.Label1, form.Label1->rect());
-  for (QPushButton* b : form.findChildren<QPushButton*>()) add(b, b->rect().adjusted(4, 4, -4, -4));
+  for (QPushButton* b : form.findChildren<QPushButton*>()) {
+    if (b->isVisibleTo(&form)) add(b, b->rect().adjusted(4, 4, -4, -4));
+  }
   for (ListView* list : {form.ListView1, form.ListView2}) add(list, list->header()->geometry());
   return areas;
 }
@@ -521,6 +526,45 @@ TEST(ErrorTrapTest, ReportsEachFailureAndCarriesOn) {
   EXPECT_EQ(seen[0], std::make_pair(100, 70));
   EXPECT_EQ(seen[1], std::make_pair(106, 76));
   EXPECT_EQ(seen[2], std::make_pair(108, 7));
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST_F(Form1Test, TheKeyboardReachesAndPressesEveryButton) {
+  auto form = NewForm();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  // Every button has an Alt+letter of its own, and keeps its caption's words.
+  QSet<QChar> letters;
+  for (QPushButton* b : form->findChildren<QPushButton*>()) {
+    const QString text = b->text();
+    const qsizetype at = text.indexOf(QLatin1Char('&'));
+    ASSERT_GE(at, 0) << text.toStdString();
+    EXPECT_FALSE(letters.contains(text[at + 1].toLower())) << text.toStdString();
+    letters.insert(text[at + 1].toLower());
+    EXPECT_EQ(QString(text).remove(at, 1), b->accessibleName());
+  }
+  // Tab leaves the results for the buttons below them.
+  form->ListView2->AddItem(QStringLiteral("/a"));
+  form->ListView2->setFocus();
+  for (QPushButton* next : {form->PushButton4, form->PushButton6, form->PushButton3,
+                            form->PushButton5}) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+  }
+  // Enter and Return press the focused button.
+  form->PushButton4->setFocus();
+  QTest::keyClick(form->PushButton4, Qt::Key_Return);
+  QTest::qWait(200);  // the button shows itself pressed for a moment
+  EXPECT_TRUE(form->ListView2->Checked(1));
+  form->PushButton6->setFocus();
+  QTest::keyClick(form->PushButton6, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::qWait(200);
+  EXPECT_FALSE(form->ListView2->Checked(1));
 }
 
 }  // namespace

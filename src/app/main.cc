@@ -76,6 +76,8 @@ int main(int argc, char** argv) {
   qm::InstallTranslations(qm::MessageLanguages(), qm::TranslationsFolder());
   qm::Form1 form;
   form.Form_Load();
+  // The size, place and column widths the window had last time.
+  form.RestoreWindowState();
   form.show();
   return app.exec();
 }

@@ -86,7 +86,7 @@ TEST_F(GermanWindowTest, CaptionsMessagesAndDatesAreGerman) {
   {
     auto form = NewForm();
     form->show();
-    EXPECT_EQ(form->PushButton2->text(), QStringLiteral("Suche nach ungenutzten Dateien starten"));
+    EXPECT_EQ(form->PushButton2->text(), QStringLiteral("&Suche nach ungenutzten Dateien starten"));
     EXPECT_EQ(form->Frame2->title(), QStringLiteral("Stichtag wählen"));
     EXPECT_EQ(form->Option4->accessibleName(), QStringLiteral("Später als"));
     EXPECT_EQ(form->DTPicker3->accessibleName(), QStringLiteral("Später als"));
@@ -94,7 +94,7 @@ TEST_F(GermanWindowTest, CaptionsMessagesAndDatesAreGerman) {
               QStringLiteral("Zu durchsuchende Ordner oder Laufwerke"));
     // German runs longer than English: every caption still fits its control.
     for (QAbstractButton* b : form->findChildren<QAbstractButton*>()) {
-      if (!b->text().isEmpty()) {
+      if (!b->text().isEmpty() && b->isVisibleTo(form.get())) {
         EXPECT_LE(b->sizeHint().width(), b->width()) << b->text().toStdString();
       }
     }

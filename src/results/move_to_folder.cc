@@ -7,6 +7,7 @@
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "app/form1.h"
+#include "app/status_text.h"
 #include "platform/dialogs.h"
 #include "platform/yield.h"
 #include "results/listed_text.h"
@@ -174,7 +175,9 @@ void Form1::PushButton5_Click() {
   // Removal pass: the ticked rows whose file has left its place go; rows of
   // files that are still there stay ticked.
   trap.Do(132, [&] { current = 0; });
-  trap.Do(134, [&] { RemoveCheckedRows(&moved); });
+  RowsGone gone;
+  trap.Do(134, [&] { gone = RemoveCheckedRows(&moved); });
+  if (gone.files > 0) ShowTakenAway(MovedText(gone.files, gone.bytes, folder));
   trap.Do(142, [&] { ListView2->Refresh(); });
   trap.Do(144, [&] { SetMousePointer(kPointerDefault); });
   result_command_running_ = false;

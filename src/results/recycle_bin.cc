@@ -13,6 +13,7 @@
 #include "app/error_report.h"
 #include "app/error_trap.h"
 #include "app/form1.h"
+#include "app/status_text.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "platform/yield.h"
@@ -205,22 +206,30 @@ void Form1::PushButton3_Click() {
     // Whatever the outcome, exactly the ticked rows whose file has gone are
     // removed; the others stay ticked.
     trap.Line(124);
-    trap.Do(126, [&] { RemoveCheckedRows(&trashed); });
+    RowsGone gone;
+    trap.Do(126, [&] { gone = RemoveCheckedRows(&trashed); });
+    if (gone.files > 0) ShowTakenAway(TrashedText(gone.files, gone.bytes));
     trap.Do(128, [&] { ListView2->Refresh(); });
   }
   result_command_running_ = false;
 }
 
-void Form1::RemoveCheckedRows(const QSet<QString>* taken) {
+Form1::RowsGone Form1::RemoveCheckedRows(const QSet<QString>* taken) {
   std::vector<int> gone;
+  RowsGone total;
   const int rows = ListView2->ItemCount();
   for (int row = 1; row <= rows; ++row) {
     if (!ListView2->Checked(row)) continue;
     const QString text = ListView2->ItemText(row);
-    if ((taken && taken->contains(text)) || !PathExists(text)) gone.push_back(row);
+    if ((taken && taken->contains(text)) || !PathExists(text)) {
+      gone.push_back(row);
+      ++total.files;
+      total.bytes += std::max<std::int64_t>(0, ListView2->Model()->Size(row - 1));
+    }
   }
   // One pass over the list, however many rows go.
   ListView2->RemoveItems(gone);
+  return total;
 }
 
 }  // namespace qm

@@ -46,6 +46,9 @@ void Form1::PushButton2_Click() {
     return;
   }
 
+  // The status line counts what the gathering does; Stop ends it early.
+  BeginSearchStatus();
+
   // 3, 4.
   trap.Do(106, [&] { SetMousePointer(kPointerBusy); });
   std::vector<int> subfolder_marks;
@@ -98,7 +101,7 @@ void Form1::PushButton2_Click() {
   std::optional<ReadAheadSession> read_ahead(std::in_place);
   int m = 0;
   trap.Do(144, [&] { m = ListView1->ItemCount(); });
-  for (int i = 1; i <= m; ++i) {
+  for (int i = 1; i <= m && !stop_requested_; ++i) {
     QString folder;
     bool have_row = false;
     trap.Do(146, [&] {
@@ -114,6 +117,8 @@ void Form1::PushButton2_Click() {
     std::optional<ReadAhead> listings(std::in_place, AheadKind::kListings, collection);
     for (const std::string& entry : collection) {
       trap.Do(156, [&] { Yield(); });
+      if (stop_requested_) break;
+      if (progress_shown_) progress_.folder.assign(entry);
       std::string dir;
       trap.Do(158, [&] {
         if (entry.empty()) throw Failure(kErrInvalidCall);
@@ -144,8 +149,10 @@ void Form1::PushButton2_Click() {
     const FoundFiles::Range path_list = found_->PendingRange();
     std::optional<ReadAhead> stamps(std::in_place, AheadKind::kStamps, path_list);
     std::string path;
+    reading_stamps_ = true;
     for (std::size_t k = 0; k < path_list.Count(); ++k) {
       trap.Do(176, [&] { Yield(); });
+      if (stop_requested_) break;
       path.clear();
       trap.Do(178, [&] { found_->NextPath(&path); });
       trap.Line(180);
@@ -173,9 +180,12 @@ void Form1::PushButton2_Click() {
       trap.Line(202);
     }
     stamps.reset();
+    reading_stamps_ = false;
     trap.Line(204);
   }
   read_ahead.reset();
+  // Stopped: what was found so far is judged and listed.
+  const bool stopped = stop_requested_;
 
   // 8. The result list's two columns.
   trap.Do(206, [&] { ListView2->ClearItems(); });
@@ -195,10 +205,15 @@ void Form1::PushButton2_Click() {
     trap.Do(228, [&] { ListView2->AddColumn(tr("Date Accessed", "result column")); });
   }
   trap.Do(230, [&] { ListView2->SetColumnWidthTwips(2, 2000); });
+  // Each file's size, after its date; the widths the user gave the columns.
+  ListView2->AddColumn(tr("Size"));
+  ListView2->SetColumnWidthTwips(ListView2->ColumnCount(), 1300);
+  ApplyResultWidths();
 
   // 9, 10. The criterion pass fills the list.
   trap.Do(232, [&] { SetMousePointer(kPointerDefault); });
   trap.Do(234, [&] { ApplyDateCriterion(); });
+  EndSearchStatus(stopped);
   // 11. A pass that failed half-way must not leave the busy pointer behind.
   trap.Do(238, [&] {
     if (MousePointer() == kPointerBusy) SetMousePointer(kPointerDefault);

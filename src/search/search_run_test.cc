@@ -279,12 +279,12 @@ TEST_F(SearchRunTest, TheRootsOwnFilesComeOutAsSlashAndName) {
   EXPECT_EQ(rows, QStringList({"/sub/a~b.txt", "/sub/inner.txt", "/top.txt"}));
 }
 
-TEST_F(SearchRunTest, ASearchThatFindsNoFileShowsJustTheTwoHeaders) {
+TEST_F(SearchRunTest, ASearchThatFindsNoFileShowsJustTheHeaders) {
   testing::MakeDirs(tree_.Sub("empty/inside"));
   AddRow(tree_.path());
   form_->PushButton2_Click();
   EXPECT_EQ(form_->ListView2->ItemCount(), 0);
-  EXPECT_EQ(form_->ListView2->ColumnCount(), 2);
+  EXPECT_EQ(form_->ListView2->ColumnCount(), 3);
   EXPECT_EQ(form_->MousePointer(), kPointerDefault);
 }
 

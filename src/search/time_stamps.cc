@@ -79,18 +79,21 @@ Stamp ReadStamp(const std::string& path, Which which, FileId* id) {
                                              : STATX_ATIME;
   struct statx stx;
   const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
-  if (Fs().Statx(path.c_str(), flags, id ? mask | FileId::kMask : mask, &stx) != 0) {
+  // With the identity comes the size: the same call gives both.
+  const unsigned asked = id ? mask | FileId::kMask | STATX_SIZE : mask;
+  if (Fs().Statx(path.c_str(), flags, asked, &stx) != 0) {
     // A file in a folder near the longest path the kernel takes may have a
     // path longer than that: it is read relative to its folder.
     if (errno != ENAMETOOLONG) return stamp;
     ScopedFd folder(Fs().Open(ParentOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0 || Fs().StatxAt(folder.get(), BaseName(path).c_str(), flags,
-                                         id ? mask | FileId::kMask : mask, &stx) != 0) {
+    if (folder.get() < 0 ||
+        Fs().StatxAt(folder.get(), BaseName(path).c_str(), flags, asked, &stx) != 0) {
       return stamp;
     }
   }
   if (id && (stx.stx_mask & (STATX_TYPE | STATX_INO)) == (STATX_TYPE | STATX_INO)) {
     *id = FileId::Of(stx);
+    if (stx.stx_mask & STATX_SIZE) stamp.size = static_cast<std::int64_t>(stx.stx_size);
   }
   if ((stx.stx_mask & mask) == 0) return stamp;  // not recorded here
   const struct statx_timestamp& t = which == Which::kModified  ? stx.stx_mtime

@@ -24,6 +24,9 @@ namespace qm {
 struct Stamp {
   DateValue value = 0;
   bool empty = true;
+  // The file's size in bytes (a link's own), from the same call, when it was
+  // read with the file's identity; -1 otherwise.
+  std::int64_t size = -1;
 };
 
 // `id`, when given, receives the file's identity from the same call; it is

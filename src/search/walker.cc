@@ -26,6 +26,13 @@ const char kWalkerRoutineId[] = "in BrannocTitle2021/08/31.AddFolder.GetSubDirec
 
 namespace {
 
+WalkProgress*& Progress() {
+  static WalkProgress* progress = nullptr;
+  return progress;
+}
+
+bool WalkStopped() { return Progress() && Progress()->stop && *Progress()->stop; }
+
 // The longest path the kernel takes, in bytes with its final NUL: a folder
 // path (with its final "/") of PATH_MAX bytes or more cannot be opened, so
 // it is not listed.  Names cannot be longer than NAME_MAX bytes anyway.
@@ -153,7 +160,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
   // listed, when a search reads ahead (read_ahead.h).
   std::optional<ReadAhead> ahead(std::in_place, AheadKind::kFolders, folders);
   std::size_t i = 0;
-  while (i < folders.size()) {
+  while (i < folders.size() && !WalkStopped()) {
     const std::string& entry = folders[i];
     struct stat entry_stat;
     try {
@@ -179,6 +186,10 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
         continue;
       }
       quiet = true;  // admitted
+      if (Progress()) {
+        ++Progress()->folders;
+        Progress()->folder.assign(entry);
+      }
 
       trap.Line(118);
       if (!folder) folder.emplace(fso.GetFolder(entry));
@@ -222,7 +233,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
   ahead.reset();
 
   // Stage 2: descend.  Failures are reported again from here on.
-  if (recursive && !level.empty()) {
+  if (recursive && !level.empty() && !WalkStopped()) {
     trap.Do(150, [&] { WalkLevel(level, true, collected); });
   }
 
@@ -238,6 +249,8 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
 }
 
 }  // namespace
+
+void SetWalkProgress(WalkProgress* progress) { Progress() = progress; }
 
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recursive) {
   CollectedFolders collected;

@@ -15,6 +15,19 @@ namespace qm {
 // The routine identifier shown in the walker's error reports.
 extern const char kWalkerRoutineId[];
 
+// What the walks have done so far, for a window that shows a search's
+// progress, and its request to end a walk early: `folders` counts every
+// folder listed, `folder` is the one listed last.  A walk that finds `stop`
+// set at one of its yields lists no further folder and hands up what it has
+// found.
+struct WalkProgress {
+  std::size_t folders = 0;
+  std::string folder;
+  const bool* stop = nullptr;
+};
+// The progress the walks keep (nullptr: none).
+void SetWalkProgress(WalkProgress* progress);
+
 // Expands `folders` in place.  Afterwards it holds the entries it was given
 // (less those whose subfolders could not be listed because the listing was
 // refused or the folder vanished), then every accepted folder below them in

@@ -54,6 +54,7 @@ class FormTest : public ::testing::Test {
   TempDir app_dir_;
   std::unique_ptr<ScopedEnv> config_env_;
   std::unique_ptr<ScopedEnv> data_env_;
+  std::unique_ptr<ScopedEnv> state_env_;
   std::vector<DialogRequest> requests_;
   std::deque<QString> folder_answers_;
   std::deque<int> button_answers_;
