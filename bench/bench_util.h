@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the benchmarks that drive the real window: a private
 // home for the settings and the trash, memory figures from /proc, a clock
 // and CPU time, a watch on how long the event loop goes without a turn, and

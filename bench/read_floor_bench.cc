@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What reading a tree costs the kernel alone, as a floor for the search run:
 // N threads list every folder (getdents64) and read every file's status
 // (statx, relative to its open folder), with nothing else done, warm and,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the two ways of disposing of results in the real window, on small
 // files a search has listed and "Select All" has ticked:
 //   "Move To Folder" (the folder browser answered with a folder on the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a whole search run in the real window: a generated tree is listed in
 // the folder list, "Start Finding Unused Files" is clicked and the run goes
 // to its end, criterion pass and result list included.  Beside it, on the
@@ -8,6 +9,7 @@
 // every file's access time, so every file is listed.
 //
 //   QT_QPA_PLATFORM=offscreen search_bench [FILES] [FOLDER] [RUNS] [--warm-only]
+//                                          [--status-ab]
 //
 // FILES: number of files (default 200,000, at most 1,000,000), in FILES / 20
 // folders.  FOLDER: where to keep the tree for the next run (reused when it
@@ -29,6 +31,11 @@
 // from running for tens of milliseconds at a time, more so while the disk
 // is busy; each run also names the host's steal within its longest gap and
 // the longest gap that held none.
+//
+// With --status-ab the warm search runs go in pairs, one showing its
+// progress in the status line and one not, the order changing from pair to
+// pair, and both are reported: what the status line costs a search, taken
+// on the same tree in the same minutes.
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -151,9 +158,12 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   bool warm_only = false;
+  bool status_ab = false;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--warm-only") == 0) {
+    if (std::strcmp(argv[i], "--status-ab") == 0) {
+      status_ab = true;
+    } else if (std::strcmp(argv[i], "--warm-only") == 0) {
       warm_only = true;
     } else {
       args.push_back(argv[i]);
@@ -222,8 +232,21 @@ int main(int argc, char** argv) {
   TimeCommand(commands[0], false);
   commands[0].warm = 0;
   std::vector<RunFigures> warm_runs, cold_runs;
+  std::vector<RunFigures> shown_runs, hidden_runs;  // --status-ab
   for (int round = 0; round < runs; ++round) {
-    warm_runs.push_back(RunSearch(form));
+    if (!status_ab) {
+      warm_runs.push_back(RunSearch(form));
+    } else {
+      // The first run of all shows the status line, so the memory figures
+      // are those of a first search as ever.
+      for (int k = 0; k < 2; ++k) {
+        const bool shown = (round + k) % 2 == 0;
+        form.SetSearchProgressShown(shown);
+        (shown ? shown_runs : hidden_runs).push_back(RunSearch(form));
+      }
+      form.SetSearchProgressShown(true);
+      warm_runs.push_back(shown_runs.back());
+    }
     for (Command& c : commands) TimeCommand(c, false);
   }
 
@@ -314,6 +337,26 @@ int main(int argc, char** argv) {
               longest_clear_gap(warm_runs));
   if (!cold_runs.empty()) std::printf(", %.1f cold", longest_clear_gap(cold_runs));
   std::printf("\n\n");
+
+  if (status_ab) {
+    auto line = [](const char* kind, const std::vector<RunFigures>& all) {
+      std::vector<double> wall, cpu;
+      for (const RunFigures& r : all) {
+        wall.push_back(r.seconds);
+        cpu.push_back(r.cpu);
+      }
+      std::sort(wall.begin(), wall.end());
+      std::sort(cpu.begin(), cpu.end());
+      std::printf("status line %-5s: best %.3f s, median %.3f s; CPU best %.3f s, median %.3f s "
+                  "(%zu runs)\n",
+                  kind, wall.front(), wall[wall.size() / 2], cpu.front(), cpu[cpu.size() / 2],
+                  all.size());
+      return wall.front();
+    };
+    const double on = line("shown", shown_runs);
+    const double off = line("off", hidden_runs);
+    std::printf("status line shown / off, best warm: %.3f\n\n", on / off);
+  }
 
   bool counts_agree = true;
   auto list_runs = [&](const char* kind, const std::vector<RunFigures>& all) {

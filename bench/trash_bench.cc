@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times sending 10,000 small files to the trash, beside `mv` of the same
 // number of files into one folder and `trash-put` when it is installed.
 // Runs under a private temporary HOME and XDG_DATA_HOME.

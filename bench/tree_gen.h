@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generates a tree of folders and files with scattered modified times, for
 // the benchmarks.  Header-only so every benchmark program can include it.
 //

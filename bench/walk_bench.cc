@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a full walk of a generated tree, the way a search runs it: expand the
 // folders with GetSubDirectories2016, list every folder's files with
 // ListFolderFiles and read one modified stamp per file, counting the files

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a room of src/ includes a room above it: base/ includes only
 # itself; platform/ only base/; fsutil/, settings/ and search/ nothing of
 # app/, scope/ or results/; the read-ahead (search/read_ahead/) nothing of

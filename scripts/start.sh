@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds what starting needs (the program, its hand
 # pointer and its Samples folder), and starts Quenmoor.
 set -euo pipefail

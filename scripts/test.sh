@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test (unit tests on the
 # offscreen platform, and the end-to-end test in a real X window); then
 # builds the tests of the code that runs on several threads (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks an X window to close, as a window manager does when the user clicks
 // its close button: a WM_DELETE_WINDOW message.  For driving the program
 // under a virtual display, which has no window manager.

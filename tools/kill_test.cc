@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ends the real "Move To Folder" and "Send Checked To Recycle Bin" with
 // SIGKILL at random moments and checks that no file is ever lost, corrupted
 // or left behind in pieces.
@@ -16,7 +17,14 @@
 // whole.  The same command then runs again, unkilled, on what is left, and
 // afterwards every file must be exactly once at its target.
 //
-//   kill_test [--kills N] [--files N] [--seed N] [--keep]
+// With --fuse the second folder is seen through a FUSE mount (bindfs), whose
+// file system offers no unnamed files: copies into it are written under a
+// hidden temporary name of the program's own, which a kill leaves behind.
+// Those are counted after each kill, and after the second run there must
+// be none.  Where no FUSE mount can be made, the run says so and makes the
+// program's file layer refuse unnamed files instead.
+//
+//   kill_test [--kills N] [--files N] [--seed N] [--fuse] [--keep]
 //
 // Defaults: 20 kills, 1,000 files.  Exit status 0 when every check held.
 #include <dirent.h>
@@ -45,6 +53,8 @@
 #include "app/form1.h"
 #include "base/date_value.h"
 #include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/new_file.h"
 #include "platform/trash.h"
 
 namespace {
@@ -57,12 +67,26 @@ double SecondsSince(Clock::time_point start) {
 
 // ---- the child: one command in the real window ---------------------------
 
+// The file layer of a file system without unnamed temporary files.
+class NoUnnamedFiles : public qm::FileSystem {
+ public:
+  int OpenAt(int dir_fd, const char* name, int flags, mode_t mode) override {
+    if ((flags & O_TMPFILE) == O_TMPFILE) {
+      errno = EOPNOTSUPP;
+      return -1;
+    }
+    return FileSystem::OpenAt(dir_fd, name, flags, mode);
+  }
+};
+
 // Searches `source`, ticks every row, and moves the files into `dest` or
 // (with an empty `dest`) sends them to the trash.  Writes one byte to
 // `ready_fd` just before the command starts.  Exit status 3 when the
 // command showed a message (something was not moved or trashed).
-int Worker(const std::string& source, const std::string& dest, int ready_fd) {
+int Worker(const std::string& source, const std::string& dest, int ready_fd, bool no_unnamed) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  NoUnnamedFiles layer;
+  if (no_unnamed) qm::SetFs(&layer);
   int argc = 1;
   char name[] = "kill_test";
   char* argv[] = {name, nullptr};
@@ -185,6 +209,7 @@ struct Census {
   std::vector<int> at_source, at_target;  // copies per file
   int both = 0;             // files complete in two places
   int orphan_infos = 0;     // info files whose entry never arrived
+  int temporaries = 0;      // hidden temporary files of the program's own
   std::vector<std::string> faults;
 };
 
@@ -207,6 +232,10 @@ class Checker {
 
   void CountFile(const std::string& path, const std::string& name, std::vector<int>* copies,
                  Census* census) const {
+    if (qm::IsTemporaryName(name.c_str())) {
+      ++census->temporaries;
+      return;
+    }
     const int index = IndexOf(name);
     if (index < 0 || index >= files_) {
       census->faults.push_back("left behind: " + path);
@@ -236,6 +265,10 @@ class Checker {
     }
     for (const std::string& name : Entries(info)) {
       std::string text, path;
+      if (qm::IsTemporaryName(name.c_str())) {
+        ++census->temporaries;
+        continue;
+      }
       const std::string suffix = ".trashinfo";
       if (name.size() <= suffix.size() ||
           name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0 ||
@@ -300,6 +333,9 @@ class Checker {
     if (c.orphan_infos != 0) {
       c.faults.push_back(std::to_string(c.orphan_infos) + " info files without their entry");
     }
+    if (c.temporaries != 0) {
+      c.faults.push_back(std::to_string(c.temporaries) + " temporary files left behind");
+    }
     return c;
   }
 
@@ -340,7 +376,7 @@ struct Run {
 // Starts a worker; kills it `kill_after` seconds after its command started
 // (never, when negative).
 Run RunWorker(const std::string& self, const std::string& source, const std::string& dest,
-              double kill_after) {
+              double kill_after, bool no_unnamed) {
   Run run;
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return run;
@@ -350,7 +386,7 @@ Run RunWorker(const std::string& self, const std::string& source, const std::str
     const int ready = ::dup(pipe_fds[1]);  // without close-on-exec
     const std::string ready_text = std::to_string(ready);
     ::execl(self.c_str(), self.c_str(), "--worker", source.c_str(), dest.c_str(),
-            ready_text.c_str(), static_cast<char*>(nullptr));
+            ready_text.c_str(), no_unnamed ? "no-unnamed" : "unnamed", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(pipe_fds[1]);
@@ -394,21 +430,24 @@ void MakeDirs(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 5 && std::string(argv[1]) == "--worker") {
-    return Worker(argv[2], argv[3], std::atoi(argv[4]));
+  if (argc == 6 && std::string(argv[1]) == "--worker") {
+    return Worker(argv[2], argv[3], std::atoi(argv[4]), std::string(argv[5]) == "no-unnamed");
   }
   int kills = 20;
   int files = 1000;
   unsigned seed = static_cast<unsigned>(std::time(nullptr));
   bool keep = false;
+  bool fuse = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--kills" && i + 1 < argc) kills = std::atoi(argv[++i]);
     else if (arg == "--files" && i + 1 < argc) files = std::atoi(argv[++i]);
     else if (arg == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::atol(argv[++i]));
     else if (arg == "--keep") keep = true;
+    else if (arg == "--fuse") fuse = true;
     else {
-      std::fprintf(stderr, "usage: kill_test [--kills N] [--files N] [--seed N] [--keep]\n");
+      std::fprintf(stderr,
+                   "usage: kill_test [--kills N] [--files N] [--seed N] [--fuse] [--keep]\n");
       return 2;
     }
   }
@@ -441,6 +480,23 @@ int main(int argc, char** argv) {
   Place sides[2] = {{base + "/disk", home + "/.local/share/Trash", ""},
                     {other + "/data", other + "/.Trash-" + uid, other}};
   if (!mounted) sides[1].trash = sides[0].trash, sides[1].top = "";  // the home trash's disk
+  // The second folder through FUSE: a view of a folder on the other disk.
+  bool fuse_mounted = false, no_unnamed = false;
+  const std::string view = base + "/view";
+  if (fuse) {
+    MakeDirs(other + "/backing");
+    MakeDirs(view);
+    const std::string command =
+        "bindfs --no-allow-other '" + other + "/backing' '" + view + "' 2>/dev/null";
+    fuse_mounted = std::system(command.c_str()) == 0;
+    if (fuse_mounted) {
+      sides[1] = {view + "/data", view + "/.Trash-" + uid, view};
+    } else {
+      no_unnamed = true;
+      std::printf("note: could not mount bindfs: the program's file layer refuses unnamed "
+                  "files instead\n");
+    }
+  }
   MakeDirs(sides[0].data);
   MakeDirs(sides[1].data);
 
@@ -464,12 +520,14 @@ int main(int argc, char** argv) {
     }
     total += static_cast<long>(size);
   }
-  std::printf("kill_test: %d files (%.1f MB), %d kills, seed %u, %s\n", files, total / 1e6, kills,
-              seed, mounted ? "the second folder on a tmpfs" : "one file system");
+  std::printf("kill_test: %d files (%.1f MB), %d kills, seed %u, %s%s\n", files, total / 1e6,
+              kills, seed, mounted ? "the second folder on a tmpfs" : "one file system",
+              fuse_mounted ? ", seen through a FUSE mount"
+                           : no_unnamed ? ", without unnamed files" : "");
 
   const Checker checker(files, hashes);
   int side = 0;  // where the files are
-  int landed = 0, missed = 0, both = 0, orphans = 0, kills_in_trash = 0;
+  int landed = 0, missed = 0, both = 0, orphans = 0, temporaries = 0, kills_in_trash = 0;
   bool ok = true;
   // Seconds a whole command took: [trash][side it started from].
   double estimate[2][2] = {{-1, -1}, {-1, -1}};
@@ -491,7 +549,7 @@ int main(int argc, char** argv) {
     // The first command of each kind runs whole, to learn how long it takes.
     const double kill_after =
         whole < 0 ? -1 : std::uniform_real_distribution<double>(0, whole)(random);
-    Run run = RunWorker(self, source.data, dest, kill_after);
+    Run run = RunWorker(self, source.data, dest, kill_after, no_unnamed);
     if (!run.started) {
       std::printf("FAILED: the window did not reach the command\n");
       ok = false;
@@ -504,22 +562,23 @@ int main(int argc, char** argv) {
       Census c = checker.AfterKill(source, &target, trash);
       both += c.both;
       orphans += c.orphan_infos;
+      temporaries += c.temporaries;
       int at_source = 0;
       for (int n : c.at_source) at_source += n;
-      std::printf("kill %2d: %-5s from %-5s after %6.3f s: %4d at the source, %4d at the target, %d in "
-                  "both, %d info files without entry\n",
-                  landed, what, side ? "tmpfs" : "disk", run.seconds, at_source, files - at_source + c.both, c.both,
-                  c.orphan_infos);
+      std::printf("kill %2d: %-5s from %-5s after %6.3f s: %4d at the source, %4d at the target, "
+                  "%d in both, %d info files without entry, %d temporaries\n",
+                  landed, what, side ? (fuse_mounted ? "fuse" : "tmpfs") : "disk", run.seconds,
+                  at_source, files - at_source + c.both, c.both, c.orphan_infos, c.temporaries);
       if (!c.faults.empty()) {
         fail(std::string("after kill ") + std::to_string(landed), c);
         break;
       }
-      run = RunWorker(self, source.data, dest, -1);  // again, on what is left
+      run = RunWorker(self, source.data, dest, -1, no_unnamed);  // again, on what is left
     } else if (kill_after >= 0) {
       ++missed;  // it ended before the kill came
     } else {
       whole = run.seconds;
-      std::printf("whole %s from the %s: %.3f s\n", what, side ? "tmpfs" : "disk", run.seconds);
+      std::printf("whole %s from the %s: %.3f s\n", what, side ? (fuse_mounted ? "fuse" : "tmpfs") : "disk", run.seconds);
     }
     if (run.status != 0) {
       std::printf("FAILED: the %s ended with status %d\n", what, run.status);
@@ -542,9 +601,10 @@ int main(int argc, char** argv) {
               "no file lost, corrupted or left in pieces: %s\n",
               landed, kills_in_trash, missed, ok && landed >= kills ? "yes" : "NO");
   std::printf("left by the kills: %d files complete in both places (the next move removed the "
-              "source), %d info files without their entry (taken over by the next trash); "
-              "%.1f s in all\n",
-              both, orphans, seconds);
+              "source), %d info files without their entry (taken over by the next trash), "
+              "%d hidden temporaries (removed by the next run); %.1f s in all\n",
+              both, orphans, temporaries, seconds);
+  if (fuse_mounted) ::umount2(view.c_str(), MNT_DETACH);
   if (mounted) ::umount2(other.c_str(), MNT_DETACH);
   if (!keep) std::system(("rm -rf '" + base + "'").c_str());
   return ok && landed >= kills ? 0 : 1;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's hand pointer and writes it as a Windows cursor file
 // (.CUR): one 32x32 image, 32-bit colour with alpha plus the 1-bit mask,
 // the hot spot at the tip of the pointing finger.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lays out the "Samples" folder that ships beside the program: a dozen
 // small files whose modified and accessed dates are set relative to the
 // moment it runs, so that every date rule finds something on any day.

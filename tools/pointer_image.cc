@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what the X pointer looks like right now, one line:
 //   WIDTHxHEIGHT hot=X,Y name=NAME hash=HEX
 // so a script can tell pointers apart (the arrow, the hourglass, a custom

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the whole screen, for checking the window by eye
 // under a virtual display.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date criteria on the window: the handlers that store the criterion
 // controls, and the criterion pass that fills the result list.
 #include <QLineEdit>
@@ -39,6 +40,32 @@ void Form1::ValidatePicker(int number, DatePicker* picker) {
 }
 
 void Form1::Text1_Change() { WriteSettingQuietly(QStringLiteral("Access in days"), Text1->text()); }
+
+RuleSnapshot Form1::RuleAsItStands() const {
+  // The controls are read once here, not per file: this only counts.
+  RuleSnapshot now;
+  if (Option4->isChecked()) {
+    now.rule = DateRule::kAfter;
+    now.first = DTPicker3->Value();
+  } else if (Option5->isChecked()) {
+    now.rule = DateRule::kBefore;
+    now.first = DTPicker4->Value();
+  } else if (Option6->isChecked()) {
+    now.rule = DateRule::kOn;
+    now.first = DTPicker5->Value();
+  } else if (Option7->isChecked()) {
+    now.rule = DateRule::kBetween;
+    now.first = DTPicker1->Value();
+    now.second = DTPicker2->Value();
+  } else if (Option8->isChecked()) {
+    if (const std::optional<long long> days = ParseDays(Text1->text())) {
+      now.rule = DateRule::kNotAccessedInDays;
+      now.first = static_cast<DateValue>(TodayDayNumber());
+      now.days = *days;
+    }
+  }
+  return now;
+}
 
 void Form1::ApplyDateCriterion() {
   SetMousePointer(kPointerBusy);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date picker: holds a date, shows it, offers a calendar, and raises
 // Validate when the focus leaves it.  Its value is always midnight of the
 // date it shows (a time of day it is given is dropped), so the day number

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/error_report.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -20,18 +22,19 @@ const char kPushButton8Id[] = "in Tallowick2021/08/31.Form1.PushButton8_Click ";
 const char kWalkerId[] = "in BrannocTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
 
 const char kSupportAddress[] = "support@quenmoor.example";
-const char kErrorReportCaption[] = "Application Error";
+const char kErrorReportCaption[] = QT_TRANSLATE_NOOP("qm::ErrorReport", "Application Error");
 
 QString ComposeErrorReport(const std::string& description, const std::string& routine_id,
                            int line, const std::string& extra) {
   QString text = QString::fromStdString(description);
   text += QStringLiteral("\r\n");
   text += QString::fromStdString(routine_id);
-  text += QStringLiteral("at line ");
-  text += QString::number(line);
+  // The routine identifier stays as it is, whatever the language.
+  text += QCoreApplication::translate("qm::ErrorReport", "at line %1").arg(line);
   text += QStringLiteral("\r\r");
-  text += QStringLiteral("Please email screenshot of this message to ");
-  text += QLatin1String(kSupportAddress);
+  text += QCoreApplication::translate("qm::ErrorReport",
+                                      "Please email screenshot of this message to %1")
+              .arg(QLatin1String(kSupportAddress));
   if (!extra.empty()) {
     text += QStringLiteral("\r\r");
     text += QString::fromStdString(extra);
@@ -42,7 +45,8 @@ QString ComposeErrorReport(const std::string& description, const std::string& ro
 void ShowErrorReport(QWidget* owner, const std::string& routine_id, const Failure& failure,
                      int line, const std::string& extra) {
   MessageBox(owner, ComposeErrorReport(failure.what(), routine_id, line, extra),
-             kExclamation | kOkOnly, QLatin1String(kErrorReportCaption));
+             kExclamation | kOkOnly,
+             QCoreApplication::translate("qm::ErrorReport", kErrorReportCaption));
 }
 
 void InstallErrorReport(QWidget* owner) {

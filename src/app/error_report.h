@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error report: the one message a guarded routine shows when one of its
 // numbered statements fails.
 #ifndef QUENMOOR_APP_ERROR_REPORT_H_
@@ -25,7 +26,7 @@ extern const char kPushButton8Id[];
 extern const char kWalkerId[];
 
 extern const char kSupportAddress[];
-extern const char kErrorReportCaption[];  // "Application Error"
+extern const char kErrorReportCaption[];  // "Application Error", before translation
 
 // The report's text: the failure's description, CR LF, the routine
 // identifier, "at line " and the number, CR CR, the request for a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -15,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -69,8 +73,8 @@ void MakeWhite(QWidget* w) {
 }
 
 // The window's controls: name, position and size in twips (inside its
-// frame for a frame's controls), and caption ("" for a control without one:
-// BuildControls names it for screen readers).
+// frame for a frame's controls), and caption, which Make translates (""
+// for a control without one: BuildControls names it for screen readers).
 struct ControlPlace {
   const char* name;
   int left, top, width, height;
@@ -78,33 +82,78 @@ struct ControlPlace {
 };
 const ControlPlace kControls[] = {
     {"ListView1", 120, 120, 7800, 2535, ""},
-    {"PushButton1", 120, 2745, 7800, 405, "Add Folder Or Drive"},
-    {"PushButton7", 120, 3255, 3840, 405, "Clear List"},
-    {"PushButton8", 4080, 3255, 3840, 405, "Load Sample/Example Folder"},
-    {"Frame1", 120, 3720, 7800, 735, "Find by which date type?"},
-    {"Option3", 240, 300, 1695, 255, "Date Accessed"},
-    {"Option1", 2160, 300, 1695, 255, "Date Modified"},
-    {"Option2", 3840, 300, 1575, 255, "Date Created"},
-    {"Frame2", 120, 4545, 7800, 2630, "Select Cutoff Date"},
-    {"Option4", 225, 345, 1755, 255, "After this date"},
+    {"PushButton1", 120, 2745, 7800, 405, QT_TRANSLATE_NOOP("qm::Form1", "Add Folder Or Drive")},
+    {"PushButton7", 120, 3255, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Clear List")},
+    {"PushButton8", 4080, 3255, 3840, 405,
+     QT_TRANSLATE_NOOP("qm::Form1", "Load Sample/Example Folder")},
+    {"Frame1", 120, 3720, 7800, 735, QT_TRANSLATE_NOOP("qm::Form1", "Find by which date type?")},
+    {"Option3", 240, 300, 1695, 255, QT_TRANSLATE_NOOP("qm::Form1", "Date Accessed")},
+    {"Option1", 2160, 300, 1695, 255, QT_TRANSLATE_NOOP("qm::Form1", "Date Modified")},
+    {"Option2", 3840, 300, 1575, 255, QT_TRANSLATE_NOOP("qm::Form1", "Date Created")},
+    {"Frame2", 120, 4545, 7800, 2630, QT_TRANSLATE_NOOP("qm::Form1", "Select Cutoff Date")},
+    {"Option4", 225, 345, 1755, 255, QT_TRANSLATE_NOOP("qm::Form1", "After this date")},
     {"DTPicker3", 2280, 300, 2000, 375, ""},
-    {"Option5", 240, 795, 1800, 255, "Before this date"},
+    {"Option5", 240, 795, 1800, 255, QT_TRANSLATE_NOOP("qm::Form1", "Before this date")},
     {"DTPicker4", 2280, 750, 2000, 375, ""},
-    {"Option6", 240, 1245, 1665, 255, "On this date"},
+    {"Option6", 240, 1245, 1665, 255, QT_TRANSLATE_NOOP("qm::Form1", "On this date")},
     {"DTPicker5", 2280, 1200, 2000, 375, ""},
-    {"Option7", 240, 1695, 1305, 255, "Between"},
+    {"Option7", 240, 1695, 1305, 255, QT_TRANSLATE_NOOP("qm::Form1", "Between")},
     {"DTPicker1", 2280, 1650, 2000, 375, ""},
-    {"Label1", 4440, 1695, 315, 225, "and"},
+    {"Label1", 4440, 1695, 315, 225, QT_TRANSLATE_NOOP("qm::Form1", "and")},
     {"DTPicker2", 4920, 1650, 2000, 375, ""},
-    {"Option8", 240, 2145, 4815, 255, "Anything that has not been accessed in x days:"},
+    {"Option8", 240, 2145, 4815, 255,
+     QT_TRANSLATE_NOOP("qm::Form1", "Anything that has not been accessed in x days:")},
     {"Text1", 4920, 2100, 2000, 345, ""},
-    {"PushButton2", 8040, 120, 7800, 405, "Start Finding Unused Files"},
+    {"PushButton2", 8040, 120, 7800, 405,
+     QT_TRANSLATE_NOOP("qm::Form1", "Start Finding Unused Files")},
     {"ListView2", 8040, 630, 7800, 5520, ""},
-    {"PushButton4", 8040, 6240, 3840, 405, "Select All"},
-    {"PushButton6", 12000, 6240, 3840, 405, "Unselect All"},
-    {"PushButton3", 8040, 6750, 3840, 405, "Send Checked To Recycle Bin"},
-    {"PushButton5", 12000, 6750, 3840, 405, "Move To Folder"},
+    {"PushButton4", 8040, 6240, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Select All")},
+    {"PushButton6", 12000, 6240, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Unselect All")},
+    {"PushButton3", 8040, 6750, 3840, 405,
+     QT_TRANSLATE_NOOP("qm::Form1", "Send Checked To Recycle Bin")},
+    {"PushButton5", 12000, 6750, 3840, 405, QT_TRANSLATE_NOOP("qm::Form1", "Move To Folder")},
 };
+
+// How the window's own controls follow it as it grows (the frames' controls
+// stay where they are in their frame).
+struct ControlAnchor {
+  const char* name;
+  Anchor anchor;
+};
+const ControlAnchor kAnchors[] = {
+    {"ListView1", {false, 0, 1, 0, 1}},   {"PushButton1", {false, 0, 1, 1, 1}},
+    {"PushButton7", {false, 0, 0.5, 1, 1}}, {"PushButton8", {false, 0.5, 1, 1, 1}},
+    {"Frame1", {false, 0, 1, 1, 1}},      {"Frame2", {false, 0, 1, 1, 1}},
+    {"PushButton2", {true, 0, 1, 0, 0}},  {"ListView2", {true, 0, 1, 0, 1}},
+    {"PushButton4", {true, 0, 0.5, 1, 1}}, {"PushButton6", {true, 0.5, 1, 1, 1}},
+    {"PushButton3", {true, 0, 0.5, 1, 1}}, {"PushButton5", {true, 0.5, 1, 1, 1}},
+};
+
+// Gives each button an Alt+letter: the first letter of a word that no
+// button before it has, else any such letter of its caption.  The caption's
+// words stay as they are.
+void AssignMnemonics(const std::initializer_list<QPushButton*>& buttons) {
+  QSet<QChar> taken;
+  for (QPushButton* b : buttons) {
+    QString caption = b->text();
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    qsizetype at = -1;
+    for (int pass = 0; pass < 2 && at < 0; ++pass) {
+      for (qsizetype i = 0; i < caption.size(); ++i) {
+        const QChar c = caption[i];
+        const bool word_start = i == 0 || !caption[i - 1].isLetterOrNumber();
+        if (!c.isLetterOrNumber() || (pass == 0 && !word_start)) continue;
+        if (taken.contains(c.toLower())) continue;
+        at = i;
+        break;
+      }
+    }
+    if (at < 0) continue;
+    taken.insert(caption[at].toLower());
+    caption.insert(at, QLatin1Char('&'));
+    b->setText(caption);
+  }
+}
 
 // Makes the control `name` of the table above inside `parent`.
 template <class T>
@@ -114,7 +163,8 @@ T* Make(QWidget* parent, const char* name) {
     T* w = new T(parent);
     w->setObjectName(QLatin1String(name));
     w->setGeometry(Twips(place.left, place.top, place.width, place.height));
-    w->setAccessibleName(*place.caption ? QString::fromUtf8(place.caption) : QLatin1String(name));
+    w->setAccessibleName(*place.caption ? QCoreApplication::translate("qm::Form1", place.caption)
+                                        : QLatin1String(name));
     return w;
   }
   std::abort();  // every control is in the table
@@ -188,14 +238,17 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 Form1::~Form1() { SetErrorReporter(nullptr); }
 
 void Form1::BuildControls() {
-  setFixedSize(15960 / 15, 7275 / 15);
+  // The window can grow and be maximised; below its designed size only its
+  // lists shrink (WindowLayout).
+  setMinimumSize(layout_.MinimumSize());
+  resize(layout_.DefaultSize());
   setFont(ArialBold(9));
   MakeWhite(this);
 
   ListView1 = Make<ListView>(this, "ListView1");
-  ListView1->setToolTip(QStringLiteral(
-      "Double-click item to remove it. Move | line to right and out of window to reveal full "
-      "names."));
+  ListView1->setToolTip(
+      tr("Double-click item to remove it. Move | line to right and out of window to reveal full "
+         "names."));
   PushButton1 = Make<QPushButton>(this, "PushButton1");
   PushButton7 = Make<QPushButton>(this, "PushButton7");
   PushButton8 = Make<QPushButton>(this, "PushButton8");
@@ -223,8 +276,11 @@ void Form1::BuildControls() {
   // Trashing and moving go through the rows by number while they yield, so
   // the rows keep their order until the command is done.
   ListView2->SetSortable(true, [this] { return !result_command_running_; });
-  ListView2->setToolTip(
-      QStringLiteral("Move | line to right and out of window to reveal full names."));
+  ListView2->setToolTip(tr("Move | line to right and out of window to reveal full names."));
+  // Several results can be selected, for Copy Path and Open Containing
+  // Folder; Space ticks or unticks them all.
+  ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
   PushButton4 = Make<QPushButton>(this, "PushButton4");
   PushButton6 = Make<QPushButton>(this, "PushButton6");
   PushButton3 = Make<QPushButton>(this, "PushButton3");
@@ -245,6 +301,15 @@ void Form1::BuildControls() {
     p.setColor(QPalette::Base, Qt::white);
     p.setColor(QPalette::Text, Qt::black);
     o->setPalette(p);
+  }
+  BuildStatusLine();
+  BuildResultsMenu();
+  // Every button gets an Alt+letter; Stop's comes last.
+  AssignMnemonics({PushButton1, PushButton2, PushButton8, PushButton7, PushButton4, PushButton6,
+                   PushButton3, PushButton5, PushButton9});
+  for (const ControlAnchor& a : kAnchors) {
+    QWidget* w = findChild<QWidget*>(QLatin1String(a.name), Qt::FindDirectChildrenOnly);
+    anchored_.insert(w, {w->geometry(), a.anchor});
   }
   Frame1->setTitle(Frame1->accessibleName());
   Frame2->setTitle(Frame2->accessibleName());
@@ -291,6 +356,30 @@ void Form1::WireEvents() {
   connect(DTPicker4, &DatePicker::Validate, this, [this] { DTPicker4_Validate(); });
   connect(DTPicker5, &DatePicker::Validate, this, [this] { DTPicker5_Validate(); });
   connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+  // The results: Enter and a double-click open a result; the context menu;
+  // the status line follows what is listed and ticked.
+  connect(ListView2, &ListView::RowDoubleClicked, this,
+          [this](int position) { ListView2_Activated(position); });
+  connect(ListView2, &ListView::KeyDown, this,
+          [this](int key, int shift) { ListView2_KeyDown(key, shift); });
+  connect(ListView2, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& where) { ListView2_ContextMenu(where); });
+  // Many ticks in a row (a drag over boxes, a command's loop) make one
+  // update of the status line, when the event loop next turns.
+  status_timer_ = new QTimer(this);
+  status_timer_->setSingleShot(true);
+  status_timer_->setInterval(0);
+  connect(status_timer_, &QTimer::timeout, this, [this] { UpdateStatus(); });
+  connect(ListView2->Model(), &ListModel::TotalsChanged, status_timer_,
+          qOverload<>(&QTimer::start));
+  connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
+  // Esc stops a search, wherever the focus is in the window; between
+  // searches the key is left to the controls.
+  escape_shortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape_shortcut_->setContext(Qt::WindowShortcut);
+  escape_shortcut_->setEnabled(false);
+  connect(escape_shortcut_, &QShortcut::activated, this, [this] { PushButton9_Click(); });
+  WatchColumnWidths();
 
   // Hover handlers: every control, with every widget it is made of.
   setMouseTracking(true);
@@ -300,7 +389,7 @@ void Form1::WireEvents() {
            ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
            Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,
            DTPicker1, Label1, DTPicker2, Option8, Text1, PushButton2, ListView2, PushButton4,
-           PushButton6, PushButton3, PushButton5}) {
+           PushButton6, PushButton3, PushButton5, PushButton9, StatusBar1}) {
     WatchHover(control);
   }
   // Remember the cursors some widgets bring (the text field's I-beam), to
@@ -324,6 +413,16 @@ void Form1::WatchHover(QWidget* control) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    // Enter and Return press the button that has the focus, as Space does.
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) button->animateClick();
+      return true;
+    }
+  }
   if (event->type() == QEvent::MouseMove) {
     // A move that a child leaves unhandled travels on to its parents (as a
     // copy with the same time and place); only the innermost control's
@@ -402,11 +501,13 @@ void Form1::Form_Load() {
     SetApplicationTitle();
   });
   // 5, 6. One column for each list.
-  trap.Do(128, [&] { ListView1->AddColumn(QStringLiteral("Folder(s) Or Drives To Search")); });
+  trap.Do(128, [&] { ListView1->AddColumn(tr("Folder(s) Or Drives To Search")); });
   trap.Do(130, [&] { ListView1->SetColumnWidthTwips(1, 7000); });
-  trap.Do(132, [&] { ListView2->AddColumn(QStringLiteral("Results")); });
+  trap.Do(132, [&] { ListView2->AddColumn(tr("Results")); });
   trap.Do(134, [&] { ListView2->SetColumnWidthTwips(1, 7000); });
-  // 7. The criterion controls, from the settings store.
+  // 7. The criterion controls, from the settings store.  A store that
+  // cannot be read at all is told once, and every control takes its default.
+  trap.Do(136, [&] { CheckSettingsStore(); });
   trap.Do(136, [&] { Text1->setText(ReadSetting(QStringLiteral("Access in days"), QString())); });
   trap.Do(138, [&] {
     SetOptionValue(Option4, SettingToBoolean(ReadSetting(QStringLiteral("Option4"), "1")));
@@ -433,10 +534,12 @@ void Form1::Form_Load() {
 }
 
 void Form1::ApplySkin() {
-  // Only a plain, visible file counts.
+  // A missing skin, or a folder of its name, is no skin: nothing happens.
+  // Anything else of its name is loaded, or said to be no skin (a FIFO, a
+  // device, a file that cannot be read), and is never waited on.
   const QString path = AppFolder() + QStringLiteral("/x/o.cjs");
   QFileInfo info(path);
-  if (!info.exists() || !info.isFile() || info.fileName().startsWith(QLatin1Char('.'))) return;
+  if (!info.exists() || info.isDir() || info.fileName().startsWith(QLatin1Char('.'))) return;
   // The window and its frames, options and label take the button-face colour,
   // with the text colour that goes with it.
   const QColor face = QApplication::palette().color(QPalette::Button);
@@ -494,12 +597,13 @@ void Form1::WriteSettingQuietly(const QString& key, const QString& value) {
   try {
     WriteSetting(key, value);
   } catch (const Failure& failure) {
-    // Tell the user once per session; the control keeps working.
-    if (settings_write_failure_shown_) return;
+    // Tell the user once per session (a store that cannot even be read was
+    // told at start-up); the control keeps working.
+    if (settings_write_failure_shown_ || SettingsStoreFailureTold()) return;
     settings_write_failure_shown_ = true;
     MessageBox(this,
-               QStringLiteral("Your choices could not be saved (%1: %2). They apply until "
-                              "Quenmoor is closed.")
+               tr("Your choices could not be saved (%1: %2). They apply until "
+                  "Quenmoor is closed.")
                    .arg(QString::fromUtf8(failure.what()),
                         QString::fromStdString(SettingsFilePath())),
                kExclamation);
@@ -513,7 +617,9 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::Form_Unload() {
   // Every setting is on disk already; an operation yielding to the event
-  // loop is abandoned where it stands.
+  // loop is abandoned where it stands.  A change of the window's size or
+  // column widths not yet written goes first (one small file).
+  if (save_state_timer_ && save_state_timer_->isActive()) SaveWindowState();
   UnloadAction()();
 }
 

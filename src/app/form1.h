@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1: the program's one window, its controls, its start-up and shutdown,
 // and the mouse pointer that its handlers read and set.
 //
@@ -23,14 +24,20 @@
 #include "app/date_picker.h"
 #include "app/list_view.h"
 #include "app/skin_framework.h"
+#include "app/window_layout.h"
+#include "search/date_criteria.h"
 #include "search/found_files.h"
 #include "search/time_stamps.h"
+#include "search/walker.h"
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
+class QTimer;
 
 namespace qm {
 
@@ -45,6 +52,12 @@ class Form1 : public QWidget {
   Q_OBJECT
 
  public:
+  // The status line's height, in pixels.
+  static constexpr int kStatusHeight = 26;
+  // The result list's columns once a search has set them up: path, date,
+  // size.
+  static constexpr int kResultColumns = 3;
+
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
 
@@ -81,6 +94,9 @@ class Form1 : public QWidget {
   bool SearchRunning() const { return search_running_; }
   // Date criteria.
   void ApplyDateCriterion();
+  // Whether a stamp (a date value; the zero date for an empty one) meets
+  // the rule the controls give now.
+  RuleSnapshot RuleAsItStands() const;
   void Option4_Click();
   void Option5_Click();
   void Option6_Click();
@@ -100,10 +116,45 @@ class Form1 : public QWidget {
   void PushButton3_Click();
   // Removes the ticked rows whose file is gone: those whose path is in
   // `taken` (the files the command took away; the path may name a new file
-  // by now), and the others whose path names nothing any more.
-  void RemoveCheckedRows(const QSet<QString>* taken = nullptr);
+  // by now), and the others whose path names nothing any more.  Returns how
+  // many rows went and the size of their files.
+  struct RowsGone {
+    int files = 0;
+    std::int64_t bytes = 0;
+  };
+  RowsGone RemoveCheckedRows(const QSet<QString>* taken = nullptr);
   // Move to folder.
   void PushButton5_Click();
+
+  // The results' context menu: open a result, show it in its folder, copy
+  // the selected rows' paths.  Nothing here changes ticks or rows.
+  void ListView2_Activated(int position);
+  void ListView2_KeyDown(int key_code, int shift);
+  void ListView2_ContextMenu(const QPoint& where);
+  void OpenResult(int position);
+  void ShowResultsInFolder();
+  void CopyResultPaths();
+
+  // Stop (the status line's button, or Esc): ends a search early; what was
+  // found so far is judged and listed.
+  void PushButton9_Click();
+  bool StopRequested() const { return stop_requested_; }
+  // What a search's progress shows: the folder being listed, and whether
+  // the stamps are being read (then the file being read tells the folder).
+  void ShowListingFolder(const std::string& folder);
+  void ShowReadingStamps(bool reading) { reading_stamps_ = reading; }
+  // The status line's text.
+  QString StatusText() const;
+  // Whether a search shows its progress (on unless a benchmark compares
+  // searches with and without it).
+  void SetSearchProgressShown(bool shown) { progress_shown_ = shown; }
+
+  // The window's place, size and column widths from the last run, fitted to
+  // the screen; and writing them back (also done by itself a moment after
+  // they change).
+  void RestoreWindowState();
+  void SaveWindowState();
+  const WindowLayout& Layout() const { return layout_; }
 
   // The run lists of the last search.
   const FoundFiles& Found() const { return *found_; }
@@ -137,14 +188,48 @@ class Form1 : public QWidget {
   QPushButton* PushButton3;
   QPushButton* PushButton5;
   SkinFramework* SkinFramework1;
+  // Added to the window's design: the status line along its bottom, with
+  // its text and the Stop button, and the results' context menu.
+  QWidget* StatusBar1;
+  QLabel* Label2;
+  QPushButton* PushButton9;
+  QMenu* Menu1;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildControls();
+  void BuildStatusLine();
+  void BuildResultsMenu();
   void WireEvents();
+  void LayOut();
+  void StateChanged();
+  void ApplyRememberedWidths(ListView* list, const std::vector<int>& widths);
+  void WatchColumnWidths();
+  // The widths the user gave the result list's columns, once a search has
+  // set them up.
+  void ApplyResultWidths();
+  // Puts the status line's text together: what last happened, then what
+  // the result list holds.
+  void UpdateStatus();
+  // The status line while a search gathers files: shown a few times a
+  // second from what the search counts anyway, with the Stop button.
+  void BeginSearchStatus();
+  void ShowSearchProgress();
+  void EndSearchStatus(bool stopped);
+  // Sets the status line's event part: what the trash or a move took away.
+  void ShowTakenAway(const QString& text) {
+    status_event_ = text;
+    UpdateStatus();
+  }
+  // The result rows the context menu acts on: the selected ones, or the
+  // current row when none is selected.
+  std::vector<int> ResultRowsForMenu() const;
   void WatchHover(QWidget* control);
   void ApplySkin();
   void LoadHandPicture(const QString& path);
@@ -167,7 +252,31 @@ class Form1 : public QWidget {
   ulong last_hover_time_ = 0;
   bool settings_write_failure_shown_ = false;
 
+  WindowLayout layout_{QSize(15960 / 15, 7275 / 15), kStatusHeight};
+  // Where each control of the window sits at the designed size, and how it
+  // follows the window.
+  QHash<QWidget*, std::pair<QRect, Anchor>> anchored_;
+  QTimer* save_state_timer_ = nullptr;
+  std::vector<int> folder_widths_;   // remembered column widths, pixels
+  std::vector<int> result_widths_;
+
   bool search_running_ = false;
+  bool stop_requested_ = false;
+  // What the status line says before the result list's totals: a stopped
+  // search, the files last trashed or moved.  Empty after a search.
+  QString status_event_;
+  // A search's progress: the walks count folders, the gathering notes the
+  // folder it lists; files whose date was read are counted as they are
+  // judged for the status line.
+  WalkProgress progress_;
+  QTimer* progress_timer_ = nullptr;
+  QTimer* status_timer_ = nullptr;
+  QShortcut* escape_shortcut_ = nullptr;
+  bool progress_shown_ = true;
+  bool reading_stamps_ = false;
+  std::size_t progress_judged_ = 0;
+  std::size_t progress_found_ = 0;
+
   bool result_command_running_ = false;
   // Every file the last search gathered, with its stamp and identity; the
   // result list's rows are positions in it.

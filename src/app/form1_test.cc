@@ -1,4 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -10,12 +14,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QToolTip>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -44,7 +50,8 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
   auto form = NewForm();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Quenmoor"));
   EXPECT_EQ(AppTitle(), QStringLiteral("Quenmoor"));
-  EXPECT_EQ(form->size(), QSize(1064, 485));
+  // The designed window, with the status line along its bottom.
+  EXPECT_EQ(form->size(), QSize(1064, 485 + Form1::kStatusHeight));
   EXPECT_TRUE(ErrorReports().empty());
 
   // Every control is found by its name, at its place, with its caption.
@@ -83,7 +90,8 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
     ASSERT_NE(reader, nullptr) << e.name;
     EXPECT_EQ(reader->text(QAccessible::Name), QString::fromUtf8(e.caption)) << e.name;
   }
-  EXPECT_EQ(form->PushButton3->text(), QStringLiteral("Send Checked To Recycle Bin"));
+  // The caption's words, with an Alt+letter of their own.
+  EXPECT_EQ(form->PushButton3->text(), QStringLiteral("Send Checked &To Recycle Bin"));
   EXPECT_TRUE(form->PushButton3->font().bold());
   EXPECT_DOUBLE_EQ(form->PushButton3->font().pointSizeF(), 11.25);
   EXPECT_DOUBLE_EQ(form->Option1->font().pointSizeF(), 9);
@@ -162,7 +170,9 @@ std::vector<std::pair<QString, QRect>> CaptionAreas(Form1& form) {
     add(frame, QRect(0, 0, frame->width(), frame->fontMetrics().height() + 2));  // the title
   }
   add(form.Label1, form.Label1->rect());
-  for (QPushButton* b : form.findChildren<QPushButton*>()) add(b, b->rect().adjusted(4, 4, -4, -4));
+  for (QPushButton* b : form.findChildren<QPushButton*>()) {
+    if (b->isVisibleTo(&form)) add(b, b->rect().adjusted(4, 4, -4, -4));
+  }
   for (ListView* list : {form.ListView1, form.ListView2}) add(list, list->header()->geometry());
   return areas;
 }
@@ -195,6 +205,17 @@ TEST_F(Form1Test, EveryCaptionStaysLegibleUnderALightOrADarkScheme) {
     const QImage shot = form->grab().toImage();
     for (const auto& [name, area] : CaptionAreas(*form)) {
       EXPECT_GE(TextContrast(shot, area), 4.5) << scheme.name << ": " << name.toStdString();
+    }
+    // The header's empty end takes the list's own background.
+    for (ListView* list : {form->ListView1, form->ListView2}) {
+      QHeaderView* header = list->header();
+      const int last = header->count() - 1;
+      const int end = header->sectionViewportPosition(last) + header->sectionSize(last);
+      ASSERT_LT(end + 4, header->width()) << "the header has an empty end";
+      const QPoint empty = header->mapTo(form.get(), QPoint((end + header->width()) / 2,
+                                                            header->height() / 2));
+      EXPECT_EQ(shot.pixelColor(empty), list->palette().color(QPalette::Base))
+          << scheme.name << ": " << list->objectName().toStdString();
     }
   }
   EXPECT_TRUE(ErrorReports().empty());
@@ -369,6 +390,35 @@ TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {
     EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 102")));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quenmoor"));  // start-up went on
   }
+  // What is no file at all: told without being waited on or read, except
+  // a folder, which is no skin.
+  const std::string skin = app_dir_.Sub("x/o.cjs");
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+  } cases[] = {
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(skin.c_str(), 0644), 0); }},
+      {"a device", [&] { ASSERT_EQ(::symlink("/dev/zero", skin.c_str()), 0); }},
+      {nullptr, [&] { ASSERT_EQ(::mkdir(skin.c_str(), 0755), 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what ? c.what : "a folder");
+    ::system(("rm -rf '" + skin + "'").c_str());
+    c.make();
+    requests_.clear();
+    auto form = NewForm();
+    std::vector<QString> reports = ErrorReports();
+    if (!c.what) {
+      EXPECT_TRUE(reports.empty());
+      continue;
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("The skin file ") +
+                                      QString::fromStdString(skin) + " is " + c.what +
+                                      ", not a file\r\n"))
+        << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 102")));
+  }
 }
 
 TEST_F(Form1Test, HandCursorComesFromTheFileAndACorruptOneIsReported) {
@@ -476,6 +526,45 @@ TEST(ErrorTrapTest, ReportsEachFailureAndCarriesOn) {
   EXPECT_EQ(seen[0], std::make_pair(100, 70));
   EXPECT_EQ(seen[1], std::make_pair(106, 76));
   EXPECT_EQ(seen[2], std::make_pair(108, 7));
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST_F(Form1Test, TheKeyboardReachesAndPressesEveryButton) {
+  auto form = NewForm();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  // Every button has an Alt+letter of its own, and keeps its caption's words.
+  QSet<QChar> letters;
+  for (QPushButton* b : form->findChildren<QPushButton*>()) {
+    const QString text = b->text();
+    const qsizetype at = text.indexOf(QLatin1Char('&'));
+    ASSERT_GE(at, 0) << text.toStdString();
+    EXPECT_FALSE(letters.contains(text[at + 1].toLower())) << text.toStdString();
+    letters.insert(text[at + 1].toLower());
+    EXPECT_EQ(QString(text).remove(at, 1), b->accessibleName());
+  }
+  // Tab leaves the results for the buttons below them.
+  form->ListView2->AddItem(QStringLiteral("/a"));
+  form->ListView2->setFocus();
+  for (QPushButton* next : {form->PushButton4, form->PushButton6, form->PushButton3,
+                            form->PushButton5}) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+  }
+  // Enter and Return press the focused button.
+  form->PushButton4->setFocus();
+  QTest::keyClick(form->PushButton4, Qt::Key_Return);
+  QTest::qWait(200);  // the button shows itself pressed for a moment
+  EXPECT_TRUE(form->ListView2->Checked(1));
+  form->PushButton6->setFocus();
+  QTest::keyClick(form->PushButton6, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::qWait(200);
+  EXPECT_FALSE(form->ListView2->Checked(1));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result list's view of a search's run lists: the rows it shows are
 // positions of the found files, each with its path, date and identity.
 #ifndef QUENMOOR_APP_FOUND_ROWS_H_
@@ -26,6 +27,7 @@ class FoundRows : public ListSource {
     return stamp.value;
   }
   FileId IdAt(std::size_t i) const override { return files_->IdAt(i); }
+  std::int64_t SizeAt(std::size_t i) const override { return files_->SizeAt(i); }
 
  private:
   std::shared_ptr<const FoundFiles> files_;

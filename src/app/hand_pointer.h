@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand pointer's picture, read from a Windows cursor file.
 #ifndef QUENMOOR_APP_HAND_POINTER_H_
 #define QUENMOOR_APP_HAND_POINTER_H_

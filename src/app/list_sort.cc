@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sorting the list's rows by a column: the rows are reordered in place, so a
 // row's number is always the place it is shown at, and everything a row
 // carries (its tick, its stamp, its file) moves with it.
@@ -43,6 +44,11 @@ struct RowTexts {
       stamped = !empty;
     }
     return stamped && std::isfinite(value) ? value : 0.0;
+  }
+
+  std::int64_t Size(std::uint32_t row) const {
+    if (row & ListModel::kOwn) return model.own_[row & ListModel::kIndex].size;
+    return model.source_->SizeAt(row & ListModel::kIndex);
   }
 
   const ListModel& model;
@@ -146,6 +152,18 @@ std::vector<int> SortedOrder(const RowTexts& texts, const std::vector<std::uint3
     for (int i = 0; i < n; ++i) from[static_cast<size_t>(i)] = keys[static_cast<size_t>(i)].row;
     return from;
   }
+  if (column == 2) {
+    // Sizes: (size, old position) pairs, reversed by negating the size, so
+    // ties keep their order either way; an unknown size (-1) comes first.
+    std::vector<std::pair<std::int64_t, int>> keyed(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      const std::int64_t size = texts.Size(rows[static_cast<size_t>(i)]);
+      keyed[static_cast<size_t>(i)] = {up ? size : -size, i};
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (int i = 0; i < n; ++i) from[static_cast<size_t>(i)] = keyed[static_cast<size_t>(i)].second;
+    return from;
+  }
   // Dates: sort (key, old position) pairs; the position breaks ties.
   std::vector<std::pair<double, int>> keyed(static_cast<size_t>(n));
   const double sign = up ? 1.0 : -1.0;
@@ -160,7 +178,7 @@ std::vector<int> SortedOrder(const RowTexts& texts, const std::vector<std::uint3
 }  // namespace
 
 void ListModel::sort(int column, Qt::SortOrder order) {
-  if (column < 0 || column > 1 || column >= ColumnCount() || rows_.empty()) return;
+  if (column < 0 || column > 2 || column >= ColumnCount() || rows_.empty()) return;
   const std::vector<int> from = SortedOrder(RowTexts(*this), rows_, column, order);
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   std::vector<int> to(from.size());  // old position -> new position

@@ -1,11 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/list_view.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QLocale>
 #include <QStyleOptionViewItem>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "app/status_text.h"
 #include "platform/failure.h"
 
 namespace qm {
@@ -54,6 +58,27 @@ ListModel::SubKind ListModel::Sub(int i) const {
   return empty ? kEmptyStampSub : kStampSub;
 }
 
+std::int64_t ListModel::Size(int i) const {
+  const std::uint32_t row = rows_[static_cast<size_t>(i)];
+  if (row & kOwn) return own_[row & kIndex].size;
+  return source_->SizeAt(row & kIndex);
+}
+
+void ListModel::RecountTotals() {
+  total_bytes_ = 0;
+  checked_count_ = 0;
+  checked_bytes_ = 0;
+  const int n = Count();
+  for (int i = 0; i < n; ++i) {
+    const std::int64_t size = Counted(i);
+    total_bytes_ += size;
+    if (Checked(i)) {
+      ++checked_count_;
+      checked_bytes_ += size;
+    }
+  }
+}
+
 double ListModel::Stamp(int i) const {
   const std::uint32_t row = rows_[static_cast<size_t>(i)];
   if (row & kOwn) return own_[row & kIndex].stamp;
@@ -79,10 +104,22 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         default: return QString();
       }
     }
+    if (index.column() == 2) {
+      const std::int64_t size = Size(i);
+      return size < 0 ? QString() : SizeText(size);
+    }
     return QVariant();
+  }
+  if (role == Qt::TextAlignmentRole && index.column() == 2) {
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   }
   if (role == Qt::CheckStateRole && checkable_ && index.column() == 0) {
     return Checked(i) ? Qt::Checked : Qt::Unchecked;
+  }
+  // Screen readers say whether a row is ticked, not only when it is.
+  if (role == Qt::AccessibleDescriptionRole && checkable_ && index.column() == 0) {
+    return Checked(i) ? QCoreApplication::translate("qm::ListView", "ticked")
+                      : QCoreApplication::translate("qm::ListView", "not ticked");
   }
   return QVariant();
 }
@@ -119,6 +156,7 @@ ListModel::OwnRow& ListModel::MakeOwn(int i) {
     own.stamp = Stamp(i);
     own.sub_kind = Sub(i);
     own.id = Id(i);
+    own.size = Size(i);
     row = (row & kChecked) | AddOwn(std::move(own));
   }
   return own_[row & kIndex];
@@ -148,9 +186,12 @@ void ListModel::AppendBatch(std::vector<NewRow>&& rows) {
     row.stamp = r.stamp;
     row.sub_kind = r.sub_kind;
     row.id = r.id;
+    row.size = r.size;
+    total_bytes_ += std::max<std::int64_t>(0, r.size);
     rows_.push_back(AddOwn(std::move(row)));
   }
   endInsertRows();
+  emit TotalsChanged();
 }
 
 void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
@@ -162,6 +203,8 @@ void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
   }
   if (positions.empty()) return;
   ForgetSort();
+  for (std::uint32_t p : positions) total_bytes_ += std::max<std::int64_t>(0, source_->SizeAt(p));
+  emit TotalsChanged();
   if (rows_.empty()) {
     // Into an empty list the rows go as a new list: the view then sizes its
     // rows in one step rather than announcing each one inserted, which
@@ -196,21 +239,38 @@ void ListModel::SetId(int i, const FileId& id) { MakeOwn(i).id = id; }
 
 void ListModel::SetChecked(int i, bool checked) {
   std::uint32_t& row = rows_[static_cast<size_t>(i)];
+  const bool was = (row & kChecked) != 0;
   row = checked ? row | kChecked : row & ~kChecked;
   QModelIndex at = index(i, 0);
-  emit dataChanged(at, at, {Qt::CheckStateRole});
+  emit dataChanged(at, at, {Qt::CheckStateRole, Qt::AccessibleDescriptionRole});
+  if (was != checked) {
+    checked_count_ += checked ? 1 : -1;
+    checked_bytes_ += checked ? Counted(i) : -Counted(i);
+    emit TotalsChanged();
+  }
 }
 
 void ListModel::SetAllChecked(bool checked) {
   if (rows_.empty()) return;
   for (std::uint32_t& row : rows_) row = checked ? row | kChecked : row & ~kChecked;
-  emit dataChanged(index(0, 0), index(Count() - 1, 0), {Qt::CheckStateRole});
+  checked_count_ = checked ? Count() : 0;
+  checked_bytes_ = checked ? total_bytes_ : 0;
+  emit dataChanged(index(0, 0), index(Count() - 1, 0),
+                   {Qt::CheckStateRole, Qt::AccessibleDescriptionRole});
+  emit TotalsChanged();
 }
 
 void ListModel::Remove(int i) {
   beginRemoveRows(QModelIndex(), i, i);
+  const std::int64_t size = Counted(i);
+  total_bytes_ -= size;
+  if (Checked(i)) {
+    --checked_count_;
+    checked_bytes_ -= size;
+  }
   rows_.erase(rows_.begin() + i);
   endRemoveRows();
+  emit TotalsChanged();
 }
 
 void ListModel::RemoveMany(std::vector<int> positions) {
@@ -220,6 +280,14 @@ void ListModel::RemoveMany(std::vector<int> positions) {
                                  [this](int p) { return p < 0 || p >= Count(); }),
                   positions.end());
   if (positions.empty()) return;
+  for (int p : positions) {
+    const std::int64_t size = Counted(p);
+    total_bytes_ -= size;
+    if (Checked(p)) {
+      --checked_count_;
+      checked_bytes_ -= size;
+    }
+  }
   // Group into runs of consecutive rows.
   std::vector<std::pair<int, int>> runs;
   for (int p : positions) {
@@ -235,6 +303,7 @@ void ListModel::RemoveMany(std::vector<int> positions) {
       rows_.erase(rows_.begin() + it->first, rows_.begin() + it->second + 1);
       endRemoveRows();
     }
+    emit TotalsChanged();
     return;
   }
   beginResetModel();
@@ -249,6 +318,7 @@ void ListModel::RemoveMany(std::vector<int> positions) {
   }
   rows_.resize(out);
   endResetModel();
+  emit TotalsChanged();
 }
 
 void ListModel::Clear() {
@@ -261,6 +331,10 @@ void ListModel::Clear() {
   // The search whose rows these were can go now.
   std::vector<OwnRow>().swap(own_);
   source_.reset();
+  total_bytes_ = 0;
+  checked_count_ = 0;
+  checked_bytes_ = 0;
+  emit TotalsChanged();
 }
 
 void ListModel::AddColumn(const QString& caption) {
@@ -291,10 +365,25 @@ ListView::ListView(QWidget* parent, bool checkboxes)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTextElideMode(Qt::ElideNone);
+  // Tab and Shift+Tab leave the list for the next control.
+  setTabKeyNavigation(false);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
   header()->setHighlightSections(false);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FitHeaderBackground();
+  connect(header(), &QHeaderView::sectionResized, this, [this] {
+    if (setting_widths_ == 0) emit ColumnResizedByUser();
+  });
+}
+
+void ListView::FitHeaderBackground() {
+  // The header's empty area right of its last column is drawn in the
+  // window colour, which this window makes white: it takes the list's own
+  // background instead, under a light scheme and a dark one alike.
+  QPalette p = header()->palette();
+  p.setColor(QPalette::Window, palette().color(QPalette::Base));
+  header()->setPalette(p);
 }
 
 void ListView::FitRowHeight() {
@@ -309,6 +398,7 @@ void ListView::FitRowHeight() {
 void ListView::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) FitRowHeight();
+  if (event->type() == QEvent::PaletteChange) FitHeaderBackground();
 }
 
 void ListView::CheckPosition(int position) const {
@@ -383,6 +473,25 @@ int ListView::SelectedItem() const {
   return rows.first().row() + 1;
 }
 
+std::vector<int> ListView::SelectedItems() const {
+  std::vector<int> out;
+  for (const QModelIndex& at : selectionModel()->selectedRows()) out.push_back(at.row() + 1);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+int ListView::CurrentItem() const {
+  const QModelIndex at = currentIndex();
+  return at.isValid() ? at.row() + 1 : 0;
+}
+
+QPoint ListView::CurrentRowPoint() const {
+  const QModelIndex at = currentIndex();
+  if (!at.isValid()) return QPoint(0, 0);
+  const QRect row = visualRect(model_->index(at.row(), 0));
+  return QPoint(std::max(0, row.left()), std::max(0, row.bottom()));
+}
+
 void ListView::SelectItem(int position) {
   CheckPosition(position);
   QModelIndex at = model_->index(position - 1, 0);
@@ -391,13 +500,17 @@ void ListView::SelectItem(int position) {
 }
 
 void ListView::AddColumn(const QString& caption) {
+  ++setting_widths_;
   model_->AddColumn(caption);
+  --setting_widths_;
   NameAfterHeader();
 }
 
 void ListView::RemoveColumn(int position) {
   if (position < 1 || position > model_->ColumnCount()) throw Failure(kErrInvalidCall);
+  ++setting_widths_;
   model_->RemoveColumn(position - 1);
+  --setting_widths_;
   NameAfterHeader();
 }
 
@@ -413,8 +526,14 @@ QString ListView::ColumnCaption(int position) const {
 }
 
 void ListView::SetColumnWidthTwips(int position, int twips) {
+  SetColumnWidthPixels(position, twips / 15);
+}
+
+void ListView::SetColumnWidthPixels(int position, int pixels) {
   if (position < 1 || position > model_->ColumnCount()) throw Failure(kErrInvalidCall);
-  setColumnWidth(position - 1, twips / 15);
+  ++setting_widths_;
+  setColumnWidth(position - 1, pixels);
+  --setting_widths_;
 }
 
 int ListView::ColumnWidthTwips(int position) const { return columnWidth(position - 1) * 15; }
@@ -455,8 +574,10 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
   // part.  On a row, the view has selected that row by then; on the empty
   // part the selection is left alone (see mousePressEvent), so the handler
   // acts on the row that was selected before.
+  const QModelIndex at = indexAt(event->position().toPoint());
   QTableView::mouseDoubleClickEvent(event);
   emit DblClick();
+  if (at.isValid()) emit RowDoubleClicked(at.row() + 1);
 }
 
 void ListView::keyPressEvent(QKeyEvent* event) {
@@ -465,7 +586,25 @@ void ListView::keyPressEvent(QKeyEvent* event) {
   if (event->modifiers() & Qt::ControlModifier) shift |= 2;
   if (event->modifiers() & Qt::AltModifier) shift |= 4;
   emit KeyDown(VirtualKeyCode(event->key()), shift);
+  if (model_->Checkable() && event->key() == Qt::Key_Space && shift == 0) {
+    TickSelected();
+    event->accept();
+    return;
+  }
   QTableView::keyPressEvent(event);
+}
+
+void ListView::TickSelected() {
+  const int current = CurrentItem();
+  std::vector<int> rows = SelectedItems();
+  if (current > 0 && !selectionModel()->isRowSelected(current - 1, QModelIndex())) {
+    rows.assign(1, current);
+  }
+  if (rows.empty()) return;
+  const bool tick = !model_->Checked((current > 0 ? current : rows.front()) - 1);
+  for (int row : rows) {
+    if (model_->Checked(row - 1) != tick) model_->SetChecked(row - 1, tick);
+  }
 }
 
 int VirtualKeyCode(int qt_key) {

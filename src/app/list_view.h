@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list control: a report-view list with column headers, text rows and,
 // optionally, a check box per row.  Rows are numbered from 1.
 //
@@ -17,6 +18,7 @@
 #include <QStringList>
 #include <QHeaderView>
 #include <QTableView>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,6 +42,8 @@ class ListSource {
   // The date value; *empty when the stamp could not be read.
   virtual double DateAt(std::size_t i, bool* empty) const = 0;
   virtual FileId IdAt(std::size_t i) const = 0;
+  // The file's size in bytes (a link's own size); -1 when unknown.
+  virtual std::int64_t SizeAt(std::size_t i) const { return -1; }
 };
 
 class ListModel : public QAbstractTableModel {
@@ -56,11 +60,13 @@ class ListModel : public QAbstractTableModel {
     double stamp = 0;
     SubKind sub_kind = kNoSub;
     FileId id = {};
+    std::int64_t size = -1;
   };
 
   explicit ListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
   void SetCheckable(bool checkable) { checkable_ = checkable; }
+  bool Checkable() const { return checkable_; }
   static void SetStampFormatter(std::function<QString(double, bool)> formatter);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -78,6 +84,13 @@ class ListModel : public QAbstractTableModel {
   // The row's sub-item kind and date value.
   SubKind Sub(int i) const;
   double Stamp(int i) const;
+  // The row's file size in bytes, -1 when unknown (shown as an empty cell).
+  std::int64_t Size(int i) const;
+  // Totals over the rows, kept up to date as rows come, go and are ticked;
+  // unknown sizes count as 0.
+  std::int64_t TotalBytes() const { return total_bytes_; }
+  int CheckedCount() const { return checked_count_; }
+  std::int64_t CheckedBytes() const { return checked_bytes_; }
   int Append(const QString& text);
   void AppendBatch(std::vector<NewRow>&& rows);
   // Appends the rows at `positions` of `source`, in that order, in one
@@ -102,7 +115,8 @@ class ListModel : public QAbstractTableModel {
   QString ColumnCaption(int i) const { return headers_.value(i); }
 
   // Sorting (list_sort.cc): column 0 by the row text, column 1 by the date
-  // value (an empty stamp is the zero date); stable, the rows themselves
+  // value (an empty stamp is the zero date), column 2 by the size (an
+  // unknown size before every other); stable, the rows themselves
   // reorder.  Rows stay in the order they were added until a sort; clearing
   // or appending returns to that state (SortColumn() -1).
   void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
@@ -114,6 +128,8 @@ class ListModel : public QAbstractTableModel {
 
  signals:
   void SortChanged(int column, Qt::SortOrder order);
+  // The totals changed.
+  void TotalsChanged();
 
  private:
   // A row: bit 31 its tick, bit 30 set when its text is the list's own
@@ -128,8 +144,13 @@ class ListModel : public QAbstractTableModel {
     double stamp = 0;
     SubKind sub_kind = kNoSub;
     FileId id;
+    std::int64_t size = -1;
   };
   friend struct RowTexts;  // list_sort.cc
+
+  // A row's size as the totals count it.
+  std::int64_t Counted(int i) const { return std::max<std::int64_t>(0, Size(i)); }
+  void RecountTotals();
 
   void ForgetSort();
   std::uint32_t AddOwn(OwnRow row);
@@ -143,6 +164,9 @@ class ListModel : public QAbstractTableModel {
   bool checkable_ = false;
   int sort_column_ = -1;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
+  std::int64_t total_bytes_ = 0;
+  int checked_count_ = 0;
+  std::int64_t checked_bytes_ = 0;
 };
 
 class ListView : public QTableView {
@@ -180,6 +204,13 @@ class ListView : public QTableView {
   void SetAllChecked(bool checked);
   // The selected row, or 0 when none is.
   int SelectedItem() const;
+  // Every selected row, in row order; the row with the focus frame (0 when
+  // none has it).
+  std::vector<int> SelectedItems() const;
+  int CurrentItem() const;
+  // Where a menu for the current row opens: its left end, or the list's
+  // top left corner when no row is current (viewport coordinates).
+  QPoint CurrentRowPoint() const;
   void SelectItem(int position);
 
   // Column headers, numbered from 1.
@@ -188,6 +219,7 @@ class ListView : public QTableView {
   void RemoveColumn(int position);
   QString ColumnCaption(int position) const;
   void SetColumnWidthTwips(int position, int twips);
+  void SetColumnWidthPixels(int position, int pixels);
   int ColumnWidthTwips(int position) const;
   // A click on a column header sorts the rows by that column (ListModel::
   // SortByClick) and shows the order in the header; while `may_sort` is
@@ -198,12 +230,17 @@ class ListView : public QTableView {
 
  signals:
   void DblClick();
+  // A double-click on a row (after DblClick).
+  void RowDoubleClicked(int position);
   // Windows virtual-key code (46 for Delete) and shift state (1 shift,
   // 2 control, 4 alt).
   void KeyDown(int key_code, int shift);
+  // The user dragged a column divider (not a width the program set).
+  void ColumnResizedByUser();
 
  protected:
   void changeEvent(QEvent* event) override;
+  void FitHeaderBackground();
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -213,8 +250,12 @@ class ListView : public QTableView {
   void NameAfterHeader();
   // Rows as high as one line of text beside a check box.
   void FitRowHeight();
+  // Space on a list with check boxes: every selected row takes the state the
+  // current row does not have.
+  void TickSelected();
   ListModel* model_;
   std::function<bool()> may_sort_;
+  int setting_widths_ = 0;  // widths being set by the program, not the user
 };
 
 // Maps a Qt key to the Windows virtual-key code the handlers test.

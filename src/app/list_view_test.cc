@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/list_view.h"
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <cstdint>
@@ -167,7 +169,93 @@ class TestSource : public ListSource {
     id.ino = i + 1;
     return id;
   }
+  std::int64_t SizeAt(std::size_t i) const override {
+    return i < sizes.size() ? sizes[i] : -1;
+  }
+  std::vector<std::int64_t> sizes;
 };
+
+TEST(ListViewTest, SizesSortStablyAndTheTotalsFollowTicksAndRemovals) {
+  ListView list(nullptr, true);
+  list.SetSortable(true);
+  for (const char* c : {"File(s) Found", "Date Modified", "Size"}) list.AddColumn(c);
+  auto source = std::make_shared<TestSource>();
+  source->files = {{"/", "a", 1, false}, {"/", "b", 1, false}, {"/", "c", 1, false},
+                   {"/", "d", 1, false}, {"/", "e", 1, false}};
+  source->sizes = {300, -1, 5000000000, 300, 7};  // one unknown, one past 32 bits
+  list.AddSourceItems(source, {0, 1, 2, 3, 4});
+  ListModel* m = list.Model();
+  EXPECT_EQ(m->TotalBytes(), 5000000607);
+  EXPECT_EQ(m->data(m->index(0, 2), Qt::DisplayRole).toString(), QStringLiteral("300 bytes"));
+  EXPECT_EQ(m->data(m->index(2, 2), Qt::DisplayRole).toString(), QStringLiteral("5.0 GB"));
+  EXPECT_EQ(m->data(m->index(1, 2), Qt::DisplayRole).toString(), QString());  // unknown
+  auto texts = [&list] {
+    QString out;
+    for (int i = 1; i <= list.ItemCount(); ++i) out += list.ItemText(i).mid(1);
+    return out;
+  };
+  m->SortByClick(2);
+  EXPECT_EQ(texts(), QStringLiteral("beadc"));  // the unknown first, equal sizes in order
+  m->SortByClick(2);
+  EXPECT_EQ(texts(), QStringLiteral("cadeb"));
+
+  list.SetChecked(1, true);  // c
+  list.SetChecked(1, true);  // again: counted once
+  list.SetChecked(5, true);  // b, of unknown size
+  EXPECT_EQ(m->CheckedCount(), 2);
+  EXPECT_EQ(m->CheckedBytes(), 5000000000);
+  list.RemoveItems({1, 2});  // c (ticked) and a
+  EXPECT_EQ(m->TotalBytes(), 307);
+  EXPECT_EQ(m->CheckedCount(), 1);
+  EXPECT_EQ(m->CheckedBytes(), 0);
+  list.SetAllChecked(true);
+  EXPECT_EQ(m->CheckedCount(), 3);
+  EXPECT_EQ(m->CheckedBytes(), 307);
+  list.RemoveItem(1);  // d
+  EXPECT_EQ(m->CheckedBytes(), 7);
+  list.SetAllChecked(false);
+  EXPECT_EQ(m->CheckedCount(), 0);
+  list.ClearItems();
+  EXPECT_EQ(m->TotalBytes(), 0);
+}
+
+TEST(ListViewTest, SpaceTicksTheSelectedRowsAndTabLeavesTheList) {
+  QWidget window;
+  auto* list = new ListView(&window, true);
+  auto* after = new QPushButton(QStringLiteral("after"), &window);
+  after->move(0, 320);
+  list->resize(400, 300);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->AddColumn("File(s) Found");
+  for (const char* t : {"/a", "/b", "/c", "/d"}) list->AddItem(t);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  list->setFocus();
+  list->SelectItem(2);
+  list->selectionModel()->select(list->Model()->index(2, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  QTest::keyClick(list, Qt::Key_Space);
+  EXPECT_FALSE(list->Checked(1));
+  EXPECT_TRUE(list->Checked(2));
+  EXPECT_TRUE(list->Checked(3));
+  EXPECT_FALSE(list->Checked(4));
+  // A screen reader hears each row as ticked or not.
+  QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(list);
+  ASSERT_NE(reader, nullptr);
+  QAccessibleTableInterface* table = reader->tableInterface();
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Description), QStringLiteral("not ticked"));
+  EXPECT_EQ(table->cellAt(1, 0)->text(QAccessible::Description), QStringLiteral("ticked"));
+  EXPECT_TRUE(table->cellAt(1, 0)->state().checked);
+  EXPECT_FALSE(table->cellAt(0, 0)->state().checked);
+  // Again: the current row is ticked, so both go back.
+  QTest::keyClick(list, Qt::Key_Space);
+  EXPECT_FALSE(list->Checked(2));
+  EXPECT_FALSE(list->Checked(3));
+  // Tab goes on to the next control rather than from cell to cell.
+  QTest::keyClick(list, Qt::Key_Tab);
+  EXPECT_TRUE(after->hasFocus());
+}
 
 TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
   // Texts that share long beginnings, end at and around every eighth and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start Finding Unused Files": prunes nested folder rows, walks every listed
 // folder, reads one time stamp per file and hands over to the criterion
 // pass.
@@ -22,7 +23,7 @@ namespace {
 // type, read afresh for every file.
 class FolderRowsAndDateType : public GatheringWindow {
  public:
-  explicit FolderRowsAndDateType(const Form1& form) : form_(form) {}
+  explicit FolderRowsAndDateType(Form1& form) : form_(form) {}
   int RowCount() const override { return form_.ListView1->ItemCount(); }
   std::string RowText(int row) const override {
     return form_.ListView1->ItemText(row).toStdString();
@@ -33,9 +34,12 @@ class FolderRowsAndDateType : public GatheringWindow {
     if (form_.Option3->isChecked()) return DateType::kAccessed;
     return DateType::kNone;
   }
+  bool StopRequested() const override { return form_.StopRequested(); }
+  void ListingFolder(const std::string& folder) override { form_.ShowListingFolder(folder); }
+  void ReadingStamps(bool reading) override { form_.ShowReadingStamps(reading); }
 
  private:
-  const Form1& form_;
+  Form1& form_;
 };
 
 }  // namespace
@@ -50,7 +54,7 @@ void Form1::PushButton2_Click() {
 
   // 2. Nothing to search.
   if (trap.Test(104, [&] { return ListView1->ItemCount() == 0; })) {
-    trap.Do(236, [&] { MessageBox(this, QStringLiteral("No folders added."), kOkOnly); });
+    trap.Do(236, [&] { MessageBox(this, tr("No folders added."), kOkOnly); });
     trap.Do(238, [&] { search_running_ = false; });
     return;
   }
@@ -64,6 +68,9 @@ void Form1::PushButton2_Click() {
     search_running_ = false;
     return;
   }
+
+  // The status line counts what the gathering does; Stop ends it early.
+  BeginSearchStatus();
 
   // 3, 4.
   trap.Do(106, [&] { SetMousePointer(kPointerBusy); });
@@ -102,9 +109,9 @@ void Form1::PushButton2_Click() {
     trap.Do(134, [&] { row = *it; });
     trap.Do(136, [&] {
       MessageBox(this,
-                 ListView1->ItemText(row) +
-                     QStringLiteral(" will be removed because it is a subfolder of another "
-                                    "folder that you added."),
+                 tr("%1 will be removed because it is a subfolder of another "
+                    "folder that you added.")
+                     .arg(ListView1->ItemText(row)),
                  kOkOnly);
     });
     trap.Do(138, [&] { ListView1->RemoveItem(row); });
@@ -115,6 +122,8 @@ void Form1::PushButton2_Click() {
   // 7. Gather every file of every folder below each remaining row.
   FolderRowsAndDateType window(*this);
   GatherFiles(trap, window, *found_);
+  // Stopped: what was found so far is judged and listed.
+  const bool stopped = stop_requested_;
 
   // 8. The result list's two columns.
   trap.Do(206, [&] { ListView2->ClearItems(); });
@@ -124,20 +133,25 @@ void Form1::PushButton2_Click() {
     trap.Do(210, [&] { ListView2->RemoveColumn(c); });
     trap.Line(212);
   }
-  trap.Do(214, [&] { ListView2->AddColumn(QStringLiteral("File(s) Found")); });
+  trap.Do(214, [&] { ListView2->AddColumn(tr("File(s) Found")); });
   trap.Do(216, [&] { ListView2->SetColumnWidthTwips(1, 5500); });
   if (trap.Test(218, [&] { return Option1->isChecked(); })) {
-    trap.Do(220, [&] { ListView2->AddColumn(QStringLiteral("Date Modified")); });
+    trap.Do(220, [&] { ListView2->AddColumn(tr("Date Modified", "result column")); });
   } else if (trap.Test(222, [&] { return Option2->isChecked(); })) {
-    trap.Do(224, [&] { ListView2->AddColumn(QStringLiteral("Date Created")); });
+    trap.Do(224, [&] { ListView2->AddColumn(tr("Date Created", "result column")); });
   } else if (trap.Test(226, [&] { return Option3->isChecked(); })) {
-    trap.Do(228, [&] { ListView2->AddColumn(QStringLiteral("Date Accessed")); });
+    trap.Do(228, [&] { ListView2->AddColumn(tr("Date Accessed", "result column")); });
   }
   trap.Do(230, [&] { ListView2->SetColumnWidthTwips(2, 2000); });
+  // Each file's size, after its date; the widths the user gave the columns.
+  ListView2->AddColumn(tr("Size"));
+  ListView2->SetColumnWidthTwips(ListView2->ColumnCount(), 1300);
+  ApplyResultWidths();
 
   // 9, 10. The criterion pass fills the list.
   trap.Do(232, [&] { SetMousePointer(kPointerDefault); });
   trap.Do(234, [&] { ApplyDateCriterion(); });
+  EndSearchStatus(stopped);
   // 11. A pass that failed half-way must not leave the busy pointer behind.
   trap.Do(238, [&] {
     if (MousePointer() == kPointerBusy) SetMousePointer(kPointerDefault);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search run and the date rules, through the real window.
 #include <QHeaderView>
 #include <QLineEdit>
@@ -278,12 +279,12 @@ TEST_F(SearchRunTest, TheRootsOwnFilesComeOutAsSlashAndName) {
   EXPECT_EQ(rows, QStringList({"/sub/a~b.txt", "/sub/inner.txt", "/top.txt"}));
 }
 
-TEST_F(SearchRunTest, ASearchThatFindsNoFileShowsJustTheTwoHeaders) {
+TEST_F(SearchRunTest, ASearchThatFindsNoFileShowsJustTheHeaders) {
   testing::MakeDirs(tree_.Sub("empty/inside"));
   AddRow(tree_.path());
   form_->PushButton2_Click();
   EXPECT_EQ(form_->ListView2->ItemCount(), 0);
-  EXPECT_EQ(form_->ListView2->ColumnCount(), 2);
+  EXPECT_EQ(form_->ListView2->ColumnCount(), 3);
   EXPECT_EQ(form_->MousePointer(), kPointerDefault);
 }
 
@@ -352,6 +353,26 @@ TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
   form_->PushButton2_Click();
   EXPECT_TRUE(ErrorReports().empty());
   EXPECT_EQ(Found(), Names({"a.txt"}));
+}
+
+TEST_F(SearchRunTest, DeepFoldersAreSearchedAndAnUnreadableOneIsSkippedWithoutAReport) {
+  OldFiles({"a.txt"});
+  const std::time_t old = LocalTime(2001, 1, 1);
+  testing::MakeDeepFolder(tree_.Sub("deep"), 3000, {"deep.txt"}, old);
+  const std::string shut = testing::MakeDeepFolder(tree_.Sub("shut"), 300, {"shut.txt"}, old);
+  // The deepest folder that opens, and a file whose path is longer still.
+  const std::string edge = testing::MakeDeepFolder(tree_.Sub("edge"), 4095, {"edge.txt"}, old);
+  testing::FaultyFs faulty;
+  faulty.FailListing(shut, 0, EACCES);
+  ScopedFs use(&faulty);
+  AddRow(tree_.path());
+  ListEveryOldFile();
+  form_->PushButton2_Click();
+  EXPECT_TRUE(ErrorReports().empty());
+  EXPECT_EQ(Found(), Names({"a.txt", "deep.txt", "edge.txt"}));
+  for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
+    EXPECT_FALSE(form_->ListView2->SubItemText(i).isEmpty()) << i;  // every date was read
+  }
 }
 
 TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPlace) {

@@ -1,33 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/skin_framework.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
+#include <QCoreApplication>
 #include <QWidget>
 
 #include "platform/failure.h"
+#include "platform/whole_file.h"
 
 namespace qm {
 namespace {
-const qint64 kMaxSkinBytes = 1024 * 1024;
+const std::size_t kMaxSkinBytes = 1024 * 1024;
+
+// Words shown to the user, in their language.
+std::string Said(const char* text) { return Translated("qm::Skin", text); }
 
 QString ReadSkin(const QString& path) {
-  QFileInfo info(path);
-  if (!info.exists()) throw Failure(kErrFileNotFound);
-  if (!info.isFile()) throw Failure(kErrPathFileAccess);
-  if (info.size() > kMaxSkinBytes) {
-    throw Failure(kErrPathFileAccess, "The skin file is too large to be a skin");
+  static const WholeFileWords words = {
+      "qm::Skin",
+      QT_TRANSLATE_NOOP("qm::Skin", "The skin file %1 is %2, not a file"),
+      QT_TRANSLATE_NOOP("qm::Skin", "The skin file %1 is too large (%2)"),
+      QT_TRANSLATE_NOOP("qm::Skin", "The skin file %1 cannot be read: %2"),
+  };
+  std::string read;
+  if (!ReadWholeFile(path.toStdString(), kMaxSkinBytes, words, &read)) {
+    throw Failure(kErrFileNotFound);
   }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw Failure(kErrPermissionDenied);
-  QByteArray bytes = file.read(kMaxSkinBytes + 1);
-  if (bytes.size() > kMaxSkinBytes) {
-    throw Failure(kErrPathFileAccess, "The skin file is too large to be a skin");
+  const QByteArray bytes = QByteArray::fromStdString(read);
+  if (bytes.trimmed().isEmpty()) {
+    throw Failure(kErrPathFileAccess, Said(QT_TRANSLATE_NOOP("qm::Skin", "The skin file is empty")));
   }
-  if (bytes.trimmed().isEmpty()) throw Failure(kErrPathFileAccess, "The skin file is empty");
   QString text = QString::fromUtf8(bytes);
   if (bytes.contains('\0') || text.toUtf8() != bytes) {
-    throw Failure(kErrPathFileAccess, "The skin file is not a text style sheet");
+    throw Failure(kErrPathFileAccess,
+                  Said(QT_TRANSLATE_NOOP("qm::Skin", "The skin file is not a text style sheet")));
   }
   return text;
 }
@@ -50,7 +56,10 @@ QVariant SkinFramework::Invoke(int dispatch_id, CallKind kind, const QVariantLis
       break;
     case 3:
       if (kind == kMethod && !args.isEmpty()) {
-        if (style_sheet_.isEmpty()) throw Failure(kErrInvalidCall, "No skin is loaded");
+        if (style_sheet_.isEmpty()) {
+          throw Failure(kErrInvalidCall,
+                        Said(QT_TRANSLATE_NOOP("qm::Skin", "No skin is loaded")));
+        }
         const quint32 handle = args[0].toUInt();
         for (QWidget* top : QApplication::topLevelWidgets()) {
           if (static_cast<quint32>(top->winId()) != handle) continue;
@@ -64,7 +73,8 @@ QVariant SkinFramework::Invoke(int dispatch_id, CallKind kind, const QVariantLis
           if (apply_to_dialogs_) qApp->setStyleSheet(style_sheet_);
           return true;
         }
-        throw Failure(kErrInvalidCall, "The skin names no window");
+        throw Failure(kErrInvalidCall,
+                      Said(QT_TRANSLATE_NOOP("qm::Skin", "The skin names no window")));
       }
       break;
     case 5:
@@ -82,7 +92,8 @@ QVariant SkinFramework::Invoke(int dispatch_id, CallKind kind, const QVariantLis
       if (kind == kPropertyGet) return apply_to_dialogs_;
       break;
   }
-  throw Failure(kErrInvalidCall, "The skin control has no such member");
+  throw Failure(kErrInvalidCall,
+                Said(QT_TRANSLATE_NOOP("qm::Skin", "The skin control has no such member")));
 }
 
 }  // namespace qm

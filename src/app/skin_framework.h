@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SkinFramework1: an invisible control that re-styles the main window from a
 // skin file.  It is driven only through Invoke(dispatch id, call kind,
 // arguments), so the window's start-up code does not depend on its inner

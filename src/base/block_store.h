@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes stored one record after another in blocks of 1 MiB taken straight
 // from the system and given back to it all at once, so a store of a
 // million records costs no allocation per record and leaves nothing behind

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Date values: days since 30 December 1899 00:00:00 (the zero date), with the
 // time of day as fraction.  As in the classic layout, a date before the zero
 // date has a negative day part and a positive time: -1.25 is 29 December 1899

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An index that finds items kept elsewhere (in a vector, a block store) by
 // their key: open addressing with linear probing over the items' numbers,
 // kept at most half full.  No allocation per item, and dropped at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fsutil/file_helpers.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small stateless routines over paths: is it a folder, is it a file, its
 // folder, tidying doubled separators, deleting a file even when read-only,
 // and copying a file with checks.  None shows a message; each answers with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How paths are spelled: the separator, and what a leading run of
 // separators stands for.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The change count: how many times this process may have changed the file
 // system.  Each write through the FileSystem layer or to the settings file
 // counts one, and so does each yield that ran a test's hook and each modal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-byte code page that folder names are judged in.
 //
 // Linux names are bytes; the program reads them as UTF-8.  Where a name has

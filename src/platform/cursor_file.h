@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a Windows cursor file (.CUR) for the window's hand pointer.
 #ifndef QUENMOOR_PLATFORM_CURSOR_FILE_H_
 #define QUENMOOR_PLATFORM_CURSOR_FILE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program's own files are: the hand cursor, the Samples folder and
 // the optional skin.
 #ifndef QUENMOOR_PLATFORM_DATA_FOLDER_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one seam every modal dialog of the program goes through.
 //
 // Message boxes, the folder browser and the trash confirmation each describe
@@ -17,7 +18,9 @@ class QWidget;
 
 namespace qm {
 
-enum class DialogKind { kMessage, kFolderBrowser, kTrashConfirm };
+// kOpen is no dialog but a hand-over to the desktop (a file or folder opened
+// in its application): tests see what would be opened, and nothing starts.
+enum class DialogKind { kMessage, kFolderBrowser, kTrashConfirm, kOpen };
 
 // Message box styles and answers, in the classic numbering.
 enum MessageStyle {
@@ -37,10 +40,11 @@ struct DialogRequest {
   QString text;
   int style = kOkOnly;      // message boxes
   QString initial_folder;   // folder browser
+  QString path;             // kOpen: the file or folder to open
 };
 
 struct DialogAnswer {
-  int button = kAnswerOk;   // message boxes and confirmations
+  int button = kAnswerOk;   // message boxes and confirmations; kOpen: kAnswerOk when opened
   QString folder;           // folder browser: "" when cancelled
 };
 

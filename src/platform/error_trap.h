@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The error trap of a guarded routine.
 //
 // Command handlers and the directory walker number their statements.  When a

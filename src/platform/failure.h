@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures raised by the platform layer and by guarded routines.
 //
 // A failure carries a run-time error number and a description worded for
@@ -6,6 +7,7 @@
 #ifndef QUENMOOR_PLATFORM_FAILURE_H_
 #define QUENMOOR_PLATFORM_FAILURE_H_
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -32,8 +34,14 @@ enum ErrorNumber {
   kErrInvalidPicture = 481,    // Invalid picture
 };
 
-// The standard wording of an error number ("Permission denied").
+// The standard wording of an error number ("Permission denied"), in the
+// user's language.
 std::string ErrorDescription(int number);
+
+// A text for the user, in their language: `text`, marked where it is written
+// with QT_TRANSLATE_NOOP(context, text), with %1, %2, ... replaced by `args`.
+std::string Translated(const char* context, const char* text,
+                       std::initializer_list<std::string> args = {});
 
 class Failure : public std::runtime_error {
  public:

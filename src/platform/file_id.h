@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The identity of a file as a search saw it: device, inode, file type and
 // birth time.
 //

@@ -1,15 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/file_system.h"
 
 #include <linux/magic.h>
 #include <sys/sysmacros.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
-#include <random>
 
 #include "platform/change_count.h"
 #include "platform/failure.h"
@@ -171,28 +170,48 @@ FileSystem* SetFs(FileSystem* fs) {
   return previous;
 }
 
-std::string ReasonText(int code) {
+namespace {
+// The reason's wording, in English; nullptr for the system's own.
+const char* ReasonWording(int code) {
   switch (code) {
-    case kChangedSinceSearch: return "it changed since the search";
-    case kChangedWhileMoving: return "it changed while it was being moved";
-    case kNotCopyable: return "it is not a regular file or a link";
-    case kFolderGone: return "the folder it was to go to is gone";
-    case kNoSafeRename: return "that file system cannot add it without risk to another file";
+    case kChangedSinceSearch:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "it changed since the search");
+    case kChangedWhileMoving:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "it changed while it was being moved");
+    case kNotCopyable:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "it is not a regular file or a link");
+    case kFolderGone:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "the folder it was to go to is gone");
+    case kNoSafeRename:
+      return QT_TRANSLATE_NOOP("qm::FileSystem",
+                               "that file system cannot add it without risk to another file");
     case ENOENT:
-    case ENOTDIR: return "file not found";
+    case ENOTDIR: return QT_TRANSLATE_NOOP("qm::FileSystem", "file not found");
     case ENOSPC:
-    case EDQUOT: return "no space left";
+    case EDQUOT: return QT_TRANSLATE_NOOP("qm::FileSystem", "no space left");
     case EACCES:
-    case EPERM: return "permission denied";
-    case EROFS: return "read-only file system";
+    case EPERM: return QT_TRANSLATE_NOOP("qm::FileSystem", "permission denied");
+    case EROFS: return QT_TRANSLATE_NOOP("qm::FileSystem", "read-only file system");
     case EBUSY:
-    case ETXTBSY: return "the file is in use";
-    case EIO: return "the disk could not be read or written";
-    case ENAMETOOLONG: return "the name is too long there";
-    case EMLINK: return "that folder cannot take more entries";
+    case ETXTBSY: return QT_TRANSLATE_NOOP("qm::FileSystem", "the file is in use");
+    case EIO: return QT_TRANSLATE_NOOP("qm::FileSystem", "the disk could not be read or written");
+    case ENAMETOOLONG: return QT_TRANSLATE_NOOP("qm::FileSystem", "the name is too long there");
+    case EMLINK:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "that folder cannot take more entries");
   }
+  return nullptr;
+}
+}  // namespace
+
+std::string ReasonText(int code) {
+  if (const char* wording = ReasonWording(code)) return Translated("qm::FileSystem", wording);
   std::string text = std::strerror(code);
-  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] + 32);
+  // In English the reason reads in lower case after a name; a system
+  // speaking another language keeps its capitals (German nouns have them).
+  const bool english = std::strcmp(std::strerror(ENOENT), "No such file or directory") == 0;
+  if (english && !text.empty() && text[0] >= 'A' && text[0] <= 'Z') {
+    text[0] = static_cast<char>(text[0] + 32);
+  }
   return text;
 }
 
@@ -275,54 +294,6 @@ int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to) 
     return unlink_err;
   }
   return 0;
-}
-
-NewFile::~NewFile() {
-  if (fd_ >= 0) Fs().Close(fd_);
-  if (!placed_ && !temp_name_.empty()) Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0);
-}
-
-int NewFile::Create(int dir_fd, mode_t mode) {
-  dir_fd_ = dir_fd;
-  fd_ = Fs().OpenAt(dir_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-  if (fd_ >= 0) return 0;
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
-  // No unnamed files on this file system: a hidden name of our own.
-  static std::minstd_rand random(static_cast<unsigned>(::getpid()) ^
-                                 static_cast<unsigned>(::time(nullptr)));
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[40];
-    std::snprintf(name, sizeof name, ".qm-%08x.tmp", static_cast<unsigned>(random()));
-    fd_ = Fs().OpenAt(dir_fd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd_ >= 0) {
-      temp_name_ = name;
-      return 0;
-    }
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
-}
-
-int NewFile::Place(const char* name) {
-  if (placed_ || fd_ < 0) return EINVAL;
-  if (!temp_name_.empty()) {
-    const int err = RenameNoReplace(dir_fd_, temp_name_.c_str(), dir_fd_, name);
-    if (err == 0) placed_ = true;
-    return err;
-  }
-  char self[64];
-  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
-  if (Fs().LinkAt(AT_FDCWD, self, dir_fd_, name, AT_SYMLINK_FOLLOW) == 0) {
-    placed_ = true;
-    return 0;
-  }
-  if (errno != ENOENT) return errno;
-  // Without /proc, linking by descriptor needs a privilege.
-  if (Fs().LinkAt(fd_, "", dir_fd_, name, AT_EMPTY_PATH) == 0) {
-    placed_ = true;
-    return 0;
-  }
-  return errno;
 }
 
 bool MountKinds::IsPseudo(dev_t dev, const char* path) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operating-system calls the file-system layer makes, in one place.
 //
 // Everything that touches the file system (the walker, the stamp readers,
@@ -205,30 +206,6 @@ FileId IdOfPath(const std::string& path);
 // the removal of the old one.  0, EEXIST when the name is taken,
 // kNoSafeRename when the file system offers neither, or another errno.
 int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to);
-
-// A new file that has no name until it is complete: an unnamed temporary
-// file where the file system offers them (a kill leaves nothing), else a
-// hidden ".qm-XXXXXXXX.tmp" removed on failure.  Place() gives it its name
-// without replacing anything.
-class NewFile {
- public:
-  NewFile() = default;
-  ~NewFile();
-  NewFile(const NewFile&) = delete;
-  NewFile& operator=(const NewFile&) = delete;
-
-  // Opens the file for writing in `dir_fd`; 0 or errno.
-  int Create(int dir_fd, mode_t mode);
-  int fd() const { return fd_; }
-  // 0, EEXIST when `name` is taken (the file is still unnamed), or errno.
-  int Place(const char* name);
-
- private:
-  int dir_fd_ = -1;
-  int fd_ = -1;
-  std::string temp_name_;  // the hidden name, where one was needed
-  bool placed_ = false;
-};
 
 // Remembers, per device, whether a file system is a kernel pseudo-filesystem
 // (proc, sysfs, cgroup and their like).  One statfs per device seen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/folder_object.h"
 
 #include <fcntl.h>
@@ -188,20 +189,8 @@ void FileSystemObject::CopyFile(const std::string& source,
   if (err != 0) throw FailureFromErrno(err);
   const std::string name = BaseName(destination);
   err = copy.Place(name.c_str());
-  if (err == EEXIST) {
-    // Replacing the file there: the copy gets a hidden name of its own,
-    // which is then renamed over it in one step.
-    std::string temp;
-    for (int attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
-      temp = ".qm-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-      err = copy.Place(temp.c_str());
-    }
-    if (err == 0 &&
-        Fs().RenameAt(folder.get(), temp.c_str(), folder.get(), name.c_str(), 0) != 0) {
-      err = errno;
-      Fs().UnlinkAt(folder.get(), temp.c_str(), 0);
-    }
-  }
+  // Replacing the file there: in one rename.
+  if (err == EEXIST) err = copy.PlaceOver(name.c_str());
   if (err != 0) throw FailureFromErrno(err, true);
   Fs().Fsync(folder.get());  // the new name itself is made durable
 }

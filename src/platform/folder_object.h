@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-system object: folders with their attributes and subfolders,
 // deleting a file with a force flag, and copying a file over another.
 //
@@ -17,6 +18,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/new_file.h"
 
 namespace qm {
 

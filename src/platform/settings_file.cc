@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/settings_file.h"
+
+#include <QCoreApplication>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +15,7 @@
 
 #include "platform/change_count.h"
 #include "platform/failure.h"
+#include "platform/whole_file.h"
 
 namespace qm {
 namespace {
@@ -90,38 +94,14 @@ std::string UserConfigFolder() {
   return std::string(home && *home ? home : "/") + "/.config";
 }
 
-// Reads the whole file.  Returns false when it does not exist; fails when it
-// exists but cannot be read.
 bool ReadSettingsFile(const std::string& path, std::string* out) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return false;  // no store there
-    throw FailureFromErrno(errno);
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw Failure(kErrPathFileAccess);
-  }
-  out->clear();
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      throw FailureFromErrno(err);
-    }
-    if (n == 0) break;
-    out->append(buf, static_cast<size_t>(n));
-    if (out->size() > kMaxStoreBytes) {
-      ::close(fd);
-      throw Failure(kErrPathFileAccess);
-    }
-  }
-  ::close(fd);
-  return true;
+  static const WholeFileWords words = {
+      "qm::SettingsFile",
+      QT_TRANSLATE_NOOP("qm::SettingsFile", "The settings file %1 is %2, not a file"),
+      QT_TRANSLATE_NOOP("qm::SettingsFile", "The settings file %1 is too large (%2)"),
+      QT_TRANSLATE_NOOP("qm::SettingsFile", "The settings file %1 cannot be read: %2"),
+  };
+  return ReadWholeFile(path, kMaxStoreBytes, words, out);
 }
 
 void ReplaceSettingsFile(const std::string& link_or_path, const QByteArray& content) {
@@ -139,7 +119,18 @@ void ReplaceSettingsFile(const std::string& link_or_path, const QByteArray& cont
   if (fd < 0) throw FailureFromErrno(errno, true);
   try {
     WriteAll(fd, content);
-    if (::fchmod(fd, 0600) != 0 || ::fsync(fd) != 0) throw FailureFromErrno(errno);
+    // The new file keeps the old one's permission bits and, where this user
+    // may give them, its owner and group; a new store is the user's alone.
+    struct stat old;
+    mode_t mode = 0600;
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+      mode = old.st_mode & 07777;
+      if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        mode &= 0777;  // set-id bits only go with the owner they were set by
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+      }
+    }
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) throw FailureFromErrno(errno);
   } catch (...) {
     ::close(fd);
     ::unlink(name.data());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where per-user settings live on disk, and how the file is read and
 // replaced: the stand-in for the system's per-user settings area.
 #ifndef QUENMOOR_PLATFORM_SETTINGS_FILE_H_
@@ -12,12 +13,14 @@ namespace qm {
 std::string UserConfigFolder();
 
 // Reads the whole file into `out`.  False when there is no file there;
-// fails when it exists but cannot be read (or is not a plain file, or is
-// implausibly large).
+// fails, saying why in words for the user, when something is there that
+// cannot be read as a settings file: a folder, a FIFO, a device, a file too
+// large to be one (over 4 MiB), a file that cannot be opened.  Never blocks.
 bool ReadSettingsFile(const std::string& path, std::string* out);
 
 // Replaces the file with `content` atomically: a temporary file in the same
-// folder, flushed to disk, renamed over the old one.  Missing folders are
+// folder, flushed to disk, renamed over the old one.  The new file keeps the
+// old one's permission bits (and owner, where allowed); a new one is 0600.  Missing folders are
 // made.  When `path` is a symbolic link (as dotfile managers make), the
 // file it leads to is the one replaced, the same way, and the link stays.
 // Fails, leaving the old file as it was, when that cannot be done.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/trash.h"
 
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QtGlobal>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -16,6 +18,7 @@
 
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/new_file.h"
 #include "platform/yield.h"
 
 namespace qm {
@@ -26,6 +29,11 @@ std::function<int(const std::string&)> g_fault_hook;
 // The longest name we give an entry in files/: leaves room for a collision
 // number and for ".trashinfo" within the usual 255-byte name limit.
 constexpr size_t kMaxTrashName = 255 - 10 - 8;
+
+// Words shown to the user, in their language (see Translated).
+std::string Said(const char* text, std::initializer_list<std::string> args = {}) {
+  return Translated("qm::Trash", text, args);
+}
 
 // A refusal: the error number and the words shown to the user.
 struct Refusal {
@@ -65,11 +73,12 @@ bool IsRealDir(const std::string& path) {
 // is there afterwards.
 bool EnsureDir(const std::string& dir, std::string* why) {
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-    *why = "Cannot create the trash folder " + dir + ": " + std::strerror(errno);
+    *why = Said(QT_TRANSLATE_NOOP("qm::Trash", "Cannot create the trash folder %1: %2"),
+                {dir, std::strerror(errno)});
     return false;
   }
   if (!IsRealDir(dir)) {
-    *why = "The trash folder " + dir + " is not a folder";
+    *why = Said(QT_TRANSLATE_NOOP("qm::Trash", "The trash folder %1 is not a folder"), {dir});
     return false;
   }
   return true;
@@ -85,11 +94,12 @@ bool EnsureDirs(const std::string& path, std::string* why) {
     struct stat st;
     if (::stat(partial.c_str(), &st) != 0) {
       if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
-        *why = "Cannot create the folder " + partial + ": " + std::strerror(errno);
+        *why = Said(QT_TRANSLATE_NOOP("qm::Trash", "Cannot create the folder %1: %2"),
+                    {partial, std::strerror(errno)});
         return false;
       }
     } else if (!S_ISDIR(st.st_mode)) {
-      *why = partial + " is not a folder";
+      *why = Said(QT_TRANSLATE_NOOP("qm::Trash", "%1 is not a folder"), {partial});
       return false;
     }
     pos = slash + 1;
@@ -180,6 +190,13 @@ class Trasher {
   // files/ entry does not exist and its Path is `path_value`.
   bool Abandoned(const Folders& folders, const std::string& entry, const std::string& info_name,
                  const std::string& path_value);
+  // True when files/`entry` is the source itself (`name` in `source_dir`,
+  // the same device and inode) and info/`info_name` gives its Path.
+  bool HeldAlready(const Folders& folders, const std::string& entry, const std::string& info_name,
+                   const std::string& path_value, int source_dir, const std::string& name);
+  // True when info/`info_name` is an info file whose Path is `path_value`.
+  bool InfoNames(const Folders& folders, const std::string& info_name,
+                 const std::string& path_value);
   bool HomeTrashReady(std::string* why);
   std::string TopOf(const std::string& canonical_dir, dev_t dev);
 
@@ -263,16 +280,18 @@ bool Trasher::OpenFolders(const std::string& trash_dir, Folders* folders, Refusa
       *refusal = Refuse(err);
       return false;
     }
+    // Info files of a trash ended mid-way, where they had a hidden name
+    // while they were written.
+    RemoveLeftoverTemporaries(opened.info);
     found = folders_.emplace(trash_dir, opened).first;
   }
   *folders = found->second;
   return true;
 }
 
-bool Trasher::Abandoned(const Folders& folders, const std::string& entry,
-                        const std::string& info_name, const std::string& path_value) {
+bool Trasher::InfoNames(const Folders& folders, const std::string& info_name,
+                        const std::string& path_value) {
   struct stat st;
-  if (Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
   ScopedFd info(Fs().OpenAt(folders.info, info_name.c_str(),
                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (info.get() < 0 || Fs().Fstat(info.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -282,6 +301,25 @@ bool Trasher::Abandoned(const Folders& folders, const std::string& entry,
   std::string text(static_cast<size_t>(st.st_size), '\0');
   if (Fs().Read(info.get(), &text[0], text.size()) != st.st_size) return false;
   return PathLine(text) == EncodeTrashPath(path_value);
+}
+
+bool Trasher::Abandoned(const Folders& folders, const std::string& entry,
+                        const std::string& info_name, const std::string& path_value) {
+  struct stat st;
+  if (Fs().StatAt(folders.files, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+  return InfoNames(folders, info_name, path_value);
+}
+
+bool Trasher::HeldAlready(const Folders& folders, const std::string& entry,
+                          const std::string& info_name, const std::string& path_value,
+                          int source_dir, const std::string& name) {
+  struct stat held, source;
+  if (Fs().StatAt(folders.files, entry.c_str(), &held, AT_SYMLINK_NOFOLLOW) != 0 ||
+      Fs().StatAt(source_dir, name.c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0 ||
+      held.st_dev != source.st_dev || held.st_ino != source.st_ino) {
+    return false;
+  }
+  return InfoNames(folders, info_name, path_value);
 }
 
 Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& name,
@@ -312,6 +350,17 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
     if (err == 0 && !WriteAll(info.fd(), info_text)) err = errno;
     if (err == 0) {
       err = info.Place(info_name.c_str());
+      if (err == EEXIST && HeldAlready(folders, entry, info_name, path_value, source_dir, name)) {
+        // A trash ended between the two names of a link-then-unlink rename
+        // (file systems without a rename that never replaces): the file has
+        // its place in the trash, with its info file; only its old name goes.
+        if (Fs().UnlinkAt(source_dir, name.c_str(), 0) != 0) {
+          *refusal = Refuse(errno);
+          return Put::kFailed;
+        }
+        next = n + 1;
+        return Put::kDone;
+      }
       if (err == EEXIST && !took_over && Abandoned(folders, entry, info_name, path_value) &&
           Fs().UnlinkAt(folders.info, info_name.c_str(), 0) == 0) {
         took_over = taken_here = true;
@@ -342,17 +391,22 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
     *refusal = Refuse(err);
     return Put::kFailed;
   }
-  *refusal = {kErrFileExists, "no free name left in the trash folder " + trash_dir};
+  *refusal = {kErrFileExists,
+              Said(QT_TRANSLATE_NOOP("qm::Trash", "no free name left in the trash folder %1"),
+                   {trash_dir})};
   return Put::kFailed;
 }
 
 Refusal Trasher::TrashOne(const ListedFile& file) {
-  if (file.path.empty()) return {kErrBadFileName, "it has no name"};
+  if (file.path.empty()) {
+    return {kErrBadFileName, Said(QT_TRANSLATE_NOOP("qm::Trash", "it has no name"))};
+  }
   const std::string abs = AbsoluteSpelling(file.path);
   if (abs.empty()) return Refuse(errno);
   const std::string name = BaseName(abs);
   if (abs == "/" || name == "." || name == "..") {
-    return {kErrInvalidCall, "this folder cannot be moved to the trash"};
+    return {kErrInvalidCall,
+            Said(QT_TRANSLATE_NOOP("qm::Trash", "this folder cannot be moved to the trash"))};
   }
   // Only the very file that was listed goes, and it goes from the folder
   // that was checked.
@@ -366,14 +420,16 @@ Refusal Trasher::TrashOne(const ListedFile& file) {
   std::string home_why;
   bool home_ok = HomeTrashReady(&home_why);
   if (!home_ok && st.st_dev == home_dev_) {
-    return {kErrPermissionDenied, "the trash cannot be used: " + home_why};
+    return {kErrPermissionDenied,
+            Said(QT_TRANSLATE_NOOP("qm::Trash", "the trash cannot be used: %1"), {home_why})};
   }
   if (home_ok) {
     if (abs == home_dir_ || abs.compare(0, home_dir_.size() + 1, home_dir_ + "/") == 0) {
-      return {kErrInvalidCall, "it is in the trash already"};
+      return {kErrInvalidCall, Said(QT_TRANSLATE_NOOP("qm::Trash", "it is in the trash already"))};
     }
     if (home_dir_.compare(0, abs.size() + 1, abs + "/") == 0) {
-      return {kErrInvalidCall, "this folder holds the trash itself"};
+      return {kErrInvalidCall,
+              Said(QT_TRANSLATE_NOOP("qm::Trash", "this folder holds the trash itself"))};
     }
     if (st.st_dev == home_dev_) {
       Refusal refusal;
@@ -400,18 +456,20 @@ Refusal Trasher::TrashOne(const ListedFile& file) {
   const std::string& trash_dir = cached->second.first;
   if (trash_dir.empty()) {
     std::string why = cached->second.second;
-    return {kErrPermissionDenied, "no trash on this disk can take it (" + why + ")"};
+    return {kErrPermissionDenied,
+            Said(QT_TRANSLATE_NOOP("qm::Trash", "no trash on this disk can take it (%1)"), {why})};
   }
   const std::string full = JoinPath(parent, name);
   if (full.compare(0, trash_dir.size() + 1, trash_dir + "/") == 0) {
-    return {kErrInvalidCall, "it is in the trash already"};
+    return {kErrInvalidCall, Said(QT_TRANSLATE_NOOP("qm::Trash", "it is in the trash already"))};
   }
   std::string relative = top == "/" ? full.substr(1) : full.substr(top.size() + 1);
   Refusal refusal;
   Put put = PutInto(trash_dir, name, relative, file.path, dir, &refusal);
   if (put == Put::kDone) return {};
   if (put == Put::kOtherDevice) {
-    return {kErrPermissionDenied, "no trash on this disk can take it"};
+    return {kErrPermissionDenied,
+            Said(QT_TRANSLATE_NOOP("qm::Trash", "no trash on this disk can take it"))};
   }
   return refusal;
 }
@@ -451,11 +509,12 @@ std::string TopDirTrash(const std::string& top, std::string* why) {
   }
   const std::string own_dir = JoinPath(top, ".Trash-" + uid);
   if (::mkdir(own_dir.c_str(), 0700) != 0 && errno != EEXIST) {
-    *why = "cannot create " + own_dir + ": " + std::strerror(errno);
+    *why = Said(QT_TRANSLATE_NOOP("qm::Trash", "cannot create %1: %2"),
+                {own_dir, std::strerror(errno)});
     return std::string();
   }
   if (::lstat(own_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-    *why = own_dir + " is not a folder of this user";
+    *why = Said(QT_TRANSLATE_NOOP("qm::Trash", "%1 is not a folder of this user"), {own_dir});
     return std::string();
   }
   if (!EnsureTrashLayout(own_dir, why)) return std::string();
@@ -547,7 +606,7 @@ TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* pr
       outcome.aborted = true;
       for (int j = i; j < total; ++j) {
         outcome.not_trashed.push_back(files[j].path);
-        outcome.reasons.push_back("cancelled");
+        outcome.reasons.push_back(Said(QT_TRANSLATE_NOOP("qm::Trash", "cancelled")));
       }
       break;
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending files to the desktop trash (the freedesktop.org trash layout).
 //
 // A file on the same file system as the home trash ($XDG_DATA_HOME/Trash,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/trash.h"
 
 #include <gtest/gtest.h>
@@ -263,6 +264,24 @@ TEST_F(TrashTest, AnInfoFileLeftByAnInterruptedTrashIsTakenOverByTheNextOne) {
   EXPECT_EQ(InfoPath(Trash() + "/info/a.2.txt.trashinfo"), files_.Sub("a.txt"));
   EXPECT_EQ(InfoPath(Trash() + "/info/a.txt.trashinfo"), files_.Sub("other/a.txt"));
   EXPECT_EQ(ListDir(Trash() + "/files"), (std::vector<std::string>{"a.2.txt"}));
+}
+
+TEST_F(TrashTest, ATrashEndedBetweenALinkAndAnUnlinkIsFinished) {
+  // Where renames cannot refuse to replace, a file goes to the trash as a
+  // second name and then loses its first; ended in between, it has both.
+  WriteFile(files_.Sub("a.txt"), "A");
+  WriteFile(files_.Sub("b.txt"), "B");
+  ASSERT_EQ(MoveToTrash({files_.Sub("b.txt")}, nullptr).code, 0);
+  WriteFile(Trash() + "/info/a.txt.trashinfo",
+            "[Trash Info]\nPath=" + EncodeTrashPath(files_.Sub("a.txt")) +
+                "\nDeletionDate=2024-01-01T00:00:00\n");
+  ASSERT_EQ(::link(files_.Sub("a.txt").c_str(), (Trash() + "/files/a.txt").c_str()), 0);
+  ASSERT_EQ(MoveToTrash({files_.Sub("a.txt")}, nullptr).code, 0);
+  EXPECT_FALSE(testing::Exists(files_.Sub("a.txt")));
+  EXPECT_EQ(ReadFile(Trash() + "/files/a.txt"), "A");
+  EXPECT_EQ(ListDir(Trash() + "/files"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(ListDir(Trash() + "/info"),
+            (std::vector<std::string>{"a.txt.trashinfo", "b.txt.trashinfo"}));
 }
 
 TEST_F(TrashTest, AnInfoFileNeverStaysBesideAnEntryThatIsNotOurs) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yield to the window's message loop.
 //
 // Long loops (the walk, the search, the criterion pass, the result commands)

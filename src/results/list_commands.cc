@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Select All", "Unselect All" and "Clear List".
 #include "app/error_report.h"
 #include "app/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of files a result command names in its closing message.
 #ifndef QUENMOOR_RESULTS_LISTED_TEXT_H_
 #define QUENMOOR_RESULTS_LISTED_TEXT_H_

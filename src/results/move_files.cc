@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "results/move_files.h"
 
 #include <fcntl.h>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "platform/folder_object.h"
+#include "platform/new_file.h"
+#include "platform/same_file.h"
 
 namespace qm {
 namespace {
@@ -82,7 +85,20 @@ int FileMover::OpenFolder(const std::string& folder) {
   folder_.reset(Fs().Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder_.get() < 0) return errno;
   if (Fs().Fstat(folder_.get(), &folder_status_) != 0) return errno;
+  aliases_.clear();
+  RemoveLeftoverTemporaries(folder_.get());
   return 0;
+}
+
+int FileMover::SourceFolderIsTarget(int dir) {
+  const struct stat& from = sources_.Status();
+  const std::pair<dev_t, ino_t> key(from.st_dev, from.st_ino);
+  for (const auto& known : aliases_) {
+    if (known.first == key) return known.second ? 1 : 0;
+  }
+  const int same = SameFolderSeenTwice(dir, folder_.get());
+  if (same >= 0) aliases_.emplace_back(key, same == 1);
+  return same;
 }
 
 FileMover::Result FileMover::Move(const std::string& source, const FileId& listed) {
@@ -99,6 +115,17 @@ FileMover::Result FileMover::Move(const std::string& source, const FileId& liste
   const struct stat& from = sources_.Status();
   if (from.st_dev == folder_status_.st_dev && from.st_ino == folder_status_.st_ino) {
     return Made(kAlreadyThere);
+  }
+  // Across devices the folder moved into may still be this very folder,
+  // reached through another mount: then the file is there already.
+  if (st.st_dev != folder_status_.st_dev) {
+    const int same = SourceFolderIsTarget(dir);
+    if (same == 1) return Made(kAlreadyThere);
+    // Where nothing can be made, the copy below fails the same way.
+    if (same < 0 && errno != EACCES && errno != EPERM && errno != EROFS && errno != ENOSPC &&
+        errno != EDQUOT && errno != ENOENT) {
+      return Made(kNotMoved, errno);
+    }
   }
   auto bring = [&]() -> Result {
     if (st.st_dev == folder_status_.st_dev) {
@@ -130,15 +157,11 @@ FileMover::Result FileMover::Rename(int dir, const std::string& name, const stru
     const int err = RenameNoReplace(dir, name.c_str(), folder_.get(), candidate.c_str());
     if (err == 0) return Made(kMoved, 0, candidate);
     if (err == EEXIST) {
-      struct stat there;
-      if (Fs().StatAt(folder_.get(), candidate.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
-          there.st_dev == st.st_dev && there.st_ino == st.st_ino) {
-        return Made(kAlreadyThere);  // another name of the same file
+      switch (HoldsCopyOf(candidate, dir, name, st, -1)) {
+        case kItself: return Made(kAlreadyThere);  // another name of the same file
+        case kCopy: return RemoveSource(dir, name, st, candidate);
+        case kOtherFile: continue;
       }
-      if (HoldsCopyOf(candidate, dir, name, st, -1)) {
-        return RemoveSource(dir, name, st, candidate);
-      }
-      continue;
     }
     return Made(kNotMoved, err);
   }
@@ -175,8 +198,10 @@ FileMover::Result FileMover::Copy(int dir, const std::string& name, const struct
       return RemoveSource(dir, name, copied, candidate);
     }
     if (placed != EEXIST) return Made(kNotMoved, placed);
-    if (HoldsCopyOf(candidate, dir, name, copied, in.get())) {
-      return RemoveSource(dir, name, copied, candidate);
+    switch (HoldsCopyOf(candidate, dir, name, copied, in.get())) {
+      case kItself: return Made(kAlreadyThere);
+      case kCopy: return RemoveSource(dir, name, copied, candidate);
+      case kOtherFile: break;
     }
   }
   return Made(kNotMoved, EEXIST);
@@ -195,7 +220,11 @@ FileMover::Result FileMover::CopyLink(int dir, const std::string& name, const st
       return RemoveSource(dir, name, st, candidate);
     }
     if (errno != EEXIST) return Made(kNotMoved, errno);
-    if (HoldsCopyOf(candidate, dir, name, st, -1)) return RemoveSource(dir, name, st, candidate);
+    switch (HoldsCopyOf(candidate, dir, name, st, -1)) {
+      case kItself: return Made(kAlreadyThere);
+      case kCopy: return RemoveSource(dir, name, st, candidate);
+      case kOtherFile: break;
+    }
   }
   return Made(kNotMoved, EEXIST);
 }
@@ -216,37 +245,43 @@ FileMover::Result FileMover::RemoveSource(int dir, const std::string& name,
   return Made(kMoved, 0, placed);
 }
 
-bool FileMover::HoldsCopyOf(const std::string& candidate, int dir, const std::string& name,
-                            const struct stat& st, int in_fd) {
+FileMover::Holds FileMover::HoldsCopyOf(const std::string& candidate, int dir,
+                                        const std::string& name, const struct stat& st,
+                                        int in_fd) {
   struct stat there;
   if (Fs().StatAt(folder_.get(), candidate.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0) {
-    return false;
+    return kOtherFile;
   }
+  // The source itself, seen through another mount, is never its own copy:
+  // removing it "because its copy is there" would remove the only one.
+  if (MayBeSameFile(there, st)) return kItself;
   if ((there.st_mode & S_IFMT) != (st.st_mode & S_IFMT) || there.st_size != st.st_size ||
       !SameTime(there.st_mtim, st.st_mtim)) {
-    return false;
+    return kOtherFile;
   }
   if (S_ISLNK(st.st_mode)) {
     std::string mine, theirs;
     return LinkText(dir, name.c_str(), st, &mine) &&
-           LinkText(folder_.get(), candidate.c_str(), there, &theirs) && mine == theirs;
+                   LinkText(folder_.get(), candidate.c_str(), there, &theirs) && mine == theirs
+               ? kCopy
+               : kOtherFile;
   }
-  if (!S_ISREG(st.st_mode)) return false;
+  if (!S_ISREG(st.st_mode)) return kOtherFile;
   const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   ScopedFd own;
   if (in_fd < 0) {
     own.reset(Fs().OpenAt(dir, name.c_str(), flags));
     in_fd = own.get();
     struct stat opened;
-    if (in_fd < 0 || Fs().Fstat(in_fd, &opened) != 0 || !Unchanged(opened, st)) return false;
+    if (in_fd < 0 || Fs().Fstat(in_fd, &opened) != 0 || !Unchanged(opened, st)) return kOtherFile;
   }
   ScopedFd other(Fs().OpenAt(folder_.get(), candidate.c_str(), flags));
   struct stat opened_there;
   if (other.get() < 0 || Fs().Fstat(other.get(), &opened_there) != 0 ||
       !Unchanged(opened_there, there)) {
-    return false;
+    return kOtherFile;
   }
-  return SameBytes(in_fd, other.get(), st.st_size);
+  return SameBytes(in_fd, other.get(), st.st_size) ? kCopy : kOtherFile;
 }
 
 }  // namespace qm

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving listed files into one folder without ever losing one.
 //
 // A file is moved only while its path still names the file the search
@@ -13,13 +14,18 @@
 // free name of "name.ext", "name (2).ext", "name (3).ext", ...  A name that
 // already holds a complete copy of the file (the same size, modified time
 // and contents, as an interrupted move leaves it) counts as its arrival: the
-// source is then removed without a second copy.
+// source is then removed without a second copy, once it is shown to be
+// another file than the source: a folder reached through another mount (a
+// bind mount, a FUSE or network mount of it, an overlay above it) holds the
+// source itself under its own name, which is never taken for its copy.
 #ifndef QUENMOOR_RESULTS_MOVE_FILES_H_
 #define QUENMOOR_RESULTS_MOVE_FILES_H_
 
 #include <sys/stat.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/file_id.h"
 #include "platform/file_system.h"
@@ -32,7 +38,8 @@ class FileMover {
   FileMover(const FileMover&) = delete;
   FileMover& operator=(const FileMover&) = delete;
 
-  // Opens the folder to move into; 0 or errno.
+  // Opens the folder to move into, and removes from it what copies of
+  // this program ended mid-way left there (new_file.h); 0 or errno.
   int OpenFolder(const std::string& folder);
 
   enum Outcome {
@@ -64,14 +71,22 @@ class FileMover {
   // file that was copied (`copied`).
   Result RemoveSource(int dir, const std::string& name, const struct stat& copied,
                       const std::string& placed);
-  // True when the folder's entry `candidate` is a complete copy of the
-  // source `name` in `dir` (status `st`; `in_fd` open on it, or -1).
-  bool HoldsCopyOf(const std::string& candidate, int dir, const std::string& name,
-                   const struct stat& st, int in_fd);
+  enum Holds { kOtherFile, kCopy, kItself };
+  // What the folder's entry `candidate` is to the source `name` in `dir`
+  // (status `st`; `in_fd` open on it, or -1): the source itself seen
+  // through another path, a complete copy of it, or another file.
+  Holds HoldsCopyOf(const std::string& candidate, int dir, const std::string& name,
+                    const struct stat& st, int in_fd);
+  // Whether the folder moved into is the source's folder `dir` reached
+  // through another mount; 0 (no), 1 (yes), or -1 with errno.  Asked once
+  // per source folder.
+  int SourceFolderIsTarget(int dir);
 
   ScopedFd folder_;
   struct stat folder_status_ = {};
   ListedFolders sources_;
+  // Source folders (device, inode) already asked about, and the answer.
+  std::vector<std::pair<std::pair<dev_t, ino_t>, bool>> aliases_;
 };
 
 }  // namespace qm

@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Move To Folder": moves every ticked file into a folder the user picks.
+#include <QCoreApplication>
 #include <QSet>
 #include <QStringList>
 
 #include "app/error_report.h"
 #include "app/form1.h"
+#include "app/status_text.h"
 #include "platform/dialogs.h"
 #include "platform/error_trap.h"
 #include "platform/yield.h"
@@ -15,10 +18,17 @@
 namespace qm {
 namespace {
 
+// Words shown to the user, in their language (see Translated).
+std::string Said(const char* text, std::initializer_list<std::string> args = {}) {
+  return Translated("qm::MoveToFolder", text, args);
+}
+
 // Why the move leaves a file of this name alone; nullptr when it does not.
 const char* RefusedName(const std::string& name) {
-  if (name.find_first_not_of(' ') == std::string::npos) return "its name is only blanks";
-  if (name[0] == '.') return "a hidden or system file";
+  if (name.find_first_not_of(' ') == std::string::npos) {
+    return QT_TRANSLATE_NOOP("qm::MoveToFolder", "its name is only blanks");
+  }
+  if (name[0] == '.') return QT_TRANSLATE_NOOP("qm::MoveToFolder", "a hidden or system file");
   return nullptr;
 }
 
@@ -27,22 +37,29 @@ QString MoveReport(const QStringList& not_moved, bool all_still_there, const QSt
   if (!not_moved.isEmpty()) {
     const int n = static_cast<int>(not_moved.size());
     if (all_still_there) {
-      text = n == 1 ? QStringLiteral("1 file was not moved and is still ticked in the list:")
-                    : QStringLiteral("%1 files were not moved and are still ticked in the list:")
+      text = n == 1 ? QCoreApplication::translate("qm::MoveToFolder",
+                                                  "1 file was not moved and is still ticked in "
+                                                  "the list:")
+                    : QCoreApplication::translate("qm::MoveToFolder",
+                                                  "%1 files were not moved and are still ticked "
+                                                  "in the list:")
                           .arg(n);
     } else {
-      text = n == 1 ? QStringLiteral("1 file was not moved:")
-                    : QStringLiteral("%1 files were not moved:").arg(n);
+      text = n == 1 ? QCoreApplication::translate("qm::MoveToFolder", "1 file was not moved:")
+                    : QCoreApplication::translate("qm::MoveToFolder", "%1 files were not moved:")
+                          .arg(n);
     }
     text += QStringLiteral("\n") + ListedLines(not_moved);
   }
   if (!renamed.isEmpty()) {
     if (!text.isEmpty()) text += QStringLiteral("\n\n");
     const int n = static_cast<int>(renamed.size());
-    text += n == 1 ? QStringLiteral("1 file was given a new name, because the folder already "
-                                    "held a file of its name:")
-                   : QStringLiteral("%1 files were given new names, because the folder already "
-                                    "held files of their names:")
+    text += n == 1 ? QCoreApplication::translate("qm::MoveToFolder",
+                                                 "1 file was given a new name, because the "
+                                                 "folder already held a file of its name:")
+                   : QCoreApplication::translate("qm::MoveToFolder",
+                                                 "%1 files were given new names, because the "
+                                                 "folder already held files of their names:")
                          .arg(n);
     text += QStringLiteral("\n") + ListedLines(renamed);
   }
@@ -57,21 +74,23 @@ void Form1::PushButton5_Click() {
   int current = 0;  // the row being worked on, for the error report
   trap.SetExtra([&]() -> std::string {
     if (current >= 1 && current <= ListView2->ItemCount()) {
-      return "File: " + ListView2->ItemText(current).toStdString();
+      return tr("File: %1").arg(ListView2->ItemText(current)).toStdString();
     }
-    return "File: (no file)";
+    return tr("File: (no file)").toStdString();
   });
 
   QString last_folder;
   QString answer;
   trap.Do(106, [&] { last_folder = ReadSetting(QStringLiteral("LastFolder"), QString()); });
   trap.Do(106, [&] {
-    answer = BrowseForFolder(this, QStringLiteral("Please select folder:"), last_folder);
+    answer = BrowseForFolder(this, tr("Please select folder:"), last_folder);
   });
   if (trap.Test(108, [&] { return answer.isEmpty(); })) return;
   result_command_running_ = true;
   trap.Do(333, [&] { last_folder = answer; });
-  trap.Do(334, [&] { WriteSetting(QStringLiteral("LastFolder"), answer); });
+  // A store that cannot be written is told once per session, as for the
+  // other settings; the move goes on.
+  trap.Do(334, [&] { WriteSettingQuietly(QStringLiteral("LastFolder"), answer); });
   QString folder = answer;
   if (trap.Test(110, [&] { return !folder.endsWith(QLatin1Char('/')); })) {
     trap.Do(112, [&] { folder += QLatin1Char('/'); });
@@ -108,7 +127,7 @@ void Form1::PushButton5_Click() {
     });
     if (source.empty()) continue;
     if (refused || folder_error != 0) {
-      note(source, refused ? refused : ReasonText(folder_error));
+      note(source, refused ? Said(refused) : ReasonText(folder_error));
       continue;
     }
     FileMover::Result result;
@@ -124,7 +143,7 @@ void Form1::PushButton5_Click() {
           Yield();
           break;
         case FileMover::kAlreadyThere:
-          note(source, "it is already in that folder");
+          note(source, Said(QT_TRANSLATE_NOOP("qm::MoveToFolder", "it is already in that folder")));
           break;
         case FileMover::kGone:
           // A file listed twice went with its first row.
@@ -138,12 +157,14 @@ void Form1::PushButton5_Click() {
           break;
         case FileMover::kNotRemoved:
           if (result.reason == kChangedWhileMoving) {
-            note(source, ReasonText(result.reason) + "; what was copied is there as " +
-                             result.name);
+            note(source, Said(QT_TRANSLATE_NOOP("qm::MoveToFolder",
+                                                 "%1; what was copied is there as %2"),
+                              {ReasonText(result.reason), result.name}));
           } else {
-            note(source, "copied there as " + result.name +
-                             ", but it could not be removed from its folder: " +
-                             ReasonText(result.reason));
+            note(source, Said(QT_TRANSLATE_NOOP("qm::MoveToFolder",
+                                                 "copied there as %1, but it could not be "
+                                                 "removed from its folder: %2"),
+                              {result.name, ReasonText(result.reason)}));
           }
           break;
       }
@@ -154,7 +175,9 @@ void Form1::PushButton5_Click() {
   // Removal pass: the ticked rows whose file has left its place go; rows of
   // files that are still there stay ticked.
   trap.Do(132, [&] { current = 0; });
-  trap.Do(134, [&] { RemoveCheckedRows(&moved); });
+  RowsGone gone;
+  trap.Do(134, [&] { gone = RemoveCheckedRows(&moved); });
+  if (gone.files > 0) ShowTakenAway(MovedText(gone.files, gone.bytes, folder));
   trap.Do(142, [&] { ListView2->Refresh(); });
   trap.Do(144, [&] { SetMousePointer(kPointerDefault); });
   result_command_running_ = false;

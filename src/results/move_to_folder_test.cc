@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -211,14 +213,17 @@ TEST_F(MoveToFolderTest, ASourceThatCannotBeRemovedStaysListed) {
 
 TEST_F(MoveToFolderTest, AFailureIsReportedWithTheFileLineAndTheMoveGoesOn) {
   std::string a = Row("a.txt", true);
-  // Settings cannot be written: line 334 fails, the move itself carries on.
-  ::system(("rm -rf '" + home_.Sub(".config") + "'").c_str());
-  testing::WriteFile(home_.Sub(".config"), "in the way");
+  // The settings store has become a folder: reading the last folder (line
+  // 106) fails, the move itself carries on, and saving the folder chosen
+  // says nothing more.
+  ::unlink(SettingsFilePath().c_str());
+  testing::MakeDirs(SettingsFilePath());
   Move();
   std::vector<QString> reports = ErrorReports();
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_TRUE(reports[0].contains(
-      QStringLiteral("in Tallowick2021/08/31.Form1.PushButton5_Click at line 334")));
+      QStringLiteral("in Tallowick2021/08/31.Form1.PushButton5_Click at line 106")));
+  EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(reports[0].endsWith(QStringLiteral("\r\rFile: (no file)")));
   EXPECT_TRUE(Exists(dest_ + "/a.txt"));
   EXPECT_TRUE(Rows().empty());
@@ -501,6 +506,85 @@ TEST_F(MoveToFolderTest, AFolderRemovedOnceTheMoveHasBegunIsTheReasonGiven) {
                                        " (the folder it was to go to is gone)"))
         << Messages()[0].toStdString();
   });
+}
+
+// The file's own folder, reached another way: the move must see that the
+// file is there already, and never take the file for its own copy.
+TEST_F(MoveToFolderTest, AFileIsNeverTakenForItsOwnCopyThroughAnotherMount) {
+  const std::string src = tree_.Sub("src");
+  struct Way {
+    const char* name;
+    std::function<std::string()> make;  // the path that reaches `src`, or "" when it cannot
+    std::function<void(const std::string&)> undo;
+  };
+  const std::string point = tree_.Sub("point");
+  auto unmount = [](const std::string& at) { ::umount2(at.c_str(), MNT_DETACH); };
+  const Way ways[] = {
+      {"a symbolic link to the folder",
+       [&] { return ::symlink(src.c_str(), point.c_str()) == 0 ? point : std::string(); },
+       [](const std::string& at) { ::unlink(at.c_str()); }},
+      {"a bind mount",
+       [&] {
+         testing::MakeDirs(point);
+         return ::mount(src.c_str(), point.c_str(), nullptr, MS_BIND, nullptr) == 0
+                    ? point
+                    : std::string();
+       },
+       unmount},
+      {"a FUSE mount (bindfs)",
+       [&] {
+         testing::MakeDirs(point);
+         const std::string command =
+             "bindfs --no-allow-other '" + src + "' '" + point + "' 2>/dev/null";
+         return std::system(command.c_str()) == 0 ? point : std::string();
+       },
+       unmount},
+      {"an overlay above it",
+       [&] {
+         testing::MakeDirs(point);
+         testing::MakeDirs(tree_.Sub("upper"));
+         testing::MakeDirs(tree_.Sub("work"));
+         const std::string options = "lowerdir=" + src + ",upperdir=" + tree_.Sub("upper") +
+                                     ",workdir=" + tree_.Sub("work");
+         return ::mount("overlay", point.c_str(), "overlay", 0, options.c_str()) == 0
+                    ? point
+                    : std::string();
+       },
+       unmount},
+  };
+  std::vector<std::string> skipped;
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    form_->ListView2->ClearItems();
+    requests_.clear();
+    std::string a = Row("src/a.txt", true, "the only copy");
+    std::string link = tree_.Sub("src/link");
+    ASSERT_EQ(::symlink("a.txt", link.c_str()), 0);
+    ListPath(link, true);
+    const std::string alias = way.make();
+    if (alias.empty()) {
+      skipped.push_back(way.name);
+      std::system(("rm -rf '" + tree_.path() + "'/*").c_str());
+      continue;
+    }
+    dest_ = alias;
+    Move();
+    way.undo(alias);
+    EXPECT_EQ(ReadFile(a), "the only copy");
+    EXPECT_EQ(LinkText(link), "a.txt");
+    EXPECT_EQ(testing::ListDir(src), std::vector<std::string>({"a.txt", "link"}));
+    EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) +
+                                       " (it is already in that folder)"))
+        << Messages()[0].toStdString();
+    std::system(("rm -rf '" + tree_.path() + "'/*").c_str());
+  }
+  if (!skipped.empty()) {
+    std::string list;
+    for (const std::string& name : skipped) list += (list.empty() ? "" : ", ") + name;
+    std::printf("[  NOTE    ] could not make here: %s\n", list.c_str());
+  }
 }
 
 // The real folder browser, answered as a user would.

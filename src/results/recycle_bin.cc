@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Send Checked To Recycle Bin".
 #include "results/recycle_bin.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -10,6 +12,7 @@
 
 #include "app/error_report.h"
 #include "app/form1.h"
+#include "app/status_text.h"
 #include "platform/dialogs.h"
 #include "platform/error_trap.h"
 #include "platform/trash.h"
@@ -28,11 +31,14 @@ std::function<bool(int)>& CancelProbe() {
 }
 
 QString ConfirmText(const QStringList& paths) {
-  QString text = paths.size() == 1
-                     ? QStringLiteral("Move this file to the trash?")
-                     : QStringLiteral("Move these %1 files to the trash?").arg(paths.size());
+  QString text =
+      paths.size() == 1
+          ? QCoreApplication::translate("qm::RecycleBin", "Move this file to the trash?")
+          : QCoreApplication::translate("qm::RecycleBin", "Move these %1 files to the trash?")
+                .arg(paths.size());
   text += QStringLiteral("\n") + ListedLines(paths, kListedInQuestion);
-  text += QStringLiteral("\n\nYou can restore them from the trash.");
+  text += QStringLiteral("\n\n") +
+          QCoreApplication::translate("qm::RecycleBin", "You can restore them from the trash.");
   return text;
 }
 
@@ -41,8 +47,9 @@ class DialogProgress : public TrashProgress {
  public:
   explicit DialogProgress(QWidget* owner) : owner_(owner) {}
   void Begin(int total) override {
-    dialog_ = new QProgressDialog(QStringLiteral("Moving files to the trash..."),
-                                  QStringLiteral("Cancel"), 0, total, owner_);
+    dialog_ = new QProgressDialog(
+        QCoreApplication::translate("qm::RecycleBin", "Moving files to the trash..."),
+        QCoreApplication::translate("qm::RecycleBin", "Cancel"), 0, total, owner_);
     dialog_->setWindowTitle(AppTitle());
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(500);
@@ -58,8 +65,9 @@ class DialogProgress : public TrashProgress {
     // second; Cancel is still seen at every file.
     if (!refreshed_.isValid() || refreshed_.elapsed() >= kRefreshMs) {
       dialog_->setValue(done);
-      dialog_->setLabelText(QStringLiteral("Moving files to the trash...\n%1")
-                                .arg(QString::fromStdString(current)));
+      dialog_->setLabelText(
+          QCoreApplication::translate("qm::RecycleBin", "Moving files to the trash...\n%1")
+              .arg(QString::fromStdString(current)));
       refreshed_.start();
     }
     Yield();
@@ -116,7 +124,8 @@ int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
     box.setIcon(QMessageBox::Question);
     box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
-    QPushButton* go = box.addButton(QStringLiteral("Move to Trash"), QMessageBox::AcceptRole);
+    QPushButton* go = box.addButton(
+        QCoreApplication::translate("qm::RecycleBin", "Move to Trash"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(go);
     box.exec();
@@ -146,10 +155,15 @@ int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
       lines << line;
     }
     // A file that is not found anywhere does not "stay where it is".
-    QString text = QStringLiteral("%1 of %2 files could not be moved to the trash")
-                       .arg(outcome.not_trashed.size())
-                       .arg(files.size());
-    text += all_still_there ? QStringLiteral(" and stay where they are:") : QStringLiteral(":");
+    QString text =
+        (all_still_there ? QCoreApplication::translate(
+                               "qm::RecycleBin",
+                               "%1 of %2 files could not be moved to the trash and stay where "
+                               "they are:")
+                         : QCoreApplication::translate(
+                               "qm::RecycleBin", "%1 of %2 files could not be moved to the trash:"))
+            .arg(outcome.not_trashed.size())
+            .arg(files.size());
     text += QStringLiteral("\n") + ListedLines(lines);
     MessageBox(owner, text, kOkOnly | kExclamation);
   }
@@ -192,22 +206,30 @@ void Form1::PushButton3_Click() {
     // Whatever the outcome, exactly the ticked rows whose file has gone are
     // removed; the others stay ticked.
     trap.Line(124);
-    trap.Do(126, [&] { RemoveCheckedRows(&trashed); });
+    RowsGone gone;
+    trap.Do(126, [&] { gone = RemoveCheckedRows(&trashed); });
+    if (gone.files > 0) ShowTakenAway(TrashedText(gone.files, gone.bytes));
     trap.Do(128, [&] { ListView2->Refresh(); });
   }
   result_command_running_ = false;
 }
 
-void Form1::RemoveCheckedRows(const QSet<QString>* taken) {
+Form1::RowsGone Form1::RemoveCheckedRows(const QSet<QString>* taken) {
   std::vector<int> gone;
+  RowsGone total;
   const int rows = ListView2->ItemCount();
   for (int row = 1; row <= rows; ++row) {
     if (!ListView2->Checked(row)) continue;
     const QString text = ListView2->ItemText(row);
-    if ((taken && taken->contains(text)) || !PathExists(text)) gone.push_back(row);
+    if ((taken && taken->contains(text)) || !PathExists(text)) {
+      gone.push_back(row);
+      ++total.files;
+      total.bytes += std::max<std::int64_t>(0, ListView2->Model()->Size(row - 1));
+    }
   }
   // One pass over the list, however many rows go.
   ListView2->RemoveItems(gone);
+  return total;
 }
 
 }  // namespace qm

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending ticked files to the trash.
 #ifndef QUENMOOR_RESULTS_RECYCLE_BIN_H_
 #define QUENMOOR_RESULTS_RECYCLE_BIN_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder browser: a modal dialog in which the user picks one folder.
 #ifndef QUENMOOR_SCOPE_FOLDER_BROWSER_H_
 #define QUENMOOR_SCOPE_FOLDER_BROWSER_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search folder list: "Add Folder Or Drive", and removing a row by
 // double-click or the Delete key.
 #include <QPushButton>
@@ -15,7 +16,7 @@ void Form1::PushButton1_Click() {
   QString folder;
   int pointer_before = kPointerDefault;
   trap.Do(100, [&] {
-    folder = BrowseForFolder(this, QStringLiteral("Please select folder:"), QString());
+    folder = BrowseForFolder(this, tr("Please select folder:"), QString());
   });
   if (trap.Test(102, [&] { return folder.isEmpty(); })) return;
   // While a search runs the pointer is already busy; the command then

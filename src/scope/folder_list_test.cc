@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing where to search: the folder browser, the folder list and the
 // sample folder, through the real window.
 #include <QApplication>

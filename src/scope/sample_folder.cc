@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Load Sample/Example Folder": lists the Samples folder beside the program.
 #include "app/error_report.h"
 #include "app/form1.h"

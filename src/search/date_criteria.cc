@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date rules, as plain functions over day numbers.
 #include "search/date_criteria.h"
+
+#include <QCoreApplication>
 
 namespace qm {
 
@@ -13,9 +16,12 @@ std::optional<long long> ParseDays(const QString& text) {
 }
 
 QString DaysHelpText() {
-  return QStringLiteral(
-      "Please type the number of days into the box beside \"Anything that has not been "
-      "accessed in x days:\" as a whole number of 0 or more, for example 300.");
+  return QCoreApplication::translate(
+             "qm::Form1",
+             "Please type the number of days into the box beside \"%1\" as a whole number of "
+             "0 or more, for example 300.")
+      .arg(QCoreApplication::translate("qm::Form1",
+                                       "Anything that has not been accessed in x days:"));
 }
 
 }  // namespace qm

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/found_files.h"
 
 #include <algorithm>
@@ -53,11 +54,13 @@ void FoundFiles::Take() {
     // folder row rather than doubling under the window.
     const std::size_t room = names_.size();
     stamps_.reserve(room);
+    sizes_.reserve(room);
     inodes_.reserve(room);
     kinds_.reserve(room);
     devices_.reserve(room);
   }
   stamps_.push_back(std::numeric_limits<double>::quiet_NaN());
+  sizes_.push_back(-1);
   inodes_.push_back(0);
   kinds_.push_back(0);
   devices_.push_back(kUnknownDevice);
@@ -75,6 +78,7 @@ std::uint16_t FoundFiles::DeviceIndex(std::uint32_t device) {
 
 void FoundFiles::SetStamp(std::size_t i, const Stamp& stamp, const FileId& id) {
   stamps_[i] = stamp.empty ? std::numeric_limits<double>::quiet_NaN() : stamp.value;
+  sizes_[i] = stamp.size;
   inodes_[i] = id.ino;
   kinds_[i] = id.kind;
   devices_[i] = id.Known() ? DeviceIndex(id.dev) : kUnknownDevice;

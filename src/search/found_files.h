@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run lists of one search: every file gathered, with the stamp and the
 // identity read for it, kept compactly for a search of millions of files.
 // Plain data: the result list shows it through an adapter of its own
@@ -6,7 +7,8 @@
 // Files are gathered folder by folder: a folder's path is kept once, and each
 // file as its name, in one growing store of UTF-8 bytes.  A file's stamp is
 // a number, its identity an inode, a type and birth, and an index into a
-// small table of devices.  About 40 bytes per file beside its name.
+// small table of devices, and its size.  About 48 bytes per file beside its
+// name.
 //
 // Gathering runs in two steps, as the search does: names are added (the
 // row's path list), then taken one by one into the found files, each with
@@ -50,6 +52,8 @@ class FoundFiles {
   void Parts(std::size_t i, std::string_view* folder, std::string_view* name) const;
   Stamp StampAt(std::size_t i) const;
   FileId IdAt(std::size_t i) const;
+  // The size of file `i` in bytes, -1 where unknown.
+  std::int64_t SizeAt(std::size_t i) const { return sizes_[i]; }
 
  private:
   // The files of one folder, from `first` on.
@@ -70,6 +74,7 @@ class FoundFiles {
   std::vector<std::uint32_t> names_;   // each file's name, from its run's start
   std::size_t taken_ = 0;
   std::vector<double> stamps_;         // NaN for an empty stamp
+  std::vector<std::int64_t> sizes_;    // -1 where unknown
   std::vector<std::uint64_t> inodes_;
   std::vector<std::uint32_t> kinds_;   // FileId::kind
   std::vector<std::uint16_t> devices_; // into device_table_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/gathering.h"
 
 #include <optional>
@@ -30,11 +31,11 @@ class PendingPaths : public AheadPaths {
 
 }  // namespace
 
-void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found) {
+void GatherFiles(Trap& trap, GatheringWindow& window, FoundFiles& found) {
   std::optional<ReadAheadSession> read_ahead(std::in_place);
   int m = 0;
   trap.Do(144, [&] { m = window.RowCount(); });
-  for (int i = 1; i <= m; ++i) {
+  for (int i = 1; i <= m && !window.StopRequested(); ++i) {
     std::string folder;
     bool have_row = false;
     trap.Do(146, [&] {
@@ -51,6 +52,8 @@ void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found) {
     std::vector<std::string> names;  // used again from one folder to the next
     for (const std::string& entry : collection) {
       trap.Do(156, [&] { Yield(); });
+      if (window.StopRequested()) break;
+      window.ListingFolder(entry);
       std::string dir;
       trap.Do(158, [&] {
         if (entry.empty()) throw Failure(kErrInvalidCall);
@@ -82,8 +85,10 @@ void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found) {
     std::optional<ReadAhead> stamps(std::in_place, AheadKind::kStamps, path_list);
     std::string path;
     std::string_view path_folder;  // the folder `path` starts with
+    window.ReadingStamps(true);
     for (std::size_t k = 0; k < path_list.Count(); ++k) {
       trap.Do(176, [&] { Yield(); });
+      if (window.StopRequested()) break;
       bool have_path = false;
       trap.Do(178, [&] {
         std::string_view folder_part, name_part;
@@ -128,6 +133,7 @@ void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found) {
       trap.Line(202);
     }
     stamps.reset();
+    window.ReadingStamps(false);
     trap.Line(204);
   }
 }

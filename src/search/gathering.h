@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The gathering, step 7 of a search run: every file in and below each
 // folder row, with the stamp of the date type chosen at the moment it is
 // read, into the run lists.  Worker threads read the folders and the
@@ -25,6 +26,13 @@ class GatheringWindow {
   // such row now.
   virtual std::string RowText(int row) const = 0;
   virtual DateType ChosenDateType() const = 0;
+  // Whether the user asked to stop: the gathering ends at its next folder
+  // or file, keeping what it has.
+  virtual bool StopRequested() const { return false; }
+  // For the progress shown: the folder about to be listed, and whether the
+  // stamps are being read (then the file being read tells the folder).
+  virtual void ListingFolder(const std::string& folder) { (void)folder; }
+  virtual void ReadingStamps(bool reading) { (void)reading; }
 };
 
 // Gathers the files below every folder row into `found`.  Failures are
@@ -32,7 +40,7 @@ class GatheringWindow {
 // each row (146) the walk (152); for each folder its listing (160), each
 // name's test (164) and append (166 to 170); for each file its stamp (176
 // to 202).
-void GatherFiles(Trap& trap, const GatheringWindow& window, FoundFiles& found);
+void GatherFiles(Trap& trap, GatheringWindow& window, FoundFiles& found);
 
 }  // namespace qm
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/time_stamps.h"
 
 #include "base/date_value.h"
@@ -9,6 +10,7 @@
 #include <QLocale>
 #include <QTime>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -76,12 +78,22 @@ Stamp ReadStamp(const std::string& path, Which which, FileId* id) {
                   : which == Which::kCreated ? STATX_BTIME
                                              : STATX_ATIME;
   struct statx stx;
-  if (Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                 id ? mask | FileId::kMask : mask, &stx) != 0) {
-    return stamp;
+  const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+  // With the identity comes the size: the same call gives both.
+  const unsigned asked = id ? mask | FileId::kMask | STATX_SIZE : mask;
+  if (Fs().Statx(path.c_str(), flags, asked, &stx) != 0) {
+    // A file in a folder near the longest path the kernel takes may have a
+    // path longer than that: it is read relative to its folder.
+    if (errno != ENAMETOOLONG) return stamp;
+    ScopedFd folder(Fs().Open(ParentOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0 ||
+        Fs().StatxAt(folder.get(), BaseName(path).c_str(), flags, asked, &stx) != 0) {
+      return stamp;
+    }
   }
   if (id && (stx.stx_mask & (STATX_TYPE | STATX_INO)) == (STATX_TYPE | STATX_INO)) {
     *id = FileId::Of(stx);
+    if (stx.stx_mask & STATX_SIZE) stamp.size = static_cast<std::int64_t>(stx.stx_size);
   }
   if ((stx.stx_mask & mask) == 0) return stamp;  // not recorded here
   const struct statx_timestamp& t = which == Which::kModified  ? stx.stx_mtime
@@ -129,7 +141,7 @@ Stamp FileDateAccessed(const std::string& path, FileId* id) {
   return ReadStamp(path, Which::kAccessed, id);
 }
 
-DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds) {
+DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long /*nanoseconds, cut*/) {
   long offset = 0;
   if (!LocalOffset(unix_seconds, &offset)) return 0;
   // The offset in force at the stamp's own instant, daylight saving included.
@@ -140,8 +152,11 @@ DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds) {
     seconds += 86400;
     days -= 1;
   }
-  const DateValue value =
-      MakeDateValue(days + kUnixEpochDay, static_cast<double>(seconds) + nanoseconds / 1e9);
+  // The fraction of a second is cut here, on whole numbers: a value that
+  // held it could round up, in the last place of a double, into the next
+  // second, the next day or out of range (23:59:59.999999999).  What the
+  // rules judge and what the list shows are then the stamp's own second.
+  const DateValue value = MakeDateValue(days + kUnixEpochDay, static_cast<double>(seconds));
   return InDateRange(value) ? value : 0;
 }
 
@@ -151,7 +166,8 @@ QString StampText(const Stamp& stamp) {
   // The day the rules judge, and the whole seconds of its time: the
   // fraction of a second is cut, so 23:59:59.9996 stays on its own day.  A
   // value holds a whole second only to within a few units in its last
-  // place, so that much is allowed for before cutting.
+  // place, so that much is allowed for before cutting (stamps read from
+  // files hold whole seconds: FileTimeToLocalDate).
   const std::int64_t day = CalendarDayOf(stamp.value);
   const double magnitude = std::fabs(stamp.value);
   const double noise = 4 * (std::nextafter(magnitude, HUGE_VAL) - magnitude) * 86400.0;

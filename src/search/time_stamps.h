@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three time stamps of a file, as local date values, and their text.
 //
 // Stamps are those of the path's own entry: a symbolic link gives its own
@@ -23,6 +24,9 @@ namespace qm {
 struct Stamp {
   DateValue value = 0;
   bool empty = true;
+  // The file's size in bytes (a link's own), from the same call, when it was
+  // read with the file's identity; -1 otherwise.
+  std::int64_t size = -1;
 };
 
 // `id`, when given, receives the file's identity from the same call; it is
@@ -35,8 +39,9 @@ Stamp FileDateAccessed(const std::string& path, FileId* id = nullptr);
 
 // A UTC instant as a local date value, shifted by the offset from UTC in
 // force at that instant (so a winter stamp read in summer keeps its winter
-// wall-clock time).  The zero date when the instant cannot be converted or
-// lies outside 1 January 100 .. 31 December 9999.
+// wall-clock time), in whole seconds: the nanoseconds are cut.  The zero
+// date when the instant cannot be converted or lies outside 1 January 100 ..
+// 31 December 9999.
 DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds);
 
 // The stamp in the user's general date format: short date (four-digit year),

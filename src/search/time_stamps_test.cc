@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/time_stamps.h"
 
 #include <fcntl.h>
@@ -103,7 +104,25 @@ TEST(TimeStampsTest, RangeAndFractions) {
   EXPECT_DOUBLE_EQ(FileTimeToLocalDate(0, 0), 25569.0);
   EXPECT_DOUBLE_EQ(FileTimeToLocalDate(Utc(2024, 3, 15, 0, 0), 0), 45366.0);
   EXPECT_DOUBLE_EQ(FileTimeToLocalDate(43200, 0), 25569.5);
-  EXPECT_NEAR(SecondsOfDay(FileTimeToLocalDate(1, 500000000)), 1.5, 1e-6);
+  // The fraction of a second is cut before anything else, so it never
+  // rounds up into the next second, day or year, nor out of range.
+  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(1, 500000000), FileTimeToLocalDate(1, 0));
+  LocaleScope de(QLocale(QLocale::German, QLocale::Germany));
+  struct Case {
+    std::int64_t seconds;
+    std::int64_t day;
+    const char* text;
+  } cases[] = {
+      {Utc(2024, 3, 15, 23, 59) + 59, DayNumberOf(2024, 3, 15), "15.03.2024 23:59:59"},
+      {Utc(2024, 3, 15, 12, 0) + 1, DayNumberOf(2024, 3, 15), "15.03.2024 12:00:01"},
+      {Utc(9999, 12, 31, 23, 59) + 59, DayNumberOf(9999, 12, 31), "31.12.9999 23:59:59"},
+      {Utc(1899, 12, 29, 23, 59) + 59, DayNumberOf(1899, 12, 29), "29.12.1899 23:59:59"},
+  };
+  for (const Case& c : cases) {
+    const Stamp stamp{FileTimeToLocalDate(c.seconds, 999999999), false};
+    EXPECT_EQ(CalendarDayOf(stamp.value), c.day) << c.text;
+    EXPECT_EQ(StampText(stamp), c.text);
+  }
   // 1899-12-29 06:00 keeps the classic negative layout.
   EXPECT_DOUBLE_EQ(FileTimeToLocalDate(Utc(1899, 12, 29, 6, 0), 0), -1.25);
   EXPECT_EQ(FileTimeToLocalDate(Utc(10000, 1, 1, 0, 0), 0), 0.0);

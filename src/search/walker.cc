@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/walker.h"
 
 #include <dirent.h>
+#include <limits.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -25,7 +27,17 @@ const char kWalkerRoutineId[] = "in BrannocTitle2021/08/31.AddFolder.GetSubDirec
 
 namespace {
 
-constexpr std::size_t kLengthLimit = 260;
+WalkProgress*& Progress() {
+  static WalkProgress* progress = nullptr;
+  return progress;
+}
+
+bool WalkStopped() { return Progress() && Progress()->stop && *Progress()->stop; }
+
+// The longest path the kernel takes, in bytes with its final NUL: a folder
+// path (with its final "/") of PATH_MAX bytes or more cannot be opened, so
+// it is not listed.  Names cannot be longer than NAME_MAX bytes anyway.
+constexpr std::size_t kLengthLimit = PATH_MAX;
 constexpr std::uint32_t kRefusedPlain = 22;     // directory + system + hidden
 constexpr std::uint32_t kRefusedLinked = 1046;  // the same, reached through a link
 
@@ -133,7 +145,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
   // listed, when a search reads ahead (search/read_ahead/read_ahead.h).
   std::optional<ReadAhead> ahead(std::in_place, AheadKind::kFolders, folders);
   std::size_t i = 0;
-  while (i < folders.size()) {
+  while (i < folders.size() && !WalkStopped()) {
     const std::string& entry = folders[i];
     struct stat entry_stat;
     try {
@@ -141,7 +153,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
         ++i;
         continue;
       }
-      if (!test(110, [&] { return Utf8CharCount(entry.data(), entry.size()) < kLengthLimit; })) {
+      if (!test(110, [&] { return entry.size() < kLengthLimit; })) {
         ++i;
         continue;
       }
@@ -159,6 +171,10 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
         continue;
       }
       quiet = true;  // admitted
+      if (Progress()) {
+        ++Progress()->folders;
+        Progress()->folder.assign(entry);
+      }
 
       trap.Line(118);
       if (!folder) folder.emplace(fso.GetFolder(entry));
@@ -169,7 +185,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
         Yield();  // 120
         const char* name = sub.name;  // 122
         const std::size_t length = sub.name_length;
-        if (Utf8CharCount(name, length) >= kLengthLimit) continue;  // 124
+        if (length > NAME_MAX) continue;                          // 124
         std::string text(name, length);
         if (HasUnsafeNameChars(text)) continue;                  // 126
         if (std::memchr(name, '?', length)) continue;            // 128
@@ -202,7 +218,7 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
   ahead.reset();
 
   // Stage 2: descend.  Failures are reported again from here on.
-  if (recursive && !level.empty()) {
+  if (recursive && !level.empty() && !WalkStopped()) {
     trap.Do(150, [&] { WalkLevel(level, true, collected); });
   }
 
@@ -218,6 +234,8 @@ void WalkLevel(std::vector<std::string>& folders, bool recursive, CollectedFolde
 }
 
 }  // namespace
+
+void SetWalkProgress(WalkProgress* progress) { Progress() = progress; }
 
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recursive) {
   CollectedFolders collected;
@@ -253,7 +271,9 @@ std::size_t ListFolderFilesInto(const std::string& folder, const std::string& pa
 
   DIR* dir = Fs().OpenDir(path.c_str());
   if (!dir) {
-    if (errno == ENOENT || errno == ENOTDIR) return 0;
+    if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) {
+      return 0;  // no folder that can be listed there
+    }
     throw FailureFromErrno(errno, true);
   }
   struct DirCloser {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory walker: expands a list of folders with every accepted folder
 // below them, level by level, and lists the files of one folder.
 //
@@ -14,6 +15,19 @@ namespace qm {
 // The routine identifier shown in the walker's error reports.
 extern const char kWalkerRoutineId[];
 
+// What the walks have done so far, for a window that shows a search's
+// progress, and its request to end a walk early: `folders` counts every
+// folder listed, `folder` is the one listed last.  A walk that finds `stop`
+// set at one of its yields lists no further folder and hands up what it has
+// found.
+struct WalkProgress {
+  std::size_t folders = 0;
+  std::string folder;
+  const bool* stop = nullptr;
+};
+// The progress the walks keep (nullptr: none).
+void SetWalkProgress(WalkProgress* progress);
+
 // Expands `folders` in place.  Afterwards it holds the entries it was given
 // (less those whose subfolders could not be listed because the listing was
 // refused or the folder vanished), then every accepted folder below them in
@@ -24,12 +38,13 @@ extern const char kWalkerRoutineId[];
 // A folder is refused when its attribute value is exactly 22 (hidden +
 // system + directory, as kernel pseudo-filesystems read) or 1046 (the same
 // through a link), unless it is the root folder.  A subfolder is not
-// collected when its name is 260 characters or longer, holds a character
-// that is unsafe in the single-byte code page (HasUnsafeNameChars) or a "?",
-// or when it resolves to a folder this call has collected already (the same
-// device and inode: a link back up the tree, or a second way to one folder),
-// so each folder is walked once per call.
-// Folders of 260 characters or more are not listed.
+// collected when its name holds a character that is unsafe in the
+// single-byte code page (HasUnsafeNameChars) or a "?", or when it resolves
+// to a folder this call has collected already (the same device and inode: a
+// link back up the tree, or a second way to one folder), so each folder is
+// walked once per call.
+// Folders whose path (with its final "/") takes PATH_MAX (4,096) bytes or
+// more are not listed: the kernel opens no longer path.
 //
 // Failures are reported through the error trap with this routine's
 // identifier, except while entries of one level are being listed, where a

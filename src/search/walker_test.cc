@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/walker.h"
 
 #include <gtest/gtest.h>
@@ -132,13 +133,22 @@ TEST_P(WalkerTest, NameTests) {
   Dir(R("what?/in"));
   Dir(R("back\\slash/in"));
   Dir(R("\xE4\xB8\xAD"));                      // no single-byte form
-  // A folder whose path reaches 260 characters is collected but not listed.
-  std::string long_name(260 - root_.size(), 'x');
-  Dir(R(long_name + "/child"));
   auto result = AsSet(Walk({root_}));
   EXPECT_EQ(result, AsSet({R(""), R(".hidden/"), R(".hidden/in/"), R("caf\xC3\xA9/"),
-                           R("caf\xC3\xA9/in/"), R("back\\slash/"), R("back\\slash/in/"),
-                           R(long_name + "/")}));
+                           R("caf\xC3\xA9/in/"), R("back\\slash/"), R("back\\slash/in/")}));
+}
+
+TEST_P(WalkerTest, FoldersAreWalkedAsDeepAsTheKernelOpensThem) {
+  // Far past 260 characters; the deepest folder that opens takes 4,095
+  // bytes with its "/", and its child's path is longer than any that opens.
+  const std::string deep = testing::MakeDeepFolder(R("deep"), 3000, {"child/"});
+  const std::string edge = testing::MakeDeepFolder(R("edge"), 4095, {"child/"});
+  auto result = AsSet(Walk({root_}));
+  EXPECT_TRUE(result.count(deep) && result.count(deep + "child/"));
+  EXPECT_TRUE(result.count(edge));
+  EXPECT_FALSE(result.count(edge + "child/"));
+  for (const std::string& path : result) EXPECT_LT(path.size(), 4096u);
+  EXPECT_TRUE(capture_.reports.empty());
 }
 
 TEST_P(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {

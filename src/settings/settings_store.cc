@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
 #include <QStringList>
@@ -113,15 +115,46 @@ QString Unescape(const QString& value) {
   return out;
 }
 
+// The store that could not be read, once that has been told: its failure
+// is told once per session, and reads then give their defaults.
+std::string& ToldUnreadable() {
+  static std::string path;
+  return path;
+}
+
+// Reads the store; false when there is none, or when it cannot be read and
+// that was told already.
+bool ReadStore(const std::string& path, std::string* bytes) {
+  try {
+    return ReadSettingsFile(path, bytes);
+  } catch (const Failure& failure) {
+    if (ToldUnreadable() == path) return false;
+    ToldUnreadable() = path;
+    throw Failure(failure.number(),
+                  Translated("qm::Settings",
+                             QT_TRANSLATE_NOOP("qm::Settings",
+                                               "%1. Quenmoor uses its default choices and cannot "
+                                               "save them while this is so."),
+                             {failure.what()}));
+  }
+}
+
 }  // namespace
 
 std::string SettingsFilePath() {
   return UserConfigFolder() + "/" + kSettingsApp + ".ini";
 }
 
+void CheckSettingsStore() {
+  std::string bytes;
+  ReadStore(SettingsFilePath(), &bytes);
+}
+
+bool SettingsStoreFailureTold() { return ToldUnreadable() == SettingsFilePath(); }
+
 QString ReadSetting(const QString& key, const QString& default_value) {
   std::string bytes;
-  if (!ReadSettingsFile(SettingsFilePath(), &bytes)) return default_value;
+  if (!ReadStore(SettingsFilePath(), &bytes)) return default_value;
   const QByteArray wanted = key.toUtf8();
   bool in_section = false;
   QString value;

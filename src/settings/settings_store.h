@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user settings store.
 //
 // Values are texts kept under one application name and one section.  On
@@ -22,8 +23,15 @@ extern const char kSettingsSection[];  // "Quenmoor"
 // Full path of the store's file.
 std::string SettingsFilePath();
 
+// Fails, saying why, when the store is there but cannot be read (a folder, a
+// FIFO, a file too large or unreadable: settings_file.h).  That is told once
+// per session: afterwards reads give their defaults and this does nothing.
+void CheckSettingsStore();
+// Whether the store's failure to be read has been told this session.
+bool SettingsStoreFailureTold();
+
 // The stored text of `key`, or `default_value` when the key (or the file, or
-// the section) is absent.  Fails when the file exists but cannot be read.
+// the section) is absent.  Fails as CheckSettingsStore() does.
 QString ReadSetting(const QString& key, const QString& default_value);
 
 // Stores `value` under `key`, creating the file and section as needed.

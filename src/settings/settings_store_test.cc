@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -130,7 +134,66 @@ TEST_F(SettingsStoreTest, ConvertsBooleansAndDates) {
   EXPECT_EQ(BooleanSetting(true), QStringLiteral("True"));
 }
 
+TEST_F(SettingsStoreTest, AWriteKeepsTheStoresModeAndOwner) {
+  WriteFile(SettingsFilePath(), "[Quenmoor]\nDate1=1\n");
+  ASSERT_EQ(::chmod(SettingsFilePath().c_str(), 0644), 0);
+  const bool as_root = ::geteuid() == 0;
+  if (as_root) ASSERT_EQ(::chown(SettingsFilePath().c_str(), 4321, 4321), 0);
+  WriteSetting("Date1", "2");
+  struct stat st;
+  ASSERT_EQ(::stat(SettingsFilePath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  if (as_root) EXPECT_EQ(st.st_uid, 4321u);
+  // A store made afresh is the user's alone.
+  ::unlink(SettingsFilePath().c_str());
+  WriteSetting("Date1", "3");
+  ASSERT_EQ(::stat(SettingsFilePath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
 class UnwritableStoreTest : public testing::FormTest {};
+
+// A store that is no file that can be read: one report at start-up, every
+// control at its default, and nothing more said for the rest of the session.
+TEST_F(UnwritableStoreTest, AStoreThatCannotBeReadIsToldOnceAndStartUpGoesOn) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;
+  } cases[] = {
+      {"is a FIFO, not a file", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }},
+      {"is a folder, not a file", [](const std::string& p) { ::mkdir(p.c_str(), 0700); }},
+      {"is too large (100 MB)",
+       [](const std::string& p) {
+         WriteFile(p, "[Quenmoor]\n");
+         ASSERT_EQ(::truncate(p.c_str(), 100 << 20), 0);
+       }},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    config_env_.reset();
+    config_env_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", home_.Sub("cfg" + std::to_string(++n)));
+    testing::MakeDirs(home_.Sub("cfg" + std::to_string(n)));
+    c.make(SettingsFilePath());
+    requests_.clear();
+    auto form = NewForm();
+    form->Text1->setText("7");
+    form->Option5->click();
+    testing::MakeDirs(home_.Sub("dest"));
+    AnswerFolder(QString::fromStdString(home_.Sub("dest")));
+    form->PushButton5->click();
+    std::vector<QString> reports = ErrorReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("The settings file ") +
+                                      QString::fromStdString(SettingsFilePath()) + " " + c.what +
+                                      ". Quenmoor uses its default choices"))
+        << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 136")));
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(form->Text1->text(), QStringLiteral("7"));
+    EXPECT_TRUE(form->Option5->isChecked());
+  }
+}
 
 TEST_F(UnwritableStoreTest, HandlersTellOnceAndKeepWorking) {
   auto form = NewForm();
@@ -141,6 +204,11 @@ TEST_F(UnwritableStoreTest, HandlersTellOnceAndKeepWorking) {
   form->Text1->setText("7");
   form->Text1->setText("8");
   form->Option5->click();
+  // Move To Folder's save of the folder chosen goes the same quiet way.
+  testing::MakeDirs(home_.Sub("dest"));
+  AnswerFolder(QString::fromStdString(home_.Sub("dest")));
+  form->PushButton5->click();
+  EXPECT_TRUE(ErrorReports().empty()) << ErrorReports()[0].toStdString();
   std::vector<QString> messages = Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Your choices could not be saved")));

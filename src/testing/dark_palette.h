@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dark colour scheme like Breeze Dark (light text on dark grey), for the
 // legibility test and for screenshots of the window under a dark scheme.
 #ifndef QUENMOOR_TESTING_DARK_PALETTE_H_

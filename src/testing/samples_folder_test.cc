@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Samples folder the build lays out beside the program, and where the
 // program looks for it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "testing/test_env.h"
 
 #include <dirent.h>
@@ -88,6 +89,41 @@ std::string ReadFile(const std::string& path) {
 bool Exists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string MakeDeepFolder(const std::string& under, std::size_t length,
+                           const std::vector<std::string>& children, std::time_t when) {
+  MakeDirs(under);
+  std::string path = under;
+  int fd = ::open(under.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  char letter = 'a';
+  while (fd >= 0 && path.size() + 2 < length) {
+    // "/" name "/": the last name takes what is left; the others 200 bytes,
+    // leaving at least one byte for the next.
+    std::size_t left = length - path.size() - 2;
+    const std::string name(left > 201 ? 200 : left, letter++);
+    ::mkdirat(fd, name.c_str(), 0755);
+    const int next = ::openat(fd, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    fd = next;
+    path += "/" + name;
+  }
+  if (fd < 0 || path.size() + 1 != length) {
+    throw std::runtime_error("cannot make a folder " + std::to_string(length) + " bytes deep");
+  }
+  for (const std::string& child : children) {
+    if (!child.empty() && child.back() == '/') {
+      ::mkdirat(fd, child.substr(0, child.size() - 1).c_str(), 0755);
+      continue;
+    }
+    const int file = ::openat(fd, child.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (file < 0 || ::write(file, "data", 4) != 4) throw std::runtime_error("cannot write " + child);
+    ::close(file);
+    const struct timespec times[2] = {{when, 0}, {when, 0}};
+    ::utimensat(fd, child.c_str(), times, 0);
+  }
+  ::close(fd);
+  return path + "/";
 }
 
 void SetTimes(const std::string& path, std::time_t modified, std::time_t accessed) {

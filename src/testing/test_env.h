@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers for the tests: temporary folders, files with chosen dates.
 #ifndef QUENMOOR_TESTING_TEST_ENV_H_
 #define QUENMOOR_TESTING_TEST_ENV_H_
@@ -32,6 +33,15 @@ void MakeDirs(const std::string& path);
 bool Exists(const std::string& path);  // lstat succeeds
 // The names in a folder, sorted, without "." and "..".
 std::vector<std::string> ListDir(const std::string& dir);
+
+// Makes folders nested below `under` so that the deepest one's path, with
+// its final "/", takes exactly `length` bytes (a path may be longer than
+// the kernel opens), and returns that path.  Each name in `children` is
+// made inside it: a folder for a name ending in "/", else a file dated
+// `when` (modified and accessed).
+std::string MakeDeepFolder(const std::string& under, std::size_t length,
+                           const std::vector<std::string>& children = {},
+                           std::time_t when = 0);
 
 // Sets the modified and accessed times (seconds since 1970, UTC).
 void SetTimes(const std::string& path, std::time_t modified, std::time_t accessed);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file system that fails chosen calls, for faults a test running as root
 // cannot provoke for real: a refused or vanishing listing, a full disk, a
 // read error, a refused delete or stat.  Everything else is the real thing.

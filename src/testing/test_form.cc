@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "testing/test_form.h"
 
 #include "app/error_report.h"
@@ -10,6 +11,7 @@ namespace testing {
 void FormTest::SetUp() {
   config_env_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", home_.Sub(".config"));
   data_env_ = std::make_unique<ScopedEnv>("XDG_DATA_HOME", home_.Sub(".local/share"));
+  state_env_ = std::make_unique<ScopedEnv>("XDG_STATE_HOME", home_.Sub(".local/state"));
   Form1::SetAppFolderForTesting(QString::fromStdString(app_dir_.path()));
   Form1::SetUnloadActionForTesting([this] { ++unloads_; });
   old_yield_interval_ = SetYieldInterval(0);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixture for tests that drive the real main window on the offscreen
 // platform: a private settings folder and trash, a program folder of its
 // own, and every modal dialog answered by the test.
@@ -53,6 +54,7 @@ class FormTest : public ::testing::Test {
   TempDir app_dir_;
   std::unique_ptr<ScopedEnv> config_env_;
   std::unique_ptr<ScopedEnv> data_env_;
+  std::unique_ptr<ScopedEnv> state_env_;
   std::vector<DialogRequest> requests_;
   std::deque<QString> folder_answers_;
   std::deque<int> button_answers_;

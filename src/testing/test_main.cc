@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs every test inside one QApplication on the offscreen platform, with a
 // private home so no test touches the user's settings or trash.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window whose result list holds chosen files, for the result commands.
 #ifndef QUENMOOR_TESTING_TEST_RESULTS_H_
 #define QUENMOOR_TESTING_TEST_RESULTS_H_

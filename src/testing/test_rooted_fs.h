@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file system whose "/" is a folder of the test's own, so a search of the
 // root can be run on a small tree instead of the whole disk.
 #ifndef QUENMOOR_TESTING_TEST_ROOTED_FS_H_

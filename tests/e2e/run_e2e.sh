@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end test: the built program in a real X window under Xvfb, driven
 # from outside with real pointer moves, clicks and key presses (xdotool),
 # with a fresh home, real files and the real trash.  Every step leaves a
@@ -11,7 +12,7 @@ BUILD=$(cd "${1:?usage: run_e2e.sh BUILD_DIR}" && pwd)
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 HERE="$SRC/tests/e2e"
 SHOTS="$BUILD/e2e-shots"
-for tool in Xvfb xdotool trash-list python3; do
+for tool in Xvfb xdotool trash-list python3 xclip; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 for built in quenmoor screenshot close_window pointer_image; do
@@ -73,8 +74,12 @@ export DISPLAY=":$(head -1 "$T/display")"
 
 # A fresh home: nothing from the user running the test leaks in.
 export HOME="$T/home" XDG_CONFIG_HOME="$T/home/.config" XDG_DATA_HOME="$T/home/.local/share"
+export XDG_STATE_HOME="$T/home/.local/state"
 export XDG_RUNTIME_DIR="$T/run"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_CACHE_HOME
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_CACHE_HOME LANGUAGE
+# The program's own English, whatever the user's language: windows are found
+# by their titles.
+export LC_ALL=C.UTF-8
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 INI="$XDG_CONFIG_HOME/Vellumark.ini"
@@ -240,7 +245,10 @@ EOF
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$APP_PID/stat" 2>/dev/null || echo 0; }
 app_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
 
-start_program() {  # as the start command leaves it: from the source folder
+# The window's designed size, with the status line along its bottom.
+DEFAULT_SIZE=1064x511
+start_program() {  # start_program [WxH]: as the start command leaves it, from the source folder
+  local size=${1:-$DEFAULT_SIZE}
   (cd "$SRC" && exec "$BUILD/quenmoor") >>"$T/app.log" 2>&1 &
   APP_PID=$!
   find_window() { WIN=$(visible_windows '^Quenmoor$' | head -1); [ -n "$WIN" ]; }
@@ -248,7 +256,7 @@ start_program() {  # as the start command leaves it: from the source folder
   eval "$(xdotool getwindowgeometry --shell "$WIN")"
   OX=$X
   OY=$Y
-  [ "$WIDTH" = 1064 ] && [ "$HEIGHT" = 485 ] || fail "the window is ${WIDTH}x$HEIGHT, not 1064x485"
+  [ "${WIDTH}x$HEIGHT" = "$size" ] || fail "the window is ${WIDTH}x$HEIGHT, not $size"
   [ "$(xdotool getwindowname "$WIN")" = Quenmoor ] || fail "caption is $(xdotool getwindowname "$WIN")"
   # Start-up reports go before the window shows; give one a moment.
   sleep 0.3
@@ -474,7 +482,9 @@ listing=$(trash-list 2>&1)
 for i in 1 5; do
   grep -qF " ${OLD[$i]}" <<<"$listing" || fail "trash-list does not show ${OLD[$i]}: $listing"
 done
-[ "$(grep -c . <<<"$listing")" = 2 ] || fail "the trash holds more than the two files: $listing"
+# (trash-list shows every trash on the machine: only this test's files count,
+# as other tests running beside it may trash files of their own.)
+[ "$(grep -cF " $T/" <<<"$listing")" = 2 ] || fail "the trash holds more than the two files: $listing"
 expect_rows list2 1 "the trashed rows leaving the list"
 shot 08-recycle-bin
 # A file the trash cannot take (immutable, where the file system and our
@@ -491,16 +501,98 @@ if chattr +i "${OLD[4]}" 2>/dev/null; then
   chattr -i "$IMMUTABLE"
   IMMUTABLE=
   [ -f "${OLD[4]}" ] || fail "${OLD[4]} could not be trashed but is gone"
-  [ "$(trash-list 2>/dev/null | grep -c .)" = 2 ] || fail "the trash changed: $(trash-list 2>&1)"
+  [ "$(trash-list 2>/dev/null | grep -cF " $T/")" = 2 ] || fail "the trash changed: $(trash-list 2>&1)"
   expect_rows list2 1 "a file the trash refused"
   [ "$(ticked 1)" = 1 ] || fail "the row of the file the trash refused is no longer ticked"
   click "${UNSELECT_ALL[@]}"
 fi
 
-# ---- 9. closing the window during a long search -------------------------
-step close-during-search
+# ---- 9. the keyboard alone: Copy Path, Tab to Move To Folder ------------
+step keyboard
+# One row is left; a click on its path selects it and gives the list the
+# focus.  Shift+F10 opens the context menu, C its Copy Path.
+click 700 68
+key shift+F10
+sleep 0.3
+shot 09-context-menu
+key c
+clipboard() { xclip -o -selection clipboard 2>/dev/null; }
+copied() { [ "$(clipboard)" = "${OLD[4]}" ]; }
+wait_for 3 copied || fail "Copy Path put \"$(clipboard)\" on the clipboard, not ${OLD[4]}"
+[ "$(ticked 1)" = 0 ] || fail "the context menu ticked the row"
+# Tab leaves the list for the buttons under it: Select All, Unselect All,
+# Send Checked To Recycle Bin, Move To Folder; Enter presses it.
+key Tab Tab Tab Tab
+key Return
+wait_for 8 browser_open || fail "Tab four times from the results and Enter did not press Move To Folder"
+key Escape
+wait_for 8 browser_closed || fail "Escape did not close the folder browser"
+expect_rows list2 1 "a cancelled move from the keyboard"
+
+# ---- 10. a window that grows ----------------------------------------------
+step resize
+xdotool windowsize "$WIN" 1200 700
+grown() { eval "$(xdotool getwindowgeometry --shell "$WIN")"; [ "${WIDTH}x$HEIGHT" = 1200x700 ]; }
+wait_for 5 grown || fail "the window did not take 1200x700: ${WIDTH}x$HEIGHT"
+sleep 0.3
+shot 10-resized
+# Move To Folder keeps to the results' right edge and bottom: 136 pixels
+# wider, a quarter to the left column; 189 taller.
+click 1038 652
+wait_for 8 browser_open || fail "Move To Folder is not where the grown window puts it"
+key Escape
+wait_for 8 browser_closed || fail "Escape did not close the folder browser"
+# Maximised, as far as a display without a window manager has it: the
+# whole screen.
+xdotool windowmove "$WIN" 0 0 windowsize "$WIN" 1280 800
+sleep 0.5
+shot 10-maximised
+# Back at the designed size and place every control is where it was.
+xdotool windowsize "$WIN" 1064 511 windowmove "$WIN" "$OX" "$OY"
+sleep 0.5
+click "${UNSELECT_ALL[@]}"
+box 1
+[ "$(ticked 1)" = 1 ] || fail "back at the designed size, row 1's box is not where it was"
+click "${UNSELECT_ALL[@]}"
+[ "$(ticked 1)" = 0 ] || fail "back at the designed size, Unselect All is not where it was"
+
+# ---- 11. a search stopped with Esc ----------------------------------------
+step stop-with-esc
 wait "$BIG_PID" || fail "cannot lay out the big tree"
 BIG_PID=
+click "${CLEAR[@]}"
+click "${ADD[@]}"
+browse_to "$BIG/s00"
+expect_rows list1 1 "adding the big tree"
+# Its files were made today: "On this date" (today) lists them.  A whole
+# search first, timed: the next one is stopped well into its last part,
+# where each file's date is read (stopped while the folders are walked, a
+# search has read no dates yet and lists nothing).
+click "${ON[@]}"
+point $((OX + 700)) $((OY + 300))
+began=$(date +%s%N)
+search
+wait_for 3 pointer_is_not "$ARROW" || fail "no busy pointer during the search"
+wait_for 120 pointer_is "$ARROW" || fail "the whole search of the big tree did not end"
+whole_ms=$((($(date +%s%N) - began) / 1000000))
+before=$(cpu_ticks)
+search
+wait_for 3 pointer_is_not "$ARROW" || fail "no busy pointer during the search"
+sleep "$(awk -v ms="$whole_ms" 'BEGIN { printf "%.2f", ms * 0.8 / 1000 }')"
+shot 11-searching
+key Escape
+# The search ends at once and lists what it found so far.
+stopped_at=$(date +%s%N)
+wait_for 5 pointer_is "$ARROW" || fail "Esc did not end the search"
+resting() { local t=$(cpu_ticks); sleep 0.3; [ $(($(cpu_ticks) - t)) -le 3 ]; }
+wait_for 5 resting || fail "the program still works after Esc"
+echo "e2e: a whole search took $whole_ms ms; the stopped one ended $((($(date +%s%N) - stopped_at) / 1000000)) ms after Esc"
+[ "$(rows_in list2)" -ge 20 ] || fail "the stopped search lists $(rows_in list2) rows"
+shot 11-search-stopped
+click "${NOT_ACCESSED[@]}"
+
+# ---- 12. closing the window during a long search -------------------------
+step close-during-search
 click "${CLEAR[@]}"
 click "${ADD[@]}"
 browse_to "$BIG/s00"
@@ -543,7 +635,7 @@ no_dialog || fail "trashing started during the search"
 still=$(cpu_ticks)
 sleep 0.2
 [ "$(cpu_ticks)" -gt "$still" ] || fail "the search had ended before the window was closed; make the tree bigger"
-shot 09-long-search
+shot 12-long-search
 "$BUILD/close_window" "$WIN" || fail "could not ask the window to close"
 wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
 wait "$APP_PID"
@@ -551,10 +643,10 @@ status=$?
 APP_PID=
 [ "$status" = 0 ] || fail "the program ended with status $status"
 
-# ---- 10. the choices come back at the next start -------------------------
+# ---- 13. the choices come back at the next start -------------------------
 step restart
 saved=$(cat "$INI")
-start_program
+start_program "$DEFAULT_SIZE"
 [ "$(cat "$INI")" = "$saved" ] || fail "start-up changed the settings: $(diff <(echo "$saved") "$INI")"
 expect_rows list1 0 "a new start (the folder list is not kept)"
 click "${ADD[@]}"
@@ -563,13 +655,24 @@ search
 # "Not accessed in 300 days" again: of the folder's files only one old file
 # is left.
 expect_rows list2 1 "the restored rule"
-shot 10-restart
+shot 13-restart
+# A size given now is the size of the next start.
+xdotool windowsize "$WIN" 1100 600
+sleep 1.2  # the size is written a moment after it changes
 "$BUILD/close_window" "$WIN" || fail "could not ask the window to close"
 wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
 APP_PID=
 grep -qiE 'error|warning|assert' "$T/app.log" && fail "the program printed: $(cat "$T/app.log")"
 
-# ---- 11. a stored value that cannot be read is reported -----------------
+# ---- 14. the window's size comes back at the next start ------------------
+step window-size-kept
+start_program 1100x600
+"$BUILD/close_window" "$WIN" || fail "could not ask the window to close"
+wait_for 3 app_gone || fail "the program still runs 3 s after its window was closed"
+APP_PID=
+rm -f "$XDG_STATE_HOME/quenmoor/window"
+
+# ---- 15. a stored value that cannot be read is reported -----------------
 step unreadable-setting
 sed -i -e 's/^Option5=.*/Option5=maybe/' -e 's/^Date2=.*//' "$INI"
 echo "Date2=not a date" >>"$INI"
@@ -584,7 +687,7 @@ while :; do
   [ -z "$report" ] && break
   reports=$((reports + 1))
   [ $reports -le 2 ] || fail "more than two error reports at start-up"
-  [ $reports = 1 ] && shot 11-unreadable-setting
+  [ $reports = 1 ] && shot 15-unreadable-setting
   eval "$(xdotool getwindowgeometry --shell "$report" | grep -E '^(X|Y|WIDTH)=')"
   point $((X + WIDTH / 2)) $((Y + 10))
   key Return

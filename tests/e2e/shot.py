@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads what the Quenmoor window shows from a screenshot in PPM form.
 
   shot.py rows SHOT.ppm OX OY list1|list2   rows shown in the list

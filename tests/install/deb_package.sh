@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB`: the package holds the installed tree under /usr, depends on
 # the libraries the binary links (worked out by dpkg-shlibdeps), carries the
-# postinst that dates the samples, and, extracted into a temporary root,
+# postinst that dates the samples, passes lintian (no error or warning, and
+# only the info tags the README lists), and, extracted into a temporary root,
 # starts offscreen and finds its sample folder.
 #
 #   bash tests/install/deb_package.sh BUILD_DIR
@@ -31,9 +33,24 @@ grep -q 'postinst' <<<"$info" || fail "no postinst: $info"
 contents=$(dpkg-deb --contents "$DEB")
 for f in ./usr/bin/quenmoor ./usr/share/quenmoor/Samples/readme.txt ./usr/share/quenmoor/HAND-M.CUR \
          ./usr/libexec/quenmoor/make_samples ./usr/share/applications/org.example.Quenmoor.desktop \
-         ./usr/share/man/man1/quenmoor.1.gz; do
+         ./usr/share/man/man1/quenmoor.1.gz ./usr/share/quenmoor/translations/quenmoor_de.qm \
+         ./usr/share/doc/quenmoor/copyright ./usr/share/doc/quenmoor/changelog.gz; do
   grep -qE " $f\$" <<<"$contents" || fail "$f is not in the package"
 done
+
+[[ ", $(dpkg-deb --field "$DEB" Recommends)," =~ ", qt6-translations-l10n," ]] ||
+  fail "the package does not recommend Qt's translations"
+
+# The info tags left, each with its reason in the README.
+lintian_allowed='package-contains-documentation-outside-usr-share-doc'
+if command -v lintian >/dev/null; then
+  lint=$(lintian -EvIL +pedantic "$DEB" 2>/dev/null | grep -E '^[A-Z]: ')
+  unexpected=$(grep -vE "^[IP]: quenmoor: ($lintian_allowed) " <<<"$lint")
+  [ -z "$unexpected" ] || fail "lintian -EvIL +pedantic says:
+$unexpected"
+else
+  echo "deb_package: lintian is missing (scripts/setup.sh installs it); that check is skipped"
+fi
 
 ROOT="$T/root"
 dpkg-deb -x "$DEB" "$ROOT" || fail "dpkg-deb -x"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the install and package tests: starts an installed quenmoor on
 # the offscreen platform with the start probe (start_probe.cc) and checks it
 # found its sample folder and searched it.

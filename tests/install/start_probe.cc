@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Qt generic plugin for testing an installed or packaged program from
 // outside: loaded into the unchanged program with
 //

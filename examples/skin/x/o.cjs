@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* Quenmoor example skin: light grey with blue accents.
    The skin file is a Qt style sheet applied to the main window. */
 

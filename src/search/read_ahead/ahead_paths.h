@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a plan reads ahead: the stages of a search whose calls the workers
 // make for it, and the paths of one stage, in the order it asks.
 #ifndef QUENMOOR_SEARCH_READ_AHEAD_AHEAD_PATHS_H_

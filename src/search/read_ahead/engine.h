@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read-ahead engine: the worker threads, and the caller's way to the
 // part it needs.  It ties together the window of parts (part_window.h),
 // the caller's cursor through the plan (plan_cursor.h) and the workers'

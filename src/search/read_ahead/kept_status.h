@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder status by path, kept in a few flat lists so that it is dropped at
 // once: the walk reads each folder's status again for every level above
 // it, and the first answer, kept here, serves the others (stage_memo.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One folder's listing as the read-ahead holds it: the entries as readdir
 // gave them, with the status of those the caller will ask about.  Immutable
 // once made; shared between the workers, the caller and the listings handed

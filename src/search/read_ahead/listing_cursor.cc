@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/read_ahead/listing_cursor.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listings handed out in place of a DIR: the read-ahead answers OpenDir()
 // with one when the listing was read ahead, and ReadDir(), CloseDir() and
 // EntryStat() recognise it.  Each holds its listing, so it stays valid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the read-ahead's workers read: each path relative to its folder,
 // opened once for a run of paths in it, and a folder's listing straight from
 // the kernel's listing buffer, as readdir would give it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workers' pacing: how many of them read at once, and when they stand
 // back for the caller.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One part of a plan: a run of consecutive paths, read by one worker path
 // after path, and what it read for them, as the calls of the plan's stage
 // would have answered at that moment.

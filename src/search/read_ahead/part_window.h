@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window of parts: which parts of a plan are being read, are ready or
 // are free, and which part a worker takes next.  The window reaches from
 // the part the caller is at over a fixed number of parts ahead, and holds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The caller's cursor through a plan: which path of the plan its calls are
 // at, and the part it holds.  A call names a path; the cursor finds it at
 // or a little past the path asked for last (the paths between are those

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the file system ahead of a search, on worker threads.
 //
 // A search asks the file system one thing after another on the window's

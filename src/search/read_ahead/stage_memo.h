@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memo kept across the stages of a search: what one stage read that
 // answers a later one, while nothing has changed in between.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/read_ahead/walked_listings.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk's listings, kept for the gathering.
 //
 // A search lists every folder twice: the walk for its subfolders, then the

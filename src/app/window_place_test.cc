@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window as it grows, shrinks and opens again where it was left.
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include "app/window_state.h"
+#include "testing/test_form.h"
+#include "testing/test_results.h"
+
+namespace qm {
+namespace {
+
+using testing::ResultsTest;
+
+class WindowPlaceTest : public ResultsTest {};
+
+TEST_F(WindowPlaceTest, GrowingGivesTheListsTheRoomAndTheButtonsKeepToTheirEdges) {
+  Form1& form = *form_;
+  form.show();
+  const QRect results = form.ListView2->geometry();
+  form.resize(form.Layout().DefaultSize() + QSize(400, 200));
+  const QRect grown = form.ListView2->geometry();
+  EXPECT_EQ(grown.top(), results.top());
+  EXPECT_EQ(grown.height(), results.height() + 200);
+  EXPECT_GT(grown.width(), results.width() + 200);  // most of the width
+  EXPECT_EQ(form.PushButton2->geometry().left(), grown.left());
+  EXPECT_EQ(form.PushButton2->geometry().right(), grown.right());
+  EXPECT_EQ(form.PushButton3->geometry().left(), grown.left());
+  EXPECT_EQ(form.PushButton5->geometry().right(), grown.right());
+  EXPECT_EQ(form.PushButton1->geometry().right(), form.ListView1->geometry().right());
+  EXPECT_EQ(form.Frame2->geometry().bottom() + 1 + 7, form.StatusBar1->geometry().top());
+  EXPECT_EQ(form.StatusBar1->geometry().bottom(), form.height() - 1);
+  // Back at the designed size, everything is where it was drawn.
+  form.resize(form.Layout().DefaultSize());
+  EXPECT_EQ(form.ListView2->geometry(), results);
+  EXPECT_EQ(form.PushButton5->geometry(), QRect(12000 / 15, 6750 / 15, 3840 / 15, 405 / 15));
+}
+
+TEST_F(WindowPlaceTest, SizePlaceAndTheWidthsTheUserGaveComeBackNextTime) {
+  const std::string folder = tree_.Sub("files");
+  testing::WriteFile(folder + "/a.txt", "abc");
+  {
+    Form1& form = *form_;
+    // Nothing kept yet: the designed size, or the screen's free area where
+    // that is smaller (the test's screen is 800 pixels wide).
+    form.RestoreWindowState();
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_EQ(form.size(), form.Layout().DefaultSize().boundedTo(screen - QSize(0, 32)));
+    form.show();
+    form.resize(780, 450);
+    SearchAndTickAll(folder);
+    // Widths the program sets are not the user's; a dragged divider is.
+    form.SaveWindowState();
+    EXPECT_TRUE(ReadWindowState().result_widths.empty());
+    form.ListView2->header()->resizeSection(0, 250);
+    form.ListView1->header()->resizeSection(0, 300);
+    form.SaveWindowState();
+  }
+  const WindowState kept = ReadWindowState();
+  EXPECT_EQ(kept.geometry.size(), QSize(780, 450));
+  ASSERT_EQ(kept.result_widths.size(), 3u);
+  EXPECT_EQ(kept.result_widths[0], 250);
+  EXPECT_EQ(kept.result_widths[1], 2000 / 15);
+
+  auto form = NewForm();
+  form->RestoreWindowState();
+  EXPECT_EQ(form->size(), QSize(780, 450));
+  EXPECT_EQ(form->ListView1->columnWidth(0), 300);
+  EXPECT_EQ(form->ListView2->columnWidth(0), 7000 / 15);  // "Results", before a search
+  form->AddFolderRow(QString::fromStdString(folder) + QLatin1Char('/'));
+  form->PushButton2_Click();
+  EXPECT_EQ(form->ListView2->columnWidth(0), 250);
+
+  // A size given just before the window closes is written as it closes.
+  form->show();
+  form->resize(770, 440);
+  form->close();
+  EXPECT_EQ(unloads_, 1);
+  EXPECT_EQ(ReadWindowState().geometry.size(), QSize(770, 440));
+
+  // A damaged state file costs only the lines it spoils.
+  testing::WriteFile(WindowStatePath().toStdString(),
+                     "geometry=10 20 x 30\nmaximized=1\nresult-columns=0 -3\n\x01\n");
+  const WindowState damaged = ReadWindowState();
+  EXPECT_TRUE(damaged.geometry.isEmpty());
+  EXPECT_TRUE(damaged.maximized);
+  EXPECT_TRUE(damaged.result_widths.empty());
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,665 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de" sourcelanguage="en">
+<context>
+    <name>Main</name>
+    <message>
+        <source>Usage: quenmoor [--help | --version]
+
+Quenmoor finds unused files: list the folders to search, pick a date type
+(modified, created, accessed) and a rule, and it lists every file whose date
+matches. Tick results to send them to the trash or move them into a folder.
+
+Quenmoor opens its window and takes no other arguments.
+
+  --help     show this help and exit
+  --version  show the version and exit
+
+Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).
+See quenmoor(1).
+</source>
+        <translation>Aufruf: quenmoor [--help | --version]
+
+Quenmoor findet ungenutzte Dateien: Geben Sie die zu durchsuchenden Ordner an,
+wählen Sie eine Datumsart (Änderung, Erstellung, Zugriff) und eine Regel, und
+es listet jede Datei auf, deren Datum passt. Markierte Ergebnisse lassen sich in
+den Papierkorb oder in einen anderen Ordner verschieben.
+
+Quenmoor öffnet sein Fenster und nimmt keine weiteren Argumente an.
+
+  --help     diese Hilfe anzeigen und beenden
+  --version  die Version anzeigen und beenden
+
+Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
+(~/.config/Vellumark.ini). Siehe quenmoor(1).
+</translation>
+    </message>
+    <message>
+        <source>quenmoor: unknown argument &apos;%1&apos; (try quenmoor --help)
+</source>
+        <translation>quenmoor: unbekanntes Argument „%1“ (siehe quenmoor --help)
+</translation>
+    </message>
+    <message>
+        <source>quenmoor: no display found; start it on a virtual display with: xvfb-run -a %1
+</source>
+        <translation>quenmoor: keine Anzeige gefunden; auf einer virtuellen Anzeige starten mit: xvfb-run -a %1
+</translation>
+    </message>
+</context>
+<context>
+    <name>qm::ErrorReport</name>
+    <message>
+        <source>Application Error</source>
+        <translation>Anwendungsfehler</translation>
+    </message>
+    <message>
+        <source>at line %1</source>
+        <translation>in Zeile %1</translation>
+    </message>
+    <message>
+        <source>Please email screenshot of this message to %1</source>
+        <translation>Bitte senden Sie ein Bildschirmfoto dieser Meldung per E-Mail an %1</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Failure</name>
+    <message>
+        <source>Invalid procedure call or argument</source>
+        <translation>Ungültiger Prozeduraufruf oder ungültiges Argument</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Nicht genügend Arbeitsspeicher</translation>
+    </message>
+    <message>
+        <source>Subscript out of range</source>
+        <translation>Index außerhalb des gültigen Bereichs</translation>
+    </message>
+    <message>
+        <source>Type mismatch</source>
+        <translation>Typen unverträglich</translation>
+    </message>
+    <message>
+        <source>Internal error</source>
+        <translation>Interner Fehler</translation>
+    </message>
+    <message>
+        <source>Bad file name or number</source>
+        <translation>Dateiname oder -nummer falsch</translation>
+    </message>
+    <message>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Device I/O error</source>
+        <translation>Fehler bei Geräte-E/A</translation>
+    </message>
+    <message>
+        <source>File already exists</source>
+        <translation>Datei existiert bereits</translation>
+    </message>
+    <message>
+        <source>Disk full</source>
+        <translation>Datenträger voll</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>Path/File access error</source>
+        <translation>Fehler beim Zugriff auf Pfad/Datei</translation>
+    </message>
+    <message>
+        <source>Path not found</source>
+        <translation>Pfad nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Invalid property value</source>
+        <translation>Ungültiger Eigenschaftswert</translation>
+    </message>
+    <message>
+        <source>Invalid picture</source>
+        <translation>Ungültiges Bild</translation>
+    </message>
+    <message>
+        <source>Application-defined or object-defined error</source>
+        <translation>Anwendungs- oder objektdefinierter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>qm::FileSystem</name>
+    <message>
+        <source>it changed since the search</source>
+        <translation>sie wurde seit der Suche geändert</translation>
+    </message>
+    <message>
+        <source>it changed while it was being moved</source>
+        <translation>sie wurde während des Verschiebens geändert</translation>
+    </message>
+    <message>
+        <source>it is not a regular file or a link</source>
+        <translation>sie ist weder eine normale Datei noch eine Verknüpfung</translation>
+    </message>
+    <message>
+        <source>the folder it was to go to is gone</source>
+        <translation>der Zielordner ist nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <source>that file system cannot add it without risk to another file</source>
+        <translation>dieses Dateisystem kann sie nicht ohne Gefahr für eine andere Datei aufnehmen</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>no space left</source>
+        <translation>kein Speicherplatz mehr frei</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>read-only file system</source>
+        <translation>schreibgeschütztes Dateisystem</translation>
+    </message>
+    <message>
+        <source>the file is in use</source>
+        <translation>die Datei wird gerade verwendet</translation>
+    </message>
+    <message>
+        <source>the disk could not be read or written</source>
+        <translation>der Datenträger konnte nicht gelesen oder beschrieben werden</translation>
+    </message>
+    <message>
+        <source>the name is too long there</source>
+        <translation>der Name ist dort zu lang</translation>
+    </message>
+    <message>
+        <source>that folder cannot take more entries</source>
+        <translation>dieser Ordner kann keine weiteren Einträge aufnehmen</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Form1</name>
+    <message>
+        <source>Add Folder Or Drive</source>
+        <translation>Ordner oder Laufwerk hinzufügen</translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation>Liste leeren</translation>
+    </message>
+    <message>
+        <source>Load Sample/Example Folder</source>
+        <translation>Beispielordner laden</translation>
+    </message>
+    <message>
+        <source>Find by which date type?</source>
+        <translation>Nach welchem Datum suchen?</translation>
+    </message>
+    <message>
+        <source>Date Accessed</source>
+        <translation>Zugriff</translation>
+    </message>
+    <message>
+        <source>Date Modified</source>
+        <translation>Änderung</translation>
+    </message>
+    <message>
+        <source>Date Created</source>
+        <translation>Erstellung</translation>
+    </message>
+    <message>
+        <source>Select Cutoff Date</source>
+        <translation>Stichtag wählen</translation>
+    </message>
+    <message>
+        <source>After this date</source>
+        <translation>Später als</translation>
+    </message>
+    <message>
+        <source>Before this date</source>
+        <translation>Früher als</translation>
+    </message>
+    <message>
+        <source>On this date</source>
+        <translation>Genau am</translation>
+    </message>
+    <message>
+        <source>Between</source>
+        <translation>Zwischen</translation>
+    </message>
+    <message>
+        <source>and</source>
+        <translation>und</translation>
+    </message>
+    <message>
+        <source>Anything that has not been accessed in x days:</source>
+        <translation>Alles, worauf seit x Tagen nicht zugegriffen wurde:</translation>
+    </message>
+    <message>
+        <source>Start Finding Unused Files</source>
+        <translation>Suche nach ungenutzten Dateien starten</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alle auswählen</translation>
+    </message>
+    <message>
+        <source>Unselect All</source>
+        <translation>Alle abwählen</translation>
+    </message>
+    <message>
+        <source>Send Checked To Recycle Bin</source>
+        <translation>Markierte in den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Move To Folder</source>
+        <translation>In Ordner verschieben</translation>
+    </message>
+    <message>
+        <source>Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
+        <translation>Doppelklicken Sie auf einen Eintrag, um ihn zu entfernen. Ziehen Sie die Linie | nach rechts aus dem Fenster, um die vollständigen Namen zu sehen.</translation>
+    </message>
+    <message>
+        <source>Move | line to right and out of window to reveal full names.</source>
+        <translation>Ziehen Sie die Linie | nach rechts aus dem Fenster, um die vollständigen Namen zu sehen.</translation>
+    </message>
+    <message>
+        <source>Folder(s) Or Drives To Search</source>
+        <translation>Zu durchsuchende Ordner oder Laufwerke</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+    <message>
+        <source>Your choices could not be saved (%1: %2). They apply until Quenmoor is closed.</source>
+        <translation>Ihre Einstellungen konnten nicht gespeichert werden (%1: %2). Sie gelten, bis Quenmoor geschlossen wird.</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>Datei: %1</translation>
+    </message>
+    <message>
+        <source>File: (no file)</source>
+        <translation>Datei: (keine Datei)</translation>
+    </message>
+    <message>
+        <source>Please select folder:</source>
+        <translation>Bitte einen Ordner auswählen:</translation>
+    </message>
+    <message>
+        <source>Please type the number of days into the box beside &quot;%1&quot; as a whole number of 0 or more, for example 300.</source>
+        <translation>Bitte geben Sie die Anzahl der Tage in das Feld neben „%1“ als ganze Zahl ab 0 ein, zum Beispiel 300.</translation>
+    </message>
+    <message>
+        <source>No folders added.</source>
+        <translation>Es wurden keine Ordner hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>%1 will be removed because it is a subfolder of another folder that you added.</source>
+        <translation>Der Ordner %1 wird entfernt, weil er ein Unterordner eines anderen hinzugefügten Ordners ist.</translation>
+    </message>
+    <message>
+        <source>File(s) Found</source>
+        <translation>Gefundene Dateien</translation>
+    </message>
+    <message>
+        <source>Date Modified</source>
+        <comment>result column</comment>
+        <translation>Änderungsdatum</translation>
+    </message>
+    <message>
+        <source>Date Created</source>
+        <comment>result column</comment>
+        <translation>Erstelldatum</translation>
+    </message>
+    <message>
+        <source>Date Accessed</source>
+        <comment>result column</comment>
+        <translation>Zugriffsdatum</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Stop the search and list what was found so far (Esc)</source>
+        <translation>Suche anhalten und bisher Gefundenes auflisten (Esc)</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Open Containing &amp;Folder</source>
+        <translation>Enthaltenden &amp;Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Copy Path</source>
+        <translation>Pfad &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: it is no longer there.</source>
+        <translation>%1 kann nicht geöffnet werden: Die Datei ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>No application was found to open %1.</source>
+        <translation>Es wurde keine Anwendung gefunden, die %1 öffnen kann.</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+</context>
+<context>
+    <name>qm::ListView</name>
+    <message>
+        <source>ticked</source>
+        <translation>markiert</translation>
+    </message>
+    <message>
+        <source>not ticked</source>
+        <translation>nicht markiert</translation>
+    </message>
+</context>
+<context>
+    <name>qm::ListedText</name>
+    <message>
+        <source>... and %1 more</source>
+        <translation>... und %1 weitere</translation>
+    </message>
+</context>
+<context>
+    <name>qm::MoveToFolder</name>
+    <message>
+        <source>its name is only blanks</source>
+        <translation>ihr Name besteht nur aus Leerzeichen</translation>
+    </message>
+    <message>
+        <source>a hidden or system file</source>
+        <translation>eine versteckte oder Systemdatei</translation>
+    </message>
+    <message>
+        <source>1 file was not moved and is still ticked in the list:</source>
+        <translation>1 Datei wurde nicht verschoben und ist in der Liste weiterhin markiert:</translation>
+    </message>
+    <message>
+        <source>%1 files were not moved and are still ticked in the list:</source>
+        <translation>%1 Dateien wurden nicht verschoben und sind in der Liste weiterhin markiert:</translation>
+    </message>
+    <message>
+        <source>1 file was not moved:</source>
+        <translation>1 Datei wurde nicht verschoben:</translation>
+    </message>
+    <message>
+        <source>%1 files were not moved:</source>
+        <translation>%1 Dateien wurden nicht verschoben:</translation>
+    </message>
+    <message>
+        <source>1 file was given a new name, because the folder already held a file of its name:</source>
+        <translation>1 Datei hat einen neuen Namen erhalten, weil der Ordner bereits eine Datei mit diesem Namen enthielt:</translation>
+    </message>
+    <message>
+        <source>%1 files were given new names, because the folder already held files of their names:</source>
+        <translation>%1 Dateien haben neue Namen erhalten, weil der Ordner bereits Dateien mit diesen Namen enthielt:</translation>
+    </message>
+    <message>
+        <source>it is already in that folder</source>
+        <translation>sie ist bereits in diesem Ordner</translation>
+    </message>
+    <message>
+        <source>%1; what was copied is there as %2</source>
+        <translation>%1; was kopiert wurde, liegt dort als %2</translation>
+    </message>
+    <message>
+        <source>copied there as %1, but it could not be removed from its folder: %2</source>
+        <translation>als %1 dorthin kopiert, konnte aber nicht aus ihrem Ordner entfernt werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>qm::RecycleBin</name>
+    <message>
+        <source>Move this file to the trash?</source>
+        <translation>Diese Datei in den Papierkorb verschieben?</translation>
+    </message>
+    <message>
+        <source>Move these %1 files to the trash?</source>
+        <translation>Diese %1 Dateien in den Papierkorb verschieben?</translation>
+    </message>
+    <message>
+        <source>You can restore them from the trash.</source>
+        <translation>Sie können sie aus dem Papierkorb wiederherstellen.</translation>
+    </message>
+    <message>
+        <source>Moving files to the trash...</source>
+        <translation>Dateien werden in den Papierkorb verschoben...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Moving files to the trash...
+%1</source>
+        <translation>Dateien werden in den Papierkorb verschoben...
+%1</translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation>In den Papierkorb</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files could not be moved to the trash and stay where they are:</source>
+        <translation>%1 von %2 Dateien konnten nicht in den Papierkorb verschoben werden und bleiben, wo sie sind:</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files could not be moved to the trash:</source>
+        <translation>%1 von %2 Dateien konnten nicht in den Papierkorb verschoben werden:</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Settings</name>
+    <message>
+        <source>%1. Quenmoor uses its default choices and cannot save them while this is so.</source>
+        <translation>%1. Quenmoor verwendet seine Standardeinstellungen und kann Änderungen nicht speichern, solange das so ist.</translation>
+    </message>
+</context>
+<context>
+    <name>qm::SettingsFile</name>
+    <message>
+        <source>The settings file %1 is %2, not a file</source>
+        <translation>Die Einstellungsdatei %1 ist %2, keine Datei</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is too large (%2)</source>
+        <translation>Die Einstellungsdatei %1 ist zu groß (%2)</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be read: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Skin</name>
+    <message>
+        <source>The skin file is empty</source>
+        <translation>Die Skin-Datei ist leer</translation>
+    </message>
+    <message>
+        <source>The skin file is not a text style sheet</source>
+        <translation>Die Skin-Datei ist kein Stylesheet in Textform</translation>
+    </message>
+    <message>
+        <source>No skin is loaded</source>
+        <translation>Es ist kein Skin geladen</translation>
+    </message>
+    <message>
+        <source>The skin names no window</source>
+        <translation>Der Skin nennt kein Fenster</translation>
+    </message>
+    <message>
+        <source>The skin control has no such member</source>
+        <translation>Das Skin-Steuerelement hat kein solches Element</translation>
+    </message>
+    <message>
+        <source>The skin file %1 is %2, not a file</source>
+        <translation>Die Skin-Datei %1 ist %2, keine Datei</translation>
+    </message>
+    <message>
+        <source>The skin file %1 is too large (%2)</source>
+        <translation>Die Skin-Datei %1 ist zu groß (%2)</translation>
+    </message>
+    <message>
+        <source>The skin file %1 cannot be read: %2</source>
+        <translation>Die Skin-Datei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Status</name>
+    <message>
+        <source>1 file</source>
+        <translation>1 Datei</translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <translation>%1 Dateien</translation>
+    </message>
+    <message>
+        <source>1 folder</source>
+        <translation>1 Ordner</translation>
+    </message>
+    <message>
+        <source>%1 folders</source>
+        <translation>%1 Ordner</translation>
+    </message>
+    <message>
+        <source>%1 found, %2</source>
+        <translation>%1 gefunden, %2</translation>
+    </message>
+    <message>
+        <source>%1 ticked, %2</source>
+        <translation>%1 markiert, %2</translation>
+    </message>
+    <message>
+        <source>Searching: %1 and %2 checked, %3 found. Reading %4</source>
+        <translation>Suche: %1 und %2 geprüft, %3 gefunden. Lese %4</translation>
+    </message>
+    <message>
+        <source>Search stopped after %1 and %2.</source>
+        <translation>Suche nach %1 und %2 angehalten.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) moved to the trash.</source>
+        <translation>%1 (%2) in den Papierkorb verschoben.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) moved to %3.</source>
+        <translation>%1 (%2) nach %3 verschoben.</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Trash</name>
+    <message>
+        <source>Cannot create the trash folder %1: %2</source>
+        <translation>Der Papierkorbordner %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The trash folder %1 is not a folder</source>
+        <translation>Der Papierkorbordner %1 ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1: %2</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder</source>
+        <translation>%1 ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>no free name left in the trash folder %1</source>
+        <translation>kein freier Name mehr im Papierkorbordner %1</translation>
+    </message>
+    <message>
+        <source>it has no name</source>
+        <translation>sie hat keinen Namen</translation>
+    </message>
+    <message>
+        <source>this folder cannot be moved to the trash</source>
+        <translation>dieser Ordner kann nicht in den Papierkorb verschoben werden</translation>
+    </message>
+    <message>
+        <source>the trash cannot be used: %1</source>
+        <translation>der Papierkorb ist nicht nutzbar: %1</translation>
+    </message>
+    <message>
+        <source>it is in the trash already</source>
+        <translation>sie ist bereits im Papierkorb</translation>
+    </message>
+    <message>
+        <source>this folder holds the trash itself</source>
+        <translation>dieser Ordner enthält den Papierkorb selbst</translation>
+    </message>
+    <message>
+        <source>no trash on this disk can take it (%1)</source>
+        <translation>kein Papierkorb auf diesem Datenträger kann sie aufnehmen (%1)</translation>
+    </message>
+    <message>
+        <source>no trash on this disk can take it</source>
+        <translation>kein Papierkorb auf diesem Datenträger kann sie aufnehmen</translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation>%1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder of this user</source>
+        <translation>%1 ist kein Ordner dieses Benutzers</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
+    </message>
+</context>
+<context>
+    <name>qm::WholeFile</name>
+    <message>
+        <source>a file</source>
+        <translation>eine Datei</translation>
+    </message>
+    <message>
+        <source>a folder</source>
+        <translation>ein Ordner</translation>
+    </message>
+    <message>
+        <source>a FIFO</source>
+        <translation>eine benannte Pipe (FIFO)</translation>
+    </message>
+    <message>
+        <source>a device</source>
+        <translation>ein Gerät</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>ein Socket</translation>
+    </message>
+    <message>
+        <source>a link</source>
+        <translation>eine symbolische Verknüpfung</translation>
+    </message>
+</context>
+</TS>
