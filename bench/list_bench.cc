@@ -95,20 +95,22 @@ int main(int argc, char** argv) {
         .arg(i % 1009)
         .arg(i);
   };
+  auto chunk = std::make_unique<qm::FoundChunk>();
   for (long i = 0; i < rows; ++i) {
     const std::string path = path_of(i).toStdString();
     const std::size_t slash = path.rfind('/');
-    found->AddFolder(path.substr(0, slash + 1));
-    found->AddName(path.substr(slash + 1));
-  }
-  for (long i = 0; i < rows; ++i) {
-    found->Take();
+    chunk->AddFolder(path.substr(0, slash + 1));
     qm::Stamp stamp;
     stamp.value = 45000.0 + double(i % 5000) + 0.37;
     stamp.empty = false;
     stamp.size = (i * 7919) % 100003;  // sizes in no order, many repeated
-    found->SetStamp(static_cast<std::size_t>(i), stamp, qm::FileId());
+    chunk->Add(path.substr(slash + 1), stamp, qm::FileId());
+    if (chunk->Count() == 32768) {
+      found->Append(std::move(chunk));
+      chunk = std::make_unique<qm::FoundChunk>();
+    }
   }
+  found->Append(std::move(chunk));
   Settle();
   const long rss_empty = qm::bench::RssKb();
   const bool peak_reset = qm::bench::ResetPeak();

@@ -25,11 +25,17 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "search/read_ahead/listing_reads.h"
 
 namespace {
 
-using qm::KernelEntry;
+// One record of the buffer getdents64 fills.
+struct KernelEntry {
+  ino64_t d_ino;
+  off64_t d_off;
+  unsigned short d_reclen;
+  unsigned char d_type;
+  char d_name[];
+};
 using qm::bench::CpuSeconds;
 
 // Folders still to read, shared by the threads.

@@ -56,7 +56,6 @@
 #include "base/date_value.h"
 #include "bench_util.h"
 #include "platform/yield.h"
-#include "search/read_ahead/read_ahead.h"
 #include "tree_gen.h"
 
 namespace {
@@ -90,8 +89,6 @@ RunFigures RunSearch(qm::Form1& form) {
   qm::bench::StealWatch steal;
   steal.Start();
   watch.Start();
-  const std::uint64_t answered = qm::ReadAheadSession::AnsweredInAll();
-  const std::uint64_t missed = qm::ReadAheadSession::MissedInAll();
   auto start = Clock::now();
   const double cpu_start = CpuSeconds(RUSAGE_SELF);
   const double window_start = CpuSeconds(RUSAGE_THREAD);
@@ -100,9 +97,6 @@ RunFigures RunSearch(qm::Form1& form) {
   out.seconds = SecondsSince(start);
   out.cpu = CpuSeconds(RUSAGE_SELF) - cpu_start;
   out.window_cpu = CpuSeconds(RUSAGE_THREAD) - window_start;
-  const double a = double(qm::ReadAheadSession::AnsweredInAll() - answered);
-  const double m = double(qm::ReadAheadSession::MissedInAll() - missed);
-  out.answered = a + m > 0 ? a / (a + m) : 0;
   // The window lays out and paints the new rows once the handler has
   // returned; that turn belongs to the run as the user sees it.
   QEventLoop settle;

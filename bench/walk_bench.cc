@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Times a full walk of a generated tree, the way a search runs it: expand the
-// folders with GetSubDirectories2016, list every folder's files with
-// ListFolderFiles and read one modified stamp per file, counting the files
-// modified after a cutoff.  Beside it, on the same warm tree, times
+// Times the search engine alone, without a window, on a generated tree:
+// every file's modified stamp read and judged, counting the files modified
+// from a cutoff day on; and the folder walk alone (GetSubDirectories2016).  Beside it, on the same warm tree, times
 // `find TREE -type f -newermt CUTOFF` and checks both count the same files.
 //
 //   walk_bench [FILES] [FOLDER]
@@ -24,7 +23,7 @@
 #include <vector>
 
 #include "base/date_value.h"
-#include "platform/yield.h"
+#include "search/search_engine.h"
 #include "search/time_stamps.h"
 #include "search/walker.h"
 #include "tree_gen.h"
@@ -43,33 +42,29 @@ struct Outcome {
   long folders = 0;
   double seconds = 0;
   double walker_seconds = 0;  // GetSubDirectories2016 alone
-  double longest_gap_ms = 0;  // longest time the window would wait for events
 };
 
 Outcome RunWalk(const std::string& root, qm::DateValue cutoff) {
   Outcome out;
-  qm::ResetYieldGap();
   auto start = Clock::now();
   std::vector<std::string> folders{root};
   qm::GetSubDirectories2016(folders, true);
   out.folders = static_cast<long>(folders.size());
   out.walker_seconds = Seconds(start, Clock::now());
-  std::string path;
-  for (const std::string& entry : folders) {
-    qm::Yield();
-    const std::string folder = entry.substr(0, entry.size() - 1);
-    std::vector<std::string> names = qm::ListFolderFiles(folder, "*.*");
-    for (std::size_t i = 1; i < names.size(); ++i) {
-      if (names[i][0] == '~') continue;
-      path.assign(folder).append("/").append(names[i]);
-      qm::Yield();
-      qm::Stamp stamp = qm::FileDateModified(path);
-      ++out.files;
-      if (!stamp.empty && stamp.value > cutoff) ++out.matches;
-    }
+  start = Clock::now();
+  qm::SearchCriteria criteria;
+  criteria.roots = {root};
+  criteria.date = qm::DateCriterion::Single(qm::DateType::kModified, qm::DateRule::kAfter, cutoff - 1);
+  qm::SearchEngine engine;
+  engine.Start(criteria, nullptr);
+  for (;;) {
+    engine.WaitForNews(100);
+    qm::SearchEngine::Taken taken = engine.Take();
+    for (const auto& chunk : taken.chunks) out.matches += static_cast<long>(chunk->Count());
+    if (taken.finished) break;
   }
+  out.files = static_cast<long>(engine.Counts().files);
   out.seconds = Seconds(start, Clock::now());
-  out.longest_gap_ms = qm::LongestYieldGap();
   return out;
 }
 
@@ -129,14 +124,12 @@ int main(int argc, char** argv) {
   }
 
   std::printf("cutoff %s\n", cutoff_text);
-  std::printf("walk+list+stamps: %.3f s  folders %ld  files %ld  newer %ld\n", walk.seconds,
-              walk.folders, walk.files, walk.matches);
-  std::printf("  of which the folder walk alone: %.3f s\n", walk.walker_seconds);
+  std::printf("search engine:    %.3f s  files %ld  newer %ld\n", walk.seconds, walk.files,
+              walk.matches);
+  std::printf("folder walk alone: %.3f s  folders %ld\n", walk.walker_seconds, walk.folders);
   std::printf("find -newermt:    %.3f s  newer %ld\n", find.seconds, find.matches);
   std::printf("ratio walk/find:  %.2f   counts %s\n", walk.seconds / find.seconds,
               walk.matches == find.matches ? "agree" : "DIFFER");
-  std::printf("yields %llu in all, longest gap between event passes %.1f ms\n",
-              static_cast<unsigned long long>(qm::YieldCount()), walk.longest_gap_ms);
   if (temporary) qm::bench::RemoveTree(root);
   return walk.matches == find.matches ? 0 : 2;
 }

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The date criteria on the window: the handlers that store the criterion
-// controls, and the criterion pass that fills the result list.
+// controls, the criteria a search takes from them, and the criterion pass
+// that fills the result list with what the search found.
 #include <QLineEdit>
 #include <QRadioButton>
 #include <memory>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 #include "app/form1.h"
 #include "app/found_rows.h"
-#include "platform/dialogs.h"
-#include "platform/yield.h"
 #include "search/date_criteria.h"
 #include "settings/settings_store.h"
 
@@ -41,104 +42,48 @@ void Form1::ValidatePicker(int number, DatePicker* picker) {
 
 void Form1::Text1_Change() { WriteSettingQuietly(QStringLiteral("Access in days"), Text1->text()); }
 
-RuleSnapshot Form1::RuleAsItStands() const {
-  // The controls are read once here, not per file: this only counts.
-  RuleSnapshot now;
-  if (Option4->isChecked()) {
-    now.rule = DateRule::kAfter;
-    now.first = DTPicker3->Value();
-  } else if (Option5->isChecked()) {
-    now.rule = DateRule::kBefore;
-    now.first = DTPicker4->Value();
-  } else if (Option6->isChecked()) {
-    now.rule = DateRule::kOn;
-    now.first = DTPicker5->Value();
-  } else if (Option7->isChecked()) {
-    now.rule = DateRule::kBetween;
-    now.first = DTPicker1->Value();
-    now.second = DTPicker2->Value();
-  } else if (Option8->isChecked()) {
-    if (const std::optional<long long> days = ParseDays(Text1->text())) {
-      now.rule = DateRule::kNotAccessedInDays;
-      now.first = static_cast<DateValue>(TodayDayNumber());
-      now.days = *days;
-    }
+SearchCriteria Form1::CriteriaFromControls() const {
+  SearchCriteria criteria;
+  for (int i = 1; i <= ListView1->ItemCount(); ++i) {
+    criteria.roots.push_back(ListView1->ItemText(i).toStdString());
   }
-  return now;
+  const DateType type = Option1->isChecked()   ? DateType::kModified
+                        : Option2->isChecked() ? DateType::kCreated
+                        : Option3->isChecked() ? DateType::kAccessed
+                                               : DateType::kNone;
+  // The options form one group: at most one rule is selected, and with
+  // none no file matches.
+  if (Option4->isChecked()) {
+    criteria.date = DateCriterion::Single(type, DateRule::kAfter, DTPicker3->Value());
+  } else if (Option5->isChecked()) {
+    criteria.date = DateCriterion::Single(type, DateRule::kBefore, DTPicker4->Value());
+  } else if (Option6->isChecked()) {
+    criteria.date = DateCriterion::Single(type, DateRule::kOn, DTPicker5->Value());
+  } else if (Option7->isChecked()) {
+    criteria.date = DateCriterion::Between(type, DTPicker1->Value(), DTPicker2->Value());
+  } else if (Option8->isChecked()) {
+    // A days text that is no whole number is refused before a search
+    // starts; without one no file matches.
+    if (const std::optional<long long> days = ParseDays(Text1->text())) {
+      criteria.date = DateCriterion::NotAccessedIn(type, *days, TodayDayNumber());
+    } else {
+      criteria.date = DateCriterion::Single(type, DateRule::kNone, 0);
+    }
+  } else {
+    criteria.date = DateCriterion::Single(type, DateRule::kNone, 0);
+  }
+  return criteria;
 }
 
 void Form1::ApplyDateCriterion() {
   SetMousePointer(kPointerBusy);
   ListView2->ClearItems();
-  const FoundFiles& found = *found_;
-  const size_t n = found.Count();
-  auto stamp_date = [&found](size_t i) -> DateValue {
-    return found.StampAt(i).value;  // an unreadable stamp is the zero date
-  };
-  // Each entry is judged as its day difference is worked out, in the pass
-  // that yields; the matching rows then go in, in position order, in one
-  // insertion that does not yield: a list of their positions, which the
-  // result list takes over as its rows.
-  std::vector<std::uint32_t> matches;
-  const auto rows = std::make_shared<FoundRows>(found_);
-  auto add_rows = [&] {
-    ListView2->AddSourceItems(rows, std::move(matches));
-    matches = {};
-  };
-
-  struct SingleRule {
-    QRadioButton* option;
-    DatePicker* picker;
-    DateRule rule;
-  };
-  const SingleRule singles[] = {{Option4, DTPicker3, DateRule::kAfter},
-                                {Option5, DTPicker4, DateRule::kBefore},
-                                {Option6, DTPicker5, DateRule::kOn}};
-  for (const SingleRule& s : singles) {
-    if (!s.option->isChecked()) continue;
-    matches.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-      Yield();
-      // The picker is read afresh for every entry: a date changed during the
-      // pass applies from the next entry on.
-      if (SingleDateMatches(s.rule, DayDifference(s.picker->Value(), stamp_date(i)))) {
-        matches.push_back(static_cast<std::uint32_t>(i));
-      }
-    }
-    add_rows();
-  }
-
-  if (Option7->isChecked()) {
-    matches.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-      Yield();
-      const long long d1 = DayDifference(DTPicker1->Value(), stamp_date(i));
-      const long long d2 = DayDifference(DTPicker2->Value(), stamp_date(i));
-      if (BetweenMatches(d1, d2)) matches.push_back(static_cast<std::uint32_t>(i));
-    }
-    add_rows();
-  }
-
-  if (Option8->isChecked()) {
-    // Taking an unusable days text as 0 would list every file; ask instead.
-    // The search asks before it starts; this catches a text changed while
-    // the folders were walked.
-    std::optional<long long> days = ParseDays(Text1->text());
-    if (!days) {
-      SetMousePointer(kPointerDefault);
-      MessageBox(this, DaysHelpText(), kOkOnly | kExclamation);
-      return;
-    }
-    const DateValue today = static_cast<DateValue>(TodayDayNumber());
-    matches.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-      Yield();
-      if (NotAccessedMatches(DayDifference(stamp_date(i), today), *days)) {
-        matches.push_back(static_cast<std::uint32_t>(i));
-      }
-    }
-    add_rows();
-  }
+  // The search judged every file by the criteria taken when it started,
+  // and kept those that match: they go in, in the order found, in one
+  // insertion.
+  std::vector<std::uint32_t> rows(found_->Count());
+  std::iota(rows.begin(), rows.end(), 0u);
+  ListView2->AddSourceItems(std::make_shared<FoundRows>(found_), std::move(rows));
   SetMousePointer(kPointerDefault);
 }
 

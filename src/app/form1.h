@@ -2,13 +2,15 @@
 // Form1: the program's one window, its controls, its start-up and shutdown,
 // and the mouse pointer that its handlers read and set.
 //
-// The handlers of the window's commands are members of Form1, each defined in
-// the source file of the subsystem it belongs to (scope/, search/,
-// results/); this file lays out the window and wires events to them.
+// The handlers of the window's commands are members of Form1, each defined
+// in a source file of app/ named after the engine it drives (search_run.cc
+// drives search/search_engine.h, ...); this file lays out the window and
+// wires events to them.
 #ifndef QUENMOOR_APP_FORM1_H_
 #define QUENMOOR_APP_FORM1_H_
 
 #include <QCursor>
+#include <QEventLoop>
 #include <QHash>
 #include <QPointF>
 #include <QPointer>
@@ -25,10 +27,9 @@
 #include "app/list_view.h"
 #include "app/skin_framework.h"
 #include "app/window_layout.h"
-#include "search/date_criteria.h"
 #include "search/found_files.h"
-#include "search/time_stamps.h"
-#include "search/walker.h"
+#include "search/search_criteria.h"
+#include "search/search_engine.h"
 
 class QGroupBox;
 class QLabel;
@@ -94,9 +95,9 @@ class Form1 : public QWidget {
   bool SearchRunning() const { return search_running_; }
   // Date criteria.
   void ApplyDateCriterion();
-  // Whether a stamp (a date value; the zero date for an empty one) meets
-  // the rule the controls give now.
-  RuleSnapshot RuleAsItStands() const;
+  // What a search started now would look for: the folder rows, the date
+  // type and the rule with its dates or days.
+  SearchCriteria CriteriaFromControls() const;
   void Option4_Click();
   void Option5_Click();
   void Option6_Click();
@@ -136,13 +137,9 @@ class Form1 : public QWidget {
   void CopyResultPaths();
 
   // Stop (the status line's button, or Esc): ends a search early; what was
-  // found so far is judged and listed.
+  // judged so far is listed.
   void PushButton9_Click();
   bool StopRequested() const { return stop_requested_; }
-  // What a search's progress shows: the folder being listed, and whether
-  // the stamps are being read (then the file being read tells the folder).
-  void ShowListingFolder(const std::string& folder);
-  void ShowReadingStamps(bool reading) { reading_stamps_ = reading; }
   // The status line's text.
   QString StatusText() const;
   // Whether a search shows its progress (on unless a benchmark compares
@@ -156,7 +153,7 @@ class Form1 : public QWidget {
   void SaveWindowState();
   const WindowLayout& Layout() const { return layout_; }
 
-  // The run lists of the last search.
+  // The files the last search found.
   const FoundFiles& Found() const { return *found_; }
 
   // Controls, named as the handlers know them.
@@ -217,8 +214,20 @@ class Form1 : public QWidget {
   // Puts the status line's text together: what last happened, then what
   // the result list holds.
   void UpdateStatus();
-  // The status line while a search gathers files: shown a few times a
-  // second from what the search counts anyway, with the Stop button.
+  // Runs a search on threads of its own, turning the event loop until it
+  // ends, and returns what it found.
+  struct RunningSearch {
+    SearchEngine engine;
+    std::shared_ptr<FoundFiles> found = std::make_shared<FoundFiles>();
+    QEventLoop loop;
+    bool finished = false;
+    bool receiving = false;  // a report box is up
+  };
+  std::shared_ptr<FoundFiles> RunSearch(const SearchCriteria& criteria);
+  // Takes what the search has found and reported since the last time.
+  void ReceiveSearchNews();
+  // The status line while a search runs: shown a few times a second from
+  // what the search counts anyway, with the Stop button.
   void BeginSearchStatus();
   void ShowSearchProgress();
   void EndSearchStatus(bool stopped);
@@ -265,20 +274,19 @@ class Form1 : public QWidget {
   // What the status line says before the result list's totals: a stopped
   // search, the files last trashed or moved.  Empty after a search.
   QString status_event_;
-  // A search's progress: the walks count folders, the gathering notes the
-  // folder it lists; files whose date was read are counted as they are
-  // judged for the status line.
-  WalkProgress progress_;
+  // The search under way (nullptr between searches), and the timer that
+  // ends the wait for it once Stop was pressed.
+  RunningSearch* search_ = nullptr;
+  // What the last search counted, for the status line once it ended.
+  SearchCounts last_counts_;
+  QTimer* stop_timer_ = nullptr;
   QTimer* progress_timer_ = nullptr;
   QTimer* status_timer_ = nullptr;
   QShortcut* escape_shortcut_ = nullptr;
   bool progress_shown_ = true;
-  bool reading_stamps_ = false;
-  std::size_t progress_judged_ = 0;
-  std::size_t progress_found_ = 0;
 
   bool result_command_running_ = false;
-  // Every file the last search gathered, with its stamp and identity; the
+  // Every file the last search found, with its stamp and identity; the
   // result list's rows are positions in it.
   std::shared_ptr<FoundFiles> found_ = std::make_shared<FoundFiles>();
 };

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// "Start Finding Unused Files": prunes nested folder rows, walks every listed
-// folder, reads one time stamp per file and hands over to the criterion
-// pass.
+// "Start Finding Unused Files": prunes nested folder rows, takes the
+// criteria from the controls once, and runs the search on threads of its
+// own while the window goes on answering; its finds and reports come back
+// here, and the criterion pass lists them.
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -14,35 +16,10 @@
 #include "platform/yield.h"
 #include "search/date_criteria.h"
 #include "search/found_files.h"
-#include "search/gathering.h"
+#include "search/search_engine.h"
+#include "search/subfolder_marks.h"
 
 namespace qm {
-namespace {
-
-// What the gathering reads of the window: the folder rows, and the date
-// type, read afresh for every file.
-class FolderRowsAndDateType : public GatheringWindow {
- public:
-  explicit FolderRowsAndDateType(Form1& form) : form_(form) {}
-  int RowCount() const override { return form_.ListView1->ItemCount(); }
-  std::string RowText(int row) const override {
-    return form_.ListView1->ItemText(row).toStdString();
-  }
-  DateType ChosenDateType() const override {
-    if (form_.Option1->isChecked()) return DateType::kModified;
-    if (form_.Option2->isChecked()) return DateType::kCreated;
-    if (form_.Option3->isChecked()) return DateType::kAccessed;
-    return DateType::kNone;
-  }
-  bool StopRequested() const override { return form_.StopRequested(); }
-  void ListingFolder(const std::string& folder) override { form_.ShowListingFolder(folder); }
-  void ReadingStamps(bool reading) override { form_.ShowReadingStamps(reading); }
-
- private:
-  Form1& form_;
-};
-
-}  // namespace
 
 void Form1::PushButton2_Click() {
   // A search would empty the result list under a move or trash at work.
@@ -59,9 +36,8 @@ void Form1::PushButton2_Click() {
     return;
   }
 
-  // A days text that is no whole number would only be found out after the
-  // walk; it is asked for before anything is searched, and nothing is
-  // listed, as when the criterion pass finds it.
+  // A days text that is no whole number is asked for before anything is
+  // searched, and nothing is listed.
   if (Option8->isChecked() && !ParseDays(Text1->text())) {
     ListView2->ClearItems();
     MessageBox(this, DaysHelpText(), kOkOnly | kExclamation);
@@ -69,63 +45,47 @@ void Form1::PushButton2_Click() {
     return;
   }
 
-  // The status line counts what the gathering does; Stop ends it early.
+  // The status line counts what the search does; Stop ends it early.
   BeginSearchStatus();
 
   // 3, 4.
   trap.Do(106, [&] { SetMousePointer(kPointerBusy); });
   std::vector<int> subfolder_marks;
   trap.Do(108, [&] { subfolder_marks.clear(); });
-  trap.Line(110);  // the path list is the new run lists' files not yet taken
-  // The new run lists; the last run's stay alive while the result list
-  // shows its rows, until it is cleared below.
-  trap.Do(112, [&] { found_ = std::make_shared<FoundFiles>(); });
   trap.Line(114);
 
-  // 5. Mark every row that starts with the text of a row listed after it:
-  // the same folder or one of its parents, as every row ends in "/".  Every
-  // row also starts with "/", so a row's text found further in ("/home/" in
-  // "/mnt/backup/home/") names some other folder.
-  int n = 0;
-  trap.Do(116, [&] { n = ListView1->ItemCount(); });
-  for (int i = 1; i <= n; ++i) {
-    for (int j = i + 1; j <= n; ++j) {
-      bool inside = false;
-      trap.Do(120, [&] { inside = ListView1->ItemText(i).startsWith(ListView1->ItemText(j)); });
-      if (trap.Test(122, [&] { return inside; })) {
-        trap.Line(124);  // an append spans two lines and reports the second
-        trap.Do(126, [&] { subfolder_marks.push_back(i); });
-        break;
-      }
-      trap.Line(128);
-    }
-    trap.Line(130);
-  }
+  // 5. Mark every row that lies inside a row listed after it.
+  trap.Do(116, [&] {
+    std::vector<QString> rows;
+    for (int i = 1; i <= ListView1->ItemCount(); ++i) rows.push_back(ListView1->ItemText(i));
+    subfolder_marks = SubfolderMarks(rows);
+  });
+  trap.Line(130);
 
   // 6. Prune from the bottom up, so each mark still names its row.
   trap.Line(132);
   for (auto it = subfolder_marks.rbegin(); it != subfolder_marks.rend(); ++it) {
     int row = 0;
     trap.Do(134, [&] { row = *it; });
-    trap.Do(136, [&] {
-      MessageBox(this,
-                 tr("%1 will be removed because it is a subfolder of another "
-                    "folder that you added.")
-                     .arg(ListView1->ItemText(row)),
-                 kOkOnly);
-    });
+    trap.Do(136, [&] { MessageBox(this, SubfolderRemovedText(ListView1->ItemText(row)), kOkOnly); });
     trap.Do(138, [&] { ListView1->RemoveItem(row); });
     trap.Do(140, [&] { Yield(); });
     trap.Line(142);
   }
 
-  // 7. Gather every file of every folder below each remaining row.
-  FolderRowsAndDateType window(*this);
-  GatherFiles(trap, window, *found_);
-  // Stopped: what was found so far is judged and listed.
+  // 7. The search, by the criteria as they stand now: a control changed
+  // while it runs counts for the next one.
+  SearchCriteria criteria;
+  trap.Do(144, [&] { criteria = CriteriaFromControls(); });
+  std::shared_ptr<FoundFiles> found;
+  trap.Do(152, [&] { found = RunSearch(criteria); });
+  if (!found) found = std::make_shared<FoundFiles>();
+  // Stopped: what was judged so far is listed.
   const bool stopped = stop_requested_;
+  trap.Line(204);
 
-  // 8. The result list's two columns.
+  // 8. The result list's columns: the path, the date the files were
+  // judged by, the size.
   trap.Do(206, [&] { ListView2->ClearItems(); });
   int columns = 0;
   trap.Do(208, [&] { columns = ListView2->ColumnCount(); });
@@ -135,11 +95,12 @@ void Form1::PushButton2_Click() {
   }
   trap.Do(214, [&] { ListView2->AddColumn(tr("File(s) Found")); });
   trap.Do(216, [&] { ListView2->SetColumnWidthTwips(1, 5500); });
-  if (trap.Test(218, [&] { return Option1->isChecked(); })) {
+  const DateType type = criteria.date.type();
+  if (trap.Test(218, [&] { return type == DateType::kModified; })) {
     trap.Do(220, [&] { ListView2->AddColumn(tr("Date Modified", "result column")); });
-  } else if (trap.Test(222, [&] { return Option2->isChecked(); })) {
+  } else if (trap.Test(222, [&] { return type == DateType::kCreated; })) {
     trap.Do(224, [&] { ListView2->AddColumn(tr("Date Created", "result column")); });
-  } else if (trap.Test(226, [&] { return Option3->isChecked(); })) {
+  } else if (trap.Test(226, [&] { return type == DateType::kAccessed; })) {
     trap.Do(228, [&] { ListView2->AddColumn(tr("Date Accessed", "result column")); });
   }
   trap.Do(230, [&] { ListView2->SetColumnWidthTwips(2, 2000); });
@@ -148,7 +109,8 @@ void Form1::PushButton2_Click() {
   ListView2->SetColumnWidthTwips(ListView2->ColumnCount(), 1300);
   ApplyResultWidths();
 
-  // 9, 10. The criterion pass fills the list.
+  // 9, 10. The criterion pass lists the files the search judged.
+  found_ = std::move(found);
   trap.Do(232, [&] { SetMousePointer(kPointerDefault); });
   trap.Do(234, [&] { ApplyDateCriterion(); });
   EndSearchStatus(stopped);
@@ -157,6 +119,55 @@ void Form1::PushButton2_Click() {
     if (MousePointer() == kPointerBusy) SetMousePointer(kPointerDefault);
     search_running_ = false;
   });
+}
+
+std::shared_ptr<FoundFiles> Form1::RunSearch(const SearchCriteria& criteria) {
+  RunningSearch search;
+  search_ = &search;
+  struct Done {
+    Form1* form;
+    ~Done() { form->search_ = nullptr; }
+  } done{this};
+  search.engine.Start(criteria, [this] {
+    // On the search's thread: the news is taken on the window's.
+    QMetaObject::invokeMethod(this, [this] { ReceiveSearchNews(); }, Qt::QueuedConnection);
+  });
+  // Stop has a way out whatever happens: the search's thread answers it
+  // within milliseconds, and should it not, the window does not wait for
+  // it.
+  QTimer give_up;
+  give_up.setSingleShot(true);
+  give_up.setInterval(2000);
+  connect(&give_up, &QTimer::timeout, &search.loop, &QEventLoop::quit);
+  stop_timer_ = &give_up;
+  struct ForgetTimer {
+    Form1* form;
+    ~ForgetTimer() { form->stop_timer_ = nullptr; }
+  } forget{this};
+  if (stop_requested_) give_up.start();
+  if (!search.finished) search.loop.exec();
+  last_counts_ = search.engine.Counts();
+  return search.found;
+}
+
+void Form1::ReceiveSearchNews() {
+  RunningSearch* search = search_;
+  // A report box shown below turns the event loop: news that comes
+  // meanwhile is taken when it closes.
+  if (!search || search->receiving) return;
+  search->receiving = true;
+  for (;;) {
+    SearchEngine::Taken taken = search->engine.Take();
+    for (auto& chunk : taken.chunks) search->found->Append(std::move(chunk));
+    for (const SearchReport& report : taken.reports) {
+      ReportFailure(report.routine, report.failure, report.line, std::string());
+    }
+    if (taken.finished) search->finished = true;
+    // More may have come while a report was shown.
+    if (taken.reports.empty() || search->finished) break;
+  }
+  search->receiving = false;
+  if (search->finished) search->loop.quit();
 }
 
 }  // namespace qm

@@ -3,22 +3,24 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
 #include "base/date_value.h"
 #include "platform/file_system.h"
-#include "platform/yield.h"
 #include "search/date_criteria.h"
-#include "search/read_ahead/read_ahead.h"
 #include "search/time_stamps.h"
 #include "testing/test_faulty_fs.h"
 #include "testing/test_form.h"
 #include "testing/test_rooted_fs.h"
+#include "testing/test_slow_fs.h"
 
 namespace qm {
 namespace {
@@ -153,8 +155,9 @@ TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType)
   form_->ListView2->AddItem("/from/an/earlier/run");
   Rule(form_->Option8);
   // The text is checked before anything is searched: no folder is walked.
-  int yields = 0;
-  SetYieldHook([&] { ++yields; });
+  testing::FaultyFs faulty;
+  faulty.FailListing(tree_.path() + "/", 0, EIO);
+  ScopedFs use(&faulty);
   for (const char* bad : {"", "abc", "1.5", "-3", "3 0"}) {
     requests_.clear();
     form_->Text1->setText(QString::fromLatin1(bad));
@@ -162,22 +165,11 @@ TEST_F(SearchRunTest, ADaysTextThatIsNoWholeNumberListsNothingAndSaysWhatToType)
     EXPECT_EQ(form_->ListView2->ItemCount(), 0) << bad;
     ASSERT_EQ(Messages().size(), 1u) << bad;
     EXPECT_EQ(Messages()[0], DaysHelpText());
+    EXPECT_TRUE(ErrorReports().empty());  // the failing listing was never opened
     EXPECT_EQ(form_->MousePointer(), kPointerDefault);
     EXPECT_FALSE(form_->SearchRunning());
   }
-  SetYieldHook(nullptr);
-  EXPECT_EQ(yields, 0);
   EXPECT_EQ(form_->Found().Count(), 0u);
-
-  // A text made unusable while the folders are walked is still caught.
-  form_->Text1->setText("10");
-  SetYieldHook([&] { form_->Text1->setText("ten"); });
-  requests_.clear();
-  form_->PushButton2_Click();
-  SetYieldHook(nullptr);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], DaysHelpText());
-  EXPECT_EQ(form_->ListView2->ItemCount(), 0);
 }
 
 TEST_F(SearchRunTest, TheDateTypeChoosesTheStampAndTheSecondHeader) {
@@ -288,59 +280,81 @@ TEST_F(SearchRunTest, ASearchThatFindsNoFileShowsJustTheHeaders) {
   EXPECT_EQ(form_->MousePointer(), kPointerDefault);
 }
 
-TEST_F(SearchRunTest, ClicksAndCriterionChangesDuringARunTakeEffectAsTheyShould) {
-  for (int i = 0; i < 6; ++i) File("f" + std::to_string(i), LocalTime(2024, 3, 15, 12));
+TEST_F(SearchRunTest, ARunKeepsTheCriteriaItStartedWithWhateverChangesMeanwhile) {
+  // Forty files in two folders, modified in 2024 and accessed in 2020.
+  // The search holds at the stamp of "b/f05" while the window goes on:
+  // there the user picks "Date Accessed", moves the picker, clicks Start
+  // again and tries to remove the folder row.  Every row must be judged
+  // by, and shown under, the date type and rule taken at Start.
+  for (int i = 0; i < 40; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%c/f%02d", i < 20 ? 'a' : 'b', i % 20);
+    const std::string path = tree_.Sub(name);
+    WriteFile(path);
+    SetTimes(path, LocalTime(2024, 3, 15, 12), LocalTime(2020, 3, 15, 12));
+  }
   AddRow(tree_.path());
+  Rule(form_->Option1);
   Rule(form_->Option6);
   form_->DTPicker5->SetValue(Day(2024, 3, 15));
-  int yields = 0;
-  bool busy_seen = false;
-  SetYieldHook([&] {
-    ++yields;
-    busy_seen = busy_seen || form_->MousePointer() == kPointerBusy;
-    form_->PushButton2->click();  // ignored: a run is in progress
-    form_->ListView1_KeyDown(46, 0);  // refused: the pointer is busy
+  testing::SlowFs slow;
+  slow.Hold("f05");
+  ScopedFs use(&slow);
+  bool acted = false, busy_seen = false;
+  QTimer poke;
+  poke.setInterval(1);
+  QObject::connect(&poke, &QTimer::timeout, [&] {
+    if (acted || !slow.Holding()) return;
+    acted = true;
+    busy_seen = form_->MousePointer() == kPointerBusy && form_->SearchRunning();
+    form_->Option3->setChecked(true);                 // Date Accessed
+    form_->DTPicker5->SetValue(Day(2020, 3, 15));     // the accessed day
+    form_->PushButton2->click();                      // ignored: a run is in progress
+    form_->ListView1->SelectItem(1);
+    form_->ListView1_KeyDown(46, 0);                  // refused: the pointer is busy
+    slow.Release();
   });
+  poke.start();
   form_->PushButton2_Click();
-  SetYieldHook(nullptr);
-  EXPECT_GT(yields, 6);
+  poke.stop();
+  ASSERT_TRUE(acted);
   EXPECT_TRUE(busy_seen);
   EXPECT_EQ(form_->ListView1->ItemCount(), 1);
-  EXPECT_EQ(form_->ListView2->ItemCount(), 6);  // one run's rows, not two
-
-  // The picker is read afresh for every entry of the criterion pass.
-  int in_pass = 0;
-  SetYieldHook([&] {
-    if (form_->Found().Count() == 6 && ++in_pass == 4) {
-      form_->DTPicker5->SetValue(Day(2000, 1, 1));
-    }
-  });
+  EXPECT_EQ(form_->ListView2->ItemCount(), 40);  // one run's rows, not two
+  EXPECT_EQ(form_->ListView2->ColumnCaption(2), QStringLiteral("Date Modified"));
+  for (int row = 1; row <= 40; ++row) {
+    const std::string path = form_->ListView2->ItemText(row).toStdString();
+    EXPECT_EQ(form_->ListView2->SubItemText(row), StampText(FileDateModified(path))) << path;
+  }
+  // The next run takes the controls as they stand now.
   form_->PushButton2_Click();
-  SetYieldHook(nullptr);
-  EXPECT_EQ(form_->ListView2->ItemCount(), 3);
+  EXPECT_EQ(form_->ListView2->ItemCount(), 40);
+  EXPECT_EQ(form_->ListView2->ColumnCaption(2), QStringLiteral("Date Accessed"));
+  EXPECT_EQ(form_->ListView2->SubItemText(1),
+            StampText(FileDateAccessed(form_->ListView2->ItemText(1).toStdString())));
 }
 
 TEST_F(SearchRunTest, AFileThatVanishesBeforeItsStampIsReadIsJudgedAsTheZeroDate) {
-  std::string gone = File("gone.txt", LocalTime(2024, 3, 15, 12));
+  // The file goes between the listing of its folder and the read of its
+  // stamp: the moment a file system of the test's own can pick.
+  struct VanishingFs : FileSystem {
+    int StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
+                struct statx* stx) override {
+      if (std::string(name) == "gone.txt") ::unlinkat(dir_fd, name, 0);
+      return FileSystem::StatxAt(dir_fd, name, flags, mask, stx);
+    }
+  } vanishing;
+  File("gone.txt", LocalTime(2024, 3, 15, 12));
   AddRow(tree_.path());
   Rule(form_->Option5);
   form_->DTPicker4->SetValue(Day(1950, 1, 1));
-  // A first run counts the yields; the second deletes the file at the last
-  // yield before the criterion pass, which is the one before its stamp read.
-  int yields = 0;
-  SetYieldHook([&] { ++yields; });
+  ScopedFs use(&vanishing);
   form_->PushButton2_Click();
-  const int stamp_yield = yields - 1;
-  yields = 0;
-  SetYieldHook([&] {
-    if (++yields == stamp_yield) ::unlink(gone.c_str());
-  });
-  form_->PushButton2_Click();
-  SetYieldHook(nullptr);
   ASSERT_EQ(form_->ListView2->ItemCount(), 1);
   EXPECT_EQ(form_->ListView2->SubItemText(1), QString());
   EXPECT_TRUE(form_->Found().StampAt(0).empty);
   EXPECT_FALSE(form_->ListView2->ItemId(1).Known());  // move and trash refuse it
+  EXPECT_TRUE(ErrorReports().empty());
 }
 
 TEST_F(SearchRunTest, AFolderThatRefusesItsListingIsSkippedWithoutAReport) {
@@ -379,14 +393,14 @@ TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPla
   // Memory running out while one file's stamp is read: only a file system
   // of the test's own can make that happen on cue.
   struct OutOfMemoryFs : FileSystem {
-    std::string victim;
-    int Statx(const char* path, int flags, unsigned mask, struct statx* stx) override {
-      if (victim == path) throw std::bad_alloc();
-      return FileSystem::Statx(path, flags, mask, stx);
+    int StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
+                struct statx* stx) override {
+      if (std::string(name) == "b.txt") throw std::bad_alloc();
+      return FileSystem::StatxAt(dir_fd, name, flags, mask, stx);
     }
   } fs;
   File("a.txt", LocalTime(2001, 1, 1));
-  fs.victim = File("b.txt", LocalTime(2001, 1, 1));
+  const std::string victim = File("b.txt", LocalTime(2001, 1, 1));
   File("c.txt", LocalTime(2001, 1, 1));
   ScopedFs use(&fs);
   AddRow(tree_.path());
@@ -408,7 +422,7 @@ TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPla
     ASSERT_EQ(form_->Found().Count(), 3u);
     ASSERT_EQ(Found(), Names({"a.txt", "b.txt", "c.txt"}));
     for (int row = 1; row <= 3; ++row) {
-      if (form_->ListView2->ItemText(row) == QString::fromStdString(fs.victim)) {
+      if (form_->ListView2->ItemText(row) == QString::fromStdString(victim)) {
         EXPECT_EQ(form_->ListView2->SubItemText(row), QString());
       } else if (type != form_->Option2) {  // birth times may be unknown here
         EXPECT_NE(form_->ListView2->SubItemText(row), QString());
@@ -417,16 +431,46 @@ TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPla
   }
 }
 
-TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
-  // Old and new files mixed over two folders, so the matches are
-  // interleaved with misses; a second run over the listed rows, sorted and
-  // ticked by the user in between, gives the same rows again in the same
-  // order, unticked and unsorted.
-  for (int i = 0; i < 12; ++i) {
-    const bool old = i % 3 != 0;
-    File((i % 2 ? "a/" : "b/") + std::to_string(i) + ".txt",
-         old ? LocalTime(2020, 5, 1 + i, 10) : LocalTime(2024, 5, 1 + i, 10));
+// The names in `folder` in the order the file system lists them.
+std::vector<std::string> ListingOrder(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  while (struct dirent* ent = dir ? ::readdir(dir) : nullptr) {
+    const std::string name = ent->d_name;
+    if (name != "." && name != "..") names.push_back(name);
   }
+  if (dir) ::closedir(dir);
+  return names;
+}
+
+TEST_F(SearchRunTest, RowsFollowTheWalkOrderWithTheirOwnStamps) {
+  // Old and new files mixed over a folder and two subfolders, so the
+  // matches are interleaved with misses; a second run over the listed
+  // rows, sorted and ticked by the user in between, gives the same rows
+  // again in the same order, unticked and unsorted.
+  for (int i = 0; i < 18; ++i) {
+    const bool old = i % 3 != 0;
+    const char* folder = i % 3 == 0 ? "" : i % 3 == 1 ? "a/" : "b/";
+    File(folder + std::to_string(i) + ".txt",
+         old ? LocalTime(2020, 5, 1 + i, 10) : LocalTime(2024, 5, 1 + i, 10));
+    File(std::string(folder) + "old" + std::to_string(i), LocalTime(2019, 5, 1 + i, 10));
+  }
+  // The order the window must show: the folder's own files as listed,
+  // then each subfolder's in the order the folder lists them.
+  std::vector<std::string> expected;
+  std::vector<std::string> folders = {tree_.path() + "/"};
+  for (const std::string& name : ListingOrder(tree_.path())) {
+    if (name == "a" || name == "b") folders.push_back(tree_.Sub(name) + "/");
+  }
+  for (const std::string& folder : folders) {
+    for (const std::string& name : ListingOrder(folder)) {
+      const std::string path = folder + name;
+      if (std::filesystem::is_regular_file(path) && FileDateModified(path).value < Day(2022, 1, 1)) {
+        expected.push_back(path);
+      }
+    }
+  }
+  ASSERT_EQ(expected.size(), 30u);
   Rule(form_->Option1);
   Rule(form_->Option5);
   form_->DTPicker4->SetValue(Day(2022, 1, 1));
@@ -434,23 +478,15 @@ TEST_F(SearchRunTest, RowsFollowTheGatheringOrderWithTheirOwnStamps) {
   for (int run = 1; run <= 2; ++run) {
     SCOPED_TRACE(run);
     form_->PushButton2->click();
-    ASSERT_EQ(form_->Found().Count(), 12u);
-    int row = 0;
-    for (std::size_t i = 0; i < form_->Found().Count(); ++i) {
-      std::string_view folder, name;
-      form_->Found().Parts(i, &folder, &name);
-      const QString found = QString::fromStdString(std::string(folder) + std::string(name));
-      const Stamp stamp = FileDateModified(found.toStdString());
-      if (stamp.value >= Day(2022, 1, 1)) continue;
-      ++row;
-      ASSERT_LE(row, form_->ListView2->ItemCount());
-      EXPECT_EQ(form_->ListView2->ItemText(row), found);
-      EXPECT_EQ(form_->ListView2->SubItemText(row), StampText(stamp));
-      EXPECT_EQ(form_->ListView2->ItemId(row), IdOfPath(found.toStdString()));
+    ASSERT_EQ(form_->Found().Count(), expected.size());
+    ASSERT_EQ(form_->ListView2->ItemCount(), static_cast<int>(expected.size()));
+    for (int row = 1; row <= form_->ListView2->ItemCount(); ++row) {
+      const std::string& path = expected[static_cast<std::size_t>(row - 1)];
+      EXPECT_EQ(form_->ListView2->ItemText(row).toStdString(), path);
+      EXPECT_EQ(form_->ListView2->SubItemText(row), StampText(FileDateModified(path)));
+      EXPECT_EQ(form_->ListView2->ItemId(row), IdOfPath(path));
       EXPECT_FALSE(form_->ListView2->Checked(row));
     }
-    EXPECT_EQ(row, 8);
-    EXPECT_EQ(form_->ListView2->ItemCount(), row);
     EXPECT_FALSE(form_->ListView2->header()->isSortIndicatorShown());
     form_->PushButton4_Click();
     form_->ListView2->Model()->SortByClick(1);  // the "Date Modified" header
@@ -482,9 +518,10 @@ TEST_F(SearchRunTest, TheCommandsActOnTheResultsAsSorted) {
   EXPECT_EQ(results->SortColumn(), 1);  // what is left stays in order
 }
 
-TEST_F(SearchRunTest, TheLastRunsRowsStayShownWhileTheNextGathers) {
-  // The rows of a search are positions in its run lists; the next search
-  // gathers into new ones while the old rows are still on screen.
+TEST_F(SearchRunTest, TheLastRunsRowsStayShownWhileTheNextSearches) {
+  // The rows of a search are positions in what it found; the next search
+  // gathers its own while the old rows are still on screen, painted and
+  // answering.
   OldFiles({"a/one.txt", "b/two.txt", "b/three.txt"});
   AddRow(tree_.path());
   ListEveryOldFile();
@@ -496,163 +533,27 @@ TEST_F(SearchRunTest, TheLastRunsRowsStayShownWhileTheNextGathers) {
   }
   const FileId first_id = form_->ListView2->ItemId(1);
   ::unlink(tree_.Sub("b/two.txt").c_str());
+  testing::SlowFs slow;
+  slow.Hold("three.txt");
+  ScopedFs use(&slow);
   int checked = 0;
-  SetYieldHook([&] {
-    if (form_->ListView2->ItemCount() == 0) return;  // cleared for the new rows
+  QTimer look;
+  look.setInterval(1);
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (!form_->SearchRunning()) return;
     form_->ListView2->viewport()->repaint();
     for (int i = 1; i <= 3; ++i) {
       ASSERT_EQ(form_->ListView2->ItemText(i) + " " + form_->ListView2->SubItemText(i),
                 shown[size_t(i - 1)]);
     }
     ASSERT_EQ(form_->ListView2->ItemId(1), first_id);
-    ++checked;
+    if (++checked == 5) slow.Release();
   });
+  look.start();
   form_->PushButton2_Click();
-  SetYieldHook(nullptr);
-  EXPECT_GT(checked, 5);
+  look.stop();
+  EXPECT_GE(checked, 5);
   EXPECT_EQ(form_->ListView2->ItemCount(), 2);
-}
-
-// What a search shows: each row's path below the searched folder and its
-// date text, in order; the yields it made; the messages it showed.
-struct Shown {
-  std::vector<std::string> rows;
-  int yields = 0;
-  std::vector<QString> messages;
-  bool operator==(const Shown& o) const {
-    return rows == o.rows && yields == o.yields && messages == o.messages;
-  }
-};
-
-TEST_F(SearchRunTest, ReadingAheadChangesNothingTheWindowShows) {
-  // A tree with what a walk meets: a link back up (a loop), two ways to one
-  // folder, links to a file and to nothing, a refused folder (a link to
-  // /proc), a folder that refuses its listing and one that vanishes half
-  // listed, a FIFO, names the search skips.  At yield k the tree changes: a
-  // folder with files goes, a file comes, a file goes, a file's dates move.
-  // For every k, a search with workers reading ahead shows what a plain one
-  // does; they read whole parts ahead before the first answer, so anything
-  // they keep across the change would show.
-  auto build = [](const std::string& t) {
-    for (const char* f : {"a/f1.txt", "a/f2.txt", "a/~lock", "b/g.txt", "b/deep/h.txt",
-                          "gone/x.txt", "gone/y.txt", "gone/sub/z.txt", "shut/s.txt",
-                          "half/p.txt", "half/q/r.txt", "top.txt"}) {
-      WriteFile(t + "/" + f);
-      SetTimes(t + "/" + f, LocalTime(2001, 1, 1), LocalTime(2001, 1, 2));
-    }
-    ::symlink("..", (t + "/a/up").c_str());
-    ::symlink("../b/deep", (t + "/a/again").c_str());
-    ::symlink("../top.txt", (t + "/b/file-link").c_str());
-    ::symlink("nowhere", (t + "/b/broken").c_str());
-    ::symlink("/proc", (t + "/proc-link").c_str());
-    ::mkfifo((t + "/b/fifo").c_str(), 0644);
-  };
-  auto change = [](const std::string& t) {
-    std::filesystem::remove_all(t + "/gone");
-    WriteFile(t + "/b/new.txt");
-    SetTimes(t + "/b/new.txt", LocalTime(2003, 3, 3), LocalTime(2003, 3, 3));
-    ::unlink((t + "/a/f2.txt").c_str());
-    SetTimes(t + "/a/f1.txt", LocalTime(2004, 4, 4), LocalTime(2004, 4, 4));
-  };
-  Rule(form_->Option1);  // Date Modified
-  ListEveryOldFile();
-  enum Reading { kPlain, kAhead, kAheadFromDisk };
-  auto search = [&](Reading reading, int k) {
-    testing::TempDir tree;
-    const std::string t = tree.path();
-    build(t);
-    testing::FaultyFs faulty;
-    faulty.FailListing(t + "/shut/", 0, EACCES);
-    faulty.FailListing(t + "/half/", 1, ENOENT);
-    ScopedFs use(&faulty);
-    ReadAheadSession::Options options;
-    options.threads = reading == kPlain ? 0 : 3;
-    options.as_from_disk = reading == kAheadFromDisk;
-    const ReadAheadSession::Options before = ReadAheadSession::SetDefaults(options);
-    form_->PushButton7_Click();
-    AddRow(t);
-    requests_.clear();
-    Shown shown;
-    SetYieldHook([&] {
-      if (++shown.yields == k) change(t);
-    });
-    form_->PushButton2_Click();
-    SetYieldHook(nullptr);
-    ReadAheadSession::SetDefaults(before);
-    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
-      shown.rows.push_back(form_->ListView2->ItemText(i).toStdString().substr(t.size()) + " " +
-                           form_->ListView2->SubItemText(i).toStdString());
-    }
-    for (const DialogRequest& r : requests_) shown.messages.push_back(r.text);
-    return shown;
-  };
-
-  const Shown unchanged = search(kPlain, 0);
-  EXPECT_EQ(unchanged.rows.size(), 9u);  // a link to a file counts, ~lock does not
-  EXPECT_EQ(search(kAhead, 0), unchanged);
-  EXPECT_EQ(search(kAheadFromDisk, 0), unchanged);
-  const std::uint64_t answered = ReadAheadSession::AnsweredInAll();
-  for (int k = 1; k <= unchanged.yields; ++k) {
-    const Shown plain = search(kPlain, k);
-    ASSERT_EQ(search(kAhead, k), plain) << "changed at yield " << k;
-    ASSERT_EQ(search(kAheadFromDisk, k), plain) << "as from a disk, changed at yield " << k;
-  }
-  EXPECT_GT(ReadAheadSession::AnsweredInAll() - answered, 1000u);
-}
-
-TEST_F(SearchRunTest, ReadingAheadAnswersNearlyEveryCallOfATenThousandFileSearch) {
-  // The plan of each stage follows the calls the walk and the gathering
-  // make; a call it does not follow goes to the kernel, and a change to the
-  // search's calls that the plans miss would only slow every search.  So
-  // at 10,000 files the workers must answer at least 99% of the calls, and
-  // the rows must be the plain search's.
-  std::vector<std::string> folders = {""};
-  for (int a = 0; a < 10; ++a) {
-    folders.push_back("d" + std::to_string(a) + "/");
-    for (int b = 0; b < 40; ++b) {
-      folders.push_back("d" + std::to_string(a) + "/e" + std::to_string(b) + "/");
-    }
-  }
-  // Hard links of one file: making 10,000 files of their own takes seconds
-  // on some file systems.
-  const std::string one = tree_.Sub("f0");
-  WriteFile(one);
-  for (const std::string& folder : folders) testing::MakeDirs(tree_.Sub(folder));
-  for (int i = 1; i < 10000; ++i) {
-    const std::string path = tree_.Sub(folders[std::size_t(i) % folders.size()] + "f" + std::to_string(i));
-    ASSERT_EQ(::link(one.c_str(), path.c_str()), 0) << path;
-  }
-  ::symlink("../f0", tree_.Sub("d0/link").c_str());  // a link to a file counts too
-  AddRow(tree_.path());
-  Rule(form_->Option4);
-  form_->DTPicker3->SetValue(Day(2001, 1, 1));
-  auto search = [&](int threads, bool from_disk, double* share) {
-    ReadAheadSession::Options options;
-    options.threads = threads;
-    options.as_from_disk = from_disk;
-    const ReadAheadSession::Options before = ReadAheadSession::SetDefaults(options);
-    const std::uint64_t answered = ReadAheadSession::AnsweredInAll();
-    const std::uint64_t missed = ReadAheadSession::MissedInAll();
-    form_->PushButton2_Click();
-    ReadAheadSession::SetDefaults(before);
-    const double a = double(ReadAheadSession::AnsweredInAll() - answered);
-    const double m = double(ReadAheadSession::MissedInAll() - missed);
-    if (share) *share = a + m > 0 ? a / (a + m) : 0;
-    std::vector<std::string> rows;
-    for (int i = 1; i <= form_->ListView2->ItemCount(); ++i) {
-      rows.push_back(form_->ListView2->ItemText(i).toStdString() + " " +
-                     form_->ListView2->SubItemText(i).toStdString());
-    }
-    return rows;
-  };
-  const std::vector<std::string> plain = search(0, false, nullptr);
-  ASSERT_EQ(plain.size(), 10001u);
-  double share = 0;
-  EXPECT_EQ(search(4, false, &share), plain);
-  EXPECT_GE(share, 0.99);
-  EXPECT_EQ(search(4, true, &share), plain);
-  EXPECT_GE(share, 0.99) << "as from a disk";
-  EXPECT_TRUE(ErrorReports().empty());
 }
 
 }  // namespace

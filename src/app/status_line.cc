@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
-#include <cmath>
 
 #include "app/form1.h"
 #include "app/status_text.h"
+#include "search/search_engine.h"
 
 namespace qm {
 
@@ -45,7 +45,10 @@ void Form1::BuildStatusLine() {
 }
 
 void Form1::PushButton9_Click() {
-  if (search_running_) stop_requested_ = true;
+  if (!search_running_) return;
+  stop_requested_ = true;
+  if (search_) search_->engine.Stop();
+  if (stop_timer_) stop_timer_->start();
 }
 
 void Form1::UpdateStatus() {
@@ -60,23 +63,11 @@ void Form1::UpdateStatus() {
   Label2->setText(StatusJoin(status_event_, totals));
 }
 
-void Form1::ShowListingFolder(const std::string& folder) {
-  if (progress_shown_) progress_.folder.assign(folder);
-}
-
 QString Form1::StatusText() const { return Label2->text(); }
 
 void Form1::BeginSearchStatus() {
   stop_requested_ = false;
   status_event_.clear();
-  progress_ = WalkProgress();
-  progress_.stop = &stop_requested_;
-  // Until the walk reports a folder, the first one it will read.
-  if (ListView1->ItemCount() > 0) progress_.folder = ListView1->ItemText(1).toStdString();
-  SetWalkProgress(&progress_);
-  reading_stamps_ = false;
-  progress_judged_ = 0;
-  progress_found_ = 0;
   PushButton9->show();
   escape_shortcut_->setEnabled(true);
   if (!progress_shown_) return;
@@ -91,36 +82,27 @@ void Form1::BeginSearchStatus() {
 }
 
 void Form1::ShowSearchProgress() {
-  // The files whose date was read since the last time are judged by the
-  // rule as it stands now, to say how many were found.
-  const FoundFiles& found = *found_;
-  const std::size_t checked = found.Count();
-  if (progress_judged_ < checked) {
-    const RuleSnapshot rule = RuleAsItStands();
-    for (std::size_t i = progress_judged_; i < checked; ++i) {
-      const Stamp stamp = found.StampAt(i);  // the zero date when empty
-      if (rule.Matches(stamp.value)) ++progress_found_;
-    }
-    progress_judged_ = checked;
+  // Before the search starts (while nested rows are pruned) it stands at
+  // the first folder row, with nothing counted.
+  SearchCounts counts;
+  QString folder;
+  if (search_) {
+    counts = search_->engine.Counts();
+    folder = QString::fromStdString(search_->engine.Folder());
+  } else if (ListView1->ItemCount() > 0) {
+    folder = ListView1->ItemText(1);
   }
-  QString folder = QString::fromStdString(progress_.folder);
-  if (reading_stamps_ && checked > 0) {
-    std::string_view folder_part, name_part;
-    found.Parts(checked - 1, &folder_part, &name_part);
-    folder = QString::fromUtf8(folder_part.data(), static_cast<qsizetype>(folder_part.size()));
-  }
-  Label2->setText(SearchingText(static_cast<std::int64_t>(progress_.folders),
-                                static_cast<std::int64_t>(checked),
-                                static_cast<std::int64_t>(progress_found_), folder));
+  Label2->setText(SearchingText(static_cast<std::int64_t>(counts.folders),
+                                static_cast<std::int64_t>(counts.files),
+                                static_cast<std::int64_t>(counts.found), folder));
 }
 
 void Form1::EndSearchStatus(bool stopped) {
   if (progress_timer_) progress_timer_->stop();
-  SetWalkProgress(nullptr);
   PushButton9->hide();
   escape_shortcut_->setEnabled(false);
-  status_event_ = stopped ? StoppedText(static_cast<std::int64_t>(progress_.folders),
-                                        static_cast<std::int64_t>(found_->Count()))
+  status_event_ = stopped ? StoppedText(static_cast<std::int64_t>(last_counts_.folders),
+                                        static_cast<std::int64_t>(last_counts_.files))
                           : QString();
   UpdateStatus();
 }

@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "platform/change_count.h"
 
 namespace qm {
 namespace {
@@ -38,7 +37,6 @@ DialogAnswer RunDialog(const DialogRequest& request,
                        const std::function<DialogAnswer()>& show_real) {
   Log().push_back(request);
   // Whoever answers, other code may have run meanwhile.
-  CountChangeOnExit change_after;
   if (Responder()) {
     if (std::optional<DialogAnswer> answer = Responder()(request)) return *answer;
   }

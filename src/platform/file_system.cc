@@ -2,15 +2,14 @@
 #include "platform/file_system.h"
 
 #include <linux/magic.h>
-#include <sys/sysmacros.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 
-#include "platform/change_count.h"
 #include "platform/failure.h"
 
 namespace qm {
@@ -22,7 +21,6 @@ FileSystem& DefaultFs() {
 }
 
 FileSystem* g_current = nullptr;
-thread_local FsAnswerer* t_answerer = nullptr;
 
 // Kernel file systems that hold no user files.  Their folders read as
 // hidden + system, so a search of "/" stays out of /proc, /sys and the like.
@@ -54,112 +52,55 @@ bool IsPseudoMagic(unsigned long magic) {
 
 }  // namespace
 
-FsAnswerer* SetFsAnswerer(FsAnswerer* answerer) {
-  FsAnswerer* previous = t_answerer;
-  t_answerer = answerer;
-  return previous;
-}
-
-int FileSystem::Stat(const char* path, struct stat* st) {
-  int rc;
-  if (t_answerer && t_answerer->Stat(path, st, &rc)) return rc;
-  return ::stat(path, st);
-}
+int FileSystem::Stat(const char* path, struct stat* st) { return ::stat(path, st); }
 int FileSystem::Lstat(const char* path, struct stat* st) { return ::lstat(path, st); }
 int FileSystem::StatAt(int dir_fd, const char* name, struct stat* st, int flags) {
   return ::fstatat(dir_fd, name, st, flags);
 }
 int FileSystem::Statx(const char* path, int flags, unsigned mask, struct statx* stx) {
-  int rc;
-  if (t_answerer && t_answerer->Statx(path, flags, mask, stx, &rc)) return rc;
   return ::statx(AT_FDCWD, path, flags, mask, stx);
 }
-int FileSystem::StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
-                        struct statx* stx) {
+int FileSystem::StatxAt(int dir_fd, const char* name, int flags, unsigned mask, struct statx* stx) {
   return ::statx(dir_fd, name, flags, mask, stx);
 }
 int FileSystem::Statfs(const char* path, struct statfs* sfs) { return ::statfs(path, sfs); }
-DIR* FileSystem::OpenDir(const char* path) {
-  DIR* dir;
-  if (t_answerer && t_answerer->OpenDir(path, &dir)) return dir;
-  return ::opendir(path);
-}
+DIR* FileSystem::OpenDir(const char* path) { return ::opendir(path); }
 struct dirent* FileSystem::ReadDir(DIR* dir) {
-  struct dirent* entry;
-  if (t_answerer && t_answerer->ReadDir(dir, &entry)) return entry;
   return ::readdir(dir);
 }
-int FileSystem::CloseDir(DIR* dir) {
-  int rc;
-  if (t_answerer && t_answerer->CloseDir(dir, &rc)) return rc;
-  return ::closedir(dir);
-}
+int FileSystem::CloseDir(DIR* dir) { return ::closedir(dir); }
 int FileSystem::EntryStat(DIR* dir, const char* name, struct stat* st, int flags) {
-  int rc;
-  if (t_answerer && t_answerer->EntryStat(dir, name, st, flags, &rc)) return rc;
   return ::fstatat(::dirfd(dir), name, st, flags);
 }
-int FileSystem::Open(const char* path, int flags, mode_t mode) {
-  const int fd = ::open(path, flags, mode);
-  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChange();
-  return fd;
-}
+int FileSystem::Open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 ssize_t FileSystem::Read(int fd, void* buffer, std::size_t size) {
   return ::read(fd, buffer, size);
 }
 ssize_t FileSystem::Write(int fd, const void* buffer, std::size_t size) {
-  const ssize_t n = ::write(fd, buffer, size);
-  CountChange();
-  return n;
+  return ::write(fd, buffer, size);
 }
 int FileSystem::Fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
-int FileSystem::Fchmod(int fd, mode_t mode) {
-  const int rc = ::fchmod(fd, mode);
-  CountChange();
-  return rc;
-}
-int FileSystem::Futimens(int fd, const struct timespec times[2]) {
-  const int rc = ::futimens(fd, times);
-  CountChange();
-  return rc;
-}
+int FileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int FileSystem::Futimens(int fd, const struct timespec times[2]) { return ::futimens(fd, times); }
 int FileSystem::Fsync(int fd) { return ::fsync(fd); }
 int FileSystem::Close(int fd) { return ::close(fd); }
-int FileSystem::Rename(const char* from, const char* to) {
-  const int rc = ::rename(from, to);
-  CountChange();
-  return rc;
-}
-int FileSystem::Unlink(const char* path) {
-  const int rc = ::unlink(path);
-  CountChange();
-  return rc;
-}
+int FileSystem::Rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileSystem::Unlink(const char* path) { return ::unlink(path); }
 int FileSystem::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
-  const int fd = ::openat(dir_fd, name, flags, mode);
-  if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0) CountChange();
-  return fd;
+  return ::openat(dir_fd, name, flags, mode);
 }
 int FileSystem::RenameAt(int from_dir, const char* from, int to_dir, const char* to,
                          unsigned flags) {
-  const int rc = ::renameat2(from_dir, from, to_dir, to, flags);
-  CountChange();
-  return rc;
+  return ::renameat2(from_dir, from, to_dir, to, flags);
 }
 int FileSystem::LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags) {
-  const int rc = ::linkat(from_dir, from, to_dir, to, flags);
-  CountChange();
-  return rc;
+  return ::linkat(from_dir, from, to_dir, to, flags);
 }
 int FileSystem::UnlinkAt(int dir_fd, const char* name, int flags) {
-  const int rc = ::unlinkat(dir_fd, name, flags);
-  CountChange();
-  return rc;
+  return ::unlinkat(dir_fd, name, flags);
 }
 int FileSystem::SymlinkAt(const char* text, int dir_fd, const char* name) {
-  const int rc = ::symlinkat(text, dir_fd, name);
-  CountChange();
-  return rc;
+  return ::symlinkat(text, dir_fd, name);
 }
 
 FileSystem& Fs() { return g_current ? *g_current : DefaultFs(); }
@@ -186,16 +127,23 @@ const char* ReasonWording(int code) {
       return QT_TRANSLATE_NOOP("qm::FileSystem",
                                "that file system cannot add it without risk to another file");
     case ENOENT:
-    case ENOTDIR: return QT_TRANSLATE_NOOP("qm::FileSystem", "file not found");
+    case ENOTDIR:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "file not found");
     case ENOSPC:
-    case EDQUOT: return QT_TRANSLATE_NOOP("qm::FileSystem", "no space left");
+    case EDQUOT:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "no space left");
     case EACCES:
-    case EPERM: return QT_TRANSLATE_NOOP("qm::FileSystem", "permission denied");
-    case EROFS: return QT_TRANSLATE_NOOP("qm::FileSystem", "read-only file system");
+    case EPERM:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "permission denied");
+    case EROFS:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "read-only file system");
     case EBUSY:
-    case ETXTBSY: return QT_TRANSLATE_NOOP("qm::FileSystem", "the file is in use");
-    case EIO: return QT_TRANSLATE_NOOP("qm::FileSystem", "the disk could not be read or written");
-    case ENAMETOOLONG: return QT_TRANSLATE_NOOP("qm::FileSystem", "the name is too long there");
+    case ETXTBSY:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "the file is in use");
+    case EIO:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "the disk could not be read or written");
+    case ENAMETOOLONG:
+      return QT_TRANSLATE_NOOP("qm::FileSystem", "the name is too long there");
     case EMLINK:
       return QT_TRANSLATE_NOOP("qm::FileSystem", "that folder cannot take more entries");
   }
@@ -272,8 +220,8 @@ int CheckListed(int dir_fd, const char* name, const FileId& id, struct stat* st)
 
 FileId IdOfPath(const std::string& path) {
   struct statx stx;
-  if (path.empty() || Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                                 FileId::kMask, &stx) != 0) {
+  if (path.empty() ||
+      Fs().Statx(path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, FileId::kMask, &stx) != 0) {
     return FileId();
   }
   return FileId::Of(stx);
@@ -296,13 +244,27 @@ int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to) 
   return 0;
 }
 
-bool MountKinds::IsPseudo(dev_t dev, const char* path) {
+bool MountKinds::Known(dev_t dev, bool* pseudo) const {
   for (const auto& known : known_) {
-    if (known.first == dev) return known.second;
+    if (known.first == dev) {
+      *pseudo = known.second;
+      return true;
+    }
   }
+  return false;
+}
+
+void MountKinds::Remember(dev_t dev, bool pseudo) {
+  bool known;
+  if (!Known(dev, &known)) known_.emplace_back(dev, pseudo);
+}
+
+bool MountKinds::IsPseudo(dev_t dev, const char* path) {
+  bool pseudo;
+  if (Known(dev, &pseudo)) return pseudo;
   struct statfs sfs;
   if (Fs().Statfs(path, &sfs) != 0) throw FailureFromErrno(errno, true);
-  bool pseudo = IsPseudoMagic(static_cast<unsigned long>(sfs.f_type));
+  pseudo = IsPseudoMagic(static_cast<unsigned long>(sfs.f_type));
   known_.emplace_back(dev, pseudo);
   return pseudo;
 }

@@ -8,16 +8,9 @@
 // as root cannot provoke for real (a refused listing, a folder that vanishes
 // mid-listing, a full disk, a refused delete).
 //
-// The base methods' reading calls (status, listings) may be answered by an
-// answerer installed for the calling thread (FsAnswerer, below), as a stat
-// cache would answer them: the search's read-ahead installs one.  A test
-// file system's own calls of the base methods go the same way, so the
-// faults it injects still happen where it puts them.
-//
 // The calls follow the POSIX convention: -1 (or nullptr) with errno set.
-// The calls that change the file system count a change (change_count.h),
-// so nothing kept from before the change is used after it; code of this
-// process that changes files another way must count one too.
+// The search calls them from several threads at once: an instance must
+// allow that.
 //
 // Attributes are given in the classic Windows layout the walker tests:
 // read-only 1, hidden 2, system 4, directory 16, reparse point 1024.
@@ -79,27 +72,6 @@ class FileSystem {
   virtual int UnlinkAt(int dir_fd, const char* name, int flags);
   virtual int SymlinkAt(const char* text, int dir_fd, const char* name);
 };
-
-// Answers the FileSystem base methods' reading calls instead of the kernel
-// where it can, for the thread that installed it.  Each method returns true
-// when it answered, with the call's result in *rc (errno set on failure as
-// the kernel sets it); false sends the call on to the kernel.  A DIR it
-// hands out from OpenDir() is its own: it must answer ReadDir() and
-// CloseDir() for it.
-class FsAnswerer {
- public:
-  virtual ~FsAnswerer() = default;
-  virtual bool Stat(const char* path, struct stat* st, int* rc) = 0;
-  virtual bool Statx(const char* path, int flags, unsigned mask, struct statx* stx, int* rc) = 0;
-  virtual bool OpenDir(const char* path, DIR** dir) = 0;
-  virtual bool ReadDir(DIR* dir, struct dirent** entry) = 0;
-  virtual bool CloseDir(DIR* dir, int* rc) = 0;
-  virtual bool EntryStat(DIR* dir, const char* name, struct stat* st, int flags, int* rc) = 0;
-};
-
-// Installs `answerer` for this thread's calls (nullptr removes it) and
-// returns the one it replaces.  The caller keeps ownership.
-FsAnswerer* SetFsAnswerer(FsAnswerer* answerer);
 
 // The current instance.
 FileSystem& Fs();
@@ -214,6 +186,9 @@ class MountKinds {
   // `path` is any path on device `dev`.  Throws Failure when the file system
   // cannot be asked.
   bool IsPseudo(dev_t dev, const char* path);
+  // What is known of device `dev` without asking: false when nothing is.
+  bool Known(dev_t dev, bool* pseudo) const;
+  void Remember(dev_t dev, bool pseudo);
 
  private:
   std::vector<std::pair<dev_t, bool>> known_;

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/change_count.h"
 #include "platform/failure.h"
 #include "platform/whole_file.h"
 
@@ -106,7 +105,6 @@ bool ReadSettingsFile(const std::string& path, std::string* out) {
 
 void ReplaceSettingsFile(const std::string& link_or_path, const QByteArray& content) {
   // The settings folder may lie in a folder being searched.
-  CountChangeOnExit change_after;
   // Renaming over a link would replace the link; the file it leads to is
   // replaced instead, from a temporary file beside it.
   const std::string path = FollowLinks(link_or_path);

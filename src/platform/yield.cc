@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/change_count.h"
 
 namespace qm {
 namespace {
@@ -18,7 +17,6 @@ int g_interval_ms = 8;
 double g_longest_gap_ms = 0;
 bool g_reset = true;
 std::int64_t g_last_turn_ns = 0;
-YieldWaiter* g_waiter = nullptr;
 
 std::int64_t NowNs() {
   struct timespec ts;
@@ -81,28 +79,8 @@ void TurnEventLoop() {
 
 void Yield() {
   ++g_count;
-  if (g_hook) {
-    // The hook may change anything.
-    g_hook();
-    CountChange();
-  }
-  for (;;) {
-    if (TurnDue()) TurnEventLoop();
-    // What the loop asks next may still be on its way (from a disk busy
-    // with many reads, tens of milliseconds); it is waited for here, with
-    // the event loop turning on time, rather than in the call that asks
-    // for it.
-    if (!g_waiter || !g_waiter->Pending()) return;
-    const std::int64_t until_due =
-        std::int64_t(g_interval_ms) * 1000000 - (NowNs() - g_last_turn_ns);
-    if (!g_waiter->WaitFor(std::max<std::int64_t>(until_due, 1000000))) return;
-  }
-}
-
-YieldWaiter* SetYieldWaiter(YieldWaiter* waiter) {
-  YieldWaiter* previous = g_waiter;
-  g_waiter = waiter;
-  return previous;
+  if (g_hook) g_hook();
+  if (TurnDue()) TurnEventLoop();
 }
 
 std::uint64_t YieldCount() { return g_count; }

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The yield to the window's message loop.
 //
-// Long loops (the walk, the search, the criterion pass, the result commands)
-// call Yield() at fixed points so the window keeps painting and other
+// Long loops on the window's thread (the result commands, the pruning of
+// folder rows) call Yield() at fixed points so the window keeps painting and other
 // handlers can run.  Processing events costs microseconds even when nothing
 // is pending, so a yield only enters the event loop when a few milliseconds
 // have passed since the last time it did; pending input waits at most that
 // long.  Every call is still counted, and a test hook sees every call.
-// While a registered waiter (below) says what the loop asks for next is
-// still on its way, the yield waits for it, turning the event loop every
-// few milliseconds meanwhile, rather than leaving the wait to the call
-// after it.
 #ifndef QUENMOOR_PLATFORM_YIELD_H_
 #define QUENMOOR_PLATFORM_YIELD_H_
 
@@ -32,22 +28,6 @@ void SetYieldHook(std::function<void()> hook);
 // Minimum milliseconds between two passes through the event loop; 0 makes
 // every Yield() process events.  Returns the previous value.
 int SetYieldInterval(int milliseconds);
-
-// What a yield waits for before the loop goes on: the search registers
-// one while its workers read ahead (search/read_ahead/), so the loop's next
-// call finds its answer ready instead of waiting inside the call with the
-// window unable to answer.
-class YieldWaiter {
- public:
-  virtual ~YieldWaiter() = default;
-  // Whether the loop's next call may still be on its way (cheap).
-  virtual bool Pending() = 0;
-  // Waits at most `timeout_ns` for it; true when it is still on its way.
-  virtual bool WaitFor(std::int64_t timeout_ns) = 0;
-};
-
-// Registers `waiter` (nullptr removes it); returns the one it replaces.
-YieldWaiter* SetYieldWaiter(YieldWaiter* waiter);
 
 // Longest time, in milliseconds, between two passes through the event loop
 // made by Yield() since the last ResetYieldGap(); for the benchmark.

@@ -1,10 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The date rules, as plain functions over day numbers.
 #include "search/date_criteria.h"
 
 #include <QCoreApplication>
 
 namespace qm {
+
+DateCriterion DateCriterion::Single(DateType type, DateRule rule, DateValue date) {
+  DateCriterion c;
+  c.type_ = type;
+  c.rule_ = rule;
+  c.first_ = c.last_ = CalendarDayOf(date);
+  return c;
+}
+
+DateCriterion DateCriterion::Between(DateType type, DateValue first, DateValue last) {
+  DateCriterion c;
+  c.type_ = type;
+  c.rule_ = DateRule::kBetween;
+  c.first_ = CalendarDayOf(first);
+  c.last_ = CalendarDayOf(last);
+  return c;
+}
+
+DateCriterion DateCriterion::NotAccessedIn(DateType type, long long days, std::int64_t today) {
+  DateCriterion c;
+  c.type_ = type;
+  c.rule_ = DateRule::kNotAccessedInDays;
+  c.first_ = c.last_ = today;
+  c.days_ = days;
+  return c;
+}
 
 std::optional<long long> ParseDays(const QString& text) {
   QString t = text.trimmed();

@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The date rules, as plain functions over day numbers.
+// The date criterion: which of a file's dates is judged, and by which rule.
+//
+// A DateCriterion is a plain value, taken once when a search starts; the
+// search judges every file by it, so a control changed during a search
+// affects the next one.  All comparisons are by calendar day: the time of
+// day of a picked date or of a stamp plays no part.
 #ifndef QUENMOOR_SEARCH_DATE_CRITERIA_H_
 #define QUENMOOR_SEARCH_DATE_CRITERIA_H_
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 #include "base/date_value.h"
 
 namespace qm {
 
+enum class DateType { kNone, kModified, kCreated, kAccessed };
 enum class DateRule { kNone, kAfter, kBefore, kOn, kBetween, kNotAccessedInDays };
 
 // Calendar days from `from`'s date to `to`'s date; positive when `to` is
@@ -18,39 +25,50 @@ inline long long DayDifference(DateValue from, DateValue to) {
   return CalendarDayOf(to) - CalendarDayOf(from);
 }
 
-// Whether a difference d (from the rule's picked date to the stamp date)
-// satisfies After (d > 0), Before (d < 0) or On (d == 0).
-inline bool SingleDateMatches(DateRule rule, long long d) {
-  switch (rule) {
-    case DateRule::kAfter: return d > 0;
-    case DateRule::kBefore: return d < 0;
-    case DateRule::kOn: return d == 0;
-    default: return false;
-  }
-}
-// Between: from the first picked day to the second, both included.
-inline bool BetweenMatches(long long d1, long long d2) { return d1 >= 0 && d2 <= 0; }
-// Not accessed in days: d is the difference from the stamp date to today.
-inline bool NotAccessedMatches(long long d, long long days) { return d >= days; }
+class DateCriterion {
+ public:
+  DateCriterion() = default;
+  // After, Before and On the day of `date`.
+  static DateCriterion Single(DateType type, DateRule rule, DateValue date);
+  // From the day of `first` to the day of `last`, both included; no day
+  // when `first` is the later one (the dates are never swapped).
+  static DateCriterion Between(DateType type, DateValue first, DateValue last);
+  // `days` or more calendar days before `today` (a day number).
+  static DateCriterion NotAccessedIn(DateType type, long long days, std::int64_t today);
 
-// A rule with its dates as they stood when it was taken, to judge many
-// stamps quickly (the search's count of files found so far).
-struct RuleSnapshot {
-  DateRule rule = DateRule::kNone;
-  DateValue first = 0, second = 0;  // the picked dates; for days, today
-  long long days = 0;
-  bool Matches(DateValue stamp) const {
-    switch (rule) {
-      case DateRule::kAfter:
-      case DateRule::kBefore:
-      case DateRule::kOn: return SingleDateMatches(rule, DayDifference(first, stamp));
-      case DateRule::kBetween:
-        return BetweenMatches(DayDifference(first, stamp), DayDifference(second, stamp));
-      case DateRule::kNotAccessedInDays:
-        return NotAccessedMatches(DayDifference(stamp, first), days);
-      default: return false;
+  DateType type() const { return type_; }
+  DateRule rule() const { return rule_; }
+  // The picked dates as day numbers (both the same but for Between); for
+  // the days rule, today.
+  std::int64_t first_day() const { return first_; }
+  std::int64_t last_day() const { return last_; }
+  long long days() const { return days_; }
+
+  // Whether a stamp on calendar day `day` matches.  An unreadable stamp is
+  // judged as the zero date, day 0.
+  bool MatchesDay(std::int64_t day) const {
+    switch (rule_) {
+      case DateRule::kAfter: return day > first_;
+      case DateRule::kBefore: return day < first_;
+      case DateRule::kOn: return day == first_;
+      case DateRule::kBetween: return day >= first_ && day <= last_;
+      case DateRule::kNotAccessedInDays: return first_ - day >= days_;
+      case DateRule::kNone: break;
     }
+    return false;
   }
+  bool Matches(DateValue stamp) const { return MatchesDay(CalendarDayOf(stamp)); }
+
+  bool operator==(const DateCriterion& o) const {
+    return type_ == o.type_ && rule_ == o.rule_ && first_ == o.first_ && last_ == o.last_ &&
+           days_ == o.days_;
+  }
+
+ private:
+  DateType type_ = DateType::kNone;
+  DateRule rule_ = DateRule::kNone;
+  std::int64_t first_ = 0, last_ = 0;
+  long long days_ = 0;
 };
 
 // The days box's text as a whole number of days, 0 or more, blanks around it

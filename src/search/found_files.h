@@ -1,32 +1,69 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The run lists of one search: every file gathered, with the stamp and the
-// identity read for it, kept compactly for a search of millions of files.
-// Plain data: the result list shows it through an adapter of its own
-// (app/found_rows.h), and the read-ahead reads its paths through another.
+// The files a search found, kept compactly for a search of millions of
+// files: each with its path, the stamp it was judged by, its identity and
+// its size.  Plain data: the result list shows it through an adapter of its
+// own (app/found_rows.h), the command line prints it.
 //
-// Files are gathered folder by folder: a folder's path is kept once, and each
-// file as its name, in one growing store of UTF-8 bytes.  A file's stamp is
-// a number, its identity an inode, a type and birth, and an index into a
-// small table of devices, and its size.  About 48 bytes per file beside its
-// name.
-//
-// Gathering runs in two steps, as the search does: names are added (the
-// row's path list), then taken one by one into the found files, each with
-// its stamp.  Positions count from 0 over every file added, taken or not.
+// A search hands its finds over in chunks, in the order it found them;
+// within a chunk a folder's path is kept once for all its files, which
+// follow it.  FoundFiles is the chunks of one search put end to end, with
+// positions counted from 0 over all of them.  About 34 bytes per file
+// beside its name.
 #ifndef QUENMOOR_SEARCH_FOUND_FILES_H_
 #define QUENMOOR_SEARCH_FOUND_FILES_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "base/block_store.h"
 #include "platform/file_id.h"
 #include "search/time_stamps.h"
 
 namespace qm {
+
+class FoundChunk {
+ public:
+  // Starts the files of a folder (its path ends in "/").
+  void AddFolder(std::string_view folder);
+  // Adds a file of the folder last started, with the stamp it was judged
+  // by (its size in stamp.size) and its identity.
+  void Add(std::string_view name, const Stamp& stamp, const FileId& id);
+  // Appends every file of `other`, in order.
+  void Append(const FoundChunk& other);
+  // Gives back the room kept for growth, once the chunk is complete.
+  void Trim();
+
+  std::size_t Count() const { return name_ends_.size(); }
+  bool empty() const { return name_ends_.empty(); }
+  void Parts(std::size_t i, std::string_view* folder, std::string_view* name) const;
+  std::string Path(std::size_t i) const;
+  Stamp StampAt(std::size_t i) const;
+  FileId IdAt(std::size_t i) const;
+  std::int64_t SizeAt(std::size_t i) const { return sizes_[i]; }
+
+ private:
+  struct Run {
+    std::uint32_t folder_at;    // in folders_
+    std::uint32_t folder_size;
+    std::uint32_t first;        // the run's first file
+  };
+  const Run& RunOf(std::size_t i) const;
+  std::uint16_t DeviceIndex(std::uint32_t device);
+
+  std::string folders_;
+  std::vector<Run> runs_;
+  std::string names_;
+  std::vector<std::uint32_t> name_ends_;  // where each name ends in names_
+  std::vector<double> stamps_;            // NaN for an empty stamp
+  std::vector<std::int64_t> sizes_;       // -1 where unknown
+  std::vector<std::uint64_t> inodes_;
+  std::vector<std::uint32_t> kinds_;      // FileId::kind
+  std::vector<std::uint16_t> devices_;    // into device_table_
+  std::vector<std::uint32_t> device_table_;
+};
 
 class FoundFiles {
  public:
@@ -34,51 +71,25 @@ class FoundFiles {
   FoundFiles(const FoundFiles&) = delete;
   FoundFiles& operator=(const FoundFiles&) = delete;
 
-  // Gathering.  AddFolder() starts the files of a folder (its path ends in
-  // "/"); AddName() adds a file of the folder last started to the path list.
-  void AddFolder(std::string_view folder);
-  void AddName(std::string_view name);
-  // Files on the path list, not yet taken; the next is at position Count().
-  std::size_t Pending() const { return names_.size() - taken_; }
-  // Takes the next file of the path list into the found files, with an
-  // empty stamp and no identity.  Throws Failure when there is none.
-  void Take();
-  // Sets the stamp and identity of found file `i`.
-  void SetStamp(std::size_t i, const Stamp& stamp, const FileId& id);
+  // Appends a chunk's files after those already here.
+  void Append(std::unique_ptr<FoundChunk> chunk);
 
-  // Files taken.
-  std::size_t Count() const { return taken_; }
-  // The path of file `i` (taken or pending), as its folder and its name.
+  std::size_t Count() const { return count_; }
+  // The path of file `i`, as its folder and its name.
   void Parts(std::size_t i, std::string_view* folder, std::string_view* name) const;
+  std::string Path(std::size_t i) const;
   Stamp StampAt(std::size_t i) const;
   FileId IdAt(std::size_t i) const;
   // The size of file `i` in bytes, -1 where unknown.
-  std::int64_t SizeAt(std::size_t i) const { return sizes_[i]; }
+  std::int64_t SizeAt(std::size_t i) const;
 
  private:
-  // The files of one folder, from `first` on.
-  struct Run {
-    std::uint64_t folder_at;   // in folder_text_
-    std::uint32_t folder_size;
-    std::uint32_t first;       // the run's first file
-    std::uint64_t names_at;    // where its names start in the name store
-  };
+  // The chunk holding file `i`, with *k its position there.
+  const FoundChunk& ChunkOf(std::size_t i, std::size_t* k) const;
 
-  const Run& RunOf(std::size_t i) const;
-  std::uint16_t DeviceIndex(std::uint32_t device);
-
-  std::string folder_text_;
-  std::vector<Run> runs_;
-  // Names, each a length byte and its bytes.
-  BlockStore names_store_;
-  std::vector<std::uint32_t> names_;   // each file's name, from its run's start
-  std::size_t taken_ = 0;
-  std::vector<double> stamps_;         // NaN for an empty stamp
-  std::vector<std::int64_t> sizes_;    // -1 where unknown
-  std::vector<std::uint64_t> inodes_;
-  std::vector<std::uint32_t> kinds_;   // FileId::kind
-  std::vector<std::uint16_t> devices_; // into device_table_
-  std::vector<std::uint32_t> device_table_;
+  std::vector<std::unique_ptr<FoundChunk>> chunks_;
+  std::vector<std::size_t> starts_;  // each chunk's first position
+  std::size_t count_ = 0;
 };
 
 }  // namespace qm

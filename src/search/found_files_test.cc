@@ -8,55 +8,71 @@
 namespace qm {
 namespace {
 
-TEST(FoundFilesTest, PathsStampsAndIdentitiesComeBackAsGathered) {
-  // Enough long names to fill several of the blocks names are kept in, with
-  // folders changing on the way.
+TEST(FoundFilesTest, PathsStampsAndIdentitiesComeBackAsFoundOverChunks) {
+  // Chunks as a search hands them over: folders changing within a chunk and
+  // from one chunk to the next, a folder whose files span two chunks, a
+  // folder started without files, and chunks appended whole into another.
   FoundFiles files;
-  auto name_of = [](int i) { return std::string(200, char('a' + i % 26)) + std::to_string(i); };
+  auto name_of = [](int i) { return std::string(i % 50 + 1, char('a' + i % 26)) + std::to_string(i); };
   const char* folders[] = {"/", "/a/", "/a/b c/"};
+  std::vector<std::string> expected;
+  std::unique_ptr<FoundChunk> chunk;
   for (int i = 0; i < 12000; ++i) {
-    if (i % 4000 == 0) files.AddFolder(folders[i / 4000]);
-    files.AddName(name_of(i));
-  }
-  EXPECT_EQ(files.Pending(), 12000u);
-  EXPECT_EQ(files.Count(), 0u);
-  auto path_of = [&files](std::size_t i) {
-    std::string_view folder, name;
-    files.Parts(i, &folder, &name);
-    return std::string(folder) + std::string(name);
-  };
-  for (int i = 0; i < 12000; ++i) {
-    const std::string expected = folders[i / 4000] + name_of(i);
-    ASSERT_EQ(path_of(static_cast<std::size_t>(i)), expected) << i;
-    files.Take();
+    if (i % 2500 == 0) {
+      if (chunk) files.Append(std::move(chunk));
+      chunk = std::make_unique<FoundChunk>();
+      chunk->AddFolder(folders[(i / 4000) % 3]);
+    }
+    if (i % 4000 == 0) {
+      chunk->AddFolder("/empty/");
+      chunk->AddFolder(folders[i / 4000]);
+    }
+    Stamp stamp;
     if (i % 3 == 0) {
-      Stamp stamp;
       stamp.value = 45000.25 + i;
       stamp.empty = false;
-      FileId id;
+      stamp.size = i * 10;
+    }
+    FileId id;
+    if (i % 3 == 0) {
       id.ino = 1000 + static_cast<std::uint64_t>(i);
       id.dev = i % 2 ? 7 : 9;
       id.kind = (8u << 28) | 5;
-      files.SetStamp(static_cast<std::size_t>(i), stamp, id);
     }
+    if (i >= 10000) {
+      // Copied in from a chunk of one folder, as the search does.
+      FoundChunk one;
+      one.AddFolder(folders[i / 4000]);
+      one.Add(name_of(i), stamp, id);
+      chunk->Append(one);
+    } else {
+      chunk->Add(name_of(i), stamp, id);
+    }
+    expected.push_back(folders[i / 4000] + name_of(i));
   }
-  EXPECT_EQ(files.Pending(), 0u);
+  files.Append(std::move(chunk));
+  files.Append(std::make_unique<FoundChunk>());  // an empty chunk adds nothing
   ASSERT_EQ(files.Count(), 12000u);
-  for (int i : {0, 1, 3999, 4000, 8001, 11999}) {
+  for (int i = 0; i < 12000; ++i) ASSERT_EQ(files.Path(std::size_t(i)), expected[std::size_t(i)]) << i;
+  for (int i : {0, 1, 2499, 2500, 3999, 4000, 8001, 10000, 11999}) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(path_of(static_cast<std::size_t>(i)), folders[i / 4000] + name_of(i));
+    std::string_view folder, name;
+    files.Parts(std::size_t(i), &folder, &name);
+    EXPECT_EQ(folder, folders[i / 4000]);
     const Stamp stamp = files.StampAt(static_cast<std::size_t>(i));
     const FileId id = files.IdAt(static_cast<std::size_t>(i));
     if (i % 3 == 0) {
       EXPECT_FALSE(stamp.empty);
       EXPECT_EQ(stamp.value, 45000.25 + i);
+      EXPECT_EQ(files.SizeAt(std::size_t(i)), i * 10);
       EXPECT_EQ(id.ino, 1000u + static_cast<std::uint64_t>(i));
       EXPECT_EQ(id.dev, i % 2 ? 7u : 9u);
       EXPECT_TRUE(id.IsRegular());
     } else {
-      // Taken without a stamp read: an empty stamp and no identity.
+      // A stamp that could not be read: empty, no identity, no size.
       EXPECT_TRUE(stamp.empty);
       EXPECT_FALSE(id.Known());
+      EXPECT_EQ(files.SizeAt(std::size_t(i)), -1);
     }
   }
 }

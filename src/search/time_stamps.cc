@@ -70,27 +70,15 @@ bool LocalOffset(std::int64_t t, long* offset) {
   return true;
 }
 
-Stamp ReadStamp(const std::string& path, Which which, FileId* id) {
+unsigned MaskOf(Which which) {
+  return which == Which::kModified  ? STATX_MTIME
+         : which == Which::kCreated ? STATX_BTIME
+                                    : STATX_ATIME;
+}
+
+// The stamp, identity and size from a status read asked for `mask`.
+Stamp StampFrom(const struct statx& stx, Which which, unsigned mask, FileId* id) {
   Stamp stamp;
-  if (id) *id = FileId();
-  if (path.empty()) return stamp;
-  unsigned mask = which == Which::kModified  ? STATX_MTIME
-                  : which == Which::kCreated ? STATX_BTIME
-                                             : STATX_ATIME;
-  struct statx stx;
-  const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
-  // With the identity comes the size: the same call gives both.
-  const unsigned asked = id ? mask | FileId::kMask | STATX_SIZE : mask;
-  if (Fs().Statx(path.c_str(), flags, asked, &stx) != 0) {
-    // A file in a folder near the longest path the kernel takes may have a
-    // path longer than that: it is read relative to its folder.
-    if (errno != ENAMETOOLONG) return stamp;
-    ScopedFd folder(Fs().Open(ParentOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0 ||
-        Fs().StatxAt(folder.get(), BaseName(path).c_str(), flags, asked, &stx) != 0) {
-      return stamp;
-    }
-  }
   if (id && (stx.stx_mask & (STATX_TYPE | STATX_INO)) == (STATX_TYPE | STATX_INO)) {
     *id = FileId::Of(stx);
     if (stx.stx_mask & STATX_SIZE) stamp.size = static_cast<std::int64_t>(stx.stx_size);
@@ -102,6 +90,28 @@ Stamp ReadStamp(const std::string& path, Which which, FileId* id) {
   stamp.value = FileTimeToLocalDate(t.tv_sec, static_cast<long>(t.tv_nsec));
   stamp.empty = false;
   return stamp;
+}
+
+constexpr int kStampFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+
+Stamp ReadStamp(const std::string& path, Which which, FileId* id) {
+  if (id) *id = FileId();
+  if (path.empty()) return Stamp();
+  const unsigned mask = MaskOf(which);
+  struct statx stx;
+  // With the identity comes the size: the same call gives both.
+  const unsigned asked = id ? mask | FileId::kMask | STATX_SIZE : mask;
+  if (Fs().Statx(path.c_str(), kStampFlags, asked, &stx) != 0) {
+    // A file in a folder near the longest path the kernel takes may have a
+    // path longer than that: it is read relative to its folder.
+    if (errno != ENAMETOOLONG) return Stamp();
+    ScopedFd folder(Fs().Open(ParentOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0 ||
+        Fs().StatxAt(folder.get(), BaseName(path).c_str(), kStampFlags, asked, &stx) != 0) {
+      return Stamp();
+    }
+  }
+  return StampFrom(stx, which, mask, id);
 }
 
 // Removes the time-zone fields ("t", "tt", "ttt", "tttt") from a Qt time
@@ -139,6 +149,19 @@ Stamp FileDateCreated(const std::string& path, FileId* id) {
 }
 Stamp FileDateAccessed(const std::string& path, FileId* id) {
   return ReadStamp(path, Which::kAccessed, id);
+}
+
+Stamp ReadStampAt(int dir_fd, const char* name, DateType type, FileId* id) {
+  *id = FileId();
+  const Which which = type == DateType::kModified  ? Which::kModified
+                      : type == DateType::kCreated ? Which::kCreated
+                                                   : Which::kAccessed;
+  const unsigned mask = MaskOf(which);
+  struct statx stx;
+  if (Fs().StatxAt(dir_fd, name, kStampFlags, mask | FileId::kMask | STATX_SIZE, &stx) != 0) {
+    return Stamp();
+  }
+  return StampFrom(stx, which, type == DateType::kNone ? 0 : mask, id);
 }
 
 DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long /*nanoseconds, cut*/) {

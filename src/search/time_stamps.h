@@ -15,6 +15,7 @@
 
 #include "base/date_value.h"
 #include "platform/file_id.h"
+#include "search/date_criteria.h"
 
 namespace qm {
 
@@ -36,6 +37,11 @@ Stamp FileDateModified(const std::string& path, FileId* id = nullptr);
 // The birth time, where the file system records one; otherwise empty.
 Stamp FileDateCreated(const std::string& path, FileId* id = nullptr);
 Stamp FileDateAccessed(const std::string& path, FileId* id = nullptr);
+
+// The stamp of date type `type` of entry `name` of the open folder
+// `dir_fd`, read as the readers above read it, with the identity in *id and
+// the size.  kNone reads no date: the stamp stays empty.
+Stamp ReadStampAt(int dir_fd, const char* name, DateType type, FileId* id);
 
 // A UTC instant as a local date value, shifted by the offset from UTC in
 // force at that instant (so a winter stamp read in summer keeps its winter

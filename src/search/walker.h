@@ -1,32 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The directory walker: expands a list of folders with every accepted folder
-// below them, level by level, and lists the files of one folder.
+// The directory walker: which folders a search walks and which entries of
+// a folder count as its files and subfolders.
 //
 // Folder paths end in "/"; the root folder is "/"; a child's path is its
-// parent's path, its name and "/".
+// parent's path, its name and "/".  The walk itself, level by level on
+// worker threads, is in folder_walk.h; GetSubDirectories2016 below is that
+// walk without the files.
 #ifndef QUENMOOR_SEARCH_WALKER_H_
 #define QUENMOOR_SEARCH_WALKER_H_
 
+#include <dirent.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/failure.h"
+#include "platform/file_system.h"
 
 namespace qm {
 
 // The routine identifier shown in the walker's error reports.
 extern const char kWalkerRoutineId[];
 
-// What the walks have done so far, for a window that shows a search's
-// progress, and its request to end a walk early: `folders` counts every
-// folder listed, `folder` is the one listed last.  A walk that finds `stop`
-// set at one of its yields lists no further folder and hands up what it has
-// found.
-struct WalkProgress {
-  std::size_t folders = 0;
-  std::string folder;
-  const bool* stop = nullptr;
-};
-// The progress the walks keep (nullptr: none).
-void SetWalkProgress(WalkProgress* progress);
+// Folders whose path (with its final "/") takes PATH_MAX (4,096) bytes or
+// more are not listed: the kernel opens no longer path.
+constexpr std::size_t kFolderPathLimit = PATH_MAX;
 
 // Expands `folders` in place.  Afterwards it holds the entries it was given
 // (less those whose subfolders could not be listed because the listing was
@@ -38,45 +43,93 @@ void SetWalkProgress(WalkProgress* progress);
 // A folder is refused when its attribute value is exactly 22 (hidden +
 // system + directory, as kernel pseudo-filesystems read) or 1046 (the same
 // through a link), unless it is the root folder.  A subfolder is not
-// collected when its name holds a character that is unsafe in the
-// single-byte code page (HasUnsafeNameChars) or a "?", or when it resolves
+// collected when its name fails SubfolderNameAccepted, or when it resolves
 // to a folder this call has collected already (the same device and inode: a
 // link back up the tree, or a second way to one folder), so each folder is
 // walked once per call.
-// Folders whose path (with its final "/") takes PATH_MAX (4,096) bytes or
-// more are not listed: the kernel opens no longer path.
 //
 // Failures are reported through the error trap with this routine's
 // identifier, except while entries of one level are being listed, where a
 // failure quietly ends the listing of that entry.
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recursive);
 
-// The names of the files directly in `folder` (with or without its final
-// "/"; "" is the root folder) that match the wildcard `pattern` by the
-// classic rules ("*.*" matches every name, with or without a dot).  Regular
-// files and links to regular files count; folders, FIFOs, sockets, devices,
-// broken links and names that are not valid UTF-8 do not.  Index 0 holds an
-// empty placeholder and the names sit at 1..n in the order the file system
-// lists them; with no names the result is just the placeholder.  A folder
-// that does not exist has no names; other failures throw Failure.
-std::vector<std::string> ListFolderFiles(const std::string& folder,
-                                         const std::string& pattern);
-// The same into `names`, whose strings are used again from one folder to
-// the next: returns n, the names at 1..n (names may hold more entries past
-// them).  On a failure what `names` holds is undefined.
-std::size_t ListFolderFilesInto(const std::string& folder, const std::string& pattern,
-                                std::vector<std::string>* names);
-
 // True when some character of `name`, converted to Windows-1252, has a code
 // below 32, is "?" (63, which also stands for every character the code page
 // cannot represent, and for names that are not valid UTF-8), or lies in
 // 127..159.
-bool HasUnsafeNameChars(const std::string& name);
+bool HasUnsafeNameChars(std::string_view name);
 
-// Classic wildcard matching: "*" any run, "?" any one character, letters
-// compared without regard to ASCII case, and a final ".*" also matching
-// names without a dot.
-bool WildcardMatch(const std::string& pattern, const std::string& name);
+// Whether a subfolder named `name` is collected: not "." or "..", no longer
+// than a name can be, and without an unsafe character or a "?".
+bool SubfolderNameAccepted(std::string_view name);
+
+// The failure a refused or failed listing stands for: 70 (permission
+// denied) and 76 (path not found) are the two that remove a folder from the
+// walk.
+Failure ListingFailure(int err);
+inline bool RemovesFolder(const Failure& failure) {
+  return failure.number() == kErrPermissionDenied || failure.number() == kErrPathNotFound;
+}
+
+// The attribute rule, for the threads of one walk: whether the folder at
+// `path`, whose status (links followed) is `st`, is refused.  It remembers
+// which devices are kernel pseudo-filesystems and which folder is the root.
+// Throws Failure when the folder's own entry or its file system cannot be
+// read.
+class RefusalTest {
+ public:
+  bool Refused(const std::string& path, const struct stat& st);
+
+ private:
+  bool IsRoot(const struct stat& st);
+  std::mutex mu_;
+  MountKinds mounts_;
+  bool root_known_ = false;
+  dev_t root_dev_ = 0;
+  ino_t root_ino_ = 0;
+};
+
+// One folder's entries, read in one pass: its subfolders (links to folders
+// too) and its files: regular files and links to regular files whose names
+// are valid UTF-8.  FIFOs, sockets, devices and broken links are neither;
+// nothing is ever opened but the folder itself.  The folder stays open
+// while the object lives, for reading its files' stamps relative to it.
+class FolderListing {
+ public:
+  struct Subfolder {
+    std::string name;
+    struct stat status;  // of the folder it resolves to
+  };
+
+  FolderListing() = default;
+  ~FolderListing();
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
+
+  // Opens the folder at `path`; 0 or errno.
+  int Open(const std::string& path);
+  // The open folder's descriptor.
+  int fd() const;
+  // Reads every entry, keeping the subfolders whose names are accepted
+  // when `subfolders` is set and the files when `files` is; 0, or the errno
+  // of a failure part-way (what was read before it is kept).
+  int Read(bool subfolders, bool files);
+
+  std::vector<Subfolder> subfolders;
+  std::size_t FileCount() const { return file_ends_.size(); }
+  // File `i`'s name, NUL-terminated.
+  const char* FileName(std::size_t i) const {
+    return file_names_.data() + (i == 0 ? 0 : file_ends_[i - 1]);
+  }
+  std::size_t FileNameSize(std::size_t i) const {
+    return file_ends_[i] - (i == 0 ? 0 : file_ends_[i - 1]) - 1;
+  }
+
+ private:
+  DIR* dir_ = nullptr;
+  std::string file_names_;  // each with its NUL
+  std::vector<std::uint32_t> file_ends_;
+};
 
 }  // namespace qm
 

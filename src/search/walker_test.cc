@@ -9,13 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 #include <set>
 
 #include "platform/error_trap.h"
 #include "platform/file_system.h"
-#include "platform/yield.h"
-#include "search/read_ahead/read_ahead.h"
 #include "testing/test_env.h"
 #include "testing/test_faulty_fs.h"
 
@@ -58,31 +55,10 @@ int Depth(const std::string& path) {
   return static_cast<int>(std::count(path.begin(), path.end(), '/'));
 }
 
-// Every walker test runs as a plain walk, and with worker threads reading
-// ahead as from memory and as from a disk, which must all come to the same:
-// the same folders in the same order, the same yields, reports and
-// failures.
-enum class Reading { kPlain, kAhead, kAheadFromDisk };
-
-class WalkerTest : public ::testing::TestWithParam<Reading> {
+class WalkerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = dir_.path() + "/";
-    if (GetParam() != Reading::kPlain) {
-      ReadAheadSession::Options options;
-      options.threads = 3;
-      options.as_from_disk = GetParam() == Reading::kAheadFromDisk;
-      ahead_.emplace(options);
-    }
-  }
-  void TearDown() override {
-    // The workers did read ahead what the walks asked.
-    if (ahead_ && walked_folders_) {
-      EXPECT_GT(ahead_->Answered(), 0u);
-    }
-  }
+  void SetUp() override { root_ = dir_.path() + "/"; }
   std::vector<std::string> Walk(std::vector<std::string> folders, bool recursive = true) {
-    walked_folders_ = walked_folders_ || !folders.empty();
     GetSubDirectories2016(folders, recursive);
     return folders;
   }
@@ -90,23 +66,9 @@ class WalkerTest : public ::testing::TestWithParam<Reading> {
   TempDir dir_;
   std::string root_;
   ReportCapture capture_;
-  std::optional<ReadAheadSession> ahead_;
-  bool walked_folders_ = false;
 };
 
-INSTANTIATE_TEST_SUITE_P(PlainAndReadAhead, WalkerTest,
-                         ::testing::Values(Reading::kPlain, Reading::kAhead,
-                                           Reading::kAheadFromDisk),
-                         [](const ::testing::TestParamInfo<Reading>& info) {
-                           switch (info.param) {
-                             case Reading::kPlain: return "Plain";
-                             case Reading::kAhead: return "ReadAhead";
-                             case Reading::kAheadFromDisk: break;
-                           }
-                           return "ReadAheadFromDisk";
-                         });
-
-TEST_P(WalkerTest, LevelOrderGroupedByParent) {
+TEST_F(WalkerTest, LevelOrderGroupedByParent) {
   for (const char* d : {"a/a1/deep", "a/a2", "b/b1", "c"}) Dir(R(d));
   WriteFile(R("a/file"));
   auto result = Walk({root_});
@@ -125,7 +87,7 @@ TEST_P(WalkerTest, LevelOrderGroupedByParent) {
   EXPECT_EQ(AsSet(flat), AsSet({R(""), R("a/"), R("b/"), R("c/")}));
 }
 
-TEST_P(WalkerTest, NameTests) {
+TEST_F(WalkerTest, NameTests) {
   Dir(R(".hidden/in"));
   Dir(R("caf\xC3\xA9/in"));                    // é: collected
   Dir(R("en\xE2\x80\x93" "dash/in"));          // en dash (150): refused with its subtree
@@ -138,7 +100,7 @@ TEST_P(WalkerTest, NameTests) {
                            R("caf\xC3\xA9/in/"), R("back\\slash/"), R("back\\slash/in/")}));
 }
 
-TEST_P(WalkerTest, FoldersAreWalkedAsDeepAsTheKernelOpensThem) {
+TEST_F(WalkerTest, FoldersAreWalkedAsDeepAsTheKernelOpensThem) {
   // Far past 260 characters; the deepest folder that opens takes 4,095
   // bytes with its "/", and its child's path is longer than any that opens.
   const std::string deep = testing::MakeDeepFolder(R("deep"), 3000, {"child/"});
@@ -151,7 +113,7 @@ TEST_P(WalkerTest, FoldersAreWalkedAsDeepAsTheKernelOpensThem) {
   EXPECT_TRUE(capture_.reports.empty());
 }
 
-TEST_P(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
+TEST_F(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
   Dir(R("a/x"));
   Dir(R("b"));
   Dir(R("c/deep"));
@@ -172,7 +134,7 @@ TEST_P(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
                                            R("a/up/c/"), R("a/up/short/")}));
 }
 
-TEST_P(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
+TEST_F(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
   Dir(R("keep"));
   ::symlink("/proc", R("lp").c_str());          // 1046
   ::symlink("/sys", R(".ls").c_str());          // 1046
@@ -190,12 +152,10 @@ TEST_P(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
   EXPECT_TRUE(capture_.reports.empty());
 }
 
-TEST_P(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
+TEST_F(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
   Dir(R("a/child"));
   WriteFile(R("file"));
-  std::uint64_t yields = YieldCount();
   EXPECT_TRUE(Walk({}).empty());
-  EXPECT_EQ(YieldCount(), yields);
   EXPECT_EQ(Walk({R("file"), R("missing/")}),
             (std::vector<std::string>{R("file"), R("missing/")}));
   // Without its final "/" an entry's children are misspelt and fall away.
@@ -203,34 +163,7 @@ TEST_P(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
   EXPECT_TRUE(capture_.reports.empty());
 }
 
-TEST_P(WalkerTest, YieldsOncePerEntrySubfolderAndHandUp) {
-  Dir(R("a"));
-  Dir(R("b"));
-  std::uint64_t yields = YieldCount();
-  Walk({root_});
-  // 114 for the root, 120 twice, 114 for a and b, 156 for a and b.
-  EXPECT_EQ(YieldCount() - yields, 7u);
-}
-
-TEST_P(WalkerTest, FolderRemovedMidWalkFallsAwayQuietly) {
-  Dir(R("a/x"));
-  Dir(R("b"));
-  // The third yield comes once both of the root's subfolders are collected
-  // and before either is listed.
-  std::uint64_t start = YieldCount();
-  SetYieldHook([&] {
-    if (YieldCount() - start == 3) {
-      ::rmdir(R("a/x").c_str());
-      ::rmdir(R("a").c_str());
-    }
-  });
-  auto result = Walk({root_});
-  SetYieldHook(nullptr);
-  EXPECT_EQ(result, (std::vector<std::string>{R(""), R("b/")}));
-  EXPECT_TRUE(capture_.reports.empty());
-}
-
-TEST_P(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
+TEST_F(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
   for (const char* d : {"a/a1", "b/b1", "c/c1", "d/d1", "d/d2", "d/d3", "e/e1"}) Dir(R(d));
   FaultyFs fs;
   ScopedFs use(&fs);
@@ -252,7 +185,7 @@ TEST_P(WalkerTest, RefusedAndVanishedListingsRemoveTheirEntriesQuietly) {
   EXPECT_TRUE(Walk({root_, R("b/")}, false) == std::vector<std::string>({R("b/"), R("b/b1/")}));
 }
 
-TEST_P(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
+TEST_F(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
   Dir(R("a"));
   FaultyFs fs;
   ScopedFs use(&fs);
@@ -268,14 +201,14 @@ TEST_P(WalkerTest, FailuresOutsideTheListingAreReportedAndCountAsPassed) {
   EXPECT_EQ(capture_.reports[1].line, 158);
 }
 
-TEST_P(WalkerTest, ListFolderFilesTakesRegularFilesOnlyAndNeverBlocks) {
+TEST_F(WalkerTest, AListingTakesRegularFilesAndFoldersOnlyAndNeverBlocks) {
   WriteFile(R("plain.txt"));
-  WriteFile(R("noext"));
   WriteFile(R(".dot"));
   WriteFile(R("back\\slash"));
   WriteFile(R("caf\xC3\xA9"));
   WriteFile(R("bad\xFF"));
   Dir(R("sub"));
+  Dir(R("what?"));
   ::symlink("plain.txt", R("link").c_str());
   ::symlink("sub", R("dirlink").c_str());
   ::symlink("gone", R("broken").c_str());
@@ -290,34 +223,21 @@ TEST_P(WalkerTest, ListFolderFilesTakesRegularFilesOnlyAndNeverBlocks) {
 
   FaultyFs fs;
   ScopedFs use(&fs);
-  auto names = ListFolderFiles(dir_.path(), "*.*");
+  FolderListing listing;
+  ASSERT_EQ(listing.Open(root_), 0);
+  ASSERT_EQ(listing.Read(true, true), 0);
   ::close(sock);
-  ASSERT_FALSE(names.empty());
-  EXPECT_EQ(names[0], "");
-  EXPECT_EQ(std::set<std::string>(names.begin() + 1, names.end()),
-            AsSet({"plain.txt", "noext", ".dot", "back\\slash", "caf\xC3\xA9", "link"}));
-  EXPECT_TRUE(fs.opened().empty());
-  EXPECT_EQ(ListFolderFiles(root_, "*.*"), names);
-
-  EXPECT_EQ(ListFolderFiles(root_, "*.TXT"), (std::vector<std::string>{"", "plain.txt"}));
-  EXPECT_EQ(ListFolderFiles(root_, "n?ext.*"), (std::vector<std::string>{"", "noext"}));
-  EXPECT_EQ(ListFolderFiles(R("sub"), "*.*"), std::vector<std::string>(1));
-  EXPECT_EQ(ListFolderFiles(R("missing"), "*.*"), std::vector<std::string>(1));
-}
-
-TEST_P(WalkerTest, ListFolderFilesGrowsAndTrims) {
-  for (int i = 0; i < 100; ++i) WriteFile(R("hundred/f" + std::to_string(i)));
-  for (int i = 0; i < 101; ++i) WriteFile(R("more/f" + std::to_string(i)));
-  EXPECT_EQ(ListFolderFiles(R("hundred"), "*.*").size(), 101u);
-  auto more = ListFolderFiles(R("more"), "*.*");
-  EXPECT_EQ(more.size(), 102u);
-  EXPECT_EQ(AsSet(std::vector<std::string>(more.begin() + 1, more.end())).size(), 101u);
-  // The root folder is listed as "" so that names join as "" + "/" + name.
-  for (const auto& name : ListFolderFiles("", "*.*")) {
-    if (!name.empty()) {
-      EXPECT_TRUE(testing::Exists("/" + name)) << name;
-    }
+  std::set<std::string> files, folders;
+  for (std::size_t i = 0; i < listing.FileCount(); ++i) {
+    files.insert(std::string(listing.FileName(i), listing.FileNameSize(i)));
   }
+  for (const auto& sub : listing.subfolders) folders.insert(sub.name);
+  EXPECT_EQ(files, AsSet({"plain.txt", ".dot", "back\\slash", "caf\xC3\xA9", "link"}));
+  EXPECT_EQ(folders, AsSet({"sub", "dirlink"}));
+  EXPECT_TRUE(fs.opened().empty());  // nothing but the folder was opened
+
+  FolderListing missing;
+  EXPECT_EQ(missing.Open(R("missing/")), ENOENT);
 }
 
 TEST(NameCharsTest, CodePageRules) {
@@ -330,10 +250,6 @@ TEST(NameCharsTest, CodePageRules) {
   EXPECT_TRUE(HasUnsafeNameChars("a?"));
   EXPECT_TRUE(HasUnsafeNameChars("\xE4\xB8\xAD"));
   EXPECT_TRUE(HasUnsafeNameChars("x\xFF"));
-  EXPECT_TRUE(WildcardMatch("*.*", "noext"));
-  EXPECT_TRUE(WildcardMatch("*.*", ".dot"));
-  EXPECT_TRUE(WildcardMatch("a?c", "a\xC3\xA9" "c"));
-  EXPECT_FALSE(WildcardMatch("*.txt", "a.txt.bak"));
 }
 
 }  // namespace

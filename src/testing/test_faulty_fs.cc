@@ -8,6 +8,7 @@ namespace qm {
 namespace testing {
 
 int FaultyFs::Statfs(const char* path, struct statfs* sfs) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   auto it = statfs_faults_.find(path);
   if (it != statfs_faults_.end()) {
     errno = it->second;
@@ -17,6 +18,7 @@ int FaultyFs::Statfs(const char* path, struct statfs* sfs) {
 }
 
 DIR* FaultyFs::OpenDir(const char* path) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   auto it = listing_faults_.find(path);
   if (it != listing_faults_.end() && it->second.entries == 0) {
     errno = it->second.err;
@@ -28,6 +30,7 @@ DIR* FaultyFs::OpenDir(const char* path) {
 }
 
 struct dirent* FaultyFs::ReadDir(DIR* dir) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   auto it = open_listings_.find(dir);
   if (it == open_listings_.end()) return FileSystem::ReadDir(dir);
   if (it->second.entries == 0) {
@@ -42,16 +45,19 @@ struct dirent* FaultyFs::ReadDir(DIR* dir) {
 }
 
 int FaultyFs::CloseDir(DIR* dir) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   open_listings_.erase(dir);
   return FileSystem::CloseDir(dir);
 }
 
 int FaultyFs::Open(const char* path, int flags, mode_t mode) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   opened_.emplace_back(path);
   return FileSystem::Open(path, flags, mode);
 }
 
 ssize_t FaultyFs::Read(int fd, void* buffer, std::size_t size) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   if (read_budget_ >= 0) {
     if (read_budget_ == 0) {
       errno = read_err_;
@@ -66,6 +72,7 @@ ssize_t FaultyFs::Read(int fd, void* buffer, std::size_t size) {
 }
 
 ssize_t FaultyFs::Write(int fd, const void* buffer, std::size_t size) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   if (before_write) before_write();
   if (write_budget_ >= 0) {
     if (write_budget_ == 0) {
@@ -81,6 +88,7 @@ ssize_t FaultyFs::Write(int fd, const void* buffer, std::size_t size) {
 }
 
 int FaultyFs::Unlink(const char* path) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   ++unlinks_;
   if (unlink_failures_ > 0) {
     --unlink_failures_;
@@ -91,6 +99,7 @@ int FaultyFs::Unlink(const char* path) {
 }
 
 int FaultyFs::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   opened_.emplace_back(name);
   if (refuse_tmpfile_ && (flags & O_TMPFILE) == O_TMPFILE) {
     errno = EOPNOTSUPP;
@@ -101,6 +110,7 @@ int FaultyFs::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
 
 int FaultyFs::RenameAt(int from_dir, const char* from, int to_dir, const char* to,
                        unsigned flags) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   if (rename_failures_ > 0) {
     --rename_failures_;
     errno = rename_err_;
@@ -110,6 +120,7 @@ int FaultyFs::RenameAt(int from_dir, const char* from, int to_dir, const char* t
 }
 
 int FaultyFs::UnlinkAt(int dir_fd, const char* name, int flags) {
+  std::lock_guard<std::recursive_mutex> lock(mu_);
   ++unlinks_;
   if (unlink_failures_ > 0) {
     --unlink_failures_;

@@ -2,11 +2,13 @@
 // A file system that fails chosen calls, for faults a test running as root
 // cannot provoke for real: a refused or vanishing listing, a full disk, a
 // read error, a refused delete or stat.  Everything else is the real thing.
+// The search calls it from several threads: its calls take turns.
 #ifndef QUENMOOR_TESTING_TEST_FAULTY_FS_H_
 #define QUENMOOR_TESTING_TEST_FAULTY_FS_H_
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -87,6 +89,7 @@ class FaultyFs : public FileSystem {
   int rename_err_ = 0;
   bool refuse_tmpfile_ = false;
   std::vector<std::string> opened_;
+  std::recursive_mutex mu_;
 };
 
 }  // namespace testing

@@ -3,6 +3,7 @@
 
 #include "app/error_report.h"
 #include "platform/yield.h"
+#include "search/search_engine.h"
 #include "settings/settings_store.h"
 
 namespace qm {
@@ -37,6 +38,9 @@ void FormTest::SetUp() {
 }
 
 void FormTest::TearDown() {
+  // A search's workers may still finish a call on a file system the test
+  // is about to take away.
+  EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(15000));
   SetDialogResponder(nullptr);
   SetYieldHook(nullptr);
   SetYieldInterval(old_yield_interval_);
