@@ -4,11 +4,13 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -16,6 +18,7 @@
 #include "base/date_value.h"
 #include "platform/file_system.h"
 #include "search/date_criteria.h"
+#include "search/search_engine.h"
 #include "search/time_stamps.h"
 #include "testing/test_faulty_fs.h"
 #include "testing/test_form.h"
@@ -554,6 +557,49 @@ TEST_F(SearchRunTest, TheLastRunsRowsStayShownWhileTheNextSearches) {
   look.stop();
   EXPECT_GE(checked, 5);
   EXPECT_EQ(form_->ListView2->ItemCount(), 2);
+}
+
+TEST_F(SearchRunTest, StopEscAndClosingEndASearchOnASlowMountWithinASecond) {
+  // A mount that answers slowly, as a network share or a FUSE view does,
+  // with one file whose date never comes back while the test runs: the
+  // search is stopped at fifty moments, by the Stop button, by Esc and by
+  // closing the window (which ends the program; here it stops the search).
+  for (int i = 0; i < 60; ++i) File("d" + std::to_string(i % 12) + "/f" + std::to_string(i), LocalTime(2001, 1, 1));
+  AddRow(tree_.path());
+  ListEveryOldFile();
+  Form1::SetUnloadActionForTesting([this] {
+    ++unloads_;
+    form_->PushButton9_Click();
+  });
+  testing::SlowFs slow;
+  slow.listing_delay_ms = 3;
+  slow.stamp_delay_ms = 1;
+  slow.Hold("f30", 5000);
+  ScopedFs use(&slow);
+  for (int k = 0; k < 50; ++k) {
+    SCOPED_TRACE(k);
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    std::chrono::steady_clock::time_point asked;
+    const int unloads = unloads_;
+    QTimer::singleShot(k * 4, form_.get(), [&] {
+      asked = std::chrono::steady_clock::now();
+      switch (k % 3) {
+        case 0: form_->PushButton9->click(); break;
+        case 1: QTest::keyClick(form_.get(), Qt::Key_Escape); break;
+        case 2: form_->close(); break;
+      }
+    });
+    form_->PushButton2_Click();
+    const auto ended = std::chrono::steady_clock::now();
+    ASSERT_FALSE(form_->SearchRunning());
+    EXPECT_LT(ended - asked, std::chrono::seconds(1));
+    EXPECT_EQ(unloads_, unloads + (k % 3 == 2 ? 1 : 0));
+    EXPECT_LT(form_->ListView2->ItemCount(), 60);
+    EXPECT_TRUE(form_->StatusText().startsWith(QStringLiteral("Search stopped after")));
+  }
+  slow.Release();
+  EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
 }
 
 }  // namespace

@@ -56,17 +56,40 @@ void FoundChunk::Add(std::string_view name, const Stamp& stamp, const FileId& id
 }
 
 void FoundChunk::Append(const FoundChunk& other) {
-  std::size_t next_run = 0;
-  std::string_view folder, name;
-  for (std::size_t i = 0; i < other.Count(); ++i) {
-    if (next_run < other.runs_.size() && other.runs_[next_run].first == i) {
-      const Run& run = other.runs_[next_run++];
-      AddFolder(std::string_view(other.folders_).substr(run.folder_at, run.folder_size));
-    }
-    other.Parts(i, &folder, &name);
-    Stamp stamp = other.StampAt(i);
-    stamp.size = other.sizes_[i];
-    Add(name, stamp, other.IdAt(i));
+  if (other.empty()) return;
+  if (folders_.size() + other.folders_.size() > std::numeric_limits<std::uint32_t>::max() ||
+      names_.size() + other.names_.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw Failure(kErrOutOfMemory);
+  }
+  // A folder of this chunk left without files gives way, as in AddFolder.
+  if (!runs_.empty() && runs_.back().first == name_ends_.size()) {
+    folders_.resize(runs_.back().folder_at);
+    runs_.pop_back();
+  }
+  const auto folder_base = static_cast<std::uint32_t>(folders_.size());
+  const auto file_base = static_cast<std::uint32_t>(name_ends_.size());
+  const auto name_base = static_cast<std::uint32_t>(names_.size());
+  folders_.append(other.folders_);
+  for (Run run : other.runs_) {
+    run.folder_at += folder_base;
+    run.first += file_base;
+    runs_.push_back(run);
+  }
+  names_.append(other.names_);
+  name_ends_.reserve(name_ends_.size() + other.name_ends_.size());
+  for (std::uint32_t end : other.name_ends_) name_ends_.push_back(end + name_base);
+  stamps_.insert(stamps_.end(), other.stamps_.begin(), other.stamps_.end());
+  sizes_.insert(sizes_.end(), other.sizes_.begin(), other.sizes_.end());
+  inodes_.insert(inodes_.end(), other.inodes_.begin(), other.inodes_.end());
+  kinds_.insert(kinds_.end(), other.kinds_.begin(), other.kinds_.end());
+  // The other chunk's devices, as this chunk numbers them.
+  std::vector<std::uint16_t> device_map(other.device_table_.size());
+  for (std::size_t k = 0; k < device_map.size(); ++k) {
+    device_map[k] = DeviceIndex(other.device_table_[k]);
+  }
+  devices_.reserve(devices_.size() + other.devices_.size());
+  for (std::uint16_t d : other.devices_) {
+    devices_.push_back(d == kUnknownDevice ? kUnknownDevice : device_map[d]);
   }
 }
 

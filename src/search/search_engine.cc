@@ -15,9 +15,17 @@ const char kSearchRunRoutineId[] = "in Tallowick2021/08/31.Form1.PushButton2_Cli
 namespace {
 
 // The search's own threads alive, over all searches.
-std::mutex g_live_mu;
-std::condition_variable g_live_cv;
-int g_live = 0;
+// Made once and never destroyed: a thread may still be on its way out
+// while the process ends.
+struct Live {
+  std::mutex mu;
+  std::condition_variable cv;
+  int count = 0;
+};
+Live& LiveThreads() {
+  static Live* live = new Live;
+  return *live;
+}
 
 // A chunk goes to the receiver once it has waited this long, however few
 // files it holds, so a window's rows and counts never lag far behind.
@@ -211,9 +219,9 @@ void SearchMain(std::shared_ptr<State> state) {
   }
   judge.reset();
   state.reset();
-  std::lock_guard<std::mutex> live(g_live_mu);
-  --g_live;
-  g_live_cv.notify_all();
+  std::lock_guard<std::mutex> live(LiveThreads().mu);
+  --LiveThreads().count;
+  LiveThreads().cv.notify_all();
 }
 
 }  // namespace
@@ -239,16 +247,16 @@ void SearchEngine::Start(SearchCriteria criteria, std::function<void()> news) {
     state_->folder = state_->criteria.roots.front();
   }
   {
-    std::lock_guard<std::mutex> live(g_live_mu);
-    ++g_live;
+    std::lock_guard<std::mutex> live(LiveThreads().mu);
+    ++LiveThreads().count;
   }
   try {
     std::thread(SearchMain, state_).detach();
   } catch (...) {
     {
-      std::lock_guard<std::mutex> live(g_live_mu);
-      --g_live;
-      g_live_cv.notify_all();
+      std::lock_guard<std::mutex> live(LiveThreads().mu);
+      --LiveThreads().count;
+      LiveThreads().cv.notify_all();
     }
     std::lock_guard<std::mutex> lock(state_->mu);
     state_->reports.push_back(SearchReport{kSearchRunRoutineId, Failure(kErrOutOfMemory), 152});
@@ -303,8 +311,8 @@ std::string SearchEngine::Folder() const {
 bool SearchEngine::WaitForThreadsToEnd(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   {
-    std::unique_lock<std::mutex> live(g_live_mu);
-    if (!g_live_cv.wait_until(live, deadline, [] { return g_live == 0; })) return false;
+    std::unique_lock<std::mutex> live(LiveThreads().mu);
+    if (!LiveThreads().cv.wait_until(live, deadline, [] { return LiveThreads().count == 0; })) return false;
   }
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
       deadline - std::chrono::steady_clock::now());
