@@ -114,8 +114,9 @@ namespace {
 using Shared = FolderWalk::Shared;
 
 // Lists one folder: the tests a folder must pass to be walked, then its
-// subfolders and files in one pass.
-void Process(Shared& s, Node& n) {
+// subfolders and files in one pass.  `listing` is the worker's own, used
+// again from one folder to the next.
+void Process(Shared& s, Node& n, FolderListing& listing) {
   struct stat st;
   bool folder;
   if (n.has_status) {
@@ -143,11 +144,10 @@ void Process(Shared& s, Node& n) {
   if (n.kind == Node::kAdmitted) {
     // Without recursion the given folders' children are only tested.
     if (!given && !s.options.recursive) return;
-    FolderListing listing;
     int err = listing.Open(n.path);
     if (err == 0) {
       err = listing.Read(true, visitor != nullptr);
-      n.children = std::move(listing.subfolders);
+      n.children.swap(listing.subfolders);
     }
     n.listing_error = err;
     if (visitor) {
@@ -160,7 +160,6 @@ void Process(Shared& s, Node& n) {
   } else if (given && visitor) {
     // A given folder the walk does not enter keeps its place, and its files
     // are listed all the same where it can be listed.
-    FolderListing listing;
     int err = listing.Open(n.path);
     if (err != 0) {
       if (err != ENOENT && err != ENOTDIR && err != ENAMETOOLONG) {
@@ -179,6 +178,7 @@ void StartWorkers(const std::shared_ptr<Shared>& shared, int count);
 void WorkerMain(std::shared_ptr<Shared> shared) {
   Shared& s = *shared;
   std::uint64_t jobs = 0;
+  FolderListing listing;
   std::unique_lock<std::mutex> lock(s.mu);
   for (;;) {
     while (!s.closed && !(s.next_claim < s.base + s.nodes.size() && s.working < s.limit)) {
@@ -198,7 +198,7 @@ void WorkerMain(std::shared_ptr<Shared> shared) {
     struct rusage before = {}, after = {};
     if (measure) ::getrusage(RUSAGE_THREAD, &before);
     try {
-      Process(s, n);
+      Process(s, n, listing);
     } catch (...) {
       // Out of memory, most likely: the folder goes without its files
       // rather than taking the walk down.
@@ -208,6 +208,7 @@ void WorkerMain(std::shared_ptr<Shared> shared) {
     // FUSE daemon: from now on many requests go out at once.
     bool waited = false;
     if (measure) waited = ::getrusage(RUSAGE_THREAD, &after) == 0 && after.ru_nvcsw > before.ru_nvcsw;
+    listing.Close();
 
     lock.lock();
     --s.working;
@@ -310,7 +311,8 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
         // No worker could be started: the walk's thread lists it itself.
         ++s.next_claim;
         lock.unlock();
-        Process(s, *front);
+        FolderListing own;
+        Process(s, *front, own);
         lock.lock();
         front->done = true;
         break;

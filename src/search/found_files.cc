@@ -76,24 +76,40 @@ void FoundChunk::Append(const FoundChunk& other) {
     runs_.push_back(run);
   }
   names_.append(other.names_);
-  name_ends_.reserve(name_ends_.size() + other.name_ends_.size());
   for (std::uint32_t end : other.name_ends_) name_ends_.push_back(end + name_base);
   stamps_.insert(stamps_.end(), other.stamps_.begin(), other.stamps_.end());
   sizes_.insert(sizes_.end(), other.sizes_.begin(), other.sizes_.end());
   inodes_.insert(inodes_.end(), other.inodes_.begin(), other.inodes_.end());
   kinds_.insert(kinds_.end(), other.kinds_.begin(), other.kinds_.end());
-  // The other chunk's devices, as this chunk numbers them.
-  std::vector<std::uint16_t> device_map(other.device_table_.size());
-  for (std::size_t k = 0; k < device_map.size(); ++k) {
-    device_map[k] = DeviceIndex(other.device_table_[k]);
-  }
-  devices_.reserve(devices_.size() + other.devices_.size());
+  // The other chunk's devices, as this chunk numbers them (a search meets
+  // few devices; the rest are looked up one by one).
+  std::uint16_t device_map[8];
+  const std::size_t mapped = std::min<std::size_t>(8, other.device_table_.size());
+  for (std::size_t k = 0; k < mapped; ++k) device_map[k] = DeviceIndex(other.device_table_[k]);
   for (std::uint16_t d : other.devices_) {
-    devices_.push_back(d == kUnknownDevice ? kUnknownDevice : device_map[d]);
+    devices_.push_back(d == kUnknownDevice ? kUnknownDevice
+                       : d < mapped        ? device_map[d]
+                                           : DeviceIndex(other.device_table_[d]));
   }
 }
 
+void FoundChunk::Reserve(std::size_t files, std::size_t name_bytes) {
+  names_.reserve(names_.size() + name_bytes);
+  name_ends_.reserve(name_ends_.size() + files);
+  stamps_.reserve(stamps_.size() + files);
+  sizes_.reserve(sizes_.size() + files);
+  inodes_.reserve(inodes_.size() + files);
+  kinds_.reserve(kinds_.size() + files);
+  devices_.reserve(devices_.size() + files);
+}
+
 void FoundChunk::Trim() {
+  // Room already taken is given back only where it is much: the copy that
+  // gives it back costs more than a little room does.
+  if (name_ends_.capacity() - name_ends_.size() < name_ends_.size() / 8 &&
+      names_.capacity() - names_.size() < names_.size() / 8) {
+    return;
+  }
   folders_.shrink_to_fit();
   runs_.shrink_to_fit();
   names_.shrink_to_fit();

@@ -31,6 +31,8 @@ class FoundChunk {
   // Adds a file of the folder last started, with the stamp it was judged
   // by (its size in stamp.size) and its identity.
   void Add(std::string_view name, const Stamp& stamp, const FileId& id);
+  // Room for `files` more files with `name_bytes` of names in all.
+  void Reserve(std::size_t files, std::size_t name_bytes);
   // Appends every file of `other`, in order.
   void Append(const FoundChunk& other);
   // Gives back the room kept for growth, once the chunk is complete.

@@ -115,6 +115,7 @@ class Judge : public FilesVisitor {
       if (!criteria_.Matches(stamp)) continue;
       if (!judged->chunk) {
         judged->chunk = std::make_unique<FoundChunk>();
+        judged->chunk->Reserve(n - i, listing.FileNamesSize());
         judged->chunk->AddFolder(folder);
       }
       judged->chunk->Add(std::string_view(name, listing.FileNameSize(i)), stamp, id);
@@ -138,10 +139,12 @@ class Judge : public FilesVisitor {
     if (judged->chunk) {
       state_->found.fetch_add(judged->chunk->Count(), std::memory_order_relaxed);
       if (!outgoing_) {
-        outgoing_ = std::move(judged->chunk);
-      } else {
-        outgoing_->Append(*judged->chunk);
+        // Room for a whole chunk at once: growing it step by step would copy
+        // what it holds again and again.
+        outgoing_ = std::make_unique<FoundChunk>();
+        outgoing_->Reserve(state_->options.chunk_files, state_->options.chunk_files * 24);
       }
+      outgoing_->Append(*judged->chunk);
     }
     if (!judged->reports.empty()) {
       std::lock_guard<std::mutex> lock(state_->mu);

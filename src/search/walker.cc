@@ -93,9 +93,17 @@ FolderListing::~FolderListing() {
 }
 
 int FolderListing::Open(const std::string& path) {
-  if (dir_) Fs().CloseDir(dir_);
+  Close();
   dir_ = Fs().OpenDir(path.c_str());
   return dir_ ? 0 : errno;
+}
+
+void FolderListing::Close() {
+  if (dir_) Fs().CloseDir(dir_);
+  dir_ = nullptr;
+  subfolders.clear();
+  file_names_.clear();
+  file_ends_.clear();
 }
 
 int FolderListing::fd() const { return dir_ ? ::dirfd(dir_) : -1; }

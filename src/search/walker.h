@@ -106,8 +106,11 @@ class FolderListing {
   FolderListing(const FolderListing&) = delete;
   FolderListing& operator=(const FolderListing&) = delete;
 
-  // Opens the folder at `path`; 0 or errno.
+  // Opens the folder at `path`, forgetting what was read of the one
+  // before (the room it took is kept for the next); 0 or errno.
   int Open(const std::string& path);
+  // Closes the folder and forgets what was read of it.
+  void Close();
   // The open folder's descriptor.
   int fd() const;
   // Reads every entry, keeping the subfolders whose names are accepted
@@ -121,6 +124,8 @@ class FolderListing {
   const char* FileName(std::size_t i) const {
     return file_names_.data() + (i == 0 ? 0 : file_ends_[i - 1]);
   }
+  // The bytes all file names take.
+  std::size_t FileNamesSize() const { return file_names_.size(); }
   std::size_t FileNameSize(std::size_t i) const {
     return file_ends_[i] - (i == 0 ? 0 : file_ends_[i - 1]) - 1;
   }
