@@ -5,9 +5,9 @@
 
 #include "app/error_report.h"
 #include "app/form1.h"
-#include "fsutil/file_helpers.h"
 #include "platform/error_trap.h"
 #include "scope/folder_browser.h"
+#include "scope/folder_rows.h"
 
 namespace qm {
 
@@ -26,10 +26,8 @@ void Form1::PushButton1_Click() {
     SetMousePointer(kPointerBusy);
   });
   QString row;
-  trap.Do(106, [&] { row = folder + QLatin1Char('/'); });
-  trap.Do(108, [&] {
-    row = QString::fromStdString(NormalizeBackslashes(row.toStdString(), kPosixStyle));
-  });
+  trap.Do(106, [&] { row = FolderRowFor(folder); });
+  trap.Line(108);
   trap.Do(110, [&] { AddFolderRow(row); });
   trap.Do(112, [&] {
     SetMousePointer(pointer_before == kPointerBusy ? kPointerBusy : kPointerDefault);
