@@ -235,14 +235,32 @@ long UtcOffsetOfLocalDate(DateValue value) {
   return before;
 }
 
-std::size_t StampIsoText(const Stamp& stamp, char* text) {
+LocalDateOffsets::LocalDateOffsets()
+    : days_(8192, Day{std::numeric_limits<std::int64_t>::min(), 0}) {}
+
+long LocalDateOffsets::At(DateValue value) {
+  const std::int64_t day = CalendarDayOf(value);
+  Day& known = days_[static_cast<std::uint64_t>(day) % days_.size()];
+  if (known.day == day) return known.offset;
+  const long offset = UtcOffsetOfLocalDate(value);
+  const DateValue start = MakeDateValue(day, 0);
+  if (UtcOffsetOfLocalDate(start) == offset &&
+      UtcOffsetOfLocalDate(MakeDateValue(day, 43200)) == offset &&
+      UtcOffsetOfLocalDate(MakeDateValue(day, 86399)) == offset) {
+    known.day = day;
+    known.offset = offset;
+  }
+  return offset;
+}
+
+std::size_t StampIsoText(const Stamp& stamp, char* text, LocalDateOffsets* offsets) {
   if (stamp.empty) return 0;
   std::int64_t day;
   int seconds;
   bool midnight;
   WholeSeconds(stamp.value, &day, &seconds, &midnight);
   const CivilDate date = CivilDateOf(day);
-  long offset = UtcOffsetOfLocalDate(stamp.value);
+  long offset = offsets ? offsets->At(stamp.value) : UtcOffsetOfLocalDate(stamp.value);
   const char sign = offset < 0 ? '-' : '+';
   if (offset < 0) offset = -offset;
   char* p = text;

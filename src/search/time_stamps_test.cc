@@ -113,9 +113,9 @@ std::int64_t InstantOfIso(const std::string& iso) {
   return Utc(y, mo, d, h, mi) + s - offset;
 }
 
-std::string Iso(const Stamp& stamp) {
+std::string Iso(const Stamp& stamp, LocalDateOffsets* offsets = nullptr) {
   char text[kStampIsoSize];
-  const std::size_t n = StampIsoText(stamp, text);
+  const std::size_t n = StampIsoText(stamp, text, offsets);
   return std::string(text, n);
 }
 
@@ -143,9 +143,11 @@ TEST(TimeStampsTest, IsoTextGivesBackTheInstantWithTheOffsetOfItsOwnDate) {
   for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe",
                            "Asia/Kolkata", "UTC"}) {
     ScopedEnv tz("TZ", zone);
+    LocalDateOffsets offsets;  // the days remembered give the same
     int repeated = 0;
     for (std::int64_t t = Utc(2024, 1, 1, 0, 0); t < Utc(2025, 1, 1, 0, 0); t += 900) {
       const std::string iso = Iso(Stamp{FileTimeToLocalDate(t, 0), false});
+      ASSERT_EQ(Iso(Stamp{FileTimeToLocalDate(t, 0), false}, &offsets), iso);
       const std::int64_t back = InstantOfIso(iso);
       if (back == t) continue;
       // The second pass through the repeated hour (or half hour) is named
