@@ -45,21 +45,23 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "  --find     search without a window and print the files the window would\n"
     "             list, in the same order; messages go to standard error\n"
     "\n"
-    "Options of --find (DATE is YYYY-MM-DD, a day in local time):\n"
+    "Options of --find, with DATE as YYYY-MM-DD in local time; exactly one rule:\n"
+    "  --after DATE           files whose date falls on a later day,\n"
+    "  --before DATE          on an earlier day,\n"
+    "  --on DATE              on that day,\n"
+    "  --between DATE DATE    from the first day to the second, both included,\n"
+    "  --not-accessed-days N  N or more days before today;\n"
+    "and where wanted:\n"
     "  --date accessed|modified|created\n"
     "                         the date to judge by (accessed when not given)\n"
-    "  --after DATE           the rule, exactly one: a later day,\n"
-    "  --before DATE            an earlier day,\n"
-    "  --on DATE                that day,\n"
-    "  --between DATE DATE      from the first day to the second, both included,\n"
-    "  --not-accessed-days N    N or more days before today\n"
     "  --format lines|null|tsv|json\n"
     "                         lines: one path a line (the default); null: each\n"
-    "                         path ended by a NUL character; tsv: path, date and\n"
-    "                         size in bytes, separated by tabs, with a tab,\n"
-    "                         newline, carriage return or backslash in a path\n"
-    "                         written \\t, \\n, \\r, \\\\; json: one object a line,\n"
-    "                         {\"path\":...,\"date\":...,\"size\":...}\n"
+    "                         path ended by a NUL character, for names that may\n"
+    "                         hold a newline; tsv: path, date and size in bytes,\n"
+    "                         separated by tabs, with a tab, newline, carriage\n"
+    "                         return or backslash in a path written \\t, \\n, \\r,\n"
+    "                         \\\\; json: one object a line with \"path\", \"date\"\n"
+    "                         and \"size\"\n"
     "Dates are written in ISO 8601 with the offset from UTC in force on that day\n"
     "(2024-03-15T12:00:00+01:00); a date or size that could not be read is left\n"
     "empty (tsv) or null (json). Relative folders are taken from the current\n"
@@ -75,7 +77,8 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
 CommandLine UsageError(const QString& reason) {
   CommandLine line;
   line.action = CommandLine::Action::kUsageError;
-  line.error = Tr("quenmoor: %1 (try quenmoor --help)").arg(reason);
+  line.error =
+      QCoreApplication::translate("Main", "quenmoor: %1 (try quenmoor --help)").arg(reason);
   return line;
 }
 
@@ -89,16 +92,18 @@ std::optional<QDate> ParseDay(const QString& text, QString* reason) {
     }
   }
   if (!form) {
-    *reason = Tr("'%1' is not a date of the form YYYY-MM-DD").arg(text);
+    *reason =
+        QCoreApplication::translate("Main", "'%1' is not a date of the form YYYY-MM-DD").arg(text);
     return std::nullopt;
   }
   const QDate day(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
   if (!day.isValid()) {
-    *reason = Tr("there is no day %1").arg(text);
+    *reason = QCoreApplication::translate("Main", "there is no day %1").arg(text);
     return std::nullopt;
   }
   if (day < QDate(1601, 1, 1) || day > QDate(9999, 12, 31)) {
-    *reason = Tr("%1 lies outside 1601-01-01 to 9999-12-31").arg(text);
+    *reason =
+        QCoreApplication::translate("Main", "%1 lies outside 1601-01-01 to 9999-12-31").arg(text);
     return std::nullopt;
   }
   return day;
@@ -138,7 +143,9 @@ const FindOption kFindOptions[] = {
        } else if (v == QLatin1String("created")) {
          request->type = DateType::kCreated;
        } else {
-         return Tr("unknown date type '%1': use accessed, modified or created").arg(v);
+         return QCoreApplication::translate(
+                    "Main", "unknown date type '%1': use accessed, modified or created")
+             .arg(v);
        }
        return QString();
      }},
@@ -173,7 +180,9 @@ const FindOption kFindOptions[] = {
      [](const QStringList& values, FindRequest* request) {
        // The window's rule for its days box: a whole number, 0 or more.
        const std::optional<long long> days = ParseDays(values[0]);
-       if (!days) return Tr("'%1' is not a whole number of days, 0 or more").arg(values[0]);
+       if (!days)
+         return QCoreApplication::translate("Main", "'%1' is not a whole number of days, 0 or more")
+             .arg(values[0]);
        request->rule = DateRule::kNotAccessedInDays;
        request->days = *days;
        return QString();
@@ -190,7 +199,9 @@ const FindOption kFindOptions[] = {
        } else if (v == QLatin1String("json")) {
          request->format = RowFormat::kJson;
        } else {
-         return Tr("unknown format '%1': use lines, null, tsv or json").arg(v);
+         return QCoreApplication::translate("Main",
+                                            "unknown format '%1': use lines, null, tsv or json")
+             .arg(v);
        }
        return QString();
      }},
@@ -245,7 +256,8 @@ CommandLine ParseFind(const QStringList& args) {
       }
     }
     if (!option) option = FindOptionNamed(arg);
-    if (!option) return UsageError(Tr("unknown option '%1'").arg(arg));
+    if (!option)
+      return UsageError(QCoreApplication::translate("Main", "unknown option '%1'").arg(arg));
     if (values.isEmpty()) {
       if (i + option->values >= args.size()) {
         return UsageError(Tr(option->missing).arg(name));
@@ -255,21 +267,22 @@ CommandLine ParseFind(const QStringList& args) {
     }
     if (option->rule) {
       if (rule) {
-        return UsageError(
-            Tr("two rules, '%1' and '%2': give one").arg(QLatin1String(rule->name), name));
+        return UsageError(QCoreApplication::translate("Main", "two rules, '%1' and '%2': give one")
+                              .arg(QLatin1String(rule->name), name));
       }
       rule = option;
     } else if (!option->repeatable && !seen.insert(option).second) {
-      return UsageError(Tr("'%1' is given twice").arg(name));
+      return UsageError(QCoreApplication::translate("Main", "'%1' is given twice").arg(name));
     }
     const QString reason = option->take(values, &request);
     if (!reason.isEmpty()) return UsageError(reason);
   }
   if (!rule) {
-    return UsageError(
-        Tr("no rule: give one of --after, --before, --on, --between, --not-accessed-days"));
+    return UsageError(QCoreApplication::translate(
+        "Main", "no rule: give one of --after, --before, --on, --between, --not-accessed-days"));
   }
-  if (request.folders.isEmpty()) return UsageError(Tr("no folder to search"));
+  if (request.folders.isEmpty())
+    return UsageError(QCoreApplication::translate("Main", "no folder to search"));
   return line;
 }
 
@@ -291,23 +304,27 @@ QString FolderRow(const QString& arg, QString* problem) {
   if (path.empty() || Fs().Stat(path.c_str(), &st) != 0) {
     const int err = path.empty() ? ENOENT : errno;
     if (err == ENOENT || err == ENOTDIR) {
-      *problem = Tr("quenmoor: %1: no such folder; it is left out").arg(arg);
+      *problem = QCoreApplication::translate("Main", "quenmoor: %1: no such folder; it is left out")
+                     .arg(arg);
     } else {
-      *problem = Tr("quenmoor: %1: cannot be read (%2); it is left out")
-                     .arg(arg, QString::fromStdString(FailureFromErrno(err, true).what()));
+      *problem =
+          QCoreApplication::translate("Main", "quenmoor: %1: cannot be read (%2); it is left out")
+              .arg(arg, QString::fromStdString(FailureFromErrno(err, true).what()));
     }
     return QString();
   }
   if (!S_ISDIR(st.st_mode)) {
-    *problem = Tr("quenmoor: %1: not a folder; it is left out").arg(arg);
+    *problem =
+        QCoreApplication::translate("Main", "quenmoor: %1: not a folder; it is left out").arg(arg);
     return QString();
   }
   // A folder the search could not list would give nothing, silently.
   const QString row = clean.endsWith(QLatin1Char('/')) ? clean : clean + QLatin1Char('/');
   DIR* dir = Fs().OpenDir(row.toStdString().c_str());
   if (!dir) {
-    *problem = Tr("quenmoor: %1: cannot be read (%2); it is left out")
-                   .arg(arg, QString::fromStdString(FailureFromErrno(errno, true).what()));
+    *problem =
+        QCoreApplication::translate("Main", "quenmoor: %1: cannot be read (%2); it is left out")
+            .arg(arg, QString::fromStdString(FailureFromErrno(errno, true).what()));
     return QString();
   }
   Fs().CloseDir(dir);
@@ -528,11 +545,13 @@ int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
   const std::vector<int> marks = SubfolderMarks(rows);
   for (auto it = marks.rbegin(); it != marks.rend(); ++it) {
     const std::size_t row = static_cast<std::size_t>(*it - 1);
-    Say(err, Tr("quenmoor: %1").arg(SubfolderRemovedText(rows[row])));
+    Say(err,
+        QCoreApplication::translate("Main", "quenmoor: %1").arg(SubfolderRemovedText(rows[row])));
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(row));
   }
   if (rows.empty()) {
-    Say(err, Tr("quenmoor: %1").arg(QCoreApplication::translate("qm::Form1", "No folders added.")));
+    Say(err, QCoreApplication::translate("Main", "quenmoor: %1")
+                 .arg(QCoreApplication::translate("qm::Form1", "No folders added.")));
     return 1;
   }
 
@@ -549,20 +568,22 @@ int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
     for (const auto& chunk : taken.chunks) writer.Write(*chunk);
     if (!taken.chunks.empty() && !writer.Flush()) {
       engine.Stop();
-      Say(err, Tr("quenmoor: the files found could not be written (%1)")
-                   .arg(QString::fromStdString(FailureFromErrno(writer.error()).what())));
+      Say(err,
+          QCoreApplication::translate("Main", "quenmoor: the files found could not be written (%1)")
+              .arg(QString::fromStdString(FailureFromErrno(writer.error()).what())));
       return 1;
     }
     for (const SearchReport& report : taken.reports) {
-      Say(err, Tr("quenmoor: %1")
+      Say(err, QCoreApplication::translate("Main", "quenmoor: %1")
                    .arg(ErrorReportLine(report.failure.what(), report.routine, report.line)));
       trouble = true;
     }
     if (taken.finished) break;
   }
   if (!writer.Flush()) {
-    Say(err, Tr("quenmoor: the files found could not be written (%1)")
-                 .arg(QString::fromStdString(FailureFromErrno(writer.error()).what())));
+    Say(err,
+        QCoreApplication::translate("Main", "quenmoor: the files found could not be written (%1)")
+            .arg(QString::fromStdString(FailureFromErrno(writer.error()).what())));
     return 1;
   }
   return trouble ? 1 : 0;
