@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -424,13 +426,15 @@ TEST_F(CommandLineTest, AnErrorReportIsOneLineAndTheOtherRowsAreStillPrinted) {
 }
 
 TEST_F(CommandLineTest, RowsReachAPipeWhileTheSearchGoesOn) {
-  // The search holds at a file of a subfolder until the test has read the
-  // row of the folder's own file, which comes first, from the other end of
-  // a pipe.
+  // The search cannot end before the test lets a file of a subfolder go;
+  // the row of the folder's own file, which comes first, must be readable
+  // from the other end of a pipe before that.
   File("first.txt", LocalTime(2001, 1, 1), LocalTime(2001, 1, 1));
   File("b/held.txt", LocalTime(2001, 1, 1), LocalTime(2001, 1, 1));
+  // The reader gives up after 10 s, long before the hold would let go on
+  // its own.
   testing::SlowFs slow;
-  slow.Hold("held.txt");
+  slow.Hold("held.txt", 60000);
   ScopedFs use(&slow);
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
@@ -438,30 +442,33 @@ TEST_F(CommandLineTest, RowsReachAPipeWhileTheSearchGoesOn) {
   std::FILE* err = std::tmpfile();
   SearchEngine::Options options;
   options.chunk_files = 1;
+  const FindRequest request = Find({"--before", "2020-01-01", tree_.path().c_str()});
+  std::atomic<bool> done{false};
   int status = -1;
   std::thread search([&] {
-    status = RunFind(Find({"--before", "2020-01-01", tree_.path().c_str()}), out, err, options);
+    status = RunFind(request, out, err, options);
+    done = true;
     std::fclose(out);
   });
   std::string seen;
   char buffer[256];
-  bool held_while_seen = false;
-  while (seen.find('\n') == std::string::npos) {
+  auto read_some = [&] {
+    struct pollfd ready = {ends[0], POLLIN, 0};
+    if (::poll(&ready, 1, 10000) != 1) return false;
     const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    seen.append(buffer, static_cast<std::size_t>(n));
+    if (n > 0) seen.append(buffer, static_cast<std::size_t>(n));
+    return n > 0;
+  };
+  while (seen.find('\n') == std::string::npos && read_some()) {
   }
-  held_while_seen = slow.Holding();
+  const bool searching_when_seen = !done && seen.find('\n') != std::string::npos;
   slow.Release();
-  while (true) {
-    const ssize_t n = ::read(ends[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    seen.append(buffer, static_cast<std::size_t>(n));
+  while (read_some()) {
   }
   search.join();
   ::close(ends[0]);
   std::fclose(err);
-  EXPECT_TRUE(held_while_seen);
+  EXPECT_TRUE(searching_when_seen);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(seen, tree_.Sub("first.txt") + "\n" + tree_.Sub("b/held.txt") + "\n");
 }
@@ -479,6 +486,8 @@ TEST(CommandLineWriteTest, RowsThatCannotBeWrittenEndTheSearchWithStatusOne) {
   std::size_t err_size = 0;
   std::FILE* err = ::open_memstream(&err_text, &err_size);
   EXPECT_EQ(RunFind(request, full, err), 1);
+  // The search was stopped; its threads end on their own.
+  EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(15000));
   std::fclose(err);
   std::fclose(full);
   EXPECT_EQ(std::string(err_text, err_size),
