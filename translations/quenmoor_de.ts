@@ -4,37 +4,6 @@
 <context>
     <name>Main</name>
     <message>
-        <source>Usage: quenmoor [--help | --version]
-
-Quenmoor finds unused files: list the folders to search, pick a date type
-(modified, created, accessed) and a rule, and it lists every file whose date
-matches. Tick results to send them to the trash or move them into a folder.
-
-Quenmoor opens its window and takes no other arguments.
-
-  --help     show this help and exit
-  --version  show the version and exit
-
-Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).
-See quenmoor(1).
-</source>
-        <translation>Aufruf: quenmoor [--help | --version]
-
-Quenmoor findet ungenutzte Dateien: Geben Sie die zu durchsuchenden Ordner an,
-wählen Sie eine Datumsart (Änderung, Erstellung, Zugriff) und eine Regel, und
-es listet jede Datei auf, deren Datum passt. Markierte Ergebnisse lassen sich in
-den Papierkorb oder in einen anderen Ordner verschieben.
-
-Quenmoor öffnet sein Fenster und nimmt keine weiteren Argumente an.
-
-  --help     diese Hilfe anzeigen und beenden
-  --version  die Version anzeigen und beenden
-
-Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
-(~/.config/Vellumark.ini). Siehe quenmoor(1).
-</translation>
-    </message>
-    <message>
         <source>quenmoor: unknown argument &apos;%1&apos; (try quenmoor --help)
 </source>
         <translation>quenmoor: unbekanntes Argument „%1“ (siehe quenmoor --help)
@@ -45,6 +14,184 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
 </source>
         <translation>quenmoor: keine Anzeige gefunden; auf einer virtuellen Anzeige starten mit: xvfb-run -a %1
 </translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs accessed, modified or created</source>
+        <translation>„%1“ braucht accessed, modified oder created</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs a date</source>
+        <translation>„%1“ braucht ein Datum</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs two dates</source>
+        <translation>„%1“ braucht zwei Daten</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs a number of days</source>
+        <translation>„%1“ braucht eine Anzahl Tage</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs lines, null, tsv or json</source>
+        <translation>„%1“ braucht lines, null, tsv oder json</translation>
+    </message>
+    <message>
+        <source>Usage: quenmoor [--help | --version]
+       quenmoor --find [--date TYPE] RULE [--format FORMAT] FOLDER...
+
+Quenmoor finds unused files: list the folders to search, pick a date type
+(modified, created, accessed) and a rule, and it lists every file whose date
+matches. Tick results to send them to the trash or move them into a folder.
+
+Without arguments Quenmoor opens its window.
+
+  --help     show this help and exit
+  --version  show the version and exit
+  --find     search without a window and print the files the window would
+             list, in the same order; messages go to standard error
+
+Options of --find, with DATE as YYYY-MM-DD in local time; exactly one rule:
+  --after DATE           files whose date falls on a later day,
+  --before DATE          on an earlier day,
+  --on DATE              on that day,
+  --between DATE DATE    from the first day to the second, both included,
+  --not-accessed-days N  N or more days before today;
+and where wanted:
+  --date accessed|modified|created
+                         the date to judge by (accessed when not given)
+  --format lines|null|tsv|json
+                         lines: one path a line (the default); null: each
+                         path ended by a NUL character, for names that may
+                         hold a newline; tsv: path, date and size in bytes,
+                         separated by tabs, with a tab, newline, carriage
+                         return or backslash in a path written \t, \n, \r,
+                         \\; json: one object a line with &quot;path&quot;, &quot;date&quot;
+                         and &quot;size&quot;
+Dates are written in ISO 8601 with the offset from UTC in force on that day
+(2024-03-15T12:00:00+01:00); a date or size that could not be read is left
+empty (tsv) or null (json). Relative folders are taken from the current
+folder; after -- every argument is a folder.
+
+Exit status: 0 when the search ran, whatever it found; 1 when a folder was
+left out or an error was reported; 2 for a wrong command line.
+
+Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).
+See quenmoor(1).
+</source>
+        <translation>Aufruf: quenmoor [--help | --version]
+        quenmoor --find [--date ART] REGEL [--format FORMAT] ORDNER...
+
+Quenmoor findet ungenutzte Dateien: Geben Sie die zu durchsuchenden Ordner an,
+wählen Sie eine Datumsart (Änderung, Erstellung, Zugriff) und eine Regel, und
+es listet jede Datei auf, deren Datum passt. Markierte Ergebnisse lassen sich in
+den Papierkorb oder in einen anderen Ordner verschieben.
+
+Ohne Argumente öffnet Quenmoor sein Fenster.
+
+  --help     diese Hilfe anzeigen und beenden
+  --version  die Version anzeigen und beenden
+  --find     ohne Fenster suchen und die Dateien ausgeben, die das Fenster
+             auflisten würde, in derselben Reihenfolge; Meldungen gehen an
+             die Standardfehlerausgabe
+
+Optionen von --find, DATUM als JJJJ-MM-TT in Ortszeit; genau eine Regel:
+  --after DATUM          Dateien, deren Datum auf einen späteren Tag fällt,
+  --before DATUM         auf einen früheren Tag,
+  --on DATUM             auf diesen Tag,
+  --between DATUM DATUM  vom ersten bis zum zweiten Tag, beide eingeschlossen,
+  --not-accessed-days N  N oder mehr Tage vor heute;
+und nach Bedarf:
+  --date accessed|modified|created
+                         das Datum, nach dem geprüft wird: Zugriff, Änderung
+                         oder Erstellung (ohne Angabe der Zugriff)
+  --format lines|null|tsv|json
+                         lines: ein Pfad je Zeile (Vorgabe); null: jeder Pfad
+                         mit einem NUL-Zeichen abgeschlossen, für Namen, die
+                         einen Zeilenumbruch enthalten können; tsv: Pfad,
+                         Datum und Größe in Byte, durch Tabulatoren getrennt,
+                         wobei Tabulator, Zeilenumbruch, Wagenrücklauf und
+                         umgekehrter Schrägstrich im Pfad als \t, \n, \r, \\
+                         geschrieben werden; json: ein Objekt je Zeile mit
+                         &quot;path&quot;, &quot;date&quot; und &quot;size&quot;
+Daten werden in ISO 8601 mit dem an diesem Tag geltenden Abstand zu UTC
+geschrieben (2024-03-15T12:00:00+01:00); ein Datum oder eine Größe, die nicht
+gelesen werden konnte, bleibt leer (tsv) oder ist null (json). Relative Ordner
+gelten ab dem aktuellen Ordner; nach -- ist jedes Argument ein Ordner.
+
+Rückgabewert: 0, wenn die Suche lief, was immer sie fand; 1, wenn ein Ordner
+ausgelassen oder ein Fehler gemeldet wurde; 2 bei einer falschen Befehlszeile.
+
+Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
+(~/.config/Vellumark.ini). Siehe quenmoor(1).
+</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1 (try quenmoor --help)</source>
+        <translation>quenmoor: %1 (siehe quenmoor --help)</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a date of the form YYYY-MM-DD</source>
+        <translation>„%1“ ist kein Datum der Form JJJJ-MM-TT</translation>
+    </message>
+    <message>
+        <source>there is no day %1</source>
+        <translation>den Tag %1 gibt es nicht</translation>
+    </message>
+    <message>
+        <source>%1 lies outside 1601-01-01 to 9999-12-31</source>
+        <translation>%1 liegt außerhalb von 1601-01-01 bis 9999-12-31</translation>
+    </message>
+    <message>
+        <source>unknown date type &apos;%1&apos;: use accessed, modified or created</source>
+        <translation>unbekannte Datumsart „%1“: accessed, modified oder created angeben</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a whole number of days, 0 or more</source>
+        <translation>„%1“ ist keine ganze Zahl von Tagen ab 0</translation>
+    </message>
+    <message>
+        <source>unknown format &apos;%1&apos;: use lines, null, tsv or json</source>
+        <translation>unbekanntes Format „%1“: lines, null, tsv oder json angeben</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unbekannte Option „%1“</translation>
+    </message>
+    <message>
+        <source>two rules, &apos;%1&apos; and &apos;%2&apos;: give one</source>
+        <translation>zwei Regeln, „%1“ und „%2“: nur eine angeben</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is given twice</source>
+        <translation>„%1“ ist zweimal angegeben</translation>
+    </message>
+    <message>
+        <source>no rule: give one of --after, --before, --on, --between, --not-accessed-days</source>
+        <translation>keine Regel: eine von --after, --before, --on, --between, --not-accessed-days angeben</translation>
+    </message>
+    <message>
+        <source>no folder to search</source>
+        <translation>kein Ordner zum Durchsuchen angegeben</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: no such folder; it is left out</source>
+        <translation>quenmoor: %1: kein solcher Ordner; er wird ausgelassen</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: cannot be read (%2); it is left out</source>
+        <translation>quenmoor: %1: kann nicht gelesen werden (%2); er wird ausgelassen</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: not a folder; it is left out</source>
+        <translation>quenmoor: %1: kein Ordner; er wird ausgelassen</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1</source>
+        <translation>quenmoor: %1</translation>
+    </message>
+    <message>
+        <source>quenmoor: the files found could not be written (%1)</source>
+        <translation>quenmoor: die gefundenen Dateien konnten nicht geschrieben werden (%1)</translation>
     </message>
 </context>
 <context>

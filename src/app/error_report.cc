@@ -42,6 +42,18 @@ QString ComposeErrorReport(const std::string& description, const std::string& ro
   return text;
 }
 
+QString ErrorReportLine(const std::string& description, const std::string& routine_id,
+                        int line) {
+  QString text = QString::fromStdString(description);
+  text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+  text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  text += QLatin1Char(' ');
+  text += QString::fromStdString(routine_id);
+  text += QCoreApplication::translate("qm::ErrorReport", "at line %1").arg(line);
+  return text;
+}
+
 void ShowErrorReport(QWidget* owner, const std::string& routine_id, const Failure& failure,
                      int line, const std::string& extra) {
   MessageBox(owner, ComposeErrorReport(failure.what(), routine_id, line, extra),

@@ -34,6 +34,11 @@ extern const char kErrorReportCaption[];  // "Application Error", before transla
 QString ComposeErrorReport(const std::string& description, const std::string& routine_id,
                            int line, const std::string& extra = std::string());
 
+// The same report on one line, for the command line: the description (its
+// line breaks made blanks), one blank, the routine identifier, "at line "
+// and the number.  No request for a screenshot.
+QString ErrorReportLine(const std::string& description, const std::string& routine_id, int line);
+
 // Shows the report as a modal warning box with one OK button.
 void ShowErrorReport(QWidget* owner, const std::string& routine_id, const Failure& failure,
                      int line, const std::string& extra = std::string());

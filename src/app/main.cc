@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Quenmoor: finds files by date and lets the user trash or move them.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/translations.h"
 
@@ -14,22 +17,6 @@
 #endif
 
 namespace {
-
-const char kUsage[] = QT_TRANSLATE_NOOP(
-    "Main",
-    "Usage: quenmoor [--help | --version]\n"
-    "\n"
-    "Quenmoor finds unused files: list the folders to search, pick a date type\n"
-    "(modified, created, accessed) and a rule, and it lists every file whose date\n"
-    "matches. Tick results to send them to the trash or move them into a folder.\n"
-    "\n"
-    "Quenmoor opens its window and takes no other arguments.\n"
-    "\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
-    "\n"
-    "Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).\n"
-    "See quenmoor(1).\n");
 
 // Prints a text of the command line's, in the user's language.
 void Say(std::FILE* to, const QString& text) { std::fputs(text.toLocal8Bit().constData(), to); }
@@ -44,23 +31,35 @@ int main(int argc, char** argv) {
   const bool no_display =
       (!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland);
   if (argc > 1 || no_display) {
-    // The command line answers without a window or a display, in the
-    // user's language.
+    // The command line answers without a window, a display or a D-Bus
+    // session, in the user's language.
     QCoreApplication core(argc, argv);
     qm::InstallTranslations(qm::MessageLanguages(), qm::TranslationsFolder());
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-      Say(stdout, QCoreApplication::translate("Main", kUsage));
-      return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-      std::printf("quenmoor %s\n", QUENMOOR_VERSION);
-      return 0;
-    }
-    if (argc > 1) {
-      Say(stderr, QCoreApplication::translate(
-                      "Main", "quenmoor: unknown argument '%1' (try quenmoor --help)\n")
-                      .arg(QString::fromLocal8Bit(argv[1])));
-      return 2;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(QString::fromLocal8Bit(argv[i]));
+    const qm::CommandLine line = qm::ParseCommandLine(arguments);
+    switch (line.action) {
+      case qm::CommandLine::Action::kHelp:
+        Say(stdout, qm::UsageText());
+        return 0;
+      case qm::CommandLine::Action::kVersion:
+        std::printf("quenmoor %s\n", QUENMOOR_VERSION);
+        return 0;
+      case qm::CommandLine::Action::kUsageError:
+        Say(stderr, line.error + QLatin1Char('\n'));
+        return 2;
+      case qm::CommandLine::Action::kFind: {
+        const int status = qm::RunFind(line.find, stdout, stderr);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        // A worker still in a call on a stuck mount is not waited for
+        // long; the process then ends without running the destructors it
+        // might still use.
+        if (!qm::SearchEngine::WaitForThreadsToEnd(1000)) ::_exit(status);
+        return status;
+      }
+      case qm::CommandLine::Action::kWindow:
+        break;
     }
     Say(stderr, QCoreApplication::translate("Main",
                                             "quenmoor: no display found; start it on a virtual "

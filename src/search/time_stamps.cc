@@ -183,24 +183,115 @@ DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long /*nanoseconds, cut
   return InDateRange(value) ? value : 0;
 }
 
+namespace {
+
+// The day the rules judge, and the whole seconds of its time: the fraction
+// of a second is cut, so 23:59:59.9996 stays on its own day.  A value holds
+// a whole second only to within a few units in its last place, so that much
+// is allowed for before cutting (stamps read from files hold whole seconds:
+// FileTimeToLocalDate).  *midnight tells a time of 00:00:00.
+void WholeSeconds(DateValue value, std::int64_t* day, int* seconds, bool* midnight) {
+  *day = CalendarDayOf(value);
+  const double magnitude = std::fabs(value);
+  const double noise = 4 * (std::nextafter(magnitude, HUGE_VAL) - magnitude) * 86400.0;
+  const double exact = SecondsOfDay(value);
+  *seconds = static_cast<int>(std::min(86399.0, std::floor(exact + noise)));
+  *midnight = exact < noise;
+}
+
+}  // namespace
+
 QString StampText(const Stamp& stamp) {
   if (stamp.empty) return QString();
   const StampFormats& f = Formats();
-  // The day the rules judge, and the whole seconds of its time: the
-  // fraction of a second is cut, so 23:59:59.9996 stays on its own day.  A
-  // value holds a whole second only to within a few units in its last
-  // place, so that much is allowed for before cutting (stamps read from
-  // files hold whole seconds: FileTimeToLocalDate).
-  const std::int64_t day = CalendarDayOf(stamp.value);
-  const double magnitude = std::fabs(stamp.value);
-  const double noise = 4 * (std::nextafter(magnitude, HUGE_VAL) - magnitude) * 86400.0;
-  const double exact = SecondsOfDay(stamp.value);
-  const int seconds = static_cast<int>(std::min(86399.0, std::floor(exact + noise)));
+  std::int64_t day;
+  int seconds;
+  bool midnight;
+  WholeSeconds(stamp.value, &day, &seconds, &midnight);
   const QTime time = QTime::fromMSecsSinceStartOfDay(seconds * 1000);
   if (day == 0) return f.locale.toString(time, f.time);
   const QString date = f.locale.toString(QDateFromDayNumber(day), f.date);
-  if (exact < noise) return date;  // midnight
+  if (midnight) return date;
   return date + QLatin1Char(' ') + f.locale.toString(time, f.time);
+}
+
+long UtcOffsetOfLocalDate(DateValue value) {
+  std::int64_t day;
+  int seconds;
+  bool midnight;
+  WholeSeconds(value, &day, &seconds, &midnight);
+  const std::int64_t local = (day - kUnixEpochDay) * 86400 + seconds;
+  // The instants that show this local time lie within a day of it (no
+  // offset reaches 24 hours); the offsets in force a day before and a day
+  // after are the candidates, the earlier first.  One fits when the
+  // instant it gives has that offset itself.
+  long before = 0, after = 0;
+  if (!LocalOffset(local - 86400, &before)) return 0;
+  if (!LocalOffset(local + 86400, &after)) after = before;
+  for (long candidate : {before, after}) {
+    long at = 0;
+    if (LocalOffset(local - candidate, &at) && at == candidate) return candidate;
+  }
+  return before;
+}
+
+LocalDateOffsets::LocalDateOffsets()
+    : days_(8192, Day{std::numeric_limits<std::int64_t>::min(), 0}) {}
+
+long LocalDateOffsets::At(DateValue value) {
+  const std::int64_t day = CalendarDayOf(value);
+  Day& known = days_[static_cast<std::uint64_t>(day) % days_.size()];
+  if (known.day == day) return known.offset;
+  const long offset = UtcOffsetOfLocalDate(value);
+  const DateValue start = MakeDateValue(day, 0);
+  if (UtcOffsetOfLocalDate(start) == offset &&
+      UtcOffsetOfLocalDate(MakeDateValue(day, 43200)) == offset &&
+      UtcOffsetOfLocalDate(MakeDateValue(day, 86399)) == offset) {
+    known.day = day;
+    known.offset = offset;
+  }
+  return offset;
+}
+
+std::size_t StampIsoText(const Stamp& stamp, char* text, LocalDateOffsets* offsets) {
+  if (stamp.empty) return 0;
+  std::int64_t day;
+  int seconds;
+  bool midnight;
+  WholeSeconds(stamp.value, &day, &seconds, &midnight);
+  const CivilDate date = CivilDateOf(day);
+  long offset = offsets ? offsets->At(stamp.value) : UtcOffsetOfLocalDate(stamp.value);
+  const char sign = offset < 0 ? '-' : '+';
+  if (offset < 0) offset = -offset;
+  char* p = text;
+  auto digits = [&p](long number, int width) {
+    for (int i = width - 1; i >= 0; --i) {
+      p[i] = static_cast<char>('0' + number % 10);
+      number /= 10;
+    }
+    p += width;
+  };
+  digits(date.year, 4);
+  *p++ = '-';
+  digits(date.month, 2);
+  *p++ = '-';
+  digits(date.day, 2);
+  *p++ = 'T';
+  digits(seconds / 3600, 2);
+  *p++ = ':';
+  digits(seconds / 60 % 60, 2);
+  *p++ = ':';
+  digits(seconds % 60, 2);
+  *p++ = sign;
+  digits(offset / 3600 % 100, 2);
+  *p++ = ':';
+  digits(offset / 60 % 60, 2);
+  if (offset % 60 != 0) {
+    *p++ = ':';
+    digits(offset % 60, 2);
+  }
+  *p = '\0';
+  return static_cast<std::size_t>(p - text);
 }
 
 }  // namespace qm

@@ -10,8 +10,10 @@
 #define QUENMOOR_SEARCH_TIME_STAMPS_H_
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/date_value.h"
 #include "platform/file_id.h"
@@ -55,6 +57,41 @@ DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds);
 // fraction cut so the date shown is always the stamp's own; the date alone
 // at midnight, the time alone on the zero date; "" for an empty stamp.
 QString StampText(const Stamp& stamp);
+
+// The offset from UTC, in seconds, in force at the local date and time
+// `value` (whole seconds), for a stamp made by FileTimeToLocalDate.  In the
+// hour that repeats when clocks go back, a local time names two instants
+// and the value alone cannot tell which: the offset in force before the
+// change (the first pass through that hour) is given.  The hour skipped
+// when clocks go forward holds no stamp; there too the earlier offset is
+// given.
+long UtcOffsetOfLocalDate(DateValue value);
+
+// UtcOffsetOfLocalDate remembered per local day, for one writer of many
+// stamps in one time zone: a day whose start, middle and end have one
+// offset (no change of time that day) costs one lookup.  Any 8192 days in a
+// row (about 22 years) are remembered side by side.
+class LocalDateOffsets {
+ public:
+  LocalDateOffsets();
+  long At(DateValue value);
+
+ private:
+  struct Day {
+    std::int64_t day;
+    long offset;
+  };
+  std::vector<Day> days_;
+};
+
+// The stamp as ISO 8601 local date and time with that offset,
+// "2024-03-15T12:00:00+01:00" (the offset's seconds follow only when it has
+// any, as in the local mean time of old dates), the same whole second
+// StampText shows; "" for an empty stamp.  Written into `text`, which
+// needs kStampIsoSize bytes; returns the length.  `offsets`, when given,
+// finds the offset.
+constexpr std::size_t kStampIsoSize = 32;
+std::size_t StampIsoText(const Stamp& stamp, char* text, LocalDateOffsets* offsets = nullptr);
 
 }  // namespace qm
 

@@ -8,6 +8,8 @@
 
 #include <QLocale>
 #include <QTime>
+#include <cstdio>
+#include <string>
 
 #include "testing/test_env.h"
 
@@ -97,6 +99,68 @@ TEST(TimeStampsTest, OffsetIsTheOneInForceAtTheStampsInstant) {
   SetTimes(dir.Sub("w"), LocalTime(2023, 12, 24, 8, 15), LocalTime(2023, 12, 24, 8, 15));
   EXPECT_EQ(Split(FileDateModified(dir.Sub("w")).value),
             std::make_pair(DayNumberOf(2023, 12, 24), 8 * 3600 + 15 * 60));
+}
+
+// The UTC instant an ISO 8601 text with offset names.
+std::int64_t InstantOfIso(const std::string& iso) {
+  int y, mo, d, h, mi, s, oh, om;
+  char sign;
+  EXPECT_EQ(std::sscanf(iso.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c%2d:%2d", &y, &mo, &d, &h, &mi, &s,
+                        &sign, &oh, &om),
+            9)
+      << iso;
+  const std::int64_t offset = (sign == '-' ? -1 : 1) * (oh * 3600 + om * 60);
+  return Utc(y, mo, d, h, mi) + s - offset;
+}
+
+std::string Iso(const Stamp& stamp, LocalDateOffsets* offsets = nullptr) {
+  char text[kStampIsoSize];
+  const std::size_t n = StampIsoText(stamp, text, offsets);
+  return std::string(text, n);
+}
+
+TEST(TimeStampsTest, IsoTextGivesBackTheInstantWithTheOffsetOfItsOwnDate) {
+  EXPECT_EQ(Iso(Stamp()), "");
+  {
+    ScopedEnv tz("TZ", "Europe/Berlin");
+    Stamp winter{FileTimeToLocalDate(Utc(2024, 3, 15, 11, 0), 0), false};
+    EXPECT_EQ(Iso(winter), "2024-03-15T12:00:00+01:00");
+    Stamp summer{FileTimeToLocalDate(Utc(2024, 7, 15, 22, 30), 0), false};
+    EXPECT_EQ(Iso(summer), "2024-07-16T00:30:00+02:00");
+    // Clocks go back at 03:00 on 27 October 2024: 02:30 comes twice, and
+    // both passes are given as the first, in summer time.
+    Stamp first{FileTimeToLocalDate(Utc(2024, 10, 27, 0, 30), 0), false};
+    Stamp second{FileTimeToLocalDate(Utc(2024, 10, 27, 1, 30), 0), false};
+    EXPECT_EQ(Iso(first), "2024-10-27T02:30:00+02:00");
+    EXPECT_EQ(Iso(second), "2024-10-27T02:30:00+02:00");
+    // Local mean time before 1893 has seconds in its offset.
+    Stamp old{FileTimeToLocalDate(Utc(1880, 6, 1, 12, 0), 0), false};
+    EXPECT_EQ(Iso(old), "1880-06-01T12:53:28+00:53:28");
+  }
+  // Every quarter hour of a year in zones that shift by an hour, by half an
+  // hour, and not at all, east and west of UTC: the text names the instant
+  // again, but in the hour that repeats.
+  for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe",
+                           "Asia/Kolkata", "UTC"}) {
+    ScopedEnv tz("TZ", zone);
+    LocalDateOffsets offsets;  // the days remembered give the same
+    int repeated = 0;
+    for (std::int64_t t = Utc(2024, 1, 1, 0, 0); t < Utc(2025, 1, 1, 0, 0); t += 900) {
+      const std::string iso = Iso(Stamp{FileTimeToLocalDate(t, 0), false});
+      ASSERT_EQ(Iso(Stamp{FileTimeToLocalDate(t, 0), false}, &offsets), iso);
+      const std::int64_t back = InstantOfIso(iso);
+      if (back == t) continue;
+      // The second pass through the repeated hour (or half hour) is named
+      // as the first: earlier by the size of the change.
+      const DateValue later = FileTimeToLocalDate(back, 0);
+      ASSERT_EQ(later, FileTimeToLocalDate(t, 0)) << zone << " " << iso;
+      ASSERT_LT(back, t) << zone << " " << iso;
+      ASSERT_LE(t - back, 3600) << zone << " " << iso;
+      ++repeated;
+    }
+    const bool shifts = std::string(zone) != "Asia/Kolkata" && std::string(zone) != "UTC";
+    EXPECT_EQ(repeated > 0, shifts) << zone;
+  }
 }
 
 TEST(TimeStampsTest, RangeAndFractions) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The program's command line: --help and --version answer without a window
-# or a display; any other argument is refused.  In English, and once in
-# German.
+# or a display; --find searches without either, and without a D-Bus
+# session; any other argument is refused.  In English, and once in German.
 #
 #   bash tests/install/command_line.sh BUILD_DIR
 set -uo pipefail
@@ -10,8 +10,8 @@ BUILD=$(cd "${1:?usage: command_line.sh BUILD_DIR}" && pwd)
 fail() { echo "command_line: FAILED: $*" >&2; exit 1; }
 # No display of any kind: a window could not open.
 run() {
-  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LANGUAGE LC_ALL="${LC:-C.UTF-8}" \
-    "$BUILD/quenmoor" "$@"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LANGUAGE -u DBUS_SESSION_BUS_ADDRESS \
+    LC_ALL="${LC:-C.UTF-8}" TZ=Europe/Berlin "$BUILD/quenmoor" "$@"
 }
 
 out=$(run --help 2>&1) || fail "--help exits with $?"
@@ -33,4 +33,70 @@ rc=$?
 out=$(LC=de_DE.UTF-8 run --bogus 2>&1)
 [ "$out" = "quenmoor: unbekanntes Argument „--bogus“ (siehe quenmoor --help)" ] ||
   fail "in German, '--bogus' says: $out"
+
+# --find, on a tree with set dates: a winter and a summer file, a file in a
+# subfolder, one the search leaves out, and a name with a tab.
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+tab=$(printf '\t')
+mkdir -p "$tree/sub"
+printf 'winter' >"$tree/winter.txt"
+printf 'summer!' >"$tree/sub/summer.txt"
+printf 'x' >"$tree/~lock.txt"
+printf 'tab' >"$tree/a${tab}b"
+for f in "$tree/winter.txt" "$tree/~lock.txt" "$tree/a${tab}b"; do
+  TZ=Europe/Berlin touch -m -d '2024-01-15 12:00:00' "$f"
+done
+TZ=Europe/Berlin touch -m -d '2024-07-15 23:30:00' "$tree/sub/summer.txt"
+find_() { run --find --date modified "$@"; }
+out=$(cd "$tree/sub" && find_ --before 2024-12-31 .. 2>&1) || fail "--find exits with $?: $out"
+listed=$(printf '%s\n' "$tree/a${tab}b" "$tree/sub/summer.txt" "$tree/winter.txt" | sort)
+[ "$(sort <<<"$out")" = "$listed" ] || fail "--find lists: $out"
+out=$(find_ --on 2024-01-15 --format tsv "$tree" | sort)
+expected=$(printf '%s\t%s\t%s\n' "$tree/a\\tb" 2024-01-15T12:00:00+01:00 3 \
+  "$tree/winter.txt" 2024-01-15T12:00:00+01:00 6 | sort)
+[ "$out" = "$expected" ] || fail "--format tsv gives: $out"
+out=$(find_ --after 2024-06-30 --format json "$tree/")
+python3 -c 'import json, sys
+row = json.loads(sys.stdin.read())
+assert row == {"path": sys.argv[1], "date": "2024-07-15T23:30:00+02:00", "size": 7}, row' \
+  "$tree/sub/summer.txt" <<<"$out" || fail "--format json gives: $out"
+[ "$(find_ --between 2024-01-15 2024-01-15 --format null "$tree" | tr '\0' '\n' | sort)" = \
+  "$(printf '%s\n' "$tree/a${tab}b" "$tree/winter.txt" | sort)" ] || fail "--format null"
+# The first day after the last: no rows, no error.
+out=$(find_ --between 2024-12-31 2024-01-01 "$tree" 2>&1) && [ -z "$out" ] ||
+  fail "a reversed --between gives $?: $out"
+# A missing folder is reported and left out; the others are searched.
+out=$(find_ --on 2024-07-15 "$tree/missing" "$tree/sub" 2>/dev/null)
+rc=$?
+[ $rc -eq 1 ] && [ "$out" = "$tree/sub/summer.txt" ] || fail "a missing folder: $rc $out"
+err=$(find_ --on 2024-07-15 "$tree/missing" "$tree/sub" 2>&1 >/dev/null)
+[ "$err" = "quenmoor: $tree/missing: no such folder; it is left out" ] || fail "says: $err"
+# A folder inside one given after it goes, with the window's message.
+err=$(find_ --on 2024-07-15 "$tree/sub" "$tree" 2>&1 >/dev/null)
+pruned="quenmoor: $tree/sub/ will be removed because it is a subfolder of another folder"
+[ "$err" = "$pruned that you added." ] || fail "pruning says: $err"
+# Wrong command lines: a reason, a pointer to --help, status 2, no rows.
+while IFS='|' read -r args reason; do
+  # shellcheck disable=SC2086  # the arguments are split on purpose
+  out=$(run --find $args 2>&1)
+  rc=$?
+  [ $rc -eq 2 ] || fail "'--find $args' exits with $rc: $out"
+  [ "$out" = "quenmoor: $reason (try quenmoor --help)" ] || fail "'--find $args' says: $out"
+done <<'CASES'
+--on 2025-02-30 /tmp|there is no day 2025-02-30
+--on 2024-3-1 /tmp|'2024-3-1' is not a date of the form YYYY-MM-DD
+--not-accessed-days -3 /tmp|'-3' is not a whole number of days, 0 or more
+--not-accessed-days x /tmp|'x' is not a whole number of days, 0 or more
+/tmp|no rule: give one of --after, --before, --on, --between, --not-accessed-days
+--on 2024-01-01 --after 2024-01-01 /tmp|two rules, '--on' and '--after': give one
+--on 2024-01-01|no folder to search
+--frobnicate --on 2024-01-01 /tmp|unknown option '--frobnicate'
+--date changed --on 2024-01-01 /tmp|unknown date type 'changed': use accessed, modified or created
+--format csv --on 2024-01-01 /tmp|unknown format 'csv': use lines, null, tsv or json
+/tmp --between 2024-01-01|'--between' needs two dates
+CASES
+out=$(LC=de_DE.UTF-8 run --find --on 2025-02-30 /tmp 2>&1)
+[ "$out" = "quenmoor: den Tag 2025-02-30 gibt es nicht (siehe quenmoor --help)" ] ||
+  fail "in German, a wrong date says: $out"
 echo "command_line: passed"

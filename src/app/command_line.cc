@@ -1,0 +1,592 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/command_line.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <charconv>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "app/error_report.h"
+#include "base/date_value.h"
+#include "platform/failure.h"
+#include "platform/file_system.h"
+#include "search/search_criteria.h"
+#include "search/subfolder_marks.h"
+#include "search/time_stamps.h"
+
+namespace qm {
+
+namespace {
+
+// The command line's texts are translated in the context "Main", with the
+// messages of main.cc.
+QString Tr(const char* text) { return QCoreApplication::translate("Main", text); }
+
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "Main",
+    "Usage: quenmoor [--help | --version]\n"
+    "       quenmoor --find [--date TYPE] RULE [--format FORMAT] FOLDER...\n"
+    "\n"
+    "Quenmoor finds unused files: list the folders to search, pick a date type\n"
+    "(modified, created, accessed) and a rule, and it lists every file whose date\n"
+    "matches. Tick results to send them to the trash or move them into a folder.\n"
+    "\n"
+    "Without arguments Quenmoor opens its window.\n"
+    "\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n"
+    "  --find     search without a window and print the files the window would\n"
+    "             list, in the same order; messages go to standard error\n"
+    "\n"
+    "Options of --find, with DATE as YYYY-MM-DD in local time; exactly one rule:\n"
+    "  --after DATE           files whose date falls on a later day,\n"
+    "  --before DATE          on an earlier day,\n"
+    "  --on DATE              on that day,\n"
+    "  --between DATE DATE    from the first day to the second, both included,\n"
+    "  --not-accessed-days N  N or more days before today;\n"
+    "and where wanted:\n"
+    "  --date accessed|modified|created\n"
+    "                         the date to judge by (accessed when not given)\n"
+    "  --format lines|null|tsv|json\n"
+    "                         lines: one path a line (the default); null: each\n"
+    "                         path ended by a NUL character, for names that may\n"
+    "                         hold a newline; tsv: path, date and size in bytes,\n"
+    "                         separated by tabs, with a tab, newline, carriage\n"
+    "                         return or backslash in a path written \\t, \\n, \\r,\n"
+    "                         \\\\; json: one object a line with \"path\", \"date\"\n"
+    "                         and \"size\"\n"
+    "Dates are written in ISO 8601 with the offset from UTC in force on that day\n"
+    "(2024-03-15T12:00:00+01:00); a date or size that could not be read is left\n"
+    "empty (tsv) or null (json). Relative folders are taken from the current\n"
+    "folder; after -- every argument is a folder.\n"
+    "\n"
+    "Exit status: 0 when the search ran, whatever it found; 1 when a folder was\n"
+    "left out or an error was reported; 2 for a wrong command line.\n"
+    "\n"
+    "Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).\n"
+    "See quenmoor(1).\n");
+
+// "quenmoor: REASON (try quenmoor --help)"
+CommandLine UsageError(const QString& reason) {
+  CommandLine line;
+  line.action = CommandLine::Action::kUsageError;
+  line.error =
+      QCoreApplication::translate("Main", "quenmoor: %1 (try quenmoor --help)").arg(reason);
+  return line;
+}
+
+// A day as YYYY-MM-DD, within the days the window's date pickers hold;
+// otherwise the reason it is refused.
+std::optional<QDate> ParseDay(const QString& text, QString* reason) {
+  bool form = text.size() == 10 && text[4] == QLatin1Char('-') && text[7] == QLatin1Char('-');
+  for (int i = 0; form && i < text.size(); ++i) {
+    if (i != 4 && i != 7 && !(text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'))) {
+      form = false;
+    }
+  }
+  if (!form) {
+    *reason =
+        QCoreApplication::translate("Main", "'%1' is not a date of the form YYYY-MM-DD").arg(text);
+    return std::nullopt;
+  }
+  const QDate day(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
+  if (!day.isValid()) {
+    *reason = QCoreApplication::translate("Main", "there is no day %1").arg(text);
+    return std::nullopt;
+  }
+  if (day < QDate(1601, 1, 1) || day > QDate(9999, 12, 31)) {
+    *reason =
+        QCoreApplication::translate("Main", "%1 lies outside 1601-01-01 to 9999-12-31").arg(text);
+    return std::nullopt;
+  }
+  return day;
+}
+
+// One option of --find: its name, how many values follow it, whether it is
+// one of the rules (exactly one is given) or may come more than once, what
+// to say when its values are missing, and what it does with them (the
+// reason when a value is unfit, else "").
+struct FindOption {
+  const char* name;
+  int values;
+  bool rule;
+  bool repeatable;
+  const char* missing;
+  QString (*take)(const QStringList& values, FindRequest* request);
+};
+
+QString TakeSingle(DateRule rule, const QStringList& values, FindRequest* request) {
+  QString reason;
+  const std::optional<QDate> day = ParseDay(values[0], &reason);
+  if (!day) return reason;
+  request->rule = rule;
+  request->first = *day;
+  return QString();
+}
+
+const FindOption kFindOptions[] = {
+    {"--date", 1, false, false,
+     QT_TRANSLATE_NOOP("Main", "'%1' needs accessed, modified or created"),
+     [](const QStringList& values, FindRequest* request) {
+       const QString& v = values[0];
+       if (v == QLatin1String("accessed")) {
+         request->type = DateType::kAccessed;
+       } else if (v == QLatin1String("modified")) {
+         request->type = DateType::kModified;
+       } else if (v == QLatin1String("created")) {
+         request->type = DateType::kCreated;
+       } else {
+         return QCoreApplication::translate(
+                    "Main", "unknown date type '%1': use accessed, modified or created")
+             .arg(v);
+       }
+       return QString();
+     }},
+    {"--after", 1, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
+     [](const QStringList& values, FindRequest* request) {
+       return TakeSingle(DateRule::kAfter, values, request);
+     }},
+    {"--before", 1, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
+     [](const QStringList& values, FindRequest* request) {
+       return TakeSingle(DateRule::kBefore, values, request);
+     }},
+    {"--on", 1, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
+     [](const QStringList& values, FindRequest* request) {
+       return TakeSingle(DateRule::kOn, values, request);
+     }},
+    {"--between", 2, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs two dates"),
+     [](const QStringList& values, FindRequest* request) {
+       QString reason;
+       const std::optional<QDate> first = ParseDay(values[0], &reason);
+       if (!first) return reason;
+       const std::optional<QDate> last = ParseDay(values[1], &reason);
+       if (!last) return reason;
+       // A first day after the last is no mistake of the command line's:
+       // as in the window, the dates are kept as given and no day matches.
+       request->rule = DateRule::kBetween;
+       request->first = *first;
+       request->last = *last;
+       return QString();
+     }},
+    {"--not-accessed-days", 1, true, false,
+     QT_TRANSLATE_NOOP("Main", "'%1' needs a number of days"),
+     [](const QStringList& values, FindRequest* request) {
+       // The window's rule for its days box: a whole number, 0 or more.
+       const std::optional<long long> days = ParseDays(values[0]);
+       if (!days)
+         return QCoreApplication::translate("Main", "'%1' is not a whole number of days, 0 or more")
+             .arg(values[0]);
+       request->rule = DateRule::kNotAccessedInDays;
+       request->days = *days;
+       return QString();
+     }},
+    {"--format", 1, false, false, QT_TRANSLATE_NOOP("Main", "'%1' needs lines, null, tsv or json"),
+     [](const QStringList& values, FindRequest* request) {
+       const QString& v = values[0];
+       if (v == QLatin1String("lines")) {
+         request->format = RowFormat::kLines;
+       } else if (v == QLatin1String("null")) {
+         request->format = RowFormat::kNull;
+       } else if (v == QLatin1String("tsv")) {
+         request->format = RowFormat::kTsv;
+       } else if (v == QLatin1String("json")) {
+         request->format = RowFormat::kJson;
+       } else {
+         return QCoreApplication::translate("Main",
+                                            "unknown format '%1': use lines, null, tsv or json")
+             .arg(v);
+       }
+       return QString();
+     }},
+};
+
+const FindOption* FindOptionNamed(const QString& name) {
+  for (const FindOption& option : kFindOptions) {
+    if (name == QLatin1String(option.name)) return &option;
+  }
+  return nullptr;
+}
+
+// The arguments after --find.
+CommandLine ParseFind(const QStringList& args) {
+  CommandLine line;
+  line.action = CommandLine::Action::kFind;
+  FindRequest& request = line.find;
+  // --help and --version answer whatever else is given.
+  for (const QString& arg : args) {
+    if (arg == QLatin1String("--")) break;
+    if (arg == QLatin1String("--help")) return CommandLine{CommandLine::Action::kHelp, {}, {}};
+    if (arg == QLatin1String("--version")) {
+      return CommandLine{CommandLine::Action::kVersion, {}, {}};
+    }
+  }
+  const FindOption* rule = nullptr;
+  std::set<const FindOption*> seen;
+  bool only_folders = false;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& arg = args[i];
+    // A lone "-" is a name like any other.
+    if (only_folders || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+      request.folders.push_back(arg);
+      continue;
+    }
+    if (arg == QLatin1String("--")) {
+      only_folders = true;
+      continue;
+    }
+    // "--name=value" for an option of one value.
+    QString name = arg;
+    QStringList values;
+    const int equals = arg.indexOf(QLatin1Char('='));
+    const FindOption* option = nullptr;
+    if (arg.startsWith(QLatin1String("--")) && equals > 2) {
+      option = FindOptionNamed(arg.left(equals));
+      if (option && option->values == 1) {
+        name = arg.left(equals);
+        values.push_back(arg.mid(equals + 1));
+      } else {
+        option = nullptr;
+      }
+    }
+    if (!option) option = FindOptionNamed(arg);
+    if (!option)
+      return UsageError(QCoreApplication::translate("Main", "unknown option '%1'").arg(arg));
+    if (values.isEmpty()) {
+      if (i + option->values >= args.size()) {
+        return UsageError(Tr(option->missing).arg(name));
+      }
+      for (int k = 1; k <= option->values; ++k) values.push_back(args[i + k]);
+      i += option->values;
+    }
+    if (option->rule) {
+      if (rule) {
+        return UsageError(QCoreApplication::translate("Main", "two rules, '%1' and '%2': give one")
+                              .arg(QLatin1String(rule->name), name));
+      }
+      rule = option;
+    } else if (!option->repeatable && !seen.insert(option).second) {
+      return UsageError(QCoreApplication::translate("Main", "'%1' is given twice").arg(name));
+    }
+    const QString reason = option->take(values, &request);
+    if (!reason.isEmpty()) return UsageError(reason);
+  }
+  if (!rule) {
+    return UsageError(QCoreApplication::translate(
+        "Main", "no rule: give one of --after, --before, --on, --between, --not-accessed-days"));
+  }
+  if (request.folders.isEmpty())
+    return UsageError(QCoreApplication::translate("Main", "no folder to search"));
+  return line;
+}
+
+// Prints a message, in the user's language, as one line.
+void Say(std::FILE* to, const QString& text) {
+  const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+  std::fflush(to);
+}
+
+// The folder row for a FOLDER argument, as the folder browser gives one:
+// absolute, cleaned, ending in one "/" (the root is "/").  "" with the
+// reason in *problem when the argument names no folder that can be listed.
+QString FolderRow(const QString& arg, QString* problem) {
+  const QString clean =
+      arg.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
+  const std::string path = clean.toStdString();
+  struct stat st;
+  if (path.empty() || Fs().Stat(path.c_str(), &st) != 0) {
+    const int err = path.empty() ? ENOENT : errno;
+    if (err == ENOENT || err == ENOTDIR) {
+      *problem = QCoreApplication::translate("Main", "quenmoor: %1: no such folder; it is left out")
+                     .arg(arg);
+    } else {
+      *problem =
+          QCoreApplication::translate("Main", "quenmoor: %1: cannot be read (%2); it is left out")
+              .arg(arg, QString::fromStdString(FailureFromErrno(err, true).what()));
+    }
+    return QString();
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    *problem =
+        QCoreApplication::translate("Main", "quenmoor: %1: not a folder; it is left out").arg(arg);
+    return QString();
+  }
+  // A folder the search could not list would give nothing, silently.
+  const QString row = clean.endsWith(QLatin1Char('/')) ? clean : clean + QLatin1Char('/');
+  DIR* dir = Fs().OpenDir(row.toStdString().c_str());
+  if (!dir) {
+    *problem =
+        QCoreApplication::translate("Main", "quenmoor: %1: cannot be read (%2); it is left out")
+            .arg(arg, QString::fromStdString(FailureFromErrno(errno, true).what()));
+    return QString();
+  }
+  Fs().CloseDir(dir);
+  return row;
+}
+
+constexpr std::size_t kWriteSize = 64 * 1024;
+
+// Appends `text` to `out` with the escapes of the tsv rows: \t, \n, \r, \\.
+void AppendTsvText(std::string& out, std::string_view text) {
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const char* escape = c == '\t'   ? "\\t"
+                         : c == '\n' ? "\\n"
+                         : c == '\r' ? "\\r"
+                         : c == '\\' ? "\\\\"
+                                     : nullptr;
+    if (!escape) continue;
+    out.append(text.data() + plain, i - plain);
+    out.append(escape, 2);
+    plain = i + 1;
+  }
+  out.append(text.data() + plain, text.size() - plain);
+}
+
+// Appends `text` to `out` as the inside of a JSON string.  Paths are
+// UTF-8 (the search lists no name that is not), so only the quote, the
+// backslash and the control characters need escapes.
+void AppendJsonText(std::string& out, std::string_view text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    out.append(text.data() + plain, i - plain);
+    plain = i + 1;
+    switch (c) {
+      case '"':
+        out.append("\\\"");
+        break;
+      case '\\':
+        out.append("\\\\");
+        break;
+      case '\n':
+        out.append("\\n");
+        break;
+      case '\r':
+        out.append("\\r");
+        break;
+      case '\t':
+        out.append("\\t");
+        break;
+      case '\b':
+        out.append("\\b");
+        break;
+      case '\f':
+        out.append("\\f");
+        break;
+      default: {
+        const char u[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+        out.append(u, sizeof u);
+      }
+    }
+  }
+  out.append(text.data() + plain, text.size() - plain);
+}
+
+void AppendNumber(std::string& out, std::int64_t number) {
+  char digits[24];
+  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, number);
+  out.append(digits, static_cast<std::size_t>(r.ptr - digits));
+}
+
+}  // namespace
+
+DateCriterion FindRequest::Criterion(std::int64_t today) const {
+  switch (rule) {
+    case DateRule::kAfter:
+    case DateRule::kBefore:
+    case DateRule::kOn:
+      return DateCriterion::Single(type, rule, static_cast<DateValue>(DayNumberFromQDate(first)));
+    case DateRule::kBetween:
+      return DateCriterion::Between(type, static_cast<DateValue>(DayNumberFromQDate(first)),
+                                    static_cast<DateValue>(DayNumberFromQDate(last)));
+    case DateRule::kNotAccessedInDays:
+      return DateCriterion::NotAccessedIn(type, days, today);
+    case DateRule::kNone:
+      break;
+  }
+  return DateCriterion::Single(type, DateRule::kNone, 0);
+}
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+  if (arguments.isEmpty()) return CommandLine();
+  if (arguments[0] == QLatin1String("--find")) return ParseFind(arguments.mid(1));
+  if (arguments.size() == 1 && arguments[0] == QLatin1String("--help")) {
+    return CommandLine{CommandLine::Action::kHelp, {}, {}};
+  }
+  if (arguments.size() == 1 && arguments[0] == QLatin1String("--version")) {
+    return CommandLine{CommandLine::Action::kVersion, {}, {}};
+  }
+  CommandLine line;
+  line.action = CommandLine::Action::kUsageError;
+  line.error =
+      QCoreApplication::translate("Main", "quenmoor: unknown argument '%1' (try quenmoor --help)\n")
+          .arg(arguments[0]);
+  line.error.chop(1);  // the text's own line end
+  return line;
+}
+
+QString UsageText() { return QCoreApplication::translate("Main", kUsage); }
+
+RowWriter::RowWriter(std::FILE* out, RowFormat format) : out_(out), format_(format) {
+  buffer_.reserve(kWriteSize + 8192);
+}
+
+void RowWriter::AppendPath(std::string_view folder, std::string_view name) {
+  switch (format_) {
+    case RowFormat::kLines:
+    case RowFormat::kNull:
+      buffer_.append(folder).append(name);
+      break;
+    case RowFormat::kTsv:
+      AppendTsvText(buffer_, folder);
+      AppendTsvText(buffer_, name);
+      break;
+    case RowFormat::kJson:
+      AppendJsonText(buffer_, folder);
+      AppendJsonText(buffer_, name);
+      break;
+  }
+}
+
+void RowWriter::Write(const FoundChunk& chunk) {
+  char date[kStampIsoSize];
+  const std::size_t n = chunk.Count();
+  for (std::size_t i = 0; i < n; ++i) {
+    std::string_view folder, name;
+    chunk.Parts(i, &folder, &name);
+    switch (format_) {
+      case RowFormat::kLines:
+        AppendPath(folder, name);
+        buffer_.push_back('\n');
+        break;
+      case RowFormat::kNull:
+        AppendPath(folder, name);
+        buffer_.push_back('\0');
+        break;
+      case RowFormat::kTsv: {
+        AppendPath(folder, name);
+        buffer_.push_back('\t');
+        buffer_.append(date, StampIsoText(chunk.StampAt(i), date, &offsets_));
+        buffer_.push_back('\t');
+        const std::int64_t size = chunk.SizeAt(i);
+        if (size >= 0) AppendNumber(buffer_, size);
+        buffer_.push_back('\n');
+        break;
+      }
+      case RowFormat::kJson: {
+        buffer_.append("{\"path\":\"");
+        AppendPath(folder, name);
+        buffer_.append("\",\"date\":");
+        const std::size_t length = StampIsoText(chunk.StampAt(i), date, &offsets_);
+        if (length == 0) {
+          buffer_.append("null");
+        } else {
+          buffer_.push_back('"');
+          buffer_.append(date, length);
+          buffer_.push_back('"');
+        }
+        buffer_.append(",\"size\":");
+        const std::int64_t size = chunk.SizeAt(i);
+        if (size >= 0) {
+          AppendNumber(buffer_, size);
+        } else {
+          buffer_.append("null");
+        }
+        buffer_.append("}\n");
+        break;
+      }
+    }
+    if (buffer_.size() >= kWriteSize) Drain();
+  }
+}
+
+void RowWriter::Drain() {
+  if (error_ == 0 && !buffer_.empty() &&
+      std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size()) {
+    error_ = errno != 0 ? errno : EIO;
+  }
+  buffer_.clear();
+}
+
+bool RowWriter::Flush() {
+  Drain();
+  if (error_ == 0 && std::fflush(out_) != 0) error_ = errno != 0 ? errno : EIO;
+  return error_ == 0;
+}
+
+int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
+            const SearchEngine::Options& engine_options) {
+  bool trouble = false;
+  // The folder rows, as the folder browser would have added them.
+  std::vector<QString> rows;
+  for (const QString& folder : request.folders) {
+    QString problem;
+    const QString row = FolderRow(folder, &problem);
+    if (row.isEmpty()) {
+      Say(err, problem);
+      trouble = true;
+      continue;
+    }
+    rows.push_back(row);
+  }
+  // Rows inside a row listed after them go, from the bottom up, each with
+  // the window's message.
+  const std::vector<int> marks = SubfolderMarks(rows);
+  for (auto it = marks.rbegin(); it != marks.rend(); ++it) {
+    const std::size_t row = static_cast<std::size_t>(*it - 1);
+    Say(err,
+        QCoreApplication::translate("Main", "quenmoor: %1").arg(SubfolderRemovedText(rows[row])));
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(row));
+  }
+  if (rows.empty()) {
+    Say(err, QCoreApplication::translate("Main", "quenmoor: %1")
+                 .arg(QCoreApplication::translate("qm::Form1", "No folders added.")));
+    return 1;
+  }
+
+  SearchCriteria criteria;
+  for (const QString& row : rows) criteria.roots.push_back(row.toStdString());
+  criteria.date = request.Criterion(TodayDayNumber());
+  SearchEngine engine(engine_options);
+  engine.Start(std::move(criteria), nullptr);
+  RowWriter writer(out, request.format);
+  for (;;) {
+    // The search ends on its own; the wait only spaces the looks.
+    engine.WaitForNews(1000);
+    SearchEngine::Taken taken = engine.Take();
+    for (const auto& chunk : taken.chunks) writer.Write(*chunk);
+    if (!taken.chunks.empty() && !writer.Flush()) {
+      engine.Stop();
+      Say(err,
+          QCoreApplication::translate("Main", "quenmoor: the files found could not be written (%1)")
+              .arg(QString::fromStdString(FailureFromErrno(writer.error()).what())));
+      return 1;
+    }
+    for (const SearchReport& report : taken.reports) {
+      Say(err, QCoreApplication::translate("Main", "quenmoor: %1")
+                   .arg(ErrorReportLine(report.failure.what(), report.routine, report.line)));
+      trouble = true;
+    }
+    if (taken.finished) break;
+  }
+  if (!writer.Flush()) {
+    Say(err,
+        QCoreApplication::translate("Main", "quenmoor: the files found could not be written (%1)")
+            .arg(QString::fromStdString(FailureFromErrno(writer.error()).what())));
+    return 1;
+  }
+  return trouble ? 1 : 0;
+}
+
+}  // namespace qm
