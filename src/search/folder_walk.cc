@@ -317,7 +317,12 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
         front->done = true;
         break;
       }
-      s.done_cv.wait_for(lock, kStopLook);
+      if (s.done_cv.wait_for(lock, kStopLook) == std::cv_status::timeout && s.visitor) {
+        lock.unlock();
+        s.visitor->Waiting();
+        lock.lock();
+        front = &s.nodes.front();
+      }
     }
     if (s.Stopped()) break;
     Node node = std::move(*front);

@@ -59,6 +59,9 @@ class FilesVisitor {
   // the result, with what Read or Failed made of its files (nullptr when
   // it has none to list: a given entry that is no folder).
   virtual void Collected(const std::string& folder, std::unique_ptr<Files> files) = 0;
+  // On the walk's thread, every few milliseconds while it waits for the
+  // next folder's listing: what was collected so far need not wait with it.
+  virtual void Waiting() {}
 };
 
 class FolderWalk {

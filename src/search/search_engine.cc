@@ -159,6 +159,11 @@ class Judge : public FilesVisitor {
     }
   }
 
+  // While a folder's listing is awaited, what came before it goes on.
+  void Waiting() override {
+    if (outgoing_ && std::chrono::steady_clock::now() - last_flush_ >= kChunkAge) Flush();
+  }
+
   // A failure of the walk's own steps.
   void Report(const char* routine, const Failure& failure, int line) {
     std::lock_guard<std::mutex> lock(state_->mu);
