@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_trap.h"
 #include "platform/file_system.h"
+#include "platform/whole_file.h"
 #include "search/time_stamps.h"
 #include "settings/settings_store.h"
 
@@ -537,9 +539,15 @@ void Form1::ApplySkin() {
   // A missing skin, or a folder of its name, is no skin: nothing happens.
   // Anything else of its name is loaded, or said to be no skin (a FIFO, a
   // device, a file that cannot be read), and is never waited on.
+  // A link to /dev/null switches the skin off, as any file of the program's.
   const QString path = AppFolder() + QStringLiteral("/x/o.cjs");
   QFileInfo info(path);
-  if (!info.exists() || info.isDir() || info.fileName().startsWith(QLatin1Char('.'))) return;
+  mode_t mode = 0;
+  const OwnFileKind kind = LookAtOwnFile(path.toStdString(), &mode);
+  if (kind == OwnFileKind::kMissing || kind == OwnFileKind::kSwitchedOff || S_ISDIR(mode) ||
+      info.fileName().startsWith(QLatin1Char('.'))) {
+    return;
+  }
   // The window and its frames, options and label take the button-face colour,
   // with the text colour that goes with it.
   const QColor face = QApplication::palette().color(QPalette::Button);

@@ -10,6 +10,7 @@
 
 #include "app/form1.h"
 #include "app/window_state.h"
+#include "platform/dialogs.h"
 
 namespace qm {
 namespace {
@@ -52,7 +53,17 @@ void Form1::StateChanged() {
 }
 
 void Form1::RestoreWindowState() {
-  const WindowState state = ReadWindowState();
+  QString trouble;
+  const WindowState state = ReadWindowState(&trouble);
+  // Said once, at start: the window then opens as designed, and its size
+  // is not kept while the file stays as it is (writes leave it alone).
+  if (!trouble.isEmpty()) {
+    MessageBox(this,
+               tr("%1. Quenmoor opens at its designed size and does not keep its size and "
+                  "place while this is so.")
+                   .arg(trouble),
+               kOkOnly | kExclamation);
+  }
   folder_widths_ = state.folder_widths;
   result_widths_ = state.result_widths;
   ApplyRememberedWidths(ListView1, folder_widths_);

@@ -1,12 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as it grows, shrinks and opens again where it was left.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
 #include <QPushButton>
 #include <QtTest/QTest>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 
 #include "app/window_state.h"
+#include "testing/test_env.h"
 #include "testing/test_form.h"
 #include "testing/test_results.h"
 
@@ -88,6 +97,75 @@ TEST_F(WindowPlaceTest, SizePlaceAndTheWidthsTheUserGaveComeBackNextTime) {
   EXPECT_TRUE(damaged.geometry.isEmpty());
   EXPECT_TRUE(damaged.maximized);
   EXPECT_TRUE(damaged.result_widths.empty());
+}
+
+// A state file that is no file: nothing waits on it, reads it or replaces
+// it; it is said once, and the window opens at its designed size.
+TEST_F(WindowPlaceTest, AStateFileThatIsNoFileIsToldOnceAndNeverOpenedOrReplaced) {
+  const std::string path = WindowStatePath().toStdString();
+  testing::MakeDirs(path.substr(0, path.rfind('/')));
+  const std::string node = home_.Sub("node");
+  struct Case {
+    const char* name;
+    std::function<bool()> make;  // false: cannot be made here
+    const char* said;            // what the message says stands there; "" for nothing
+  };
+  const Case cases[] = {
+      {"a FIFO", [&] { return ::mkfifo(path.c_str(), 0600) == 0; }, "a FIFO"},
+      // Reading it would fill memory without end.
+      {"a link to /dev/zero", [&] { return ::symlink("/dev/zero", path.c_str()) == 0; },
+       "a device"},
+      // A device of the test's own (as root): replacing the node would be
+      // as bad as reading it.
+      {"a link to a device node",
+       [&] {
+         return ::mknod(node.c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0 &&
+                ::symlink(node.c_str(), path.c_str()) == 0;
+       },
+       "a device"},
+      // The usual way to switch such a file off: nothing to say.
+      {"a link to /dev/null", [&] { return ::symlink("/dev/null", path.c_str()) == 0; }, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::unlink(path.c_str());
+    ::unlink(node.c_str());
+    if (!c.make()) {
+      std::printf("skipped (%s cannot be made here: %s)\n", c.name, std::strerror(errno));
+      continue;
+    }
+    struct stat before;
+    ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+    requests_.clear();
+    auto form = NewForm();
+    {
+      testing::HangGuard guard(std::string("opening the window with ") + c.name, 20);
+      form->RestoreWindowState();
+      form->show();
+      form->resize(900, 450);
+      form->SaveWindowState();
+      form->close();
+    }
+    const std::vector<QString> said = Messages();
+    if (*c.said) {
+      ASSERT_EQ(said.size(), 1u);
+      EXPECT_TRUE(said[0].contains(QString::fromStdString(path))) << said[0].toStdString();
+      EXPECT_TRUE(said[0].contains(QLatin1String(c.said))) << said[0].toStdString();
+    } else {
+      EXPECT_TRUE(said.empty());
+    }
+    // What was there is there still, untouched.
+    struct stat after;
+    ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    if (c.name == std::string("a link to a device node")) {
+      ASSERT_EQ(::lstat(node.c_str(), &after), 0);
+      EXPECT_TRUE(S_ISCHR(after.st_mode));
+    }
+    EXPECT_EQ(testing::ListDir(path.substr(0, path.rfind('/'))),
+              std::vector<std::string>{"window"});
+  }
 }
 
 }  // namespace
