@@ -115,14 +115,15 @@ class Form1 : public QWidget {
   // Send to the trash.
   void PushButton3_Click();
   // Removes the ticked rows whose file is gone: those whose path is in
-  // `taken` (the files the command took away; the path may name a new file
-  // by now), and the others whose path names nothing any more.  Returns how
-  // many rows went and the size of their files.
+  // `taken` (the files the command took away, each with its size as it
+  // went; the path may name a new file by now), and the others whose path
+  // names nothing any more.  Returns how many files the command took and
+  // what they held.
   struct RowsGone {
     int files = 0;
-    std::int64_t bytes = 0;
+    ByteCount bytes = 0;
   };
-  RowsGone RemoveCheckedRows(const QSet<QString>* taken = nullptr);
+  RowsGone RemoveCheckedRows(const QHash<QString, std::int64_t>* taken = nullptr);
   // Move to folder.
   void PushButton5_Click();
 

@@ -173,7 +173,8 @@ std::string PathLine(const std::string& info_text) {
 class Trasher {
  public:
   ~Trasher();
-  Refusal TrashOne(const ListedFile& file);
+  // `*bytes`: the size of the file that went (a link's own; 0 for a folder).
+  Refusal TrashOne(const ListedFile& file, long long* bytes);
 
  private:
   // The open info/ and files/ folders of one trash folder.
@@ -447,7 +448,7 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
   return Put::kFailed;
 }
 
-Refusal Trasher::TrashOne(const ListedFile& file) {
+Refusal Trasher::TrashOne(const ListedFile& file, long long* bytes) {
   if (file.path.empty()) {
     return {kErrBadFileName, Said(QT_TRANSLATE_NOOP("qm::Trash", "it has no name"))};
   }
@@ -466,6 +467,7 @@ Refusal Trasher::TrashOne(const ListedFile& file) {
   struct stat st;
   const int check = CheckListed(dir, name.c_str(), file.id, &st);
   if (check != 0) return Refuse(check);
+  *bytes = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<long long>(st.st_size) : 0;
 
   std::string home_why;
   bool home_ok = HomeTrashReady(&home_why);
@@ -660,9 +662,11 @@ TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* pr
       }
       break;
     }
-    Refusal refusal = trasher.TrashOne(files[i]);
+    long long bytes = 0;
+    Refusal refusal = trasher.TrashOne(files[i], &bytes);
     if (refusal.number == 0) {
       outcome.trashed.push_back(path);
+      outcome.trashed_bytes.push_back(bytes);
     } else {
       outcome.not_trashed.push_back(path);
       outcome.reasons.push_back(refusal.reason);
