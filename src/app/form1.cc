@@ -123,12 +123,18 @@ struct ControlAnchor {
   Anchor anchor;
 };
 const ControlAnchor kAnchors[] = {
-    {"ListView1", {false, 0, 1, 0, 1}},   {"PushButton1", {false, 0, 1, 1, 1}},
-    {"PushButton7", {false, 0, 0.5, 1, 1}}, {"PushButton8", {false, 0.5, 1, 1, 1}},
-    {"Frame1", {false, 0, 1, 1, 1}},      {"Frame2", {false, 0, 1, 1, 1}},
-    {"PushButton2", {true, 0, 1, 0, 0}},  {"ListView2", {true, 0, 1, 0, 1}},
-    {"PushButton4", {true, 0, 0.5, 1, 1}}, {"PushButton6", {true, 0.5, 1, 1, 1}},
-    {"PushButton3", {true, 0, 0.5, 1, 1}}, {"PushButton5", {true, 0.5, 1, 1, 1}},
+    {"ListView1", {false, 0, 1, 0, 1}},
+    {"PushButton1", {false, 0, 1, 1, 1}},
+    {"PushButton7", {false, 0, 0.5, 1, 1}},
+    {"PushButton8", {false, 0.5, 1, 1, 1}},
+    {"Frame1", {false, 0, 1, 1, 1}},
+    {"Frame2", {false, 0, 1, 1, 1}},
+    {"PushButton2", {true, 0, 1, 0, 0}},
+    {"ListView2", {true, 0, 1, 0, 1, Anchor::kListEndsARowHigher}},
+    {"PushButton4", {true, 0, 0.5, 1, 1, Anchor::kRowHigher}},
+    {"PushButton6", {true, 0.5, 1, 1, 1, Anchor::kRowHigher}},
+    {"PushButton3", {true, 0, 0.5, 1, 1, Anchor::kAcrossARowHigher}},
+    {"PushButton5", {true, 0.5, 1, 1, 1, Anchor::kAcross}},
 };
 
 // Gives each button an Alt+letter: the first letter of a word that no
@@ -241,8 +247,7 @@ Form1::~Form1() { SetErrorReporter(nullptr); }
 
 void Form1::BuildControls() {
   // The window can grow and be maximised; below its designed size only its
-  // lists shrink (WindowLayout).
-  setMinimumSize(layout_.MinimumSize());
+  // lists shrink (WindowLayout), as far as the captions allow (FitLeastSize).
   resize(layout_.DefaultSize());
   setFont(ArialBold(9));
   MakeWhite(this);
@@ -313,6 +318,14 @@ void Form1::BuildControls() {
     QWidget* w = findChild<QWidget*>(QLatin1String(a.name), Qt::FindDirectChildrenOnly);
     anchored_.insert(w, {w->geometry(), a.anchor});
   }
+  h_scroll_ = new QScrollBar(Qt::Horizontal, this);
+  h_scroll_->setObjectName(QStringLiteral("HScroll1"));
+  v_scroll_ = new QScrollBar(Qt::Vertical, this);
+  v_scroll_->setObjectName(QStringLiteral("VScroll1"));
+  for (QScrollBar* bar : {h_scroll_, v_scroll_}) {
+    bar->hide();
+    connect(bar, &QScrollBar::valueChanged, this, [this] { LayOut(); });
+  }
   Frame1->setTitle(Frame1->accessibleName());
   Frame2->setTitle(Frame2->accessibleName());
   Label1->setText(Label1->accessibleName());
@@ -332,6 +345,7 @@ void Form1::BuildControls() {
   // The window as designed: "Date Accessed" and "After this date".
   Option3->setChecked(true);
   Option4->setChecked(true);
+  FitLeastSize();
 }
 
 void Form1::WireEvents() {
@@ -489,8 +503,9 @@ void Form1::ApplyPointer() {
 
 void Form1::Form_Load() {
   Trap trap(kFormLoadId);
-  // 1. The optional skin.
+  // 1. The optional skin, which may change what the captions need.
   trap.Do(102, [&] { ApplySkin(); });
+  FitLeastSize();
   // 2, 3. The hand pointer's picture.
   const QString cursor_path = AppFolder() + QStringLiteral("/HAND-M.CUR");
   if (trap.Test(104, [&] { return PathExists(cursor_path); })) {

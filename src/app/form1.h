@@ -36,6 +36,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QScrollBar;
 class QShortcut;
 class QTimer;
 
@@ -54,6 +55,8 @@ class Form1 : public QWidget {
  public:
   // The status line's height, in pixels.
   static constexpr int kStatusHeight = 26;
+  // Room kept above the window for its title bar when it is placed.
+  static constexpr int kTitleBar = 32;
   // The result list's columns once a search has set them up: path, date,
   // size.
   static constexpr int kResultColumns = 3;
@@ -209,6 +212,14 @@ class Form1 : public QWidget {
   void BuildResultsMenu();
   void WireEvents();
   void LayOut();
+  // The least size from the buttons' captions as they are now (language,
+  // font, skin): every caption whole.
+  void FitLeastSize();
+  // Wider than designed, the result columns fill the list: the date and
+  // the size take what their texts need, the path the rest.  At the
+  // designed size and below, and once the user has set widths, the
+  // columns keep their widths.
+  void FitResultColumns();
   void StateChanged();
   void ApplyRememberedWidths(ListView* list, const std::vector<int>& widths);
   void WatchColumnWidths();
@@ -257,6 +268,9 @@ class Form1 : public QWidget {
   // Where each control of the window sits at the designed size, and how it
   // follows the window.
   QHash<QWidget*, std::pair<QRect, Anchor>> anchored_;
+  // On a screen smaller than the least size, the controls scroll.
+  QScrollBar* h_scroll_ = nullptr;
+  QScrollBar* v_scroll_ = nullptr;
   QTimer* save_state_timer_ = nullptr;
   std::vector<int> folder_widths_;   // remembered column widths, pixels
   std::vector<int> result_widths_;

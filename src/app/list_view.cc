@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -21,10 +22,28 @@ std::function<QString(double, bool)>& StampFormatter() {
 // Past this many separate runs of rows, a removal rebuilds the list in one
 // pass instead of announcing each run.
 const size_t kMaxRemovalRuns = 64;
+
+// The first column's texts are cut where the column ends (the user drags
+// its divider to read more); a date or size that does not fit shows that
+// it is cut, with an ellipsis.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = index.column() == 0 ? Qt::ElideNone : Qt::ElideRight;
+  }
+};
 }  // namespace
 
 void ListModel::SetStampFormatter(std::function<QString(double, bool)> formatter) {
   StampFormatter() = std::move(formatter);
+}
+
+QString ListModel::FormatStamp(double value, bool empty) {
+  return StampFormatter() ? StampFormatter()(value, empty) : QString();
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const {
@@ -371,6 +390,7 @@ ListView::ListView(QWidget* parent, bool checkboxes)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTextElideMode(Qt::ElideNone);
+  setItemDelegate(new CellDelegate(this));
   // Tab and Shift+Tab leave the list for the next control.
   setTabKeyNavigation(false);
   header()->setStretchLastSection(false);

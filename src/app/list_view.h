@@ -69,6 +69,8 @@ class ListModel : public QAbstractTableModel {
   void SetCheckable(bool checkable) { checkable_ = checkable; }
   bool Checkable() const { return checkable_; }
   static void SetStampFormatter(std::function<QString(double, bool)> formatter);
+  // A date value as the list shows it.
+  static QString FormatStamp(double value, bool empty);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
