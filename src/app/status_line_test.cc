@@ -70,6 +70,15 @@ TEST(SizeTextTest, TheUnitIsTheOneThatShowsTheRoundedSizeBelowAThousand) {
       {999950000000, "1.0 TB"}, {ByteCount(1) << 64, "18.4 EB"},
   };
   for (const auto& c : cases) EXPECT_EQ(SizeText(c.first), QLatin1String(c.second));
+  // Under a locale that writes right to left, the English texts keep
+  // their own digits, so nothing in them is reordered against the words.
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+  EXPECT_EQ(SizeText(1500000), QStringLiteral("1.5 MB"));
+  EXPECT_EQ(FoundText(1234, 999950), QStringLiteral("1,234 files found, sizes total 1.0 MB"));
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(SizeText(1500000), QStringLiteral("1,5 MB"));  // the same direction: the user's own
+  QLocale::setDefault(before);
 }
 
 // The totals: in 128 bits, so sparse files of 2^63 - 1 bytes do not wrap;

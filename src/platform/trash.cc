@@ -509,7 +509,7 @@ Refusal Trasher::TrashOne(const ListedFile& file, long long* bytes) {
   if (trash_dir.empty()) {
     std::string why = cached->second.second;
     return {kErrPermissionDenied,
-            Said(QT_TRANSLATE_NOOP("qm::Trash", "no trash on this disk can take it (%1)"), {why})};
+            Said(QT_TRANSLATE_NOOP("qm::Trash", "no trash on this disk can take it: %1"), {why})};
   }
   const std::string full = JoinPath(parent, name);
   if (full.compare(0, trash_dir.size() + 1, trash_dir + "/") == 0) {

@@ -38,7 +38,10 @@ QString ConfirmText(const QStringList& paths) {
                 .arg(paths.size());
   text += QStringLiteral("\n") + ListedLines(paths, kListedInQuestion);
   text += QStringLiteral("\n\n") +
-          QCoreApplication::translate("qm::RecycleBin", "You can restore them from the trash.");
+          (paths.size() == 1
+               ? QCoreApplication::translate("qm::RecycleBin", "You can restore it from the trash.")
+               : QCoreApplication::translate("qm::RecycleBin",
+                                             "You can restore them from the trash."));
   return text;
 }
 
