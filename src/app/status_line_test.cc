@@ -180,7 +180,8 @@ TEST_F(StatusLineTest, ShowsProgressWhileSearchingAndStopListsWhatWasFoundSoFar)
   // A search not stopped lists everything and says nothing of stopping.
   form_->PushButton2_Click();
   EXPECT_EQ(form_->ListView2->ItemCount(), 12);
-  EXPECT_TRUE(form_->StatusText().startsWith(QStringLiteral("12 files found, sizes total 78 bytes")));
+  EXPECT_TRUE(
+      form_->StatusText().startsWith(QStringLiteral("12 files found, sizes total 78 bytes")));
 }
 
 }  // namespace

@@ -131,7 +131,8 @@ TEST_F(GermanWindowTest, CaptionsMessagesAndDatesAreGerman) {
   }
 
   // Counts after "nach" take the dative; sizes in German numbers.
-  EXPECT_EQ(StoppedText(81, 12), QStringLiteral("Suche nach 81 Ordnern und 12 Dateien angehalten."));
+  EXPECT_EQ(StoppedText(81, 12),
+            QStringLiteral("Suche nach 81 Ordnern und 12 Dateien angehalten."));
   EXPECT_EQ(FoundText(1, 1), QStringLiteral("1 Datei gefunden, Größen zusammen 1 Byte"));
   EXPECT_EQ(SizeText(999950), QStringLiteral("1,0 MB"));
 

@@ -48,7 +48,8 @@ void Form1::LayOut() {
   v_scroll_->setPageStep(std::max(1, view_height));
   const QPoint offset(-h_scroll_->value(), -v_scroll_->value());
   for (auto it = anchored_.cbegin(); it != anchored_.cend(); ++it) {
-    it.key()->setGeometry(layout_.Place(it.value().first, it.value().second, laid).translated(offset));
+    const QRect place = layout_.Place(it.value().first, it.value().second, laid);
+    it.key()->setGeometry(place.translated(offset));
   }
   h_scroll_->setGeometry(0, now.height() - kStatusHeight - bar, view_width, bar);
   v_scroll_->setGeometry(now.width() - bar, 0, bar, view_height);

@@ -160,8 +160,8 @@ TEST_F(WindowPlaceTest, AtTwiceTheScaleAndOnASmallScreenEveryCaptionShowsAndTheW
       child.setProcessEnvironment(env);
       child.setProcessChannelMode(QProcess::MergedChannels);
       child.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--gtest_filter=WindowPlaceTest."
-                                  "AtTwiceTheScaleAndOnASmallScreenEveryCaptionShowsAndTheWindowFits")});
+                  {QStringLiteral("--gtest_filter=WindowPlaceTest.AtTwiceTheScaleAndOnASmall"
+                                  "ScreenEveryCaptionShowsAndTheWindowFits")});
       ASSERT_TRUE(child.waitForFinished(120000));
       const QString out = QString::fromUtf8(child.readAll());
       EXPECT_EQ(child.exitCode(), 0) << out.toStdString();

@@ -341,7 +341,8 @@ bool Trasher::SameFileByWhatIsKept(const Folders& folders, const std::string& en
   // each name they are asked about.  Asked once per trash folder.
   auto known = numbers_per_name_.find(folders.info);
   if (known == numbers_per_name_.end()) {
-    known = numbers_per_name_.emplace(folders.info, NamesShareInodeNumbers(folders.info) == 0).first;
+    const bool per_name = NamesShareInodeNumbers(folders.info) == 0;
+    known = numbers_per_name_.emplace(folders.info, per_name).first;
   }
   if (!known->second) return false;
   // There the entry is taken for the file itself when it is the same kind
