@@ -31,6 +31,7 @@ std::vector<int> ColumnWidths(const ListView* list) {
 }  // namespace
 
 void Form1::LayOut() {
+  if (!h_scroll_) return;  // not built yet
   const QSize now = size();
   const QSize least = layout_.MinimumSize();
   // Smaller than its least size (only on a screen smaller than that), the
