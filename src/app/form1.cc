@@ -588,6 +588,8 @@ void Form1::ApplySkin() {
 
 void Form1::LoadHandPicture(const QString& path) {
   has_hand_picture_ = false;
+  // A link to /dev/null switches the hand off, as any file of the program's.
+  if (LookAtOwnFile(path.toStdString()) == OwnFileKind::kSwitchedOff) return;
   hand_cursor_ = LoadHandCursor(path);  // fails on a file that is not a cursor
   has_hand_picture_ = true;
   if (mouse_pointer_ == kPointerHand) ApplyPointer();
