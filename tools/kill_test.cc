@@ -24,7 +24,15 @@
 // be none.  Where no FUSE mount can be made, the run says so and makes the
 // program's file layer refuse unnamed files instead.
 //
-//   kill_test [--kills N] [--files N] [--seed N] [--fuse] [--keep]
+// With --refusing (and --fuse) the FUSE folder is one that can place no
+// file safely, as an SMB share through FUSE: no rename that refuses to
+// replace (bindfs has none), no hard link, and no name of an open file can
+// be removed (EBUSY); the last two are injected through the program's file
+// layer.  Only moves into it are run.  Every file must stay whole at its
+// source, and no temporary of ours may be left in that folder after a
+// command that ran to its end, nor after the one that follows a kill.
+//
+//   kill_test [--kills N] [--files N] [--seed N] [--fuse] [--refusing] [--keep]
 //
 // Defaults: 20 kills, 1,000 files.  Exit status 0 when every check held.
 #include <dirent.h>
@@ -56,6 +64,7 @@
 #include "platform/file_system.h"
 #include "platform/new_file.h"
 #include "platform/trash.h"
+#include "testing/test_faulty_fs.h"
 
 namespace {
 
@@ -67,26 +76,25 @@ double SecondsSince(Clock::time_point start) {
 
 // ---- the child: one command in the real window ---------------------------
 
-// The file layer of a file system without unnamed temporary files.
-class NoUnnamedFiles : public qm::FileSystem {
- public:
-  int OpenAt(int dir_fd, const char* name, int flags, mode_t mode) override {
-    if ((flags & O_TMPFILE) == O_TMPFILE) {
-      errno = EOPNOTSUPP;
-      return -1;
-    }
-    return FileSystem::OpenAt(dir_fd, name, flags, mode);
-  }
-};
+// What the worker's file layer refuses.
+enum Layer { kPlain, kNoUnnamed, kRefusing, kRefusingAll };
+const char* const kLayerNames[] = {"plain", "no-unnamed", "refusing", "refusing-all"};
 
 // Searches `source`, ticks every row, and moves the files into `dest` or
 // (with an empty `dest`) sends them to the trash.  Writes one byte to
 // `ready_fd` just before the command starts.  Exit status 3 when the
 // command showed a message (something was not moved or trashed).
-int Worker(const std::string& source, const std::string& dest, int ready_fd, bool no_unnamed) {
+int Worker(const std::string& source, const std::string& dest, int ready_fd, Layer kind) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  NoUnnamedFiles layer;
-  if (no_unnamed) qm::SetFs(&layer);
+  qm::testing::FaultyFs layer;
+  if (kind != kPlain) layer.RefuseUnnamedFiles();
+  if (kind == kRefusing || kind == kRefusingAll) {
+    layer.RefuseLinks();
+    layer.BusyWhileOpen();
+  }
+  // Without the FUSE mount, whose renames cannot refuse to replace.
+  if (kind == kRefusingAll) layer.RefuseNoReplaceRenames();
+  if (kind != kPlain) qm::SetFs(&layer);
   int argc = 1;
   char name[] = "kill_test";
   char* argv[] = {name, nullptr};
@@ -322,6 +330,21 @@ class Checker {
     return c;
   }
 
+  // After a move into a folder that can place nothing: every file once, at
+  // its source; nothing at the target, no temporary of ours there.
+  Census AfterRefused(const Place& source, const Place& target, bool killed) const {
+    Census c = AfterKill(source, &target, false);
+    for (int i = 0; i < files_; ++i) {
+      if (c.at_source[i] != 1 || c.at_target[i] != 0) {
+        c.faults.push_back("not once at its source: " + FileName(i));
+      }
+    }
+    if (!killed && c.temporaries != 0) {
+      c.faults.push_back(std::to_string(c.temporaries) + " temporary files left behind");
+    }
+    return c;
+  }
+
   // After the command ran again: every file exactly once, at its target.
   Census AfterRerun(const Place& source, const Place* target_side, bool to_trash) const {
     Census c = AfterKill(source, target_side, to_trash);
@@ -376,7 +399,7 @@ struct Run {
 // Starts a worker; kills it `kill_after` seconds after its command started
 // (never, when negative).
 Run RunWorker(const std::string& self, const std::string& source, const std::string& dest,
-              double kill_after, bool no_unnamed) {
+              double kill_after, Layer layer) {
   Run run;
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return run;
@@ -386,7 +409,7 @@ Run RunWorker(const std::string& self, const std::string& source, const std::str
     const int ready = ::dup(pipe_fds[1]);  // without close-on-exec
     const std::string ready_text = std::to_string(ready);
     ::execl(self.c_str(), self.c_str(), "--worker", source.c_str(), dest.c_str(),
-            ready_text.c_str(), no_unnamed ? "no-unnamed" : "unnamed", static_cast<char*>(nullptr));
+            ready_text.c_str(), kLayerNames[layer], static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(pipe_fds[1]);
@@ -431,13 +454,18 @@ void MakeDirs(const std::string& path) {
 
 int main(int argc, char** argv) {
   if (argc == 6 && std::string(argv[1]) == "--worker") {
-    return Worker(argv[2], argv[3], std::atoi(argv[4]), std::string(argv[5]) == "no-unnamed");
+    Layer layer = kPlain;
+    for (int l = 0; l < 4; ++l) {
+      if (argv[5] == std::string(kLayerNames[l])) layer = static_cast<Layer>(l);
+    }
+    return Worker(argv[2], argv[3], std::atoi(argv[4]), layer);
   }
   int kills = 20;
   int files = 1000;
   unsigned seed = static_cast<unsigned>(std::time(nullptr));
   bool keep = false;
   bool fuse = false;
+  bool refusing = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--kills" && i + 1 < argc) kills = std::atoi(argv[++i]);
@@ -445,9 +473,10 @@ int main(int argc, char** argv) {
     else if (arg == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::atol(argv[++i]));
     else if (arg == "--keep") keep = true;
     else if (arg == "--fuse") fuse = true;
+    else if (arg == "--refusing") refusing = fuse = true;
     else {
-      std::fprintf(stderr,
-                   "usage: kill_test [--kills N] [--files N] [--seed N] [--fuse] [--keep]\n");
+      std::fprintf(stderr, "usage: kill_test [--kills N] [--files N] [--seed N] [--fuse] "
+                           "[--refusing] [--keep]\n");
       return 2;
     }
   }
@@ -499,6 +528,13 @@ int main(int argc, char** argv) {
   }
   MakeDirs(sides[0].data);
   MakeDirs(sides[1].data);
+  Layer layer = no_unnamed ? kNoUnnamed : kPlain;
+  if (refusing) {
+    layer = fuse_mounted ? kRefusing : kRefusingAll;
+    std::printf("note: the %s refuses links and, where a name is open, its removal%s\n",
+                fuse_mounted ? "FUSE mount" : "second folder",
+                fuse_mounted ? "" : ", and renames that must not replace");
+  }
 
   // The files: unique contents, most of a few KB, some of several MB.
   std::mt19937 random(seed);
@@ -541,7 +577,8 @@ int main(int argc, char** argv) {
   };
 
   for (int round = 0; ok && landed < kills && round < 4 * kills; ++round) {
-    const bool trash = round % 2 == 1;  // move, trash, move back, trash, ...
+    // Move, trash, move back, trash, ...; only moves into a refusing folder.
+    const bool trash = !refusing && round % 2 == 1;
     const Place& source = sides[side];
     const Place& target = sides[1 - side];
     const std::string dest = trash ? std::string() : target.data;
@@ -549,7 +586,7 @@ int main(int argc, char** argv) {
     // The first command of each kind runs whole, to learn how long it takes.
     const double kill_after =
         whole < 0 ? -1 : std::uniform_real_distribution<double>(0, whole)(random);
-    Run run = RunWorker(self, source.data, dest, kill_after, no_unnamed);
+    Run run = RunWorker(self, source.data, dest, kill_after, layer);
     if (!run.started) {
       std::printf("FAILED: the window did not reach the command\n");
       ok = false;
@@ -573,17 +610,33 @@ int main(int argc, char** argv) {
         fail(std::string("after kill ") + std::to_string(landed), c);
         break;
       }
-      run = RunWorker(self, source.data, dest, -1, no_unnamed);  // again, on what is left
+      if (refusing) {
+        c = checker.AfterRefused(source, target, true);
+        if (!c.faults.empty()) {
+          fail(std::string("after kill ") + std::to_string(landed), c);
+          break;
+        }
+      }
+      run = RunWorker(self, source.data, dest, -1, layer);  // again, on what is left
     } else if (kill_after >= 0) {
       ++missed;  // it ended before the kill came
     } else {
       whole = run.seconds;
       std::printf("whole %s from the %s: %.3f s\n", what, side ? (fuse_mounted ? "fuse" : "tmpfs") : "disk", run.seconds);
     }
-    if (run.status != 0) {
+    // Into a refusing folder every file stays, and the command says so.
+    if (run.status != (refusing ? 3 : 0)) {
       std::printf("FAILED: the %s ended with status %d\n", what, run.status);
       ok = false;
       break;
+    }
+    if (refusing) {
+      Census c = checker.AfterRefused(source, target, false);
+      if (!c.faults.empty()) {
+        fail(std::string("after the ") + what + " ran to its end", c);
+        break;
+      }
+      continue;
     }
     Census c = checker.AfterRerun(source, &target, trash);
     if (!c.faults.empty()) {

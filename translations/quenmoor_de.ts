@@ -195,6 +195,21 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     </message>
 </context>
 <context>
+    <name>qm::CursorFile</name>
+    <message>
+        <source>The cursor file %1 is %2, not a file</source>
+        <translation>Die Zeigerdatei %1 ist %2, keine Datei</translation>
+    </message>
+    <message>
+        <source>The cursor file %1 is too large (%2)</source>
+        <translation>Die Zeigerdatei %1 ist zu groß (%2)</translation>
+    </message>
+    <message>
+        <source>The cursor file %1 cannot be read: %2</source>
+        <translation>Die Zeigerdatei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>qm::ErrorReport</name>
     <message>
         <source>Application Error</source>
@@ -512,6 +527,14 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
         <source>Size</source>
         <translation>Größe</translation>
     </message>
+    <message>
+        <source>%1. Quenmoor opens at its designed size and does not keep its size and place while this is so.</source>
+        <translation>%1. Quenmoor öffnet sich in seiner vorgesehenen Größe und merkt sich Größe und Lage nicht, solange das so ist.</translation>
+    </message>
+    <message>
+        <source>%1 could not be opened: the desktop reported a failure.</source>
+        <translation>%1 konnte nicht geöffnet werden: Die Arbeitsumgebung meldet einen Fehler.</translation>
+    </message>
 </context>
 <context>
     <name>qm::ListView</name>
@@ -618,6 +641,10 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
         <source>%1 of %2 files could not be moved to the trash:</source>
         <translation>%1 von %2 Dateien konnten nicht in den Papierkorb verschoben werden:</translation>
     </message>
+    <message>
+        <source>You can restore it from the trash.</source>
+        <translation>Sie können sie aus dem Papierkorb wiederherstellen.</translation>
+    </message>
 </context>
 <context>
     <name>qm::Settings</name>
@@ -639,6 +666,49 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>The settings file %1 cannot be read: %2</source>
         <translation>Die Einstellungsdatei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Size</name>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 TB</source>
+        <translation>%1 TB</translation>
+    </message>
+    <message>
+        <source>%1 PB</source>
+        <translation>%1 PB</translation>
+    </message>
+    <message>
+        <source>%1 EB</source>
+        <translation>%1 EB</translation>
+    </message>
+    <message>
+        <source>%1 ZB</source>
+        <translation>%1 ZB</translation>
+    </message>
+    <message>
+        <source>%1 YB</source>
+        <translation>%1 YB</translation>
+    </message>
+    <message>
+        <source>1 byte</source>
+        <translation>1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
     </message>
 </context>
 <context>
@@ -695,14 +765,6 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
         <translation>%1 Ordner</translation>
     </message>
     <message>
-        <source>%1 found, %2</source>
-        <translation>%1 gefunden, %2</translation>
-    </message>
-    <message>
-        <source>%1 ticked, %2</source>
-        <translation>%1 markiert, %2</translation>
-    </message>
-    <message>
         <source>Searching: %1 and %2 checked, %3 found. Reading %4</source>
         <translation>Suche: %1 und %2 geprüft, %3 gefunden. Lese %4</translation>
     </message>
@@ -717,6 +779,34 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>%1 (%2) moved to %3.</source>
         <translation>%1 (%2) nach %3 verschoben.</translation>
+    </message>
+    <message>
+        <source>%1 found, sizes total %2</source>
+        <translation>%1 gefunden, Größen zusammen %2</translation>
+    </message>
+    <message>
+        <source>%1 ticked, sizes total %2</source>
+        <translation>%1 markiert, Größen zusammen %2</translation>
+    </message>
+    <message>
+        <source>1 folder</source>
+        <comment>after a preposition</comment>
+        <translation>1 Ordner</translation>
+    </message>
+    <message>
+        <source>%1 folders</source>
+        <comment>after a preposition</comment>
+        <translation>%1 Ordnern</translation>
+    </message>
+    <message>
+        <source>1 file</source>
+        <comment>after a preposition</comment>
+        <translation>1 Datei</translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <comment>after a preposition</comment>
+        <translation>%1 Dateien</translation>
     </message>
 </context>
 <context>
@@ -762,10 +852,6 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
         <translation>dieser Ordner enthält den Papierkorb selbst</translation>
     </message>
     <message>
-        <source>no trash on this disk can take it (%1)</source>
-        <translation>kein Papierkorb auf diesem Datenträger kann sie aufnehmen (%1)</translation>
-    </message>
-    <message>
         <source>no trash on this disk can take it</source>
         <translation>kein Papierkorb auf diesem Datenträger kann sie aufnehmen</translation>
     </message>
@@ -780,6 +866,10 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>cancelled</source>
         <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>no trash on this disk can take it: %1</source>
+        <translation>kein Papierkorb auf diesem Datenträger kann sie aufnehmen: %1</translation>
     </message>
 </context>
 <context>
@@ -807,6 +897,21 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>a link</source>
         <translation>eine symbolische Verknüpfung</translation>
+    </message>
+</context>
+<context>
+    <name>qm::WindowState</name>
+    <message>
+        <source>The window&apos;s state file %1 is %2, not a file</source>
+        <translation>Die Zustandsdatei des Fensters %1 ist %2, keine Datei</translation>
+    </message>
+    <message>
+        <source>The window&apos;s state file %1 is too large (%2)</source>
+        <translation>Die Zustandsdatei des Fensters %1 ist zu groß (%2)</translation>
+    </message>
+    <message>
+        <source>The window&apos;s state file %1 cannot be read: %2</source>
+        <translation>Die Zustandsdatei des Fensters %1 kann nicht gelesen werden: %2</translation>
     </message>
 </context>
 </TS>

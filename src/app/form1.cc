@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/form1.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_trap.h"
 #include "platform/file_system.h"
+#include "platform/whole_file.h"
 #include "search/time_stamps.h"
 #include "settings/settings_store.h"
 
@@ -121,12 +123,18 @@ struct ControlAnchor {
   Anchor anchor;
 };
 const ControlAnchor kAnchors[] = {
-    {"ListView1", {false, 0, 1, 0, 1}},   {"PushButton1", {false, 0, 1, 1, 1}},
-    {"PushButton7", {false, 0, 0.5, 1, 1}}, {"PushButton8", {false, 0.5, 1, 1, 1}},
-    {"Frame1", {false, 0, 1, 1, 1}},      {"Frame2", {false, 0, 1, 1, 1}},
-    {"PushButton2", {true, 0, 1, 0, 0}},  {"ListView2", {true, 0, 1, 0, 1}},
-    {"PushButton4", {true, 0, 0.5, 1, 1}}, {"PushButton6", {true, 0.5, 1, 1, 1}},
-    {"PushButton3", {true, 0, 0.5, 1, 1}}, {"PushButton5", {true, 0.5, 1, 1, 1}},
+    {"ListView1", {false, 0, 1, 0, 1}},
+    {"PushButton1", {false, 0, 1, 1, 1}},
+    {"PushButton7", {false, 0, 0.5, 1, 1}},
+    {"PushButton8", {false, 0.5, 1, 1, 1}},
+    {"Frame1", {false, 0, 1, 1, 1}},
+    {"Frame2", {false, 0, 1, 1, 1}},
+    {"PushButton2", {true, 0, 1, 0, 0}},
+    {"ListView2", {true, 0, 1, 0, 1, Anchor::kListEndsARowHigher}},
+    {"PushButton4", {true, 0, 0.5, 1, 1, Anchor::kRowHigher}},
+    {"PushButton6", {true, 0.5, 1, 1, 1, Anchor::kRowHigher}},
+    {"PushButton3", {true, 0, 0.5, 1, 1, Anchor::kAcrossARowHigher}},
+    {"PushButton5", {true, 0.5, 1, 1, 1, Anchor::kAcross}},
 };
 
 // Gives each button an Alt+letter: the first letter of a word that no
@@ -239,8 +247,7 @@ Form1::~Form1() { SetErrorReporter(nullptr); }
 
 void Form1::BuildControls() {
   // The window can grow and be maximised; below its designed size only its
-  // lists shrink (WindowLayout).
-  setMinimumSize(layout_.MinimumSize());
+  // lists shrink (WindowLayout), as far as the captions allow (FitLeastSize).
   resize(layout_.DefaultSize());
   setFont(ArialBold(9));
   MakeWhite(this);
@@ -311,6 +318,14 @@ void Form1::BuildControls() {
     QWidget* w = findChild<QWidget*>(QLatin1String(a.name), Qt::FindDirectChildrenOnly);
     anchored_.insert(w, {w->geometry(), a.anchor});
   }
+  h_scroll_ = new QScrollBar(Qt::Horizontal, this);
+  h_scroll_->setObjectName(QStringLiteral("HScroll1"));
+  v_scroll_ = new QScrollBar(Qt::Vertical, this);
+  v_scroll_->setObjectName(QStringLiteral("VScroll1"));
+  for (QScrollBar* bar : {h_scroll_, v_scroll_}) {
+    bar->hide();
+    connect(bar, &QScrollBar::valueChanged, this, [this] { LayOut(); });
+  }
   Frame1->setTitle(Frame1->accessibleName());
   Frame2->setTitle(Frame2->accessibleName());
   Label1->setText(Label1->accessibleName());
@@ -330,6 +345,7 @@ void Form1::BuildControls() {
   // The window as designed: "Date Accessed" and "After this date".
   Option3->setChecked(true);
   Option4->setChecked(true);
+  FitLeastSize();
 }
 
 void Form1::WireEvents() {
@@ -487,8 +503,9 @@ void Form1::ApplyPointer() {
 
 void Form1::Form_Load() {
   Trap trap(kFormLoadId);
-  // 1. The optional skin.
+  // 1. The optional skin, which may change what the captions need.
   trap.Do(102, [&] { ApplySkin(); });
+  FitLeastSize();
   // 2, 3. The hand pointer's picture.
   const QString cursor_path = AppFolder() + QStringLiteral("/HAND-M.CUR");
   if (trap.Test(104, [&] { return PathExists(cursor_path); })) {
@@ -537,9 +554,15 @@ void Form1::ApplySkin() {
   // A missing skin, or a folder of its name, is no skin: nothing happens.
   // Anything else of its name is loaded, or said to be no skin (a FIFO, a
   // device, a file that cannot be read), and is never waited on.
+  // A link to /dev/null switches the skin off, as any file of the program's.
   const QString path = AppFolder() + QStringLiteral("/x/o.cjs");
   QFileInfo info(path);
-  if (!info.exists() || info.isDir() || info.fileName().startsWith(QLatin1Char('.'))) return;
+  mode_t mode = 0;
+  const OwnFileKind kind = LookAtOwnFile(path.toStdString(), &mode);
+  if (kind == OwnFileKind::kMissing || kind == OwnFileKind::kSwitchedOff || S_ISDIR(mode) ||
+      info.fileName().startsWith(QLatin1Char('.'))) {
+    return;
+  }
   // The window and its frames, options and label take the button-face colour,
   // with the text colour that goes with it.
   const QColor face = QApplication::palette().color(QPalette::Button);
@@ -565,6 +588,8 @@ void Form1::ApplySkin() {
 
 void Form1::LoadHandPicture(const QString& path) {
   has_hand_picture_ = false;
+  // A link to /dev/null switches the hand off, as any file of the program's.
+  if (LookAtOwnFile(path.toStdString()) == OwnFileKind::kSwitchedOff) return;
   hand_cursor_ = LoadHandCursor(path);  // fails on a file that is not a cursor
   has_hand_picture_ = true;
   if (mouse_pointer_ == kPointerHand) ApplyPointer();

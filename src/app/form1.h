@@ -37,6 +37,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QScrollBar;
 class QShortcut;
 class QTimer;
 
@@ -55,6 +56,8 @@ class Form1 : public QWidget {
  public:
   // The status line's height, in pixels.
   static constexpr int kStatusHeight = 26;
+  // Room kept above the window for its title bar when it is placed.
+  static constexpr int kTitleBar = 32;
   // The result list's columns once a search has set them up: path, date,
   // size.
   static constexpr int kResultColumns = 3;
@@ -116,14 +119,15 @@ class Form1 : public QWidget {
   // Send to the trash.
   void PushButton3_Click();
   // Removes the ticked rows whose file is gone: those whose path is in
-  // `taken` (the files the command took away; the path may name a new file
-  // by now), and the others whose path names nothing any more.  Returns how
-  // many rows went and the size of their files.
+  // `taken` (the files the command took away, each with its size as it
+  // went; the path may name a new file by now), and the others whose path
+  // names nothing any more.  Returns how many files the command took and
+  // what they held.
   struct RowsGone {
     int files = 0;
-    std::int64_t bytes = 0;
+    ByteCount bytes = 0;
   };
-  RowsGone RemoveCheckedRows(const QSet<QString>* taken = nullptr);
+  RowsGone RemoveCheckedRows(const QHash<QString, std::int64_t>* taken = nullptr);
   // Move to folder.
   void PushButton5_Click();
 
@@ -205,6 +209,14 @@ class Form1 : public QWidget {
   void BuildResultsMenu();
   void WireEvents();
   void LayOut();
+  // The least size from the buttons' captions as they are now (language,
+  // font, skin): every caption whole.
+  void FitLeastSize();
+  // Wider than designed, the result columns fill the list: the date and
+  // the size take what their texts need, the path the rest.  At the
+  // designed size and below, and once the user has set widths, the
+  // columns keep their widths.
+  void FitResultColumns();
   void StateChanged();
   void ApplyRememberedWidths(ListView* list, const std::vector<int>& widths);
   void WatchColumnWidths();
@@ -265,6 +277,9 @@ class Form1 : public QWidget {
   // Where each control of the window sits at the designed size, and how it
   // follows the window.
   QHash<QWidget*, std::pair<QRect, Anchor>> anchored_;
+  // On a screen smaller than the least size, the controls scroll.
+  QScrollBar* h_scroll_ = nullptr;
+  QScrollBar* v_scroll_ = nullptr;
   QTimer* save_state_timer_ = nullptr;
   std::vector<int> folder_widths_;   // remembered column widths, pixels
   std::vector<int> result_widths_;

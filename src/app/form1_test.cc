@@ -391,7 +391,7 @@ TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quenmoor"));  // start-up went on
   }
   // What is no file at all: told without being waited on or read, except
-  // a folder, which is no skin.
+  // a folder or a link to /dev/null, which are no skin.
   const std::string skin = app_dir_.Sub("x/o.cjs");
   struct Case {
     const char* what;
@@ -400,9 +400,10 @@ TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {
       {"a FIFO", [&] { ASSERT_EQ(::mkfifo(skin.c_str(), 0644), 0); }},
       {"a device", [&] { ASSERT_EQ(::symlink("/dev/zero", skin.c_str()), 0); }},
       {nullptr, [&] { ASSERT_EQ(::mkdir(skin.c_str(), 0755), 0); }},
+      {nullptr, [&] { ASSERT_EQ(::symlink("/dev/null", skin.c_str()), 0); }},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what ? c.what : "a folder");
+    SCOPED_TRACE(c.what ? c.what : "a folder, /dev/null");
     ::system(("rm -rf '" + skin + "'").c_str());
     c.make();
     requests_.clear();
@@ -443,6 +444,13 @@ TEST_F(Form1Test, HandCursorComesFromTheFileAndACorruptOneIsReported) {
   EXPECT_TRUE(reports[0].startsWith(QStringLiteral("Invalid picture\r\n")));
   EXPECT_TRUE(reports[0].contains(QStringLiteral("at line 106")));
   EXPECT_FALSE(form->HasHandPicture());
+  // A link to /dev/null switches the hand off, without a word.
+  ::unlink(app_dir_.Sub("HAND-M.CUR").c_str());
+  ASSERT_EQ(::symlink("/dev/null", app_dir_.Sub("HAND-M.CUR").c_str()), 0);
+  requests_.clear();
+  auto off = NewForm();
+  EXPECT_TRUE(ErrorReports().empty());
+  EXPECT_FALSE(off->HasHandPicture());
 }
 
 TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {

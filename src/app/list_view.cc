@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -21,10 +22,28 @@ std::function<QString(double, bool)>& StampFormatter() {
 // Past this many separate runs of rows, a removal rebuilds the list in one
 // pass instead of announcing each run.
 const size_t kMaxRemovalRuns = 64;
+
+// The first column's texts are cut where the column ends (the user drags
+// its divider to read more); a date or size that does not fit shows that
+// it is cut, with an ellipsis.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = index.column() == 0 ? Qt::ElideNone : Qt::ElideRight;
+  }
+};
 }  // namespace
 
 void ListModel::SetStampFormatter(std::function<QString(double, bool)> formatter) {
   StampFormatter() = std::move(formatter);
+}
+
+QString ListModel::FormatStamp(double value, bool empty) {
+  return StampFormatter() ? StampFormatter()(value, empty) : QString();
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const {
@@ -70,7 +89,7 @@ void ListModel::RecountTotals() {
   checked_bytes_ = 0;
   const int n = Count();
   for (int i = 0; i < n; ++i) {
-    const std::int64_t size = Counted(i);
+    const ByteCount size = Counted(i);
     total_bytes_ += size;
     if (Checked(i)) {
       ++checked_count_;
@@ -187,7 +206,7 @@ void ListModel::AppendBatch(std::vector<NewRow>&& rows) {
     row.sub_kind = r.sub_kind;
     row.id = r.id;
     row.size = r.size;
-    total_bytes_ += std::max<std::int64_t>(0, r.size);
+    total_bytes_ += static_cast<ByteCount>(std::max<std::int64_t>(0, r.size));
     rows_.push_back(AddOwn(std::move(row)));
   }
   endInsertRows();
@@ -203,7 +222,9 @@ void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
   }
   if (positions.empty()) return;
   ForgetSort();
-  for (std::uint32_t p : positions) total_bytes_ += std::max<std::int64_t>(0, source_->SizeAt(p));
+  for (std::uint32_t p : positions) {
+    total_bytes_ += static_cast<ByteCount>(std::max<std::int64_t>(0, source_->SizeAt(p)));
+  }
   emit TotalsChanged();
   if (rows_.empty()) {
     // Into an empty list the rows go as a new list: the view then sizes its
@@ -245,7 +266,11 @@ void ListModel::SetChecked(int i, bool checked) {
   emit dataChanged(at, at, {Qt::CheckStateRole, Qt::AccessibleDescriptionRole});
   if (was != checked) {
     checked_count_ += checked ? 1 : -1;
-    checked_bytes_ += checked ? Counted(i) : -Counted(i);
+    if (checked) {
+      checked_bytes_ += Counted(i);
+    } else {
+      checked_bytes_ -= Counted(i);
+    }
     emit TotalsChanged();
   }
 }
@@ -262,7 +287,7 @@ void ListModel::SetAllChecked(bool checked) {
 
 void ListModel::Remove(int i) {
   beginRemoveRows(QModelIndex(), i, i);
-  const std::int64_t size = Counted(i);
+  const ByteCount size = Counted(i);
   total_bytes_ -= size;
   if (Checked(i)) {
     --checked_count_;
@@ -281,7 +306,7 @@ void ListModel::RemoveMany(std::vector<int> positions) {
                   positions.end());
   if (positions.empty()) return;
   for (int p : positions) {
-    const std::int64_t size = Counted(p);
+    const ByteCount size = Counted(p);
     total_bytes_ -= size;
     if (Checked(p)) {
       --checked_count_;
@@ -365,6 +390,7 @@ ListView::ListView(QWidget* parent, bool checkboxes)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTextElideMode(Qt::ElideNone);
+  setItemDelegate(new CellDelegate(this));
   // Tab and Shift+Tab leave the list for the next control.
   setTabKeyNavigation(false);
   header()->setStretchLastSection(false);

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/byte_size.h"
 #include "platform/file_id.h"
 
 namespace qm {
@@ -68,6 +69,8 @@ class ListModel : public QAbstractTableModel {
   void SetCheckable(bool checkable) { checkable_ = checkable; }
   bool Checkable() const { return checkable_; }
   static void SetStampFormatter(std::function<QString(double, bool)> formatter);
+  // A date value as the list shows it.
+  static QString FormatStamp(double value, bool empty);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -86,11 +89,12 @@ class ListModel : public QAbstractTableModel {
   double Stamp(int i) const;
   // The row's file size in bytes, -1 when unknown (shown as an empty cell).
   std::int64_t Size(int i) const;
-  // Totals over the rows, kept up to date as rows come, go and are ticked;
-  // unknown sizes count as 0.
-  std::int64_t TotalBytes() const { return total_bytes_; }
+  // Totals of the rows' sizes (each row's own, as the Size column shows
+  // it), kept up to date as rows come, go and are ticked; unknown sizes
+  // count as 0.  In 128 bits: no list's sizes wrap.
+  ByteCount TotalBytes() const { return total_bytes_; }
   int CheckedCount() const { return checked_count_; }
-  std::int64_t CheckedBytes() const { return checked_bytes_; }
+  ByteCount CheckedBytes() const { return checked_bytes_; }
   int Append(const QString& text);
   void AppendBatch(std::vector<NewRow>&& rows);
   // Appends the rows at `positions` of `source`, in that order, in one
@@ -149,7 +153,9 @@ class ListModel : public QAbstractTableModel {
   friend struct RowTexts;  // list_sort.cc
 
   // A row's size as the totals count it.
-  std::int64_t Counted(int i) const { return std::max<std::int64_t>(0, Size(i)); }
+  ByteCount Counted(int i) const {
+    return static_cast<ByteCount>(std::max<std::int64_t>(0, Size(i)));
+  }
   void RecountTotals();
 
   void ForgetSort();
@@ -164,9 +170,9 @@ class ListModel : public QAbstractTableModel {
   bool checkable_ = false;
   int sort_column_ = -1;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
-  std::int64_t total_bytes_ = 0;
+  ByteCount total_bytes_ = 0;
   int checked_count_ = 0;
-  std::int64_t checked_bytes_ = 0;
+  ByteCount checked_bytes_ = 0;
 };
 
 class ListView : public QTableView {

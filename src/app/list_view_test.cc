@@ -217,6 +217,14 @@ TEST(ListViewTest, SizesSortStablyAndTheTotalsFollowTicksAndRemovals) {
   EXPECT_EQ(m->CheckedCount(), 0);
   list.ClearItems();
   EXPECT_EQ(m->TotalBytes(), 0);
+  // Sizes that add up past 64 bits do not wrap.
+  auto huge = std::make_shared<TestSource>();
+  huge->files = {{"/", "x", 1, false}, {"/", "y", 1, false}};
+  huge->sizes = {INT64_MAX, INT64_MAX};
+  list.AddSourceItems(huge, {0, 1});
+  list.SetAllChecked(true);
+  EXPECT_TRUE(m->TotalBytes() == 2 * static_cast<ByteCount>(INT64_MAX));
+  EXPECT_TRUE(m->CheckedBytes() == m->TotalBytes());
 }
 
 TEST(ListViewTest, SpaceTicksTheSelectedRowsAndTabLeavesTheList) {

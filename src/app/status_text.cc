@@ -4,18 +4,17 @@
 #include <QCoreApplication>
 #include <QLocale>
 
+#include "app/translations.h"
+
 namespace qm {
 namespace {
 
 QString Tr(const char* text) { return QCoreApplication::translate("qm::Status", text); }
-QString Number(std::int64_t n) { return QLocale().toString(static_cast<qlonglong>(n)); }
+QString Number(std::int64_t n) { return NumberLocale().toString(static_cast<qlonglong>(n)); }
 
 }  // namespace
 
-QString SizeText(std::int64_t bytes) {
-  if (bytes < 0) bytes = 0;
-  return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
-}
+QString SizeText(ByteCount bytes) { return ByteSizeText(bytes, NumberLocale()); }
 
 QString FilesText(std::int64_t files) {
   return files == 1 ? Tr(QT_TRANSLATE_NOOP("qm::Status", "1 file"))
@@ -27,12 +26,14 @@ QString FoldersText(std::int64_t folders) {
                       : Tr(QT_TRANSLATE_NOOP("qm::Status", "%1 folders")).arg(Number(folders));
 }
 
-QString FoundText(std::int64_t files, std::int64_t bytes) {
-  return Tr(QT_TRANSLATE_NOOP("qm::Status", "%1 found, %2")).arg(FilesText(files), SizeText(bytes));
+QString FoundText(std::int64_t files, ByteCount bytes) {
+  return Tr(QT_TRANSLATE_NOOP("qm::Status", "%1 found, sizes total %2"))
+      .arg(FilesText(files), SizeText(bytes));
 }
 
-QString TickedText(std::int64_t files, std::int64_t bytes) {
-  return Tr(QT_TRANSLATE_NOOP("qm::Status", "%1 ticked, %2")).arg(Number(files), SizeText(bytes));
+QString TickedText(std::int64_t files, ByteCount bytes) {
+  return Tr(QT_TRANSLATE_NOOP("qm::Status", "%1 ticked, sizes total %2"))
+      .arg(Number(files), SizeText(bytes));
 }
 
 QString SearchingText(std::int64_t folders, std::int64_t files, std::int64_t found,
@@ -42,16 +43,26 @@ QString SearchingText(std::int64_t folders, std::int64_t files, std::int64_t fou
 }
 
 QString StoppedText(std::int64_t folders, std::int64_t files) {
+  // The counts stand after "after", which some languages decline ("nach
+  // 81 Ordnern"): they have texts of their own.
+  const QString folders_text =
+      folders == 1 ? QCoreApplication::translate("qm::Status", "1 folder", "after a preposition")
+                   : QCoreApplication::translate("qm::Status", "%1 folders", "after a preposition")
+                         .arg(Number(folders));
+  const QString files_text =
+      files == 1 ? QCoreApplication::translate("qm::Status", "1 file", "after a preposition")
+                 : QCoreApplication::translate("qm::Status", "%1 files", "after a preposition")
+                       .arg(Number(files));
   return Tr(QT_TRANSLATE_NOOP("qm::Status", "Search stopped after %1 and %2."))
-      .arg(FoldersText(folders), FilesText(files));
+      .arg(folders_text, files_text);
 }
 
-QString TrashedText(std::int64_t files, std::int64_t bytes) {
+QString TrashedText(std::int64_t files, ByteCount bytes) {
   return Tr(QT_TRANSLATE_NOOP("qm::Status", "%1 (%2) moved to the trash."))
       .arg(FilesText(files), SizeText(bytes));
 }
 
-QString MovedText(std::int64_t files, std::int64_t bytes, const QString& folder) {
+QString MovedText(std::int64_t files, ByteCount bytes, const QString& folder) {
   return Tr(QT_TRANSLATE_NOOP("qm::Status", "%1 (%2) moved to %3."))
       .arg(FilesText(files), SizeText(bytes), folder);
 }

@@ -38,6 +38,27 @@ QString PickTranslation(const QStringList& languages,
   return QString();
 }
 
+namespace {
+QString& Installed() {
+  static QString name;
+  return name;
+}
+}  // namespace
+
+QString InstalledTranslation() { return Installed(); }
+
+QLocale NumberLocale() {
+  const QLocale user;
+  static QString texts_name = QStringLiteral("-");
+  static QLocale texts;
+  if (texts_name != Installed()) {
+    texts_name = Installed();
+    texts = texts_name.isEmpty() ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                 : QLocale(texts_name);
+  }
+  return user.textDirection() == texts.textDirection() ? user : texts;
+}
+
 QList<QTranslator*> InstallTranslations(const QStringList& languages, const QString& folder) {
   QList<QTranslator*> installed;
   const QString prefix = QStringLiteral("quenmoor_");
@@ -45,6 +66,7 @@ QList<QTranslator*> InstallTranslations(const QStringList& languages, const QStr
     return QFileInfo::exists(folder + QLatin1Char('/') + prefix + candidate +
                              QStringLiteral(".qm"));
   });
+  Installed() = name;
   if (name.isEmpty()) return installed;
   auto install = [&](const QString& file, const QString& dir) {
     auto* translator = new QTranslator(QCoreApplication::instance());

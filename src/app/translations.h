@@ -9,6 +9,7 @@
 #define QUENMOOR_APP_TRANSLATIONS_H_
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -37,6 +38,16 @@ QString PickTranslation(const QStringList& languages,
 // from `folder`, and Qt's own of the same language when it is there.
 // Returns the translators installed (none for English).
 QList<QTranslator*> InstallTranslations(const QStringList& languages, const QString& folder);
+
+// The translation InstallTranslations() installed last ("de"), or "" for
+// the program's own English.
+QString InstalledTranslation();
+
+// The locale numbers in the program's texts are written in: the user's,
+// unless it writes in the other direction than the texts' language (an
+// Arabic locale under the English texts, where its digits and the English
+// words would be reordered against each other); then the texts' language's.
+QLocale NumberLocale();
 
 // The compiled translations: translations/ in the data folder.
 QString TranslationsFolder();

@@ -10,6 +10,7 @@
 #include <QTranslator>
 
 #include "app/error_report.h"
+#include "app/status_text.h"
 #include "search/time_stamps.h"
 #include "testing/test_form.h"
 
@@ -128,6 +129,12 @@ TEST_F(GermanWindowTest, CaptionsMessagesAndDatesAreGerman) {
     form->DTPicker4->SetValue(DayNumberOf(2021, 8, 31));
     EXPECT_EQ(form->DTPicker4->text(), QStringLiteral("31.08.2021"));
   }
+
+  // Counts after "nach" take the dative; sizes in German numbers.
+  EXPECT_EQ(StoppedText(81, 12),
+            QStringLiteral("Suche nach 81 Ordnern und 12 Dateien angehalten."));
+  EXPECT_EQ(FoundText(1, 1), QStringLiteral("1 Datei gefunden, Größen zusammen 1 Byte"));
+  EXPECT_EQ(SizeText(999950), QStringLiteral("1,0 MB"));
 
   // An error report: German words around the routine's identifier, which
   // stays as it is.

@@ -7,7 +7,25 @@
 namespace qm {
 
 QSize WindowLayout::MinimumSize() const {
-  return DefaultSize() - QSize(kResultsShrink, kFolderListShrink);
+  const int shrink = results_least_ > 0 ? column_width_ - results_least_ : kResultsShrink;
+  return DefaultSize() - QSize(shrink, kFolderListShrink);
+}
+
+void WindowLayout::SetResultsColumn(int left, int width, int row, int least, int pair) {
+  column_left_ = left;
+  column_width_ = width;
+  row_ = row;
+  results_least_ = least;
+  pair_least_ = pair;
+}
+
+int WindowLayout::ResultsWidth(QSize size) const {
+  const int wider = size.expandedTo(MinimumSize()).width() - DefaultSize().width();
+  return column_width_ + (wider > 0 ? wider - wider / 4 : wider);
+}
+
+bool WindowLayout::Stacked(QSize size) const {
+  return pair_least_ > 0 && ResultsWidth(size) < pair_least_;
 }
 
 QRect WindowLayout::Place(const QRect& designed_rect, const Anchor& anchor, QSize size) const {
@@ -27,9 +45,20 @@ QRect WindowLayout::Place(const QRect& designed_rect, const Anchor& anchor, QSiz
   const int left = shift + moved(designed_rect.left(), anchor.left_edge, growth);
   const int right = shift + moved(designed_rect.left() + designed_rect.width(), anchor.right_edge,
                                   growth);
-  const int top = moved(designed_rect.top(), anchor.top_edge, taller);
-  const int bottom = moved(designed_rect.top() + designed_rect.height(), anchor.bottom_edge, taller);
-  return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+  int top = moved(designed_rect.top(), anchor.top_edge, taller);
+  int bottom = moved(designed_rect.top() + designed_rect.height(), anchor.bottom_edge, taller);
+  int l = left, r = right;
+  if (anchor.stack != Anchor::kStays && Stacked(size)) {
+    if (anchor.stack != Anchor::kAcross) bottom -= row_;
+    if (anchor.stack == Anchor::kRowHigher || anchor.stack == Anchor::kAcrossARowHigher) {
+      top -= row_;
+    }
+    if (anchor.stack == Anchor::kAcross || anchor.stack == Anchor::kAcrossARowHigher) {
+      l = shift + column_left_;
+      r = l + ResultsWidth(size);
+    }
+  }
+  return QRect(l, top, std::max(0, r - l), std::max(0, bottom - top));
 }
 
 QRect WindowLayout::StatusPlace(QSize size) const {

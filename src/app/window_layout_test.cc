@@ -66,6 +66,32 @@ TEST(WindowLayoutTest, BelowTheDesignedSizeOnlyTheListsShrinkAndEverythingStaysI
   EXPECT_EQ(kLayout.Place(kFolders, kWholeLeftList, QSize(300, 200)), folders);
 }
 
+// The least size comes from the captions: the lowest two buttons stand one
+// above the other once the results are too narrow for both side by side,
+// each across the column, and the list ends a row higher.
+TEST(WindowLayoutTest, TooNarrowForTwoCaptionsTheLowestButtonsStandOneAboveTheOther) {
+  WindowLayout layout(QSize(1064, 485), 26);
+  layout.SetResultsColumn(536, 520, 34, 230, 460);
+  const Anchor list{true, 0, 1, 0, 1, Anchor::kListEndsARowHigher};
+  const Anchor select_all{true, 0, 0.5, 1, 1, Anchor::kRowHigher};
+  const Anchor send{true, 0, 0.5, 1, 1, Anchor::kAcrossARowHigher};
+  const Anchor move{true, 0.5, 1, 1, 1, Anchor::kAcross};
+  const QRect send_rect(536, 450, 256, 27), move_rect(800, 450, 256, 27);
+  EXPECT_EQ(layout.MinimumSize(), QSize(1064 - 290, 511 - 129));
+  // Designed size and a little below: side by side, as drawn.
+  EXPECT_FALSE(layout.Stacked(layout.DefaultSize()));
+  EXPECT_EQ(layout.Place(send_rect, send, layout.DefaultSize()), send_rect);
+  const QSize narrow(1064 - 61, 511);  // results 459 wide
+  ASSERT_TRUE(layout.Stacked(narrow));
+  const QRect results = layout.Place(kResultsRect, list, narrow);
+  EXPECT_EQ(results, QRect(536, 42, 459, 368 - 34));
+  EXPECT_EQ(layout.Place(kSelectAll, select_all, narrow).top(), 416 - 34);
+  EXPECT_EQ(layout.Place(send_rect, send, narrow), QRect(536, 450 - 34, 459, 27));
+  EXPECT_EQ(layout.Place(move_rect, move, narrow), QRect(536, 450, 459, 27));
+  // The least size: the column as narrow as the widest caption.
+  EXPECT_EQ(layout.Place(move_rect, move, QSize(10, 10)).width(), 230);
+}
+
 TEST(WindowStateTest, AWindowOpensOnTheScreenAndNoLargerThanIt) {
   const QSize least = kLayout.MinimumSize();
   // A 1600x900 screen at 200%, less a panel and a title bar.

@@ -2,14 +2,22 @@
 // The window's size and place: laying the controls out as it grows or
 // shrinks, and remembering size, place and column widths between runs.
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 
 #include "app/form1.h"
+#include "app/status_text.h"
 #include "app/window_state.h"
+#include "base/date_value.h"
+#include "platform/dialogs.h"
 
 namespace qm {
 namespace {
@@ -23,11 +31,87 @@ std::vector<int> ColumnWidths(const ListView* list) {
 }  // namespace
 
 void Form1::LayOut() {
+  if (!h_scroll_) return;  // not built yet
   const QSize now = size();
+  const QSize least = layout_.MinimumSize();
+  // Smaller than its least size (only on a screen smaller than that), the
+  // window shows its controls laid out at the least size, and scrolls.
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  bool across = now.width() < least.width();
+  const bool down = now.height() < least.height() + (across ? bar : 0);
+  across = now.width() < least.width() + (down ? bar : 0);
+  const QSize laid = now.expandedTo(least);
+  const int view_width = now.width() - (down ? bar : 0);
+  const int view_height = now.height() - kStatusHeight - (across ? bar : 0);
+  h_scroll_->setRange(0, across ? laid.width() - view_width : 0);
+  v_scroll_->setRange(0, down ? laid.height() - kStatusHeight - view_height : 0);
+  h_scroll_->setPageStep(std::max(1, view_width));
+  v_scroll_->setPageStep(std::max(1, view_height));
+  const QPoint offset(-h_scroll_->value(), -v_scroll_->value());
   for (auto it = anchored_.cbegin(); it != anchored_.cend(); ++it) {
-    it.key()->setGeometry(layout_.Place(it.value().first, it.value().second, now));
+    const QRect place = layout_.Place(it.value().first, it.value().second, laid);
+    it.key()->setGeometry(place.translated(offset));
   }
-  StatusBar1->setGeometry(layout_.StatusPlace(now));
+  h_scroll_->setGeometry(0, now.height() - kStatusHeight - bar, view_width, bar);
+  v_scroll_->setGeometry(now.width() - bar, 0, bar, view_height);
+  h_scroll_->setVisible(across);
+  v_scroll_->setVisible(down);
+  h_scroll_->raise();
+  v_scroll_->raise();
+  StatusBar1->setGeometry(0, now.height() - kStatusHeight, now.width(), kStatusHeight);
+  FitResultColumns();
+}
+
+void Form1::FitLeastSize() {
+  auto need = [](const QPushButton* b) { return b->sizeHint().width(); };
+  // Designed: the results column, the gap between two buttons of a row, and
+  // how far apart the rows of buttons stand.
+  const int left = 8040 / 15, width = 7800 / 15, gap = (12000 - 8040 - 3840) / 15;
+  const int row = (6750 - 6240) / 15;
+  const int pair = 2 * std::max(need(PushButton3), need(PushButton5)) + gap;
+  const int least = std::max({need(PushButton2), need(PushButton3), need(PushButton5),
+                              2 * std::max(need(PushButton4), need(PushButton6)) + gap,
+                              width - WindowLayout::kResultsShrink});
+  layout_.SetResultsColumn(left, width, row, least, pair);
+  QSize minimum = layout_.MinimumSize();
+  // On a screen smaller than that, the window may be as small as the
+  // screen, and scrolls.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    minimum = minimum.boundedTo(screen->availableGeometry().size() - QSize(0, kTitleBar));
+  }
+  setMinimumSize(minimum);
+  LayOut();
+}
+
+void Form1::FitResultColumns() {
+  if (ListView2->ColumnCount() != kResultColumns || !result_widths_.empty()) return;
+  const int designed[kResultColumns] = {5500 / 15, 2000 / 15, 1300 / 15};
+  int widths[kResultColumns] = {designed[0], designed[1], designed[2]};
+  if (width() > layout_.DefaultSize().width()) {
+    // The widest texts a column shows: a date with wide digits, the widest
+    // sizes, the header with its sort mark.
+    const QFontMetrics metrics(ListView2->font());
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
+                                                 ListView2) + 1) + 8;
+    const QString date = ListModel::FormatStamp(DayNumberOf(2028, 12, 28) + 0.95762, false);
+    int date_need = metrics.horizontalAdvance(date) + margin;
+    int size_need = 0;
+    for (ByteCount bytes : {ByteCount(999), ByteCount(888800), ByteCount(888800000),
+                            ByteCount(888800000000)}) {
+      size_need = std::max(size_need, metrics.horizontalAdvance(SizeText(bytes)) + margin);
+    }
+    date_need = std::max({date_need, designed[1], ListView2->header()->sectionSizeHint(1)});
+    size_need = std::max({size_need, designed[2], ListView2->header()->sectionSizeHint(2)});
+    // The list's inside, less room for its scroll bar, which may come.
+    const int inside = ListView2->width() - 2 * ListView2->frameWidth() -
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListView2);
+    widths[0] = std::max(inside - date_need - size_need, designed[0] / 2);
+    widths[1] = date_need;
+    widths[2] = size_need;
+  }
+  for (int c = 0; c < kResultColumns; ++c) {
+    if (ListView2->columnWidth(c) != widths[c]) ListView2->SetColumnWidthPixels(c + 1, widths[c]);
+  }
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -52,16 +136,27 @@ void Form1::StateChanged() {
 }
 
 void Form1::RestoreWindowState() {
-  const WindowState state = ReadWindowState();
+  QString trouble;
+  const WindowState state = ReadWindowState(&trouble);
+  // Said once, at start: the window then opens as designed, and its size
+  // is not kept while the file stays as it is (writes leave it alone).
+  if (!trouble.isEmpty()) {
+    MessageBox(this,
+               tr("%1. Quenmoor opens at its designed size and does not keep its size and "
+                  "place while this is so.")
+                   .arg(trouble),
+               kOkOnly | kExclamation);
+  }
   folder_widths_ = state.folder_widths;
   result_widths_ = state.result_widths;
   ApplyRememberedWidths(ListView1, folder_widths_);
   // The window opens on the screen it would open on, no larger than its
-  // free area (less a title bar's worth for the frame).
+  // free area, with room above it for its title bar: the place given is
+  // that of the window's inside, and the frame's title bar stands above it.
   QScreen* screen = QGuiApplication::primaryScreen();
   if (screen) {
     QRect free = screen->availableGeometry();
-    free.adjust(0, 0, 0, -32);
+    free.adjust(0, kTitleBar, 0, 0);
     setGeometry(FitToScreen(state.geometry, layout_.DefaultSize(), minimumSize(), free));
   }
   if (state.maximized) setWindowState(windowState() | Qt::WindowMaximized);
@@ -100,7 +195,9 @@ void Form1::WatchColumnWidths() {
 }
 
 void Form1::ApplyResultWidths() {
-  if (ListView2->ColumnCount() == kResultColumns) ApplyRememberedWidths(ListView2, result_widths_);
+  if (ListView2->ColumnCount() != kResultColumns) return;
+  ApplyRememberedWidths(ListView2, result_widths_);
+  FitResultColumns();
 }
 
 }  // namespace qm

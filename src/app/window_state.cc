@@ -1,17 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/window_state.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
+
+#include "platform/failure.h"
+#include "platform/whole_file.h"
 
 namespace qm {
 namespace {
 
 // Widths and sizes beyond any screen are taken for damage.
 constexpr int kLargest = 100000;
+// A state file is a few lines: anything larger is not ours.
+constexpr std::size_t kMaxStateBytes = 4096;
+
+const WholeFileWords kWords = {
+    "qm::WindowState",
+    QT_TRANSLATE_NOOP("qm::WindowState", "The window's state file %1 is %2, not a file"),
+    QT_TRANSLATE_NOOP("qm::WindowState", "The window's state file %1 is too large (%2)"),
+    QT_TRANSLATE_NOOP("qm::WindowState", "The window's state file %1 cannot be read: %2"),
+};
 
 std::vector<int> Numbers(const QString& text, bool* ok) {
   std::vector<int> out;
@@ -54,12 +65,19 @@ QString WindowStatePath() {
   return base + QStringLiteral("/quenmoor/window");
 }
 
-WindowState ReadWindowState() {
+WindowState ReadWindowState(QString* trouble) {
   WindowState state;
-  QFile file(WindowStatePath());
-  // A state file is a few lines: anything larger is not ours.
-  if (file.size() > 4096 || !file.open(QIODevice::ReadOnly)) return state;
-  const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+  std::string bytes;
+  try {
+    if (!ReadWholeFile(WindowStatePath().toStdString(), kMaxStateBytes, kWords, &bytes)) {
+      return state;
+    }
+  } catch (const Failure& failure) {
+    if (trouble) *trouble = QString::fromStdString(failure.what());
+    return state;
+  }
+  const QStringList lines = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+                                .split(QLatin1Char('\n'));
   for (const QString& line : lines) {
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (eq <= 0) continue;
@@ -81,8 +99,6 @@ WindowState ReadWindowState() {
 }
 
 bool WriteWindowState(const WindowState& state) {
-  const QString path = WindowStatePath();
-  if (!QDir().mkpath(QFileInfo(path).path())) return false;
   QString text;
   if (!state.geometry.isEmpty()) {
     text += QStringLiteral("geometry=%1 %2 %3 %4\n")
@@ -98,10 +114,12 @@ bool WriteWindowState(const WindowState& state) {
   if (!state.result_widths.empty()) {
     text += QStringLiteral("result-columns=") + Joined(state.result_widths) + QLatin1Char('\n');
   }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write(text.toUtf8());
-  return file.commit();
+  try {
+    return ReplaceWholeFile(WindowStatePath().toStdString(), text.toUtf8().toStdString(), 0600,
+                            kWords);
+  } catch (const Failure&) {
+    return false;
+  }
 }
 
 QRect FitToScreen(const QRect& wanted, QSize default_size, QSize least, const QRect& available) {

@@ -5,7 +5,9 @@
 //
 // The file is a few "key=value" lines; a line that cannot be read is
 // skipped, so a damaged file costs only what it held.  It is replaced
-// whole on each write.
+// whole on each write.  It is read and written as every file of the
+// program's own (platform/whole_file.h): a FIFO or device there is never
+// opened or replaced, a link to /dev/null switches it off.
 #ifndef QUENMOOR_APP_WINDOW_STATE_H_
 #define QUENMOOR_APP_WINDOW_STATE_H_
 
@@ -24,9 +26,12 @@ struct WindowState {
 };
 
 QString WindowStatePath();
-WindowState ReadWindowState();
-// False when the file could not be written (nothing is said: the window
-// then opens at its default size next time).
+// The state kept; nothing when there is none.  When something stands there
+// that cannot be read as the state file (a FIFO, a device, a folder, a file
+// too large), `trouble` says what, in the user's language.
+WindowState ReadWindowState(QString* trouble = nullptr);
+// False when the file could not be written, or is switched off (nothing is
+// said: the window then opens at its default size next time).
 bool WriteWindowState(const WindowState& state);
 
 // The place to open a window at: `wanted` (its size at least `least`),

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/cursor_file.h"
 
-#include <sys/stat.h>
-
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
-#include <cerrno>
+#include <QCoreApplication>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
+
+#include "platform/failure.h"
+#include "platform/whole_file.h"
 
 namespace qm {
 namespace {
@@ -33,18 +32,24 @@ bool Fail(std::string* why, const std::string& text) {
 }  // namespace
 
 bool ReadCursorFile(const std::string& path, CursorFile* out, std::string* why) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return Fail(why, "Cannot open the cursor file: " + std::string(std::strerror(errno)));
-  if (!S_ISREG(st.st_mode)) return Fail(why, "The cursor file is not a file");
-  if (st.st_size == 0) return Fail(why, "The cursor file is empty");
-  if (st.st_size > kMaxCursorFileBytes) return Fail(why, "The cursor file is too large");
-
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail(why, "Cannot open the cursor file: " + std::string(std::strerror(errno)));
-  QByteArray data(int(st.st_size), '\0');
-  in.read(data.data(), data.size());
-  if (in.gcount() != data.size()) return Fail(why, "The cursor file could not be read whole");
-  if (in.peek() != std::char_traits<char>::eof()) return Fail(why, "The cursor file changed while it was read");
+  // Read as every file of the program's own is: never a FIFO, a device or
+  // anything over the size limit.
+  static const WholeFileWords words = {
+      "qm::CursorFile",
+      QT_TRANSLATE_NOOP("qm::CursorFile", "The cursor file %1 is %2, not a file"),
+      QT_TRANSLATE_NOOP("qm::CursorFile", "The cursor file %1 is too large (%2)"),
+      QT_TRANSLATE_NOOP("qm::CursorFile", "The cursor file %1 cannot be read: %2"),
+  };
+  std::string bytes;
+  try {
+    if (!ReadWholeFile(path, kMaxCursorFileBytes, words, &bytes)) {
+      return Fail(why, "There is no cursor file");
+    }
+  } catch (const Failure& failure) {
+    return Fail(why, failure.what());
+  }
+  if (bytes.empty()) return Fail(why, "The cursor file is empty");
+  QByteArray data = QByteArray::fromStdString(bytes);
 
   const int size = data.size();
   if (size < kDirectoryBytes) return Fail(why, "The cursor file is truncated");

@@ -6,14 +6,29 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace qm {
 
+// How the desktop answered an open.
+enum class OpenOutcome {
+  kOpened,         // the handler took it
+  kNoApplication,  // no application opens a file of its kind
+  kFailed,         // the handler could not be started, or reported another failure
+};
+
 // Opens `path` with the desktop's default application for it, through the
-// desktop's URL handler.  Goes through the dialog seam (DialogKind::kOpen),
-// so tests see it without anything being started.  False when the desktop
-// has nothing to open it with.
-bool OpenWithDesktop(const QString& path);
+// desktop's opener (xdg-open where there is one, else Qt's URL handler).
+// Never waits: the opener runs on its own, and `done`, when given, gets its
+// answer in the event loop once it has ended (xdg-open's exit status, not
+// only that it started); an opener that goes on running (an application
+// started in its place) is taken to have opened it, and is never ended by
+// this program.  Goes through the dialog seam (DialogKind::kOpen), so tests
+// see it without anything being started; an answer of OK there is kOpened.
+void OpenWithDesktop(const QString& path, std::function<void(OpenOutcome)> done = {});
+
+// How many openers are still being watched (for tests).
+int OpenersRunning();
 
 // Shows the files at `paths` selected in the file manager, through the
 // freedesktop org.freedesktop.FileManager1 interface on the session bus.

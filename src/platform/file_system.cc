@@ -234,7 +234,7 @@ int RenameNoReplace(int from_dir, const char* from, int to_dir, const char* to) 
   // No RENAME_NOREPLACE here: a hard link cannot replace an entry either.
   // Between the two calls the file has both names; it is never without one.
   if (Fs().LinkAt(from_dir, from, to_dir, to, 0) != 0) {
-    return errno == EPERM || errno == EOPNOTSUPP ? kNoSafeRename : errno;
+    return errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS ? kNoSafeRename : errno;
   }
   if (Fs().UnlinkAt(from_dir, from, 0) != 0) {
     const int unlink_err = errno;

@@ -78,6 +78,8 @@ std::string TemporaryName(std::uint64_t random) {
   return name;
 }
 
+std::string NewTemporaryName() { return TemporaryName(RandomWord()); }
+
 bool IsTemporaryName(const char* name) {
   // ".qm-" 16 digits "-" 8 digits ".tmp"
   for (int i = 0; i < 4; ++i) {
@@ -90,8 +92,15 @@ bool IsTemporaryName(const char* name) {
 
 NewFile::~NewFile() {
   // The hidden name goes while the file is still held, so nobody else
-  // takes it for a leftover in between.
-  if (!placed_ && !temp_name_.empty()) Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0);
+  // takes it for a leftover in between; where the file system removes no
+  // name of an open file (SMB), it goes once the file is closed.
+  if (!placed_ && !temp_name_.empty()) {
+    if (Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0) != 0 && errno == EBUSY && fd_ >= 0) {
+      Fs().Close(fd_);
+      fd_ = -1;
+      Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0);
+    }
+  }
   if (fd_ >= 0) Fs().Close(fd_);
 }
 
@@ -106,7 +115,7 @@ int NewFile::Create(int dir_fd, mode_t mode) {
 int NewFile::CreateNamed(int dir_fd, mode_t mode) {
   dir_fd_ = dir_fd;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = TemporaryName(RandomWord());
+    const std::string name = NewTemporaryName();
     const int fd =
         Fs().OpenAt(dir_fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0) {
@@ -134,9 +143,27 @@ int NewFile::CreateNamed(int dir_fd, mode_t mode) {
 int NewFile::Place(const char* name) {
   if (placed_ || fd_ < 0) return EINVAL;
   if (!temp_name_.empty()) {
-    const int err = RenameNoReplace(dir_fd_, temp_name_.c_str(), dir_fd_, name);
-    if (err == 0) placed_ = true;
-    return err;
+    if (Fs().RenameAt(dir_fd_, temp_name_.c_str(), dir_fd_, name, RENAME_NOREPLACE) == 0) {
+      placed_ = true;
+      return 0;
+    }
+    const int err = errno;
+    if (err != EINVAL && err != ENOSYS && err != ENOTSUP) return err;
+    // No rename that refuses to replace: a second name, which cannot
+    // replace one either, then the hidden name goes.
+    if (Fs().LinkAt(dir_fd_, temp_name_.c_str(), dir_fd_, name, 0) != 0) {
+      return errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS ? kNoSafeRename : errno;
+    }
+    placed_ = true;
+    if (Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0) != 0 && errno == EBUSY) {
+      // The file is complete: closed, its hidden name can go.
+      Fs().Close(fd_);
+      fd_ = -1;
+      Fs().UnlinkAt(dir_fd_, temp_name_.c_str(), 0);
+    }
+    // A hidden name that still stays is a second name of the placed file,
+    // which the next clearing of the folder removes.
+    return 0;
   }
   char self[64];
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
@@ -162,7 +189,7 @@ int NewFile::PlaceOver(const char* name) {
     std::string hidden;
     int err = EEXIST;
     for (int attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
-      hidden = TemporaryName(RandomWord());
+      hidden = NewTemporaryName();
       err = Place(hidden.c_str());
     }
     if (err != 0) return err;
@@ -212,7 +239,15 @@ int RemoveLeftoverTemporaries(int dir_fd) {
         !SameEntry(opened, now)) {
       continue;
     }
-    if (Fs().UnlinkAt(dir_fd, name.c_str(), 0) == 0) ++removed;
+    if (Fs().UnlinkAt(dir_fd, name.c_str(), 0) == 0) {
+      ++removed;
+    } else if (errno == EBUSY) {
+      // A file system that removes no name of an open file: let go of it
+      // first.  Nobody makes a file of this name meanwhile: names are
+      // random and never made again.
+      held.reset();
+      if (Fs().UnlinkAt(dir_fd, name.c_str(), 0) == 0) ++removed;
+    }
   }
   return removed;
 }

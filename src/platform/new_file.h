@@ -42,7 +42,9 @@ class NewFile {
   int fd() const { return fd_; }
   // The hidden name while it has one, else "".
   const std::string& temporary_name() const { return temp_name_; }
-  // 0, EEXIST when `name` is taken (the file is still unnamed), or errno.
+  // 0, EEXIST when `name` is taken (the file is still unnamed),
+  // kNoSafeRename where the file system can neither rename without
+  // replacing nor link, or errno.  fd() may be closed once placed.
   int Place(const char* name);
   // Gives the file `name` in one rename, replacing what is there; 0 or
   // errno.
@@ -57,6 +59,8 @@ class NewFile {
 
 // The hidden name of ours made from `random`, and whether `name` is one.
 std::string TemporaryName(std::uint64_t random);
+// A hidden name of ours from a fresh random number.
+std::string NewTemporaryName();
 bool IsTemporaryName(const char* name);
 
 // Removes from the folder open as `dir_fd` the temporary files that copies

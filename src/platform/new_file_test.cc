@@ -108,6 +108,29 @@ TEST(NewFileTest, WithoutUnnamedFilesAFailedCopyLeavesNothing) {
   EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>({"a.txt"}));
 }
 
+// Where no name of an open file can be removed (SMB), a failed copy and a
+// leftover go all the same: each once it is closed.
+TEST(NewFileTest, WhereOpenFilesCannotLoseANameNothingIsLeftBehind) {
+  TempDir dir;
+  const std::string left = LeaveTemporary(dir.path());
+  testing::FaultyFs fs;
+  fs.RefuseUnnamedFiles();
+  fs.RefuseNoReplaceRenames();
+  fs.RefuseLinks();
+  fs.BusyWhileOpen();
+  ScopedFs use(&fs);
+  ScopedFd folder(OpenFolder(dir.path()));
+  EXPECT_EQ(RemoveLeftoverTemporaries(folder.get()), 1);
+  EXPECT_TRUE(ListDir(dir.path()).empty());
+  {
+    NewFile file;
+    ASSERT_EQ(file.Create(folder.get(), 0600), 0);
+    ASSERT_EQ(::write(file.fd(), "copy", 4), 4);
+    EXPECT_EQ(file.Place("a.txt"), kNoSafeRename);
+  }
+  EXPECT_TRUE(ListDir(dir.path()).empty());
+}
+
 TEST(SameFileTest, AFolderSeenThroughAnotherMountIsKnownForItself) {
   TempDir dir;
   testing::MakeDirs(dir.Sub("folder"));

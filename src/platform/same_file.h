@@ -24,6 +24,17 @@ int SameFolderSeenTwice(int listed, int target);
 // but the file itself gives another file its change time.
 bool MayBeSameFile(const struct stat& a, const struct stat& b);
 
+// Whether the file system of the folder open as `dir_fd` shows one inode
+// number for two names of one file (1), or a number per name (0), as sshfs
+// and other FUSE file systems that number what they are asked about do;
+// -1 when that cannot be told (no file or no second name can be made
+// there).  Found out with a probe file of ours and a hard link to it, both
+// removed again.
+int NamesShareInodeNumbers(int dir_fd);
+
+// Whether the regular files open as `a` and `b` hold the same `size` bytes.
+bool SameContents(int a, int b, off_t size);
+
 }  // namespace qm
 
 #endif  // QUENMOOR_PLATFORM_SAME_FILE_H_

@@ -16,6 +16,7 @@ std::string UserConfigFolder();
 // fails, saying why in words for the user, when something is there that
 // cannot be read as a settings file: a folder, a FIFO, a device, a file too
 // large to be one (over 4 MiB), a file that cannot be opened.  Never blocks.
+// The null device (a store switched off) reads as no file.
 bool ReadSettingsFile(const std::string& path, std::string* out);
 
 // Replaces the file with `content` atomically: a temporary file in the same
@@ -23,7 +24,9 @@ bool ReadSettingsFile(const std::string& path, std::string* out);
 // old one's permission bits (and owner, where allowed); a new one is 0600.  Missing folders are
 // made.  When `path` is a symbolic link (as dotfile managers make), the
 // file it leads to is the one replaced, the same way, and the link stays.
-// Fails, leaving the old file as it was, when that cannot be done.
+// Only a regular file is replaced (ReplaceWholeFile): a device or FIFO
+// there fails the write, and the null device takes nothing.  Fails,
+// leaving the old file as it was, when that cannot be done.
 void ReplaceSettingsFile(const std::string& path, const QByteArray& content);
 
 // Renames the file at `path` (or the file a link there leads to) to the

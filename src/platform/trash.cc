@@ -19,6 +19,7 @@
 #include "platform/failure.h"
 #include "platform/file_system.h"
 #include "platform/new_file.h"
+#include "platform/same_file.h"
 #include "platform/yield.h"
 
 namespace qm {
@@ -172,7 +173,8 @@ std::string PathLine(const std::string& info_text) {
 class Trasher {
  public:
   ~Trasher();
-  Refusal TrashOne(const ListedFile& file);
+  // `*bytes`: the size of the file that went (a link's own; 0 for a folder).
+  Refusal TrashOne(const ListedFile& file, long long* bytes);
 
  private:
   // The open info/ and files/ folders of one trash folder.
@@ -191,9 +193,13 @@ class Trasher {
   bool Abandoned(const Folders& folders, const std::string& entry, const std::string& info_name,
                  const std::string& path_value);
   // True when files/`entry` is the source itself (`name` in `source_dir`,
-  // the same device and inode) and info/`info_name` gives its Path.
+  // the same device and inode, or where inode numbers go by name, the same
+  // file by what the file system keeps) and info/`info_name` gives its Path.
   bool HeldAlready(const Folders& folders, const std::string& entry, const std::string& info_name,
                    const std::string& path_value, int source_dir, const std::string& name);
+  bool SameFileByWhatIsKept(const Folders& folders, const std::string& entry,
+                            const struct stat& held, int source_dir, const std::string& name,
+                            const struct stat& source);
   // True when info/`info_name` is an info file whose Path is `path_value`.
   bool InfoNames(const Folders& folders, const std::string& info_name,
                  const std::string& path_value);
@@ -209,6 +215,7 @@ class Trasher {
   std::map<std::string, std::pair<std::string, std::string>> trash_of_top_;  // dir, why
   std::map<std::string, int> next_number_;  // trash dir + "/" + name -> first number to try
   std::map<std::string, Folders> folders_;  // trash dir -> its open folders
+  std::map<int, bool> numbers_per_name_;    // info folder -> inode numbers go by name
   ListedFolders sources_;
   std::string date_;
   std::time_t date_time_ = 0;
@@ -316,10 +323,55 @@ bool Trasher::HeldAlready(const Folders& folders, const std::string& entry,
   struct stat held, source;
   if (Fs().StatAt(folders.files, entry.c_str(), &held, AT_SYMLINK_NOFOLLOW) != 0 ||
       Fs().StatAt(source_dir, name.c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0 ||
-      held.st_dev != source.st_dev || held.st_ino != source.st_ino) {
+      held.st_dev != source.st_dev) {
+    return false;
+  }
+  if (held.st_ino != source.st_ino && !SameFileByWhatIsKept(folders, entry, held, source_dir,
+                                                            name, source)) {
     return false;
   }
   return InfoNames(folders, info_name, path_value);
+}
+
+bool Trasher::SameFileByWhatIsKept(const Folders& folders, const std::string& entry,
+                                   const struct stat& held, int source_dir,
+                                   const std::string& name, const struct stat& source) {
+  // Two inode numbers tell two files apart only where the file system
+  // keeps one number per file; sshfs and other FUSE file systems number
+  // each name they are asked about.  Asked once per trash folder.
+  auto known = numbers_per_name_.find(folders.info);
+  if (known == numbers_per_name_.end()) {
+    const bool per_name = NamesShareInodeNumbers(folders.info) == 0;
+    known = numbers_per_name_.emplace(folders.info, per_name).first;
+  }
+  if (!known->second) return false;
+  // There the entry is taken for the file itself when it is the same kind
+  // of file, of the same size and modified time, with the same contents
+  // (a link: the same text).  Were it a copy after all, removing the
+  // source's name would lose nothing: the trash holds the same bytes,
+  // under an info file naming the same path.
+  if ((held.st_mode & S_IFMT) != (source.st_mode & S_IFMT) || held.st_size != source.st_size ||
+      held.st_mtim.tv_sec != source.st_mtim.tv_sec ||
+      held.st_mtim.tv_nsec != source.st_mtim.tv_nsec) {
+    return false;
+  }
+  if (S_ISLNK(source.st_mode)) {
+    std::string a(static_cast<size_t>(source.st_size) + 1, '\0'), b = a;
+    const ssize_t na = ::readlinkat(source_dir, name.c_str(), &a[0], a.size());
+    const ssize_t nb = ::readlinkat(folders.files, entry.c_str(), &b[0], b.size());
+    return na == source.st_size && nb == na && a == b;
+  }
+  if (!S_ISREG(source.st_mode)) return false;
+  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  ScopedFd mine(Fs().OpenAt(source_dir, name.c_str(), flags));
+  ScopedFd theirs(Fs().OpenAt(folders.files, entry.c_str(), flags));
+  struct stat a, b;
+  if (mine.get() < 0 || theirs.get() < 0 || Fs().Fstat(mine.get(), &a) != 0 ||
+      Fs().Fstat(theirs.get(), &b) != 0 || !S_ISREG(a.st_mode) || !S_ISREG(b.st_mode) ||
+      a.st_size != source.st_size || b.st_size != source.st_size) {
+    return false;
+  }
+  return SameContents(mine.get(), theirs.get(), source.st_size);
 }
 
 Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& name,
@@ -397,7 +449,7 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
   return Put::kFailed;
 }
 
-Refusal Trasher::TrashOne(const ListedFile& file) {
+Refusal Trasher::TrashOne(const ListedFile& file, long long* bytes) {
   if (file.path.empty()) {
     return {kErrBadFileName, Said(QT_TRANSLATE_NOOP("qm::Trash", "it has no name"))};
   }
@@ -416,6 +468,7 @@ Refusal Trasher::TrashOne(const ListedFile& file) {
   struct stat st;
   const int check = CheckListed(dir, name.c_str(), file.id, &st);
   if (check != 0) return Refuse(check);
+  *bytes = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<long long>(st.st_size) : 0;
 
   std::string home_why;
   bool home_ok = HomeTrashReady(&home_why);
@@ -457,7 +510,7 @@ Refusal Trasher::TrashOne(const ListedFile& file) {
   if (trash_dir.empty()) {
     std::string why = cached->second.second;
     return {kErrPermissionDenied,
-            Said(QT_TRANSLATE_NOOP("qm::Trash", "no trash on this disk can take it (%1)"), {why})};
+            Said(QT_TRANSLATE_NOOP("qm::Trash", "no trash on this disk can take it: %1"), {why})};
   }
   const std::string full = JoinPath(parent, name);
   if (full.compare(0, trash_dir.size() + 1, trash_dir + "/") == 0) {
@@ -610,9 +663,11 @@ TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* pr
       }
       break;
     }
-    Refusal refusal = trasher.TrashOne(files[i]);
+    long long bytes = 0;
+    Refusal refusal = trasher.TrashOne(files[i], &bytes);
     if (refusal.number == 0) {
       outcome.trashed.push_back(path);
+      outcome.trashed_bytes.push_back(bytes);
     } else {
       outcome.not_trashed.push_back(path);
       outcome.reasons.push_back(refusal.reason);

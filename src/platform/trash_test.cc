@@ -284,6 +284,55 @@ TEST_F(TrashTest, ATrashEndedBetweenALinkAndAnUnlinkIsFinished) {
             (std::vector<std::string>{"a.txt.trashinfo", "b.txt.trashinfo"}));
 }
 
+// sshfs gives each name an inode number of its own: a file with its second
+// name in the trash shows two numbers.  A trash ended between the link and
+// the unlink, then run again, still makes one entry.
+TEST_F(TrashTest, WhereInodeNumbersGoByNameAnInterruptedTrashStillMakesOneEntry) {
+  const std::string a = files_.Sub("a.txt");
+  WriteFile(a, std::string(70000, 'a'));
+  WriteFile(files_.Sub("b.txt"), std::string(70000, 'a'));  // the same bytes, another file
+  auto sshfs_like = [](testing::FaultyFs* fs) {
+    fs->RefuseUnnamedFiles();
+    fs->RefuseNoReplaceRenames();
+    fs->InodesPerName();
+  };
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    testing::FaultyFs fs;
+    sshfs_like(&fs);
+    // Killed the moment the file has its second name, in the trash.
+    fs.after_link = [](const char* name) {
+      const std::string n = name;
+      if (n.size() < 10 || n.compare(n.size() - 10, 10, ".trashinfo") != 0) ::_exit(9);
+    };
+    ScopedFs use(&fs);
+    MoveToTrash(std::vector<std::string>{a}, nullptr);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9) << status;
+  ASSERT_TRUE(Exists(a));
+  ASSERT_EQ(ListDir(Trash() + "/files"), (std::vector<std::string>{"a.txt"}));
+
+  // Run again, as after a new start: every name numbered afresh.
+  testing::FaultyFs fs;
+  sshfs_like(&fs);
+  ScopedFs use(&fs);
+  TrashOutcome out = MoveToTrash(std::vector<std::string>{a}, nullptr);
+  EXPECT_EQ(out.code, 0);
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(ListDir(Trash() + "/files"), (std::vector<std::string>{"a.txt"}));
+  EXPECT_EQ(ListDir(Trash() + "/info"), (std::vector<std::string>{"a.txt.trashinfo"}));
+  EXPECT_EQ(InfoPath(Trash() + "/info/a.txt.trashinfo"), a);
+  // Another file of the same bytes is not taken for one already there.
+  out = MoveToTrash(std::vector<std::string>{files_.Sub("b.txt")}, nullptr);
+  EXPECT_EQ(out.code, 0);
+  EXPECT_EQ(ListDir(Trash() + "/files"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(ListDir(Trash() + "/info"),
+            (std::vector<std::string>{"a.txt.trashinfo", "b.txt.trashinfo"}));
+}
+
 TEST_F(TrashTest, AnInfoFileNeverStaysBesideAnEntryThatIsNotOurs) {
   // A name taken over from an interrupted trash gets its entry from another
   // client meanwhile; the next name is held by a stray entry without an

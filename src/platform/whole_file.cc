@@ -3,19 +3,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <cstdlib>
+#include <vector>
 
+#include "base/byte_size.h"
 #include "platform/failure.h"
 
 namespace qm {
 namespace {
-
-std::string Megabytes(off_t bytes) {
-  return std::to_string((bytes + 1024 * 1024 - 1) / (1024 * 1024)) + " MB";
-}
 
 Failure NotAFile(const WholeFileWords& words, const std::string& path, mode_t mode) {
   return Failure(kErrPathFileAccess,
@@ -24,12 +24,49 @@ Failure NotAFile(const WholeFileWords& words, const std::string& path, mode_t mo
 
 Failure TooLarge(const WholeFileWords& words, const std::string& path, off_t bytes) {
   return Failure(kErrPathFileAccess,
-                 Translated(words.context, words.too_large, {path, Megabytes(bytes)}));
+                 Translated(words.context, words.too_large,
+                            {path, ByteSizeText(static_cast<ByteCount>(bytes)).toStdString()}));
 }
 
 Failure Unreadable(const WholeFileWords& words, const std::string& path, int err) {
   const Failure plain = FailureFromErrno(err);
   return Failure(plain.number(), Translated(words.context, words.unreadable, {path, plain.what()}));
+}
+
+bool IsNullDevice(const struct stat& st) {
+  return S_ISCHR(st.st_mode) && major(st.st_rdev) == 1 && minor(st.st_rdev) == 3;
+}
+
+OwnFileKind KindOf(const struct stat& st) {
+  if (S_ISREG(st.st_mode)) return OwnFileKind::kFile;
+  if (IsNullDevice(st)) return OwnFileKind::kSwitchedOff;
+  return OwnFileKind::kOther;
+}
+
+void WriteAll(int fd, const std::string& data) {
+  const char* p = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw FailureFromErrno(errno);
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+}
+
+void MakeDirs(const std::string& dir) {
+  std::size_t pos = 0;
+  while (pos != std::string::npos) {
+    const std::size_t next = dir.find('/', pos + 1);
+    const std::string partial = dir.substr(0, next);
+    if (!partial.empty() && ::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
+      throw FailureFromErrno(errno, true);
+    }
+    pos = next;
+  }
 }
 
 }  // namespace
@@ -47,6 +84,30 @@ std::string KindOfEntry(mode_t mode) {
   return Translated("qm::WholeFile", kind);
 }
 
+OwnFileKind LookAtOwnFile(const std::string& path, mode_t* mode) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return OwnFileKind::kMissing;
+  if (mode) *mode = st.st_mode;
+  return KindOf(st);
+}
+
+std::string FollowLinks(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n < 0) throw FailureFromErrno(errno);
+    if (static_cast<std::size_t>(n) >= target.size()) throw Failure(kErrPathFileAccess);  // grew
+    std::string next(target.data(), static_cast<std::size_t>(n));
+    if (next.empty()) throw Failure(kErrPathNotFound);
+    if (next[0] != '/') next = current.substr(0, current.rfind('/') + 1) + next;
+    current = next;
+  }
+  throw FailureFromErrno(ELOOP);
+}
+
 bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFileWords& words,
                    std::string* out) {
   // The type is looked at before anything is opened: opening a device can
@@ -60,6 +121,7 @@ bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFi
     if (!S_ISREG(s.st_mode)) throw NotAFile(words, path, s.st_mode);
     if (static_cast<std::size_t>(s.st_size) > max_bytes) throw TooLarge(words, path, s.st_size);
   };
+  if (IsNullDevice(st)) return false;
   check(st);
   // O_NONBLOCK: should a FIFO have taken the file's place since, the open
   // still returns at once, and the second look refuses it.
@@ -73,6 +135,7 @@ bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFi
     ~Closer() { ::close(fd); }
   } closer{fd};
   if (::fstat(fd, &st) != 0) throw Unreadable(words, path, errno);
+  if (IsNullDevice(st)) return false;
   check(st);
   out->clear();
   char buffer[65536];
@@ -85,6 +148,69 @@ bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFi
     if (n == 0) break;
     out->append(buffer, static_cast<std::size_t>(n));
     if (out->size() > max_bytes) throw TooLarge(words, path, static_cast<off_t>(out->size()));
+  }
+  return true;
+}
+
+bool ReplaceWholeFile(const std::string& link_or_path, const std::string& content,
+                      mode_t new_mode, const WholeFileWords& words) {
+  // The file may lie in a folder being searched.
+  // Renaming over a link would replace the link; the file it leads to is
+  // replaced instead, from a temporary file beside it.
+  const std::string path = FollowLinks(link_or_path);
+  // Only a regular file is replaced: a device, a FIFO or a folder there is
+  // left as it is (renaming over a device node would replace the node).
+  struct stat old;
+  const bool had_old = ::lstat(path.c_str(), &old) == 0;
+  if (had_old && IsNullDevice(old)) return false;
+  if (had_old && !S_ISREG(old.st_mode)) throw NotAFile(words, link_or_path, old.st_mode);
+  const std::string dir = path.substr(0, path.rfind('/'));
+  MakeDirs(dir);
+  std::string temp = path + ".XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) throw FailureFromErrno(errno, true);
+  try {
+    WriteAll(fd, content);
+    // The new file keeps the old one's permission bits and, where this user
+    // may give them, its owner and group.
+    mode_t mode = new_mode;
+    if (had_old) {
+      mode = old.st_mode & 07777;
+      if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        mode &= 0777;  // set-id bits only go with the owner they were set by
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+      }
+    }
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) throw FailureFromErrno(errno);
+  } catch (...) {
+    ::close(fd);
+    ::unlink(name.data());
+    throw;
+  }
+  if (::close(fd) != 0) {
+    const int err = errno;
+    ::unlink(name.data());
+    throw FailureFromErrno(err);
+  }
+  // Looked at again just before the rename: a device or FIFO made there
+  // meanwhile is not replaced either.
+  struct stat now;
+  if (::lstat(path.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
+    ::unlink(name.data());
+    if (IsNullDevice(now)) return false;
+    throw NotAFile(words, link_or_path, now.st_mode);
+  }
+  if (::rename(name.data(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(name.data());
+    throw FailureFromErrno(err);
+  }
+  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
   }
   return true;
 }

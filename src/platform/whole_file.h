@@ -1,8 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading a small file of the user's whole, such as the settings store or a
-// skin: never blocking on a FIFO, never reading from a device, and never
-// more than a set size.  What stands at the path instead of such a file is
-// told in words the user can act on.
+// The files the program keeps of its own (the settings store, the window's
+// state, a skin, the hand cursor; any such file to come) are read and
+// written here, and only here, so each of them gets the same care: what
+// stands at the path is looked at before anything is opened.
+//
+// - A FIFO, a device, a socket or a folder (or a link to one) is never
+//   opened for reading, never written to, never replaced and never waited
+//   on: the read fails, saying what is there, and the caller goes on with
+//   its defaults.
+// - /dev/null (or a link to it), the usual way to switch such a file off,
+//   reads as no file and takes no writes, without a word.
+// - A file over the caller's size limit is not read.
+// - A write replaces only a regular file (or makes a new one), atomically,
+//   from a temporary file beside it; a link there is followed and stays.
+//
+// What stands at the path instead of a file is told in words the user can
+// act on.
 #ifndef QUENMOOR_PLATFORM_WHOLE_FILE_H_
 #define QUENMOOR_PLATFORM_WHOLE_FILE_H_
 
@@ -23,12 +36,36 @@ struct WholeFileWords {
   const char* unreadable;  // "The skin file %1 cannot be read: %2"
 };
 
+// What stands at a path (links followed), looked at without opening it.
+enum class OwnFileKind {
+  kMissing,      // nothing (or a link leading nowhere)
+  kFile,         // a regular file
+  kSwitchedOff,  // the null device: no file, and none wanted
+  kOther,        // a folder, a FIFO, a device, a socket
+};
+OwnFileKind LookAtOwnFile(const std::string& path, mode_t* mode = nullptr);
+
 // Reads the regular file at `path` (links followed) into `out`.  False when
-// nothing is there.  Fails (Failure, kErrPathFileAccess or the errno's)
-// with the matching text of `words` when something else is there, it is
-// larger than `max_bytes`, or it cannot be read.
+// nothing is there, or the null device.  Fails (Failure, kErrPathFileAccess
+// or the errno's) with the matching text of `words` when something else is
+// there, it is larger than `max_bytes`, or it cannot be read.
 bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFileWords& words,
                    std::string* out);
+
+// Replaces the file at `path` with `content`: a temporary file in the same
+// folder, flushed to disk, renamed over the old one.  The new file keeps the
+// old one's permission bits (and owner, where allowed); a new one gets
+// `new_mode`.  Missing folders are made (0700).  When `path` is a symbolic
+// link, the file it leads to is the one replaced and the link stays.
+// False, writing nothing, for the null device.  Fails (Failure, with the
+// `not_a_file` text of `words` for anything but a regular file there),
+// leaving what was there as it was, when it cannot be done.
+bool ReplaceWholeFile(const std::string& path, const std::string& content, mode_t new_mode,
+                      const WholeFileWords& words);
+
+// The file that `path` names once symbolic links are followed, though it
+// may not exist yet.  Relative links are taken from the link's own folder.
+std::string FollowLinks(const std::string& path);
 
 // What an entry of type `mode` is, for such a text: "a folder", "a FIFO",
 // "a device", "a socket", "a link", "a file", in the user's language.

@@ -29,30 +29,6 @@ bool Unchanged(const struct stat& now, const struct stat& was) {
          SameTime(now.st_mtim, was.st_mtim);
 }
 
-bool ReadAllAt(int fd, char* buffer, std::size_t size, off_t offset) {
-  while (size > 0) {
-    ssize_t n = ::pread(fd, buffer, size, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    buffer += n;
-    size -= static_cast<std::size_t>(n);
-    offset += n;
-  }
-  return true;
-}
-
-bool SameBytes(int a, int b, off_t size) {
-  const std::size_t kChunk = 256 * 1024;
-  std::vector<char> x(kChunk), y(kChunk);
-  for (off_t at = 0; at < size;) {
-    const std::size_t n = static_cast<std::size_t>(std::min<off_t>(kChunk, size - at));
-    if (!ReadAllAt(a, x.data(), n, at) || !ReadAllAt(b, y.data(), n, at)) return false;
-    if (std::char_traits<char>::compare(x.data(), y.data(), n) != 0) return false;
-    at += static_cast<off_t>(n);
-  }
-  return true;
-}
-
 // The text of the link `name` in `dir`, whose status is `st`; false when it
 // cannot be read whole (or changed length since).
 bool LinkText(int dir, const char* name, const struct stat& st, std::string* text) {
@@ -63,11 +39,13 @@ bool LinkText(int dir, const char* name, const struct stat& st, std::string* tex
   return true;
 }
 
-FileMover::Result Made(FileMover::Outcome outcome, int reason = 0, std::string name = {}) {
+FileMover::Result Made(FileMover::Outcome outcome, int reason = 0, std::string name = {},
+                       off_t bytes = 0) {
   FileMover::Result result;
   result.outcome = outcome;
   result.reason = reason;
   result.name = std::move(name);
+  result.bytes = bytes;
   return result;
 }
 
@@ -86,8 +64,28 @@ int FileMover::OpenFolder(const std::string& folder) {
   if (folder_.get() < 0) return errno;
   if (Fs().Fstat(folder_.get(), &folder_status_) != 0) return errno;
   aliases_.clear();
+  place_probe_ = -1;
   RemoveLeftoverTemporaries(folder_.get());
   return 0;
+}
+
+int FileMover::CanPlaceSafely() {
+  if (place_probe_ >= 0) return place_probe_;
+  std::string placed;
+  int err;
+  {
+    // Made and named as a copy would be (unnamed where the file system
+    // allows it), under a hidden name of ours.
+    NewFile probe;
+    err = probe.Create(folder_.get(), 0600);
+    if (err != 0) return err;  // the copy will fail the same way, and say why
+    placed = NewTemporaryName();
+    err = probe.Place(placed.c_str());
+  }
+  // Removed once closed (some file systems remove no name of an open file).
+  if (err == 0) Fs().UnlinkAt(folder_.get(), placed.c_str(), 0);
+  if (err == 0 || err == kNoSafeRename) place_probe_ = err;
+  return err;
 }
 
 int FileMover::SourceFolderIsTarget(int dir) {
@@ -155,7 +153,7 @@ FileMover::Result FileMover::Rename(int dir, const std::string& name, const stru
   for (int n = 1; n <= kMaxNumber; ++n) {
     const std::string candidate = NumberedName(name, n);
     const int err = RenameNoReplace(dir, name.c_str(), folder_.get(), candidate.c_str());
-    if (err == 0) return Made(kMoved, 0, candidate);
+    if (err == 0) return Made(kMoved, 0, candidate, st.st_size);
     if (err == EEXIST) {
       switch (HoldsCopyOf(candidate, dir, name, st, -1)) {
         case kItself: return Made(kAlreadyThere);  // another name of the same file
@@ -169,6 +167,8 @@ FileMover::Result FileMover::Rename(int dir, const std::string& name, const stru
 }
 
 FileMover::Result FileMover::Copy(int dir, const std::string& name, const struct stat& st) {
+  // Where no copy could get its name safely, nothing is copied.
+  if (CanPlaceSafely() == kNoSafeRename) return Made(kNotMoved, kNoSafeRename);
   // Never follows a link and never blocks (a FIFO put there meanwhile is
   // refused below by its identity).
   const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
@@ -195,12 +195,15 @@ FileMover::Result FileMover::Copy(int dir, const std::string& name, const struct
     const int placed = copy.Place(candidate.c_str());
     if (placed == 0) {
       Fs().Fsync(folder_.get());  // the name is on disk before the source goes
+      in.reset();  // closed first: some file systems remove no name of an open file
       return RemoveSource(dir, name, copied, candidate);
     }
     if (placed != EEXIST) return Made(kNotMoved, placed);
     switch (HoldsCopyOf(candidate, dir, name, copied, in.get())) {
       case kItself: return Made(kAlreadyThere);
-      case kCopy: return RemoveSource(dir, name, copied, candidate);
+      case kCopy:
+        in.reset();
+        return RemoveSource(dir, name, copied, candidate);
       case kOtherFile: break;
     }
   }
@@ -231,18 +234,20 @@ FileMover::Result FileMover::CopyLink(int dir, const std::string& name, const st
 
 FileMover::Result FileMover::RemoveSource(int dir, const std::string& name,
                                           const struct stat& copied, const std::string& placed) {
+  // What arrived is what was copied: its size at the copy.
+  const off_t bytes = copied.st_size;
   struct stat now;
   if (Fs().StatAt(dir, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (errno == ENOENT) return Made(kMoved, 0, placed);  // someone else removed it
+    if (errno == ENOENT) return Made(kMoved, 0, placed, bytes);  // someone else removed it
     return Made(kNotRemoved, errno, placed);
   }
   // Saved again meanwhile (a new version under the same name, or the same
   // file rewritten): the new version stays where it is.
   if (!Unchanged(now, copied)) return Made(kNotRemoved, kChangedWhileMoving, placed);
   if (Fs().UnlinkAt(dir, name.c_str(), 0) != 0) {
-    return errno == ENOENT ? Made(kMoved, 0, placed) : Made(kNotRemoved, errno, placed);
+    return errno == ENOENT ? Made(kMoved, 0, placed, bytes) : Made(kNotRemoved, errno, placed);
   }
-  return Made(kMoved, 0, placed);
+  return Made(kMoved, 0, placed, bytes);
 }
 
 FileMover::Holds FileMover::HoldsCopyOf(const std::string& candidate, int dir,
@@ -281,7 +286,7 @@ FileMover::Holds FileMover::HoldsCopyOf(const std::string& candidate, int dir,
       !Unchanged(opened_there, there)) {
     return kOtherFile;
   }
-  return SameBytes(in_fd, other.get(), st.st_size) ? kCopy : kOtherFile;
+  return SameContents(in_fd, other.get(), st.st_size) ? kCopy : kOtherFile;
 }
 
 }  // namespace qm

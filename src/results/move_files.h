@@ -10,6 +10,11 @@
 // names the very file copied, unchanged.  A link is moved as a link (its
 // text recreated), never by the contents of what it points to.
 //
+// Where the folder's file system can neither rename without replacing nor
+// make a hard link (an SMB share through FUSE), no copy could be given its
+// name safely: a small probe finds that out before the first copy, and
+// every file is then refused without being copied.
+//
 // Nothing in the folder is ever replaced: an arriving file takes the first
 // free name of "name.ext", "name (2).ext", "name (3).ext", ...  A name that
 // already holds a complete copy of the file (the same size, modified time
@@ -23,6 +28,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +59,7 @@ class FileMover {
     Outcome outcome = kNotMoved;
     int reason = 0;    // an errno value or a code of ReasonText()
     std::string name;  // its name in the folder (kMoved, kNotRemoved)
+    std::int64_t bytes = 0;  // the size of what arrived (kMoved): a link's own
   };
 
   // Moves the file listed at `source` as `listed`.
@@ -77,6 +84,11 @@ class FileMover {
   // through another path, a complete copy of it, or another file.
   Holds HoldsCopyOf(const std::string& candidate, int dir, const std::string& name,
                     const struct stat& st, int in_fd);
+  // Whether the folder moved into can give a copy its name without risk to
+  // another file (a rename that refuses to replace, or a hard link): 0, or
+  // kNoSafeRename, found out once with a small probe file before the first
+  // whole file is copied; another errno when the probe could not tell.
+  int CanPlaceSafely();
   // Whether the folder moved into is the source's folder `dir` reached
   // through another mount; 0 (no), 1 (yes), or -1 with errno.  Asked once
   // per source folder.
@@ -85,6 +97,7 @@ class FileMover {
   ScopedFd folder_;
   struct stat folder_status_ = {};
   ListedFolders sources_;
+  int place_probe_ = -1;  // CanPlaceSafely()'s answer, once known
   // Source folders (device, inode) already asked about, and the answer.
   std::vector<std::pair<std::pair<dev_t, ino_t>, bool>> aliases_;
 };

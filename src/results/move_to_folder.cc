@@ -102,7 +102,8 @@ void Form1::PushButton5_Click() {
   FileMover mover;
   int folder_error = 0;
   trap.Do(116, [&] { folder_error = mover.OpenFolder(folder.toStdString()); });
-  QSet<QString> moved;  // the rows' paths whose file left its folder
+  // The rows' paths whose file left its folder, with the size that arrived.
+  QHash<QString, std::int64_t> moved;
   QStringList not_moved;
   QStringList renamed;
   bool all_still_there = true;
@@ -135,7 +136,7 @@ void Form1::PushButton5_Click() {
     trap.Do(128, [&] {
       switch (result.outcome) {
         case FileMover::kMoved:
-          moved.insert(row_text);
+          moved.insert(row_text, result.bytes);
           if (result.name != BaseName(source)) {
             renamed << QString::fromStdString(BaseName(source)) +
                            QStringLiteral(" -> ") + QString::fromStdString(result.name);

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "platform/file_system.h"
+#include "platform/new_file.h"
 #include "platform/yield.h"
 #include "settings/settings_store.h"
 #include "testing/test_faulty_fs.h"
@@ -196,10 +197,40 @@ TEST_F(MoveToFolderTest, ACopyThatFailsHalfWayKeepsTheSourceAndAnyOldTarget) {
   EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) + " (no space left)"));
 }
 
+// An SMB share through FUSE: no rename that refuses to replace, no hard
+// links, and no name of an open file can be removed.  No copy could get its
+// name safely: nothing is copied, every file stays with the reason, and no
+// temporary of ours is left there, now or from an earlier move.
+TEST_F(MoveToFolderTest, WhereNoCopyCanBeNamedSafelyNothingIsCopiedOrLeftBehind) {
+  std::vector<std::string> sources;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    sources.push_back(Row(name, true, std::string(200000, name[0])));
+  }
+  testing::WriteFile(dest_ + "/" + TemporaryName(99), "left by a move that was killed");
+  TwoDisksFs smb;
+  smb.RefuseUnnamedFiles();
+  smb.RefuseNoReplaceRenames();
+  smb.RefuseLinks();
+  smb.BusyWhileOpen();
+  {
+    ScopedFs use(&smb);
+    Move();
+  }
+  EXPECT_LT(smb.written(), 200000);  // not one whole file
+  EXPECT_TRUE(testing::ListDir(dest_).empty());
+  for (const std::string& source : sources) EXPECT_TRUE(Exists(source));
+  EXPECT_EQ(Ticks(), std::vector<bool>({true, true, true}));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(sources[2]) +
+                                     " (that file system cannot add it without risk to another "
+                                     "file)"))
+      << Messages()[0].toStdString();
+}
+
 TEST_F(MoveToFolderTest, ASourceThatCannotBeRemovedStaysListed) {
   std::string a = Row("a.txt", true, "alpha");
   TwoDisksFs disks;
-  disks.FailUnlinks(1, EBUSY);
+  disks.FailUnlinksOf("a.txt", EBUSY);
   ScopedFs use(&disks);
   Move();
   EXPECT_TRUE(Exists(a));
@@ -476,8 +507,8 @@ TEST_F(MoveToFolderTest, ReasonsSayWhatHappened) {
       disks.FailWritesAfter(1000, ENOSPC);
     } else if (c.two_disks) {
       disks.FailRenames(0, 0);
-      disks.RefuseUnnamedFiles();  // the named temporary's rename then fails
-      disks.FailRenames(1, c.err);
+      disks.RefuseUnnamedFiles();  // the named temporaries' renames then fail: the
+      disks.FailRenames(2, c.err);  // probe's, and the copy's
     } else {
       disks.FailRenames(1, c.err);
     }

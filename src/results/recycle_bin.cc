@@ -38,7 +38,10 @@ QString ConfirmText(const QStringList& paths) {
                 .arg(paths.size());
   text += QStringLiteral("\n") + ListedLines(paths, kListedInQuestion);
   text += QStringLiteral("\n\n") +
-          QCoreApplication::translate("qm::RecycleBin", "You can restore them from the trash.");
+          (paths.size() == 1
+               ? QCoreApplication::translate("qm::RecycleBin", "You can restore it from the trash.")
+               : QCoreApplication::translate("qm::RecycleBin",
+                                             "You can restore them from the trash."));
   return text;
 }
 
@@ -103,7 +106,7 @@ std::string BuildRecyclePathList(const QStringList& paths) {
 }
 
 int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
-                     QSet<QString>* trashed) {
+                     QHash<QString, std::int64_t>* trashed) {
   // A file listed twice (found under two folder rows) goes once.
   std::vector<ListedFile> files;
   std::set<std::string> seen;
@@ -138,7 +141,10 @@ int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
   DialogProgress progress(owner);
   TrashOutcome outcome = MoveToTrash(files, &progress);
   if (trashed) {
-    for (const std::string& path : outcome.trashed) trashed->insert(QString::fromStdString(path));
+    for (size_t i = 0; i < outcome.trashed.size(); ++i) {
+      trashed->insert(QString::fromStdString(outcome.trashed[i]),
+                      i < outcome.trashed_bytes.size() ? outcome.trashed_bytes[i] : 0);
+    }
   }
   if (outcome.aborted) return kCancelledCode;
   if (!outcome.not_trashed.empty()) {
@@ -201,7 +207,7 @@ void Form1::PushButton3_Click() {
     trap.Line(120);
   }
   if (count > 0) {
-    QSet<QString> trashed;
+    QHash<QString, std::int64_t> trashed;
     trap.Do(122, [&] { SendToRecycleBin(this, collection, &trashed); });
     // Whatever the outcome, exactly the ticked rows whose file has gone are
     // removed; the others stay ticked.
@@ -214,17 +220,23 @@ void Form1::PushButton3_Click() {
   result_command_running_ = false;
 }
 
-Form1::RowsGone Form1::RemoveCheckedRows(const QSet<QString>* taken) {
+Form1::RowsGone Form1::RemoveCheckedRows(const QHash<QString, std::int64_t>* taken) {
   std::vector<int> gone;
   RowsGone total;
+  QSet<QString> counted;  // a file listed on two rows went once
   const int rows = ListView2->ItemCount();
   for (int row = 1; row <= rows; ++row) {
     if (!ListView2->Checked(row)) continue;
     const QString text = ListView2->ItemText(row);
-    if ((taken && taken->contains(text)) || !PathExists(text)) {
-      gone.push_back(row);
+    QHash<QString, std::int64_t>::const_iterator went;
+    const bool taken_here = taken && (went = taken->constFind(text)) != taken->cend();
+    if (!taken_here && PathExists(text)) continue;
+    gone.push_back(row);
+    // Only what the command took counts, at the size it had when it went.
+    if (taken_here && !counted.contains(text)) {
+      counted.insert(text);
       ++total.files;
-      total.bytes += std::max<std::int64_t>(0, ListView2->Model()->Size(row - 1));
+      total.bytes += static_cast<ByteCount>(std::max<std::int64_t>(0, went.value()));
     }
   }
   // One pass over the list, however many rows go.

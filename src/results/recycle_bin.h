@@ -3,8 +3,9 @@
 #ifndef QUENMOOR_RESULTS_RECYCLE_BIN_H_
 #define QUENMOOR_RESULTS_RECYCLE_BIN_H_
 
-#include <QSet>
+#include <QHash>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,9 +24,9 @@ std::string BuildRecyclePathList(const QStringList& paths);
 // the one listed to the trash, with a progress dialog the user can cancel.
 // Returns 0 when every file went; otherwise non-zero (1223 when the user
 // declined or cancelled).  `trashed`, when given, receives the paths of
-// the files that went.
+// the files that went, each with its size as it went.
 int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& files,
-                     QSet<QString>* trashed = nullptr);
+                     QHash<QString, std::int64_t>* trashed = nullptr);
 
 // Tests: called before each file with the number already done; returning
 // true cancels the rest as the progress dialog's Cancel would.

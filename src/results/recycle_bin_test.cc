@@ -38,6 +38,7 @@ TEST_F(RecycleBinTest, TickedFilesGoToTheTrashAndTheirRowsLeave) {
   std::vector<DialogRequest> asked = Dialogs(DialogKind::kTrashConfirm);
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_TRUE(asked[0].text.startsWith(QStringLiteral("Move these 3 files to the trash?")));
+  EXPECT_TRUE(asked[0].text.endsWith(QStringLiteral("You can restore them from the trash.")));
   EXPECT_TRUE(asked[0].text.contains(QString::fromStdString(c)));
   EXPECT_FALSE(Exists(a) || Exists(c) || Exists(d));
   EXPECT_EQ(testing::ReadFile(Trashed("a.txt")), "alpha");
@@ -55,6 +56,8 @@ TEST_F(RecycleBinTest, AFileListedTwiceGoesOnceAndBothRowsLeave) {
   EXPECT_TRUE(Rows().empty());
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(Dialogs(DialogKind::kTrashConfirm)[0].text.startsWith("Move this file"));
+  EXPECT_TRUE(Dialogs(DialogKind::kTrashConfirm)[0].text.endsWith(
+      QStringLiteral("You can restore it from the trash.")));
 }
 
 TEST_F(RecycleBinTest, DecliningTouchesNothing) {

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 
 #include "app/form1.h"
 #include "platform/desktop.h"
@@ -69,10 +70,16 @@ void Form1::OpenResult(int position) {
                kOkOnly | kExclamation);
     return;
   }
-  if (!OpenWithDesktop(path)) {
-    MessageBox(this, tr("No application was found to open %1.").arg(path),
+  // The opener's answer comes once it has ended; the window goes on meanwhile.
+  QPointer<Form1> window(this);
+  OpenWithDesktop(path, [window, path](OpenOutcome outcome) {
+    if (!window || outcome == OpenOutcome::kOpened) return;
+    MessageBox(window, outcome == OpenOutcome::kNoApplication
+                           ? tr("No application was found to open %1.").arg(path)
+                           : tr("%1 could not be opened: the desktop reported a failure.")
+                                 .arg(path),
                kOkOnly | kExclamation);
-  }
+  });
 }
 
 void Form1::ShowResultsInFolder() {

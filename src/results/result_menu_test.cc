@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The results' context menu, Enter and double-click: what would be opened,
 // what is copied; ticks and rows stay as they were.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QtTest/QTest>
+#include <optional>
 
 #include "platform/desktop.h"
 #include "testing/test_results.h"
@@ -75,6 +78,50 @@ TEST_F(ResultMenuTest, WithoutAFileManagerOnTheBusTheFolderIsOpened) {
   Action("RevealAction")->trigger();
   SetFileManagerBusForTesting(QString());
   EXPECT_EQ(Opened(), std::vector<QString>{QString::fromStdString(tree_.Sub("inner"))});
+}
+
+// Open waits for the desktop's opener to answer (xdg-open's exit status),
+// without holding the window up, and says when no application takes the
+// file.  The opener here is one of the test's own, first on the PATH.
+TEST_F(ResultMenuTest, OpenSaysWhenNoApplicationTakesTheFile) {
+  const std::string a = Row("a.odd", false);
+  const std::string bin = tree_.Sub("bin");
+  const std::string log = tree_.Sub("opened.log");
+  const std::string status = tree_.Sub("status");
+  testing::WriteFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + log +
+                                            "\"\nexit $(cat \"" + status + "\")\n");
+  ASSERT_EQ(::chmod((bin + "/xdg-open").c_str(), 0755), 0);
+  testing::ScopedEnv path("PATH", bin + ":" + qEnvironmentVariable("PATH").toStdString());
+  // The opener really runs; every other dialog is answered as before.
+  SetDialogResponder([this](const DialogRequest& r) -> std::optional<DialogAnswer> {
+    requests_.push_back(r);
+    if (r.kind == DialogKind::kOpen) return std::nullopt;
+    return DialogAnswer();
+  });
+  struct Case {
+    const char* status;
+    const char* said;  // "" for nothing
+  };
+  const Case cases[] = {
+      {"0", ""},
+      {"3", "No application was found to open %1."},  // "no method available"
+      {"4", "%1 could not be opened: the desktop reported a failure."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    requests_.clear();
+    testing::WriteFile(status, c.status);
+    form_->OpenResult(1);
+    for (int i = 0; i < 1000 && OpenersRunning() > 0; ++i) QTest::qWait(10);
+    ASSERT_EQ(OpenersRunning(), 0);
+    if (*c.said) {
+      ASSERT_EQ(Messages().size(), 1u);
+      EXPECT_EQ(Messages()[0], QString::fromLatin1(c.said).arg(QString::fromStdString(a)));
+    } else {
+      EXPECT_TRUE(Messages().empty());
+    }
+  }
+  EXPECT_EQ(testing::ReadFile(log), a + "\n" + a + "\n" + a + "\n");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <functional>
@@ -162,10 +163,20 @@ TEST_F(UnwritableStoreTest, AStoreThatCannotBeReadIsToldOnceAndStartUpGoesOn) {
   } cases[] = {
       {"is a FIFO, not a file", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }},
       {"is a folder, not a file", [](const std::string& p) { ::mkdir(p.c_str(), 0700); }},
-      {"is too large (100 MB)",
+      {"is too large (104.9 MB)",
        [](const std::string& p) {
          WriteFile(p, "[Quenmoor]\n");
          ASSERT_EQ(::truncate(p.c_str(), 100 << 20), 0);
+       }},
+      // A link to a device node of the test's own (as root): every write
+      // leaves the node as it is.
+      {"is a device, not a file",
+       [](const std::string& p) {
+         const std::string node = p + ".node";
+         if (::mknod(node.c_str(), S_IFCHR | 0600, makedev(1, 5)) != 0) {
+           ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);  // not root: a FIFO stands in
+         }
+         ASSERT_EQ(::symlink(node.c_str(), p.c_str()), 0);
        }},
   };
   int n = 0;
@@ -175,6 +186,8 @@ TEST_F(UnwritableStoreTest, AStoreThatCannotBeReadIsToldOnceAndStartUpGoesOn) {
     config_env_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", home_.Sub("cfg" + std::to_string(++n)));
     testing::MakeDirs(home_.Sub("cfg" + std::to_string(n)));
     c.make(SettingsFilePath());
+    struct stat before, after;
+    ASSERT_EQ(::stat(SettingsFilePath().c_str(), &before), 0);
     requests_.clear();
     auto form = NewForm();
     form->Text1->setText("7");
@@ -184,10 +197,18 @@ TEST_F(UnwritableStoreTest, AStoreThatCannotBeReadIsToldOnceAndStartUpGoesOn) {
     form->PushButton5->click();
     std::vector<QString> reports = ErrorReports();
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("The settings file ") +
-                                      QString::fromStdString(SettingsFilePath()) + " " + c.what +
-                                      ". Quenmoor uses its default choices"))
-        << reports[0].toStdString();
+    const bool fifo_instead =
+        S_ISFIFO(before.st_mode) && std::string(c.what).find("device") != std::string::npos;
+    if (!fifo_instead) {
+      EXPECT_TRUE(reports[0].startsWith(QStringLiteral("The settings file ") +
+                                        QString::fromStdString(SettingsFilePath()) + " " +
+                                        c.what + ". Quenmoor uses its default choices"))
+          << reports[0].toStdString();
+    }
+    // What stands there was neither replaced nor written to.
+    ASSERT_EQ(::stat(SettingsFilePath().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_TRUE(reports[0].contains(QStringLiteral("Form_Load at line 136")));
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(form->Text1->text(), QStringLiteral("7"));

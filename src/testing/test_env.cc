@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -165,6 +167,25 @@ ScopedEnv::~ScopedEnv() {
     ::unsetenv(name_.c_str());
   }
   ::tzset();
+}
+
+HangGuard::HangGuard(const std::string& what, int seconds) {
+  watcher_ = std::thread([this, what, seconds] {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
+      std::fprintf(stderr, "still waiting after %d s: %s\n", seconds, what.c_str());
+      std::abort();
+    }
+  });
+}
+
+HangGuard::~HangGuard() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = true;
+  }
+  done_.notify_all();
+  watcher_.join();
 }
 
 }  // namespace testing

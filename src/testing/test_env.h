@@ -3,8 +3,11 @@
 #ifndef QUENMOOR_TESTING_TEST_ENV_H_
 #define QUENMOOR_TESTING_TEST_ENV_H_
 
+#include <condition_variable>
 #include <ctime>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qm {
@@ -59,6 +62,23 @@ class ScopedEnv {
   std::string name_;
   std::string old_;
   bool had_old_;
+};
+
+// Ends the test program, naming `what`, unless the object goes within
+// `seconds`: a way out of a test whose subject would otherwise wait for
+// ever (a FIFO opened for reading).  Not a measure of speed.
+class HangGuard {
+ public:
+  HangGuard(const std::string& what, int seconds);
+  ~HangGuard();
+  HangGuard(const HangGuard&) = delete;
+  HangGuard& operator=(const HangGuard&) = delete;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool finished_ = false;
+  std::thread watcher_;
 };
 
 }  // namespace testing
