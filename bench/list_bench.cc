@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Times the result list of the real window at a million rows: appending
-// them as the criterion pass does (positions of the run lists, in batches),
+// them as the criterion pass does (positions of the found files, in batches),
 // "Select All" and
 // "Unselect All" through their handlers, removing every second row, and
 // ticking rows one by one before the ticked rows go as they do after a trash
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   list->AddColumn(QStringLiteral("Size"));
   list->SetColumnWidthTwips(3, 1300);
 
-  // The run lists a search would hold: paths of a typical length, stamps.
+  // The found files a search would hold: paths of a typical length, stamps.
   auto found = std::make_shared<qm::FoundFiles>();
   auto path_of = [](long i) {
     return QStringLiteral("/home/someone/Documents/archive/d%1/d%2/file %3.txt")
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   AppendAll(list, found, batch);
   Settle();
   Row("append", SecondsSince(start), list->ItemCount());
-  // The list holds positions; the run lists' part is not counted.
+  // The list holds positions; the found files' part is not counted.
   const long rss_full = qm::bench::RssKb();
 
   start = Clock::now();
@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
   std::printf("| %-34s | %9.1f |\n", peak_reset ? "peak (VmHWM) during the steps"
                                                 : "peak (VmHWM) of the process",
               Mb(peak));
-  std::printf("\nlist memory per row: %.0f bytes (a position in the run lists, whose own "
+  std::printf("\nlist memory per row: %.0f bytes (a position in the found files, whose own "
               "cost is not counted)\n",
               (rss_full - rss_empty) * 1024.0 / double(rows));
   const bool ok = select_all < 0.5 && unselect_all < 0.5 && kept_odd && slowest_sort < 1.0 &&

@@ -207,16 +207,6 @@ QIcon ProgramIcon() {
 
 }  // namespace
 
-bool PathExists(const std::string& path) {
-  // A link counts by itself, like any entry whose date the file system can
-  // give, even when it points nowhere.
-  if (path.empty()) return false;
-  struct stat st;
-  return Fs().Lstat(path.c_str(), &st) == 0;
-}
-
-bool PathExists(const QString& path) { return PathExists(std::string(path.toUtf8().constData())); }
-
 QString Form1::AppFolder() {
   if (!AppFolderOverride().isEmpty()) return AppFolderOverride();
   return DataFolderFor(QCoreApplication::applicationDirPath());

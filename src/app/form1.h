@@ -27,6 +27,7 @@
 #include "app/list_view.h"
 #include "app/skin_framework.h"
 #include "app/window_layout.h"
+#include "fsutil/file_helpers.h"
 #include "search/found_files.h"
 #include "search/search_criteria.h"
 #include "search/search_engine.h"
@@ -45,10 +46,6 @@ namespace qm {
 
 // The window's mouse pointers.
 enum Pointer { kPointerDefault = 0, kPointerBusy = 11, kPointerHand = 99 };
-
-// True when the file system can give the path's last-modified time.
-bool PathExists(const QString& path);
-bool PathExists(const std::string& path);
 
 class Form1 : public QWidget {
   Q_OBJECT

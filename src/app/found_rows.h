@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The result list's view of a search's run lists: the rows it shows are
+// The result list's view of a search's found files: the rows it shows are
 // positions of the found files, each with its path, date and identity.
 #ifndef QUENMOOR_APP_FOUND_ROWS_H_
 #define QUENMOOR_APP_FOUND_ROWS_H_

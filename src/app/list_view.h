@@ -8,7 +8,7 @@
 // or unticking every row is one pass, and removing many rows is one
 // compaction rather than one shift per row.  A row is four bytes: its tick
 // and where its text lives, either in the list itself or, for the result
-// list, at a position of the search's run lists (a ListSource), which the
+// list, at a position of the search's found files (a ListSource), which the
 // list keeps alive while it shows rows of them.
 #ifndef QUENMOOR_APP_LIST_VIEW_H_
 #define QUENMOOR_APP_LIST_VIEW_H_

@@ -145,7 +145,7 @@ TEST(ListViewTest, AHeaderClickSortsByPathOrDateValueAndAgainReverses) {
   EXPECT_EQ(list.Model()->SortColumn(), -1);
 }
 
-// Rows kept outside the list, as a search's run lists are: each text as a
+// Rows kept outside the list, as a search's found files are: each text as a
 // folder and a name in UTF-8, with a date value.
 class TestSource : public ListSource {
  public:
@@ -282,7 +282,7 @@ TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
     }
     rows.push_back({text, double(i), ListModel::kStampSub});  // the stamp tells rows apart
   }
-  // The same rows as positions of run lists kept outside the list.
+  // The same rows as positions of found files kept outside the list.
   auto source = std::make_shared<TestSource>();
   std::vector<std::uint32_t> positions;
   for (const ListModel::NewRow& r : rows) {
@@ -325,7 +325,7 @@ TEST(ListViewTest, RowsOfRunListsKeepTheirTicksAndBecomeTheirOwnWhenWritten) {
   auto source = std::make_shared<TestSource>();
   source->files = {{"/b/", "x", 3, false}, {"/a/", "y", 1, true}, {"/c/", "z", 2, false}};
   list.AddSourceItems(source, {0, 1, 2});
-  EXPECT_EQ(source.use_count(), 2);  // the list keeps the run lists alive
+  EXPECT_EQ(source.use_count(), 2);  // the list keeps the found files alive
   list.SetChecked(3, true);
   list.Model()->sort(1);  // by date; the empty stamp is the zero date
   EXPECT_EQ(list.ItemText(1), QStringLiteral("/a/y"));
@@ -337,7 +337,7 @@ TEST(ListViewTest, RowsOfRunListsKeepTheirTicksAndBecomeTheirOwnWhenWritten) {
   EXPECT_EQ(list.ItemText(1), QStringLiteral("/a/y"));
   EXPECT_EQ(list.SubItemText(1), QStringLiteral("later"));
   EXPECT_EQ(list.ItemId(1).ino, 2u);
-  // Rows of other run lists: the rows shown so far keep their texts.
+  // Rows of other found files: the rows shown so far keep their texts.
   auto next = std::make_shared<TestSource>();
   next->files = {{"/d/", "w", 4, false}};
   list.AddSourceItems(next, {0});
@@ -348,7 +348,7 @@ TEST(ListViewTest, RowsOfRunListsKeepTheirTicksAndBecomeTheirOwnWhenWritten) {
   EXPECT_EQ(list.ItemText(1), QStringLiteral("/c/z"));
   EXPECT_TRUE(list.Checked(1));
   list.ClearItems();
-  EXPECT_EQ(next.use_count(), 1);  // cleared: the run lists can go
+  EXPECT_EQ(next.use_count(), 1);  // cleared: the found files can go
 }
 
 TEST(ListViewTest, TheFolderListDoesNotSort) {

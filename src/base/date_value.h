@@ -3,8 +3,8 @@
 // time of day as fraction.  As in the classic layout, a date before the zero
 // date has a negative day part and a positive time: -1.25 is 29 December 1899
 // 06:00.  Day numbers are the whole-day part of such a value.
-#ifndef QUENMOOR_APP_DATE_VALUE_H_
-#define QUENMOOR_APP_DATE_VALUE_H_
+#ifndef QUENMOOR_BASE_DATE_VALUE_H_
+#define QUENMOOR_BASE_DATE_VALUE_H_
 
 #include <cstdint>
 #include <functional>
@@ -63,4 +63,4 @@ std::int64_t TodayDayNumber();
 
 }  // namespace qm
 
-#endif  // QUENMOOR_APP_DATE_VALUE_H_
+#endif  // QUENMOOR_BASE_DATE_VALUE_H_

@@ -43,6 +43,16 @@ bool IsFolderPath(const std::string& path) {
   return Fs().Stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool PathExists(const std::string& path) {
+  // A link counts by itself, like any entry whose date the file system can
+  // give, even when it points nowhere.
+  if (path.empty()) return false;
+  struct stat st;
+  return Fs().Lstat(path.c_str(), &st) == 0;
+}
+
+bool PathExists(const QString& path) { return PathExists(std::string(path.toUtf8().constData())); }
+
 bool PathIsFile(const std::string& path) {
   struct stat st;
   if (path.empty() || !IsValidUtf8(path)) return false;

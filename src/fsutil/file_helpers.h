@@ -7,11 +7,17 @@
 #ifndef QUENMOOR_FSUTIL_FILE_HELPERS_H_
 #define QUENMOOR_FSUTIL_FILE_HELPERS_H_
 
+#include <QString>
 #include <string>
 
 #include "fsutil/path_style.h"
 
 namespace qm {
+
+// True when the file system can give the path's last-modified time: any
+// entry, a link by itself even when it points nowhere.
+bool PathExists(const std::string& path);
+bool PathExists(const QString& path);
 
 // True when `path`, following links, is a folder; false on any failure.
 bool IsFolderPath(const std::string& path);

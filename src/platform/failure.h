@@ -3,7 +3,7 @@
 //
 // A failure carries a run-time error number and a description worded for
 // the user ("Permission denied", "Path not found").  Guarded routines catch
-// them in their trap (app/error_trap.h) and show the error report.
+// them in their trap (platform/error_trap.h) and show the error report.
 #ifndef QUENMOOR_PLATFORM_FAILURE_H_
 #define QUENMOOR_PLATFORM_FAILURE_H_
 
