@@ -506,9 +506,11 @@ TEST_F(CommandLineTest, FiltersGiveTheWindowsRowsOnRealTrees) {
     File(f, old, old);
   }
   const std::vector<std::string> scripts = {
-      "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD1\x84\xD0\xB8\xD0\xB8", "\xE5\x86\x99\xE7\x9C\x9F",
-      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC", "emoji \xF0\x9F\x93\x81",
-      "R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"};
+      // Фотографии
+      "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD1\x84\xD0\xB8\xD0\xB8",
+      "\xE5\x86\x99\xE7\x9C\x9F",                                            // 写真
+      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",          // Ελληνικά
+      "emoji \xF0\x9F\x93\x81", "R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"};
   for (const std::string& name : scripts) {
     File(name + "/" + name + ".iso", old, old);
     File("deep/" + name + "/\xE6\x97\xA5\xE8\xA8\x98 " + name + ".iso", old, old);
@@ -583,7 +585,8 @@ TEST_F(CommandLineTest, NotesOnDatesThatMisleadAreTheWindowsToo) {
   const QString row = QString::fromStdString(tree_.Sub("view") + "/");
   const QStringList created = {"--date", "created", "--before", "9999-12-31", row};
   EXPECT_TRUE(WindowRows({row}, Find(created)).empty());
-  const QString left_out = QStringLiteral("2 files left out: their file system keeps no creation date");
+  const QString left_out =
+      QStringLiteral("2 files left out: their file system keeps no creation date");
   EXPECT_NE(form_->StatusText().indexOf(left_out), -1) << form_->StatusText().toStdString();
   Printed printed = RunCli(Find(created));
   EXPECT_EQ(printed.status, 0);

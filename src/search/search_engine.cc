@@ -88,7 +88,9 @@ class Judge : public FilesVisitor {
         criteria_(state_->criteria),
         type_(criteria_.date.type()),
         last_flush_(std::chrono::steady_clock::now()) {
-    if (type_ == DateType::kAccessed) access_ = std::make_unique<AccessTimeMounts>(std::move(mounts));
+    if (type_ == DateType::kAccessed) {
+      access_ = std::make_unique<AccessTimeMounts>(std::move(mounts));
+    }
   }
 
   struct Judged : Files {
