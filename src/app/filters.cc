@@ -3,8 +3,10 @@
 // dialog, the line that says in plain words which filters are on, and the
 // filters a search takes.  They are kept in the settings store under keys
 // of their own, written when the dialog's OK keeps them.
+#include <QBoxLayout>
 #include <QDir>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/filters_dialog.h"
 #include "app/form1.h"
@@ -33,6 +35,27 @@ void Form1::PushButton10_Click() {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialog, &QDialog::accepted, this, [this, dialog] { SetFilters(dialog->Texts()); });
   dialog->open();
+}
+
+void Form1::FitStatusParts() {
+  if (!Label3->isVisibleTo(StatusBar1)) return;
+  auto* row = static_cast<QBoxLayout*>(StatusBar1->layout());
+  // The room the two texts share: the line less its margins, its buttons
+  // and the gaps between its parts.
+  const QMargins margins = row->contentsMargins();
+  int room = StatusBar1->width() - margins.left() - margins.right() - row->spacing();
+  for (QPushButton* button : {PushButton10, PushButton9}) {
+    if (button->isVisibleTo(StatusBar1)) room -= button->sizeHint().width() + row->spacing();
+  }
+  room = std::max(room, 2);
+  // A character's width to spare, against rounding in the layout.
+  const int told = Label2->fontMetrics().horizontalAdvance(Label2->text()) +
+                   Label2->fontMetrics().averageCharWidth();
+  const int filters = Label3->fontMetrics().horizontalAdvance(Label3->text());
+  const int kept = told + filters <= room ? room - told : std::max(room - told, room * 2 / 5);
+  row->setStretchFactor(Label2, std::max(1, room - kept));
+  row->setStretchFactor(Label3, std::max(1, kept));
+  row->activate();
 }
 
 void Form1::SetFilters(const FilterTexts& texts) {
@@ -79,6 +102,7 @@ void Form1::ShowFilterSummary() {
   Label3->setText(text);
   Label3->setToolTip(detail);
   Label3->setVisible(!text.isEmpty());
+  FitStatusParts();
 }
 
 SearchFilters Form1::ActiveFilters() const {

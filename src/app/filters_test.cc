@@ -144,6 +144,42 @@ TEST_F(FiltersTest, AFilterThatCannotBeUsedIsSaidAndNothingIsLost) {
   EXPECT_FALSE(form->SearchRunning());
 }
 
+TEST_F(FiltersTest, TheStatusLineShowsItsTotalsAndTheFiltersWholeWhereBothFit) {
+  auto form = NewForm();
+  form->show();
+  testing::TempDir tree;
+  for (int i = 0; i < 3; ++i) {
+    WriteFile(tree.Sub("f" + std::to_string(i) + ".iso"), std::string(100, 'x'));
+    SetTimes(tree.Sub("f" + std::to_string(i) + ".iso"), LocalTime(2001, 1, 1),
+             LocalTime(2001, 1, 1));
+  }
+  form->AddFolderRow(QString::fromStdString(tree.path() + "/"));
+  form->Option5->setChecked(true);
+  form->DTPicker4->SetValue(DayNumberOf(2020, 1, 1));
+  FilterTexts texts;
+  texts.exclude = {QStringLiteral(".git"), QStringLiteral("node_modules")};
+  texts.names = QStringLiteral("*.iso *.img");
+  texts.min_size = QStringLiteral("10");
+  form->SetFilters(texts);
+  form->PushButton2_Click();
+  form->PushButton4_Click();  // Select All: the totals' longest form
+  QCoreApplication::processEvents();
+  auto whole = [](QLabel* label) {
+    return label->width() >= label->fontMetrics().horizontalAdvance(label->text());
+  };
+  ASSERT_EQ(form->ListView2->ItemCount(), 3);
+  EXPECT_TRUE(whole(form->Label2)) << form->Label2->text().toStdString();
+  EXPECT_TRUE(whole(form->Label3)) << form->Label3->text().toStdString();
+  // Too long for both: the filters' line keeps a good share, and says the
+  // rest in its tooltip.
+  texts.names = QStringLiteral("*.iso *.img *.mkv *.mp4 *.avi *.mov *.wmv *.flv *.webm *.m4v");
+  form->SetFilters(texts);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(whole(form->Label2));
+  EXPECT_GE(form->Label3->width(), form->StatusBar1->width() / 3);
+  EXPECT_NE(form->Label3->toolTip().indexOf(QLatin1String("*.m4v")), -1);
+}
+
 TEST_F(FiltersTest, TheKeyboardReachesTheDialogAndLeavesIt) {
   auto form = NewForm();
   form->show();

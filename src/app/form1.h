@@ -274,6 +274,10 @@ class Form1 : public QWidget {
   // The filters from the settings store, at start-up.
   void LoadFilters();
   void ShowFilterSummary();
+  // Shares the status line between what it tells and the filters' line:
+  // each gets its text's width where both fit; otherwise the filters' line
+  // keeps at least two fifths, and both end in an ellipsis.
+  void FitStatusParts();
   // The filters a search started now would use: none when they cannot be
   // used, which FiltersUsable tells the user before a search starts.
   SearchFilters ActiveFilters() const;

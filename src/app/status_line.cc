@@ -48,6 +48,7 @@ void Form1::BuildStatusLine() {
   Label3->setPalette(p);
   Label3->hide();
   row->addWidget(Label3, 1);
+  StatusBar1->installEventFilter(new ResizeWatch(StatusBar1, [this] { FitStatusParts(); }));
   PushButton10 = new QPushButton(tr("Filters…"), StatusBar1);
   PushButton10->setObjectName(QStringLiteral("PushButton10"));
   PushButton10->setAccessibleName(tr("Filters…"));
@@ -82,6 +83,7 @@ void Form1::UpdateStatus() {
   Label2->setText(StatusJoin(status_event_, totals));
   // What a search had to say may not fit the line.
   Label2->setToolTip(status_event_);
+  FitStatusParts();
 }
 
 QString Form1::StatusText() const { return Label2->text(); }
@@ -116,6 +118,7 @@ void Form1::ShowSearchProgress() {
   Label2->setText(SearchingText(static_cast<std::int64_t>(counts.folders),
                                 static_cast<std::int64_t>(counts.files),
                                 static_cast<std::int64_t>(counts.found), folder));
+  FitStatusParts();
 }
 
 void Form1::EndSearchStatus(bool stopped) {
