@@ -3,11 +3,13 @@
 // screenshots in docs/: the window after "Load Sample/Example Folder" and a
 // search for files modified before today, sorted by date, newest first.
 //
-//   window_shot OUT.png [--dark] [--maximised]
+//   window_shot OUT.png [--dark] [--maximised] [--filters | --filters-dialog]
 //
 // --dark draws it under a dark colour scheme like Breeze Dark; --maximised
 // draws the window as it fills a 1920x1080 screen less a panel (1920x1048),
-// its lists grown.  The status line along the bottom tells what was found
+// its lists grown.  --filters searches with filters on (a folder left out,
+// some names, a least size), which the status line then names;
+// --filters-dialog draws the filters dialog over the window instead.  The status line along the bottom tells what was found
 // and ticked.  The texts
 // are in the language the environment asks for, as the program's are
 // (LC_ALL=de_DE.UTF-8 window_shot OUT.png draws it in German).
@@ -34,6 +36,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/filters_dialog.h"
 #include "app/form1.h"
 #include "app/translations.h"
 #include "testing/dark_palette.h"
@@ -88,18 +91,26 @@ bool MakeSamples(const std::string& program_folder, const char* folder) {
 int main(int argc, char** argv) {
   bool dark = false;
   bool maximised = false;
+  bool filters = false;
+  bool filters_dialog = false;
   bool usage = argc < 2;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--dark") == 0) {
       dark = true;
     } else if (std::strcmp(argv[i], "--maximised") == 0) {
       maximised = true;
+    } else if (std::strcmp(argv[i], "--filters") == 0) {
+      filters = true;
+    } else if (std::strcmp(argv[i], "--filters-dialog") == 0) {
+      filters_dialog = true;
     } else {
       usage = true;
     }
   }
   if (usage) {
-    std::fprintf(stderr, "usage: %s OUT.png [--dark] [--maximised]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s OUT.png [--dark] [--maximised] [--filters | --filters-dialog]\n",
+                 argv[0]);
     return 2;
   }
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -129,6 +140,13 @@ int main(int argc, char** argv) {
   form.show();
   form.Option1->setChecked(true);  // "Date Modified"
   form.Option5->setChecked(true);  // "Before this date": today
+  if (filters || filters_dialog) {
+    qm::FilterTexts texts;
+    texts.exclude = {QStringLiteral("old")};
+    texts.names = QStringLiteral("*.md *.txt");
+    texts.min_size = QStringLiteral("60");
+    form.SetFilters(texts);
+  }
   form.PushButton8->click();
   form.PushButton2->click();
   form.ListView2->Model()->SortByClick(1);
@@ -136,7 +154,13 @@ int main(int argc, char** argv) {
   form.ListView2->SetChecked(1, true);
   form.ListView2->SetChecked(2, true);
   QApplication::processEvents();
-  if (!form.grab().toImage().save(QString::fromLocal8Bit(argv[1]))) {
+  QWidget* drawn = &form;
+  if (filters_dialog) {
+    form.PushButton10->click();
+    drawn = form.findChild<qm::FiltersDialog*>();
+    QApplication::processEvents();
+  }
+  if (!drawn || !drawn->grab().toImage().save(QString::fromLocal8Bit(argv[1]))) {
     std::fprintf(stderr, "window_shot: cannot write %s\n", argv[1]);
     return 1;
   }

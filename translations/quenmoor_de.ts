@@ -36,96 +36,6 @@
         <translation>„%1“ braucht lines, null, tsv oder json</translation>
     </message>
     <message>
-        <source>Usage: quenmoor [--help | --version]
-       quenmoor --find [--date TYPE] RULE [--format FORMAT] FOLDER...
-
-Quenmoor finds unused files: list the folders to search, pick a date type
-(modified, created, accessed) and a rule, and it lists every file whose date
-matches. Tick results to send them to the trash or move them into a folder.
-
-Without arguments Quenmoor opens its window.
-
-  --help     show this help and exit
-  --version  show the version and exit
-  --find     search without a window and print the files the window would
-             list, in the same order; messages go to standard error
-
-Options of --find, with DATE as YYYY-MM-DD in local time; exactly one rule:
-  --after DATE           files whose date falls on a later day,
-  --before DATE          on an earlier day,
-  --on DATE              on that day,
-  --between DATE DATE    from the first day to the second, both included,
-  --not-accessed-days N  N or more days before today;
-and where wanted:
-  --date accessed|modified|created
-                         the date to judge by (accessed when not given)
-  --format lines|null|tsv|json
-                         lines: one path a line (the default); null: each
-                         path ended by a NUL character, for names that may
-                         hold a newline; tsv: path, date and size in bytes,
-                         separated by tabs, with a tab, newline, carriage
-                         return or backslash in a path written \t, \n, \r,
-                         \\; json: one object a line with &quot;path&quot;, &quot;date&quot;
-                         and &quot;size&quot;
-Dates are written in ISO 8601 with the offset from UTC in force on that day
-(2024-03-15T12:00:00+01:00); a date or size that could not be read is left
-empty (tsv) or null (json). Relative folders are taken from the current
-folder; after -- every argument is a folder.
-
-Exit status: 0 when the search ran, whatever it found; 1 when a folder was
-left out or an error was reported; 2 for a wrong command line.
-
-Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).
-See quenmoor(1).
-</source>
-        <translation>Aufruf: quenmoor [--help | --version]
-        quenmoor --find [--date ART] REGEL [--format FORMAT] ORDNER...
-
-Quenmoor findet ungenutzte Dateien: Geben Sie die zu durchsuchenden Ordner an,
-wählen Sie eine Datumsart (Änderung, Erstellung, Zugriff) und eine Regel, und
-es listet jede Datei auf, deren Datum passt. Markierte Ergebnisse lassen sich in
-den Papierkorb oder in einen anderen Ordner verschieben.
-
-Ohne Argumente öffnet Quenmoor sein Fenster.
-
-  --help     diese Hilfe anzeigen und beenden
-  --version  die Version anzeigen und beenden
-  --find     ohne Fenster suchen und die Dateien ausgeben, die das Fenster
-             auflisten würde, in derselben Reihenfolge; Meldungen gehen an
-             die Standardfehlerausgabe
-
-Optionen von --find, DATUM als JJJJ-MM-TT in Ortszeit; genau eine Regel:
-  --after DATUM          Dateien, deren Datum auf einen späteren Tag fällt,
-  --before DATUM         auf einen früheren Tag,
-  --on DATUM             auf diesen Tag,
-  --between DATUM DATUM  vom ersten bis zum zweiten Tag, beide eingeschlossen,
-  --not-accessed-days N  N oder mehr Tage vor heute;
-und nach Bedarf:
-  --date accessed|modified|created
-                         das Datum, nach dem geprüft wird: Zugriff, Änderung
-                         oder Erstellung (ohne Angabe der Zugriff)
-  --format lines|null|tsv|json
-                         lines: ein Pfad je Zeile (Vorgabe); null: jeder Pfad
-                         mit einem NUL-Zeichen abgeschlossen, für Namen, die
-                         einen Zeilenumbruch enthalten können; tsv: Pfad,
-                         Datum und Größe in Byte, durch Tabulatoren getrennt,
-                         wobei Tabulator, Zeilenumbruch, Wagenrücklauf und
-                         umgekehrter Schrägstrich im Pfad als \t, \n, \r, \\
-                         geschrieben werden; json: ein Objekt je Zeile mit
-                         &quot;path&quot;, &quot;date&quot; und &quot;size&quot;
-Daten werden in ISO 8601 mit dem an diesem Tag geltenden Abstand zu UTC
-geschrieben (2024-03-15T12:00:00+01:00); ein Datum oder eine Größe, die nicht
-gelesen werden konnte, bleibt leer (tsv) oder ist null (json). Relative Ordner
-gelten ab dem aktuellen Ordner; nach -- ist jedes Argument ein Ordner.
-
-Rückgabewert: 0, wenn die Suche lief, was immer sie fand; 1, wenn ein Ordner
-ausgelassen oder ein Fehler gemeldet wurde; 2 bei einer falschen Befehlszeile.
-
-Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
-(~/.config/Vellumark.ini). Siehe quenmoor(1).
-</translation>
-    </message>
-    <message>
         <source>quenmoor: %1 (try quenmoor --help)</source>
         <translation>quenmoor: %1 (siehe quenmoor --help)</translation>
     </message>
@@ -192,6 +102,150 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>quenmoor: the files found could not be written (%1)</source>
         <translation>quenmoor: die gefundenen Dateien konnten nicht geschrieben werden (%1)</translation>
+    </message>
+    <message>
+        <source>Usage: quenmoor [--help | --version]
+       quenmoor --find [--date TYPE] RULE [FILTER...] [--format FORMAT]
+                       FOLDER...
+
+Quenmoor finds unused files: list the folders to search, pick a date type
+(modified, created, accessed) and a rule, and it lists every file whose date
+matches. Tick results to send them to the trash or move them into a folder.
+
+Without arguments Quenmoor opens its window.
+
+  --help     show this help and exit
+  --version  show the version and exit
+  --find     search without a window and print the files the window would
+             list, in the same order; messages go to standard error
+
+Options of --find, with DATE as YYYY-MM-DD in local time; exactly one rule:
+  --after DATE           files whose date falls on a later day,
+  --before DATE          on an earlier day,
+  --on DATE              on that day,
+  --between DATE DATE    from the first day to the second, both included,
+  --not-accessed-days N  N or more days before today;
+and where wanted:
+  --date accessed|modified|created
+                         the date to judge by (accessed when not given)
+  --format lines|null|tsv|json
+                         lines: one path a line (the default); null: each
+                         path ended by a NUL character, for names that may
+                         hold a newline; tsv: path, date and size in bytes,
+                         separated by tabs, with a tab, newline, carriage
+                         return or backslash in a path written \t, \n, \r,
+                         \\; json: one object a line with &quot;path&quot;, &quot;date&quot;
+                         and &quot;size&quot;
+Filters that narrow the list, where wanted:
+  --exclude PATTERN      leave out folders: a pattern without / matches a
+                         folder&apos;s name at any depth (.git, *.cache), one
+                         with / a whole path (/home/me/Backups); may be
+                         given more than once
+  --one-file-system      enter no folder on another mount than the folder
+                         given that it lies under
+  --name PATTERN         only files whose name matches (*.iso); may be given
+                         more than once, and any of them then does
+  --min-size SIZE        only files of at least SIZE,
+  --max-size SIZE        of at most SIZE: 10M, 1.5G or 500KiB, where kB, MB,
+                         GB, TB (and K, M, G, T alone) count in thousands,
+                         KiB, MiB, GiB, TiB in 1,024s; a number alone is bytes
+Patterns take * ? [...] as the shell does (quote them), upper and lower case
+apart. Files left out because their file system keeps no creation date or
+their names are not UTF-8, and mounts where reading a file does not move its
+access date (noatime, FUSE), are said on standard error.
+Dates are written in ISO 8601 with the offset from UTC in force on that day
+(2024-03-15T12:00:00+01:00); a date or size that could not be read is left
+empty (tsv) or null (json). Relative folders are taken from the current
+folder; after -- every argument is a folder.
+
+Exit status: 0 when the search ran, whatever it found; 1 when a folder was
+left out or an error was reported; 2 for a wrong command line.
+
+Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).
+See quenmoor(1).
+</source>
+        <translation>Aufruf: quenmoor [--help | --version]
+        quenmoor --find [--date ART] REGEL [FILTER...] [--format FORMAT]
+                        ORDNER...
+
+Quenmoor findet ungenutzte Dateien: Geben Sie die zu durchsuchenden Ordner an,
+wählen Sie eine Datumsart (Änderung, Erstellung, Zugriff) und eine Regel, und
+es listet jede Datei auf, deren Datum passt. Markierte Ergebnisse lassen sich in
+den Papierkorb oder in einen anderen Ordner verschieben.
+
+Ohne Argumente öffnet Quenmoor sein Fenster.
+
+  --help     diese Hilfe anzeigen und beenden
+  --version  die Version anzeigen und beenden
+  --find     ohne Fenster suchen und die Dateien ausgeben, die das Fenster
+             auflisten würde, in derselben Reihenfolge; Meldungen gehen an
+             die Standardfehlerausgabe
+
+Optionen von --find, DATUM als JJJJ-MM-TT in Ortszeit; genau eine Regel:
+  --after DATUM          Dateien, deren Datum auf einen späteren Tag fällt,
+  --before DATUM         auf einen früheren Tag,
+  --on DATUM             auf diesen Tag,
+  --between DATUM DATUM  vom ersten bis zum zweiten Tag, beide eingeschlossen,
+  --not-accessed-days N  N oder mehr Tage vor heute;
+und nach Bedarf:
+  --date accessed|modified|created
+                         das Datum, nach dem geprüft wird: Zugriff, Änderung
+                         oder Erstellung (ohne Angabe der Zugriff)
+  --format lines|null|tsv|json
+                         lines: ein Pfad je Zeile (Vorgabe); null: jeder Pfad
+                         mit einem NUL-Zeichen abgeschlossen, für Namen, die
+                         einen Zeilenumbruch enthalten können; tsv: Pfad,
+                         Datum und Größe in Byte, durch Tabulatoren getrennt,
+                         wobei Tabulator, Zeilenumbruch, Wagenrücklauf und
+                         umgekehrter Schrägstrich im Pfad als \t, \n, \r, \\
+                         geschrieben werden; json: ein Objekt je Zeile mit
+                         &quot;path&quot;, &quot;date&quot; und &quot;size&quot;
+Filter, die die Liste nach Bedarf einengen:
+  --exclude MUSTER       Ordner auslassen: ein Muster ohne / passt auf den
+                         Namen eines Ordners in jeder Tiefe (.git, *.cache),
+                         eines mit / auf einen ganzen Pfad (/home/ich/Backups);
+                         darf mehrmals angegeben werden
+  --one-file-system      keinen Ordner betreten, der auf einem anderen
+                         Einhängepunkt liegt als der angegebene Ordner darüber
+  --name MUSTER          nur Dateien, deren Name passt (*.iso); darf mehrmals
+                         angegeben werden, dann genügt eines der Muster
+  --min-size GRÖSSE      nur Dateien von mindestens GRÖSSE,
+  --max-size GRÖSSE      von höchstens GRÖSSE: 10M, 1.5G oder 500KiB, wobei kB,
+                         MB, GB, TB (und K, M, G, T allein) in Tausendern
+                         zählen, KiB, MiB, GiB, TiB in 1.024ern; eine Zahl
+                         allein sind Bytes
+Muster kennen * ? [...] wie die Shell (setzen Sie sie in Anführungszeichen) und
+unterscheiden Groß- und Kleinschreibung. Dateien, die ausgelassen wurden, weil
+ihr Dateisystem kein Erstellungsdatum führt oder ihr Name kein gültiges UTF-8
+ist, und Einhängepunkte, an denen das Lesen einer Datei ihr Zugriffsdatum nicht
+ändert (noatime, FUSE), werden auf der Standardfehlerausgabe genannt.
+Daten werden in ISO 8601 mit dem an diesem Tag geltenden Abstand zu UTC
+geschrieben (2024-03-15T12:00:00+01:00); ein Datum oder eine Größe, die nicht
+gelesen werden konnte, bleibt leer (tsv) oder ist null (json). Relative Ordner
+gelten ab dem aktuellen Ordner; nach -- ist jedes Argument ein Ordner.
+
+Rückgabewert: 0, wenn die Suche lief, was immer sie fand; 1, wenn ein Ordner
+ausgelassen oder ein Fehler gemeldet wurde; 2 bei einer falschen Befehlszeile.
+
+Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
+(~/.config/Vellumark.ini). Siehe quenmoor(1).
+</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs a folder pattern</source>
+        <translation>„%1“ braucht ein Ordnermuster</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs a name pattern</source>
+        <translation>„%1“ braucht ein Namensmuster</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs a size</source>
+        <translation>„%1“ braucht eine Größe</translation>
+    </message>
+    <message>
+        <source>--min-size %1 is larger than --max-size %2</source>
+        <translation>--min-size %1 ist größer als --max-size %2</translation>
     </message>
 </context>
 <context>
@@ -348,6 +402,104 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>that folder cannot take more entries</source>
         <translation>dieser Ordner kann keine weiteren Einträge aufnehmen</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Filters</name>
+    <message>
+        <source>&apos;%1&apos; ends in a lone \</source>
+        <translation>„%1“ endet mit einem einzelnen \</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has a [ without its ]</source>
+        <translation>„%1“ hat eine [ ohne ihre ]</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; holds a / but starts with neither /, ~/ nor **/: a pattern with / names a whole path</source>
+        <translation>„%1“ enthält einen /, beginnt aber weder mit /, ~/ noch **/: ein Muster mit / nennt einen ganzen Pfad</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; holds a /, which no file name does</source>
+        <translation>„%1“ enthält einen /, den kein Dateiname enthält</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a size: give a number and a unit, such as 10M, 1.5G or 500KiB</source>
+        <translation>„%1“ ist keine Größe: geben Sie eine Zahl und eine Einheit an, etwa 10M, 1.5G oder 500KiB</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is too large a size</source>
+        <translation>„%1“ ist eine zu große Größe</translation>
+    </message>
+    <message>
+        <source>1 byte</source>
+        <translation>1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>the least size, %1, is larger than the greatest, %2</source>
+        <translation>die kleinste Größe, %1, ist größer als die größte, %2</translation>
+    </message>
+</context>
+<context>
+    <name>qm::FiltersDialog</name>
+    <message>
+        <source>Filters</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Leave out these &amp;folders, one pattern a line:</source>
+        <translation>Diese &amp;Ordner auslassen, ein Muster je Zeile:</translation>
+    </message>
+    <message>
+        <source>A pattern without / matches a folder&apos;s name at any depth (.git, node_modules, *.cache); a pattern with / matches a whole path (/home/me/Backups, ~/Videos/*, **/build/cache). * ? [...] work as in the shell, and upper and lower case differ. A folder in the list to search is searched all the same.</source>
+        <translation>Ein Muster ohne / passt auf den Namen eines Ordners in jeder Tiefe (.git, node_modules, *.cache); ein Muster mit / passt auf einen ganzen Pfad (/home/ich/Backups, ~/Videos/*, **/build/cache). * ? [...] wirken wie in der Shell, Groß- und Kleinschreibung werden unterschieden. Ein Ordner in der Liste der zu durchsuchenden Ordner wird trotzdem durchsucht.</translation>
+    </message>
+    <message>
+        <source>&amp;Stay on the file system of each listed folder</source>
+        <translation>Im Dateisystem jedes aufgeführten Ordners &amp;bleiben</translation>
+    </message>
+    <message>
+        <source>Stay on the file system of each listed folder</source>
+        <translation>Im Dateisystem jedes aufgeführten Ordners bleiben</translation>
+    </message>
+    <message>
+        <source>Mounted disks, network shares and bind mounts below a listed folder are then not searched.</source>
+        <translation>Eingehängte Laufwerke, Netzwerkfreigaben und Bind-Mounts unterhalb eines aufgeführten Ordners werden dann nicht durchsucht.</translation>
+    </message>
+    <message>
+        <source>Only files &amp;named (patterns separated by blanks; \ before a blank keeps it):</source>
+        <translation>Nur Dateien &amp;namens (Muster durch Leerzeichen getrennt; \ vor einem Leerzeichen behält es):</translation>
+    </message>
+    <message>
+        <source>Only files of at &amp;least:</source>
+        <translation>Nur Dateien von &amp;mindestens:</translation>
+    </message>
+    <message>
+        <source>and at &amp;most:</source>
+        <translation>und &amp;höchstens:</translation>
+    </message>
+    <message>
+        <source>Sizes such as 10M, 1.5G or 500KiB: kB, MB, GB and TB count in thousands, as K, M, G and T alone do; KiB, MiB, GiB and TiB in 1,024s. A number alone is bytes. Both bounds are included.</source>
+        <translation>Größen wie 10M, 1.5G oder 500KiB: kB, MB, GB und TB zählen in Tausendern, wie K, M, G und T allein; KiB, MiB, GiB und TiB in 1.024ern. Eine Zahl allein sind Bytes. Beide Grenzen sind eingeschlossen.</translation>
+    </message>
+    <message>
+        <source>&amp;Clear Filters</source>
+        <translation>Filter &amp;leeren</translation>
+    </message>
+    <message>
+        <source>Clear Filters</source>
+        <translation>Filter leeren</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -534,6 +686,22 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>%1 could not be opened: the desktop reported a failure.</source>
         <translation>%1 konnte nicht geöffnet werden: Die Arbeitsumgebung meldet einen Fehler.</translation>
+    </message>
+    <message>
+        <source>The filters cannot be used: %1</source>
+        <translation>Die Filter sind nicht verwendbar: %1</translation>
+    </message>
+    <message>
+        <source>The filters cannot be used: %1. Correct them under Filters… and start again.</source>
+        <translation>Die Filter sind nicht verwendbar: %1. Berichtigen Sie sie unter „Filter…“ und starten Sie erneut.</translation>
+    </message>
+    <message>
+        <source>Filters…</source>
+        <translation>Filter…</translation>
+    </message>
+    <message>
+        <source>Leave folders out of every search, stay on one file system, keep only some names or sizes</source>
+        <translation>Ordner aus jeder Suche auslassen, in einem Dateisystem bleiben, nur bestimmte Namen oder Größen behalten</translation>
     </message>
 </context>
 <context>
@@ -807,6 +975,78 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
         <source>%1 files</source>
         <comment>after a preposition</comment>
         <translation>%1 Dateien</translation>
+    </message>
+    <message>
+        <source>leaving out 1 folder pattern</source>
+        <translation>1 Ordnermuster ausgelassen</translation>
+    </message>
+    <message>
+        <source>leaving out %1 folder patterns</source>
+        <translation>%1 Ordnermuster ausgelassen</translation>
+    </message>
+    <message>
+        <source>staying on each listed folder&apos;s file system</source>
+        <translation>im Dateisystem jedes aufgeführten Ordners</translation>
+    </message>
+    <message>
+        <source>only files named %1</source>
+        <translation>nur Dateien namens %1</translation>
+    </message>
+    <message>
+        <source>only files of %1 to %2</source>
+        <translation>nur Dateien von %1 bis %2</translation>
+    </message>
+    <message>
+        <source>only files of %1 or more</source>
+        <translation>nur Dateien ab %1</translation>
+    </message>
+    <message>
+        <source>only files of %1 or less</source>
+        <translation>nur Dateien bis %1</translation>
+    </message>
+    <message>
+        <source>%1 is mounted noatime: access dates there do not change when files are read, so a file used every day can look unused</source>
+        <translation>%1 ist mit noatime eingehängt: Zugriffsdaten ändern sich dort nicht, wenn Dateien gelesen werden, daher kann eine täglich genutzte Datei ungenutzt erscheinen</translation>
+    </message>
+    <message>
+        <source>%1 is a FUSE mount: its access dates come from the program behind it and may not change when files are read</source>
+        <translation>%1 ist ein FUSE-Einhängepunkt: seine Zugriffsdaten kommen von dem Programm dahinter und ändern sich womöglich nicht, wenn Dateien gelesen werden</translation>
+    </message>
+    <message>
+        <source>1 file left out: its file system keeps no creation date</source>
+        <translation>1 Datei ausgelassen: ihr Dateisystem führt kein Erstellungsdatum</translation>
+    </message>
+    <message>
+        <source>1 file left out: its file system keeps no such date</source>
+        <translation>1 Datei ausgelassen: ihr Dateisystem führt kein solches Datum</translation>
+    </message>
+    <message>
+        <source>%1 files left out: their file system keeps no creation date</source>
+        <translation>%1 Dateien ausgelassen: ihr Dateisystem führt kein Erstellungsdatum</translation>
+    </message>
+    <message>
+        <source>%1 files left out: their file system keeps no such date</source>
+        <translation>%1 Dateien ausgelassen: ihr Dateisystem führt kein solches Datum</translation>
+    </message>
+    <message>
+        <source>1 file or folder left out: its name is not valid UTF-8</source>
+        <translation>1 Datei oder Ordner ausgelassen: der Name ist kein gültiges UTF-8</translation>
+    </message>
+    <message>
+        <source>%1 files and folders left out: their names are not valid UTF-8</source>
+        <translation>%1 Dateien und Ordner ausgelassen: ihre Namen sind kein gültiges UTF-8</translation>
+    </message>
+    <message>
+        <source>Filters on: %1</source>
+        <translation>Filter aktiv: %1</translation>
+    </message>
+    <message>
+        <source>leaving out folders: %1</source>
+        <translation>ausgelassene Ordner: %1</translation>
+    </message>
+    <message>
+        <source>Filters on:</source>
+        <translation>Filter aktiv:</translation>
     </message>
 </context>
 <context>

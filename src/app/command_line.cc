@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/error_report.h"
+#include "app/search_notes.h"
 #include "base/date_value.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
@@ -32,7 +33,8 @@ QString Tr(const char* text) { return QCoreApplication::translate("Main", text);
 const char kUsage[] = QT_TRANSLATE_NOOP(
     "Main",
     "Usage: quenmoor [--help | --version]\n"
-    "       quenmoor --find [--date TYPE] RULE [--format FORMAT] FOLDER...\n"
+    "       quenmoor --find [--date TYPE] RULE [FILTER...] [--format FORMAT]\n"
+    "                       FOLDER...\n"
     "\n"
     "Quenmoor finds unused files: list the folders to search, pick a date type\n"
     "(modified, created, accessed) and a rule, and it lists every file whose date\n"
@@ -62,6 +64,23 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "                         return or backslash in a path written \\t, \\n, \\r,\n"
     "                         \\\\; json: one object a line with \"path\", \"date\"\n"
     "                         and \"size\"\n"
+    "Filters that narrow the list, where wanted:\n"
+    "  --exclude PATTERN      leave out folders: a pattern without / matches a\n"
+    "                         folder's name at any depth (.git, *.cache), one\n"
+    "                         with / a whole path (/home/me/Backups); may be\n"
+    "                         given more than once\n"
+    "  --one-file-system      enter no folder on another mount than the folder\n"
+    "                         given that it lies under\n"
+    "  --name PATTERN         only files whose name matches (*.iso); may be given\n"
+    "                         more than once, and any of them then does\n"
+    "  --min-size SIZE        only files of at least SIZE,\n"
+    "  --max-size SIZE        of at most SIZE: 10M, 1.5G or 500KiB, where kB, MB,\n"
+    "                         GB, TB (and K, M, G, T alone) count in thousands,\n"
+    "                         KiB, MiB, GiB, TiB in 1,024s; a number alone is bytes\n"
+    "Patterns take * ? [...] as the shell does (quote them), upper and lower case\n"
+    "apart. Files left out because their file system keeps no creation date or\n"
+    "their names are not UTF-8, and mounts where reading a file does not move its\n"
+    "access date (noatime, FUSE), are said on standard error.\n"
     "Dates are written in ISO 8601 with the offset from UTC in force on that day\n"
     "(2024-03-15T12:00:00+01:00); a date or size that could not be read is left\n"
     "empty (tsv) or null (json). Relative folders are taken from the current\n"
@@ -187,6 +206,39 @@ const FindOption kFindOptions[] = {
        request->days = *days;
        return QString();
      }},
+    {"--exclude", 1, false, true, QT_TRANSLATE_NOOP("Main", "'%1' needs a folder pattern"),
+     [](const QStringList& values, FindRequest* request) {
+       if (values[0].trimmed().isEmpty())
+         return QCoreApplication::translate("Main", "'%1' needs a folder pattern").arg("--exclude");
+       QString reason;
+       request->filters.exclude.Add(values[0], QDir::homePath(), &reason);
+       return reason;
+     }},
+    {"--one-file-system", 0, false, false, "",
+     [](const QStringList&, FindRequest* request) {
+       request->filters.one_file_system = true;
+       return QString();
+     }},
+    {"--name", 1, false, true, QT_TRANSLATE_NOOP("Main", "'%1' needs a name pattern"),
+     [](const QStringList& values, FindRequest* request) {
+       if (values[0].isEmpty())
+         return QCoreApplication::translate("Main", "'%1' needs a name pattern").arg("--name");
+       QString reason;
+       request->filters.names.Add(values[0], &reason);
+       return reason;
+     }},
+    {"--min-size", 1, false, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a size"),
+     [](const QStringList& values, FindRequest* request) {
+       QString reason;
+       request->filters.min_size = ParseSize(values[0], &reason);
+       return reason;
+     }},
+    {"--max-size", 1, false, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a size"),
+     [](const QStringList& values, FindRequest* request) {
+       QString reason;
+       request->filters.max_size = ParseSize(values[0], &reason);
+       return reason;
+     }},
     {"--format", 1, false, false, QT_TRANSLATE_NOOP("Main", "'%1' needs lines, null, tsv or json"),
      [](const QStringList& values, FindRequest* request) {
        const QString& v = values[0];
@@ -283,6 +335,12 @@ CommandLine ParseFind(const QStringList& args) {
   }
   if (request.folders.isEmpty())
     return UsageError(QCoreApplication::translate("Main", "no folder to search"));
+  const SearchFilters& f = request.filters;
+  if (f.min_size && f.max_size && f.min_size->bytes > f.max_size->bytes) {
+    return UsageError(
+        QCoreApplication::translate("Main", "--min-size %1 is larger than --max-size %2")
+            .arg(f.min_size->shown, f.max_size->shown));
+  }
   return line;
 }
 
@@ -558,6 +616,7 @@ int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
   SearchCriteria criteria;
   for (const QString& row : rows) criteria.roots.push_back(row.toStdString());
   criteria.date = request.Criterion(TodayDayNumber());
+  criteria.filters = request.filters;
   SearchEngine engine(engine_options);
   engine.Start(std::move(criteria), nullptr);
   RowWriter writer(out, request.format);
@@ -578,7 +637,14 @@ int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
                    .arg(ErrorReportLine(report.failure.what(), report.routine, report.line)));
       trouble = true;
     }
+    // Notes tell what the rows mean; they change no exit status.
+    for (const SearchNote& note : taken.notes) {
+      Say(err, QCoreApplication::translate("Main", "quenmoor: %1").arg(SearchNoteText(note)));
+    }
     if (taken.finished) break;
+  }
+  for (const QString& text : LeftOutTexts(engine.Counts(), request.type)) {
+    Say(err, QCoreApplication::translate("Main", "quenmoor: %1").arg(text));
   }
   if (!writer.Flush()) {
     Say(err,

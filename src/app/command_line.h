@@ -23,6 +23,7 @@
 #include <string>
 
 #include "search/date_criteria.h"
+#include "search/filters.h"
 #include "search/found_files.h"
 #include "search/search_engine.h"
 #include "search/time_stamps.h"
@@ -43,6 +44,7 @@ struct FindRequest {
   long long days = 0;  // Not accessed in days
   RowFormat format = RowFormat::kLines;
   QStringList folders;  // as given, in order
+  SearchFilters filters;  // --exclude, --one-file-system, --name, --min-size, --max-size
 
   // The criterion, `today` (a day number) counting for the days rule.
   DateCriterion Criterion(std::int64_t today) const;

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -13,7 +14,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QLabel>
 #include <QRadioButton>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +30,7 @@
 #include "search/time_stamps.h"
 #include "testing/test_faulty_fs.h"
 #include "testing/test_form.h"
+#include "testing/test_mounts.h"
 #include "testing/test_slow_fs.h"
 
 namespace qm {
@@ -473,6 +477,149 @@ TEST_F(CommandLineTest, RowsReachAPipeWhileTheSearchGoesOn) {
   EXPECT_EQ(seen, tree_.Sub("first.txt") + "\n" + tree_.Sub("b/held.txt") + "\n");
 }
 
+// The command line's arguments for the window's filters.
+QStringList FilterArguments(const FilterTexts& texts) {
+  QStringList arguments;
+  for (const QString& pattern : texts.exclude) arguments << "--exclude" << pattern;
+  if (texts.one_file_system) arguments << "--one-file-system";
+  for (const QString& pattern : SplitNamePatterns(texts.names)) arguments << "--name" << pattern;
+  if (!texts.min_size.isEmpty()) arguments << "--min-size" << texts.min_size;
+  if (!texts.max_size.isEmpty()) arguments << "--max-size" << texts.max_size;
+  return arguments;
+}
+
+std::vector<std::string> Names(const std::vector<Row>& rows, const std::string& under) {
+  std::vector<std::string> names;
+  for (const Row& row : rows) names.push_back(row.path.substr(under.size()));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(CommandLineTest, FiltersGiveTheWindowsRowsOnRealTrees) {
+  const std::time_t old = LocalTime(2001, 1, 1);
+  // Repositories and packages at several depths, a backup folder, folders
+  // and files in several scripts at several depths.
+  for (const char* f : {"top.iso", ".git/HEAD.iso", "src/.git/objects/pack.iso",
+                        "src/app/node_modules/lib/index.iso", "node_modules/x.iso",
+                        "src/app/main.iso", "Backups/2019/disk.iso", "deep/Backups/kept.iso",
+                        "pip.cache/wheel.iso", "notes.txt"}) {
+    File(f, old, old);
+  }
+  const std::vector<std::string> scripts = {
+      // Фотографии
+      "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD1\x84\xD0\xB8\xD0\xB8",
+      "\xE5\x86\x99\xE7\x9C\x9F",                                            // 写真
+      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",          // Ελληνικά
+      "emoji \xF0\x9F\x93\x81", "R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"};
+  for (const std::string& name : scripts) {
+    File(name + "/" + name + ".iso", old, old);
+    File("deep/" + name + "/\xE6\x97\xA5\xE8\xA8\x98 " + name + ".iso", old, old);
+  }
+  // Sizes at each bound of 10 MB (sparse: the size is the file's length).
+  for (const auto& [name, size] : std::initializer_list<std::pair<const char*, off_t>>{
+           {"sizes/under.bin", 9999999}, {"sizes/exact.bin", 10000000},
+           {"sizes/over.bin", 10000001}, {"sizes/mib.bin", 10485760}}) {
+    File(name, old, old);
+    ASSERT_EQ(::truncate(tree_.Sub(name).c_str(), size), 0);
+    SetTimes(tree_.Sub(name), old, old);
+  }
+  const std::string root = tree_.path() + "/";
+  const QString row = QString::fromStdString(root);
+  auto check = [&](const FilterTexts& texts, const std::vector<std::string>& expected) {
+    form_->SetFilters(texts);
+    const QStringList arguments =
+        FilterArguments(texts) + QStringList{"--date", "modified", "--before", "2020-01-01", row};
+    const std::vector<Row> window = WindowRows({row}, Find(arguments));
+    EXPECT_EQ(Names(window, root), expected) << arguments.join(' ').toStdString();
+    ExpectEveryFormatGives(arguments, window);
+  };
+
+  FilterTexts texts;
+  texts.exclude = {".git", "node_modules", "*.cache",
+                   QString::fromStdString(root + "Backups")};
+  texts.names = QStringLiteral("*.iso");
+  std::vector<std::string> expected = {"deep/Backups/kept.iso", "src/app/main.iso", "top.iso"};
+  for (const std::string& name : scripts) {
+    expected.push_back(name + "/" + name + ".iso");
+    expected.push_back("deep/" + name + "/\xE6\x97\xA5\xE8\xA8\x98 " + name + ".iso");
+  }
+  std::sort(expected.begin(), expected.end());
+  check(texts, expected);
+  EXPECT_NE(form_->Label3->text().indexOf(QLatin1String("leaving out 4 folder patterns")), -1);
+  EXPECT_TRUE(form_->Label3->isVisibleTo(form_.get()));
+
+  texts = FilterTexts();
+  texts.min_size = QStringLiteral("10M");
+  check(texts, {"sizes/exact.bin", "sizes/mib.bin", "sizes/over.bin"});
+  texts.max_size = QStringLiteral("10M");
+  check(texts, {"sizes/exact.bin"});
+  texts.min_size.clear();
+  texts.names = QStringLiteral("*.bin");
+  texts.max_size = QStringLiteral("10MiB");
+  check(texts, {"sizes/exact.bin", "sizes/mib.bin", "sizes/over.bin", "sizes/under.bin"});
+  texts.max_size = QStringLiteral("10000000");
+  check(texts, {"sizes/exact.bin", "sizes/under.bin"});
+  form_->SetFilters(FilterTexts());
+  EXPECT_FALSE(form_->Label3->isVisibleTo(form_.get()));
+
+  // A disk mounted inside the listed folder, with and without one file
+  // system.
+  testing::ScopedMount disk(testing::ScopedMount::Kind::kTmpfs, root + "disk");
+  if (!disk.ok()) GTEST_SKIP() << disk.why();
+  File("disk/inside.iso", old, old);
+  texts = FilterTexts();
+  texts.names = QStringLiteral("inside.iso top.iso");
+  check(texts, {"disk/inside.iso", "top.iso"});
+  texts.one_file_system = true;
+  check(texts, {"top.iso"});
+}
+
+TEST_F(CommandLineTest, NotesOnDatesThatMisleadAreTheWindowsToo) {
+  File("src/a.txt", LocalTime(2001, 1, 1), LocalTime(2001, 1, 1));
+  File("src/b/c.txt", LocalTime(2001, 1, 1), LocalTime(2001, 1, 1));
+  // A FUSE view keeps no birth time: by Date Created before a day far in
+  // the future it lists nothing, and says why.
+  testing::ScopedMount view(testing::ScopedMount::Kind::kBindfs, tree_.Sub("view"),
+                            tree_.Sub("src"));
+  if (!view.ok()) GTEST_SKIP() << view.why();
+  const QString row = QString::fromStdString(tree_.Sub("view") + "/");
+  const QStringList created = {"--date", "created", "--before", "9999-12-31", row};
+  EXPECT_TRUE(WindowRows({row}, Find(created)).empty());
+  const QString left_out =
+      QStringLiteral("2 files left out: their file system keeps no creation date");
+  EXPECT_NE(form_->StatusText().indexOf(left_out), -1) << form_->StatusText().toStdString();
+  Printed printed = RunCli(Find(created));
+  EXPECT_EQ(printed.status, 0);
+  EXPECT_EQ(printed.out, "");
+  EXPECT_EQ(printed.Messages(), std::vector<std::string>{"quenmoor: " + left_out.toStdString()});
+
+  // Searched by Date Accessed, the FUSE view and a noatime disk are noted.
+  testing::ScopedMount quiet(testing::ScopedMount::Kind::kTmpfs, tree_.Sub("quiet"), "",
+                             MS_NOATIME);
+  if (!quiet.ok()) GTEST_SKIP() << quiet.why();
+  File("quiet/q.txt", LocalTime(2001, 1, 1), LocalTime(2001, 1, 1));
+  const QString quiet_row = QString::fromStdString(tree_.Sub("quiet") + "/");
+  const QStringList accessed = {"--not-accessed-days", "30", quiet_row, row};
+  EXPECT_EQ(WindowRows({quiet_row, row}, Find(accessed)).size(), 3u);
+  const std::string noatime = tree_.Sub("quiet") +
+                              " is mounted noatime: access dates there do not change when files "
+                              "are read, so a file used every day can look unused";
+  const std::string fuse = tree_.Sub("view") +
+                           " is a FUSE mount: its access dates come from the program behind it "
+                           "and may not change when files are read";
+  EXPECT_NE(form_->StatusText().indexOf(QString::fromStdString(noatime)), -1);
+  EXPECT_NE(form_->StatusText().indexOf(QString::fromStdString(fuse)), -1);
+  printed = RunCli(Find(accessed));
+  EXPECT_EQ(printed.status, 0);
+  EXPECT_EQ(Split(printed.out, '\n').size(), 3u);
+  EXPECT_EQ(printed.Messages(),
+            (std::vector<std::string>{"quenmoor: " + noatime, "quenmoor: " + fuse}));
+  // A search that lists files by another date has nothing to say.
+  WindowRows({row}, Find({"--date", "modified", "--before", "9999-12-31", row}));
+  EXPECT_EQ(form_->StatusText().indexOf(QLatin1String("left out")), -1);
+  EXPECT_EQ(form_->StatusText().indexOf(QLatin1String("FUSE")), -1);
+}
+
 TEST(CommandLineWriteTest, RowsThatCannotBeWrittenEndTheSearchWithStatusOne) {
   if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   testing::TempDir tree;
@@ -542,6 +689,16 @@ TEST(CommandLineParseTest, ArgumentsBecomeTheRequest) {
   EXPECT_EQ(r.Criterion(45000), DateCriterion::NotAccessedIn(DateType::kModified, 300, 45000));
   EXPECT_EQ(r.format, RowFormat::kNull);
 
+  r = Find({"--exclude", ".git", "--exclude=/srv/old/", "--one-file-system", "--name", "*.iso",
+            "--name=*.mkv", "--min-size", "10M", "--max-size=1.5GiB", "--on", "2024-01-01", "/"});
+  EXPECT_EQ(r.filters.exclude.Patterns(), QStringList({".git", "/srv/old/"}));
+  EXPECT_TRUE(r.filters.exclude.Excludes("/srv/", "old"));
+  EXPECT_TRUE(r.filters.one_file_system);
+  EXPECT_EQ(r.filters.names.Patterns(), QStringList({"*.iso", "*.mkv"}));
+  EXPECT_EQ(r.filters.min_size->bytes, 10000000);
+  EXPECT_EQ(r.filters.max_size->bytes, 1610612736);
+  EXPECT_FALSE(Find({"--on", "2024-01-01", "/"}).filters.Active());
+
   EXPECT_EQ(Parse({}).action, CommandLine::Action::kWindow);
   EXPECT_EQ(Parse({"--help"}).action, CommandLine::Action::kHelp);
   EXPECT_EQ(Parse({"--version"}).action, CommandLine::Action::kVersion);
@@ -590,6 +747,25 @@ TEST(CommandLineParseTest, EachWrongCommandLineGetsItsReasonAndNoSearch) {
        "'--date' needs accessed, modified or created"},
       {{"--find", "/a", "--on", "2024-01-01", "--format"},
        "'--format' needs lines, null, tsv or json"},
+      {{"--find", "/a", "--on", "2024-01-01", "--exclude"}, "'--exclude' needs a folder pattern"},
+      {{"--find", "/a", "--on", "2024-01-01", "--exclude", " "},
+       "'--exclude' needs a folder pattern"},
+      {{"--find", "/a", "--on", "2024-01-01", "--exclude", "src/build"},
+       "'src/build' holds a / but starts with neither /, ~/ nor **/"},
+      {{"--find", "/a", "--on", "2024-01-01", "--exclude", "[abc"}, "'[abc' has a [ without its ]"},
+      {{"--find", "/a", "--on", "2024-01-01", "--name", ""}, "'--name' needs a name pattern"},
+      {{"--find", "/a", "--on", "2024-01-01", "--name", "docs/*.txt"},
+       "'docs/*.txt' holds a /, which no file name does"},
+      {{"--find", "/a", "--on", "2024-01-01", "--min-size", "ten"}, "'ten' is not a size"},
+      {{"--find", "/a", "--on", "2024-01-01", "--max-size", "5 MBs"}, "'5 MBs' is not a size"},
+      {{"--find", "/a", "--on", "2024-01-01", "--min-size", "1G", "--min-size", "2G"},
+       "'--min-size' is given twice"},
+      {{"--find", "/a", "--on", "2024-01-01", "--min-size", "2G", "--max-size", "1GiB"},
+       "--min-size 2 GB is larger than --max-size 1 GiB"},
+      {{"--find", "/a", "--on", "2024-01-01", "--one-file-system", "--one-file-system"},
+       "'--one-file-system' is given twice"},
+      {{"--find", "/a", "--on", "2024-01-01", "--one-file-system=yes"},
+       "unknown option '--one-file-system=yes'"},
   };
   for (const auto& [arguments, reason] : cases) {
     const CommandLine line = Parse(arguments);

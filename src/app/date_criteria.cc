@@ -72,6 +72,7 @@ SearchCriteria Form1::CriteriaFromControls() const {
   } else {
     criteria.date = DateCriterion::Single(type, DateRule::kNone, 0);
   }
+  criteria.filters = ActiveFilters();
   return criteria;
 }
 

@@ -303,7 +303,7 @@ void Form1::BuildControls() {
   BuildResultsMenu();
   // Every button gets an Alt+letter; Stop's comes last.
   AssignMnemonics({PushButton1, PushButton2, PushButton8, PushButton7, PushButton4, PushButton6,
-                   PushButton3, PushButton5, PushButton9});
+                   PushButton3, PushButton5, PushButton9, PushButton10});
   for (const ControlAnchor& a : kAnchors) {
     QWidget* w = findChild<QWidget*>(QLatin1String(a.name), Qt::FindDirectChildrenOnly);
     anchored_.insert(w, {w->geometry(), a.anchor});
@@ -379,6 +379,7 @@ void Form1::WireEvents() {
   connect(ListView2->Model(), &ListModel::TotalsChanged, status_timer_,
           qOverload<>(&QTimer::start));
   connect(PushButton9, &QPushButton::clicked, this, [this] { PushButton9_Click(); });
+  connect(PushButton10, &QPushButton::clicked, this, [this] { PushButton10_Click(); });
   // Esc stops a search, wherever the focus is in the window; between
   // searches the key is left to the controls.
   escape_shortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -395,7 +396,7 @@ void Form1::WireEvents() {
            ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
            Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,
            DTPicker1, Label1, DTPicker2, Option8, Text1, PushButton2, ListView2, PushButton4,
-           PushButton6, PushButton3, PushButton5, PushButton9, StatusBar1}) {
+           PushButton6, PushButton3, PushButton5, PushButton9, PushButton10, StatusBar1}) {
     WatchHover(control);
   }
   // Remember the cursors some widgets bring (the text field's I-beam), to
@@ -538,6 +539,8 @@ void Form1::Form_Load() {
       pickers[n - 1]->SetValue(SettingToDate(ReadSetting(QStringLiteral("Date%1").arg(n), today)));
     });
   }
+  // The filters, under keys of their own.
+  LoadFilters();
 }
 
 void Form1::ApplySkin() {

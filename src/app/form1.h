@@ -147,6 +147,13 @@ class Form1 : public QWidget {
   // searches with and without it).
   void SetSearchProgressShown(bool shown) { progress_shown_ = shown; }
 
+  // Filters (app/filters.cc): the status line's "Filters…" opens their
+  // dialog; SetFilters keeps them (in the settings store too) and shows
+  // them in plain words beside the button.
+  void PushButton10_Click();
+  const FilterTexts& Filters() const { return filter_texts_; }
+  void SetFilters(const FilterTexts& texts);
+
   // The window's place, size and column widths from the last run, fitted to
   // the screen; and writing them back (also done by itself a moment after
   // they change).
@@ -192,6 +199,9 @@ class Form1 : public QWidget {
   QLabel* Label2;
   QPushButton* PushButton9;
   QMenu* Menu1;
+  // The filters in plain words, shown while any is on, and "Filters…".
+  QLabel* Label3;
+  QPushButton* PushButton10;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -231,6 +241,7 @@ class Form1 : public QWidget {
     QEventLoop loop;
     bool finished = false;
     bool receiving = false;  // a report box is up
+    std::vector<SearchNote> notes;
   };
   std::shared_ptr<FoundFiles> RunSearch(const SearchCriteria& criteria);
   // Takes what the search has found and reported since the last time.
@@ -260,6 +271,17 @@ class Form1 : public QWidget {
   // button of the group selected.
   static void SetOptionValue(QRadioButton* option, bool value);
   bool ResultCommandBusy() const { return result_command_running_ || search_running_; }
+  // The filters from the settings store, at start-up.
+  void LoadFilters();
+  void ShowFilterSummary();
+  // Shares the status line between what it tells and the filters' line:
+  // each gets its text's width where both fit; otherwise the filters' line
+  // keeps at least two fifths, and both end in an ellipsis.
+  void FitStatusParts();
+  // The filters a search started now would use: none when they cannot be
+  // used, which FiltersUsable tells the user before a search starts.
+  SearchFilters ActiveFilters() const;
+  bool FiltersUsable();
 
   int mouse_pointer_ = kPointerDefault;
   QCursor hand_cursor_;
@@ -289,8 +311,10 @@ class Form1 : public QWidget {
   // The search under way (nullptr between searches), and the timer that
   // ends the wait for it once Stop was pressed.
   RunningSearch* search_ = nullptr;
-  // What the last search counted, for the status line once it ended.
+  // What the last search counted, and what it had to say beside its rows,
+  // for the status line once it ended.
   SearchCounts last_counts_;
+  QStringList last_notes_;
   QTimer* stop_timer_ = nullptr;
   QTimer* progress_timer_ = nullptr;
   QTimer* status_timer_ = nullptr;
@@ -298,6 +322,7 @@ class Form1 : public QWidget {
   bool progress_shown_ = true;
 
   bool result_command_running_ = false;
+  FilterTexts filter_texts_;
   // Every file the last search found, with its stamp and identity; the
   // result list's rows are positions in it.
   std::shared_ptr<FoundFiles> found_ = std::make_shared<FoundFiles>();

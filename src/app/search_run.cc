@@ -11,6 +11,7 @@
 
 #include "app/error_report.h"
 #include "app/form1.h"
+#include "app/search_notes.h"
 #include "platform/dialogs.h"
 #include "platform/error_trap.h"
 #include "platform/yield.h"
@@ -41,6 +42,11 @@ void Form1::PushButton2_Click() {
   if (Option8->isChecked() && !ParseDays(Text1->text())) {
     ListView2->ClearItems();
     MessageBox(this, DaysHelpText(), kOkOnly | kExclamation);
+    search_running_ = false;
+    return;
+  }
+  // So is a filter that cannot be used; the rows listed stay.
+  if (!FiltersUsable()) {
     search_running_ = false;
     return;
   }
@@ -147,6 +153,9 @@ std::shared_ptr<FoundFiles> Form1::RunSearch(const SearchCriteria& criteria) {
   if (stop_requested_) give_up.start();
   if (!search.finished) search.loop.exec();
   last_counts_ = search.engine.Counts();
+  last_notes_.clear();
+  for (const SearchNote& note : search.notes) last_notes_ << SearchNoteText(note);
+  last_notes_ << LeftOutTexts(last_counts_, criteria.date.type());
   return search.found;
 }
 
@@ -159,6 +168,7 @@ void Form1::ReceiveSearchNews() {
   for (;;) {
     SearchEngine::Taken taken = search->engine.Take();
     for (auto& chunk : taken.chunks) search->found->Append(std::move(chunk));
+    for (SearchNote& note : taken.notes) search->notes.push_back(std::move(note));
     for (const SearchReport& report : taken.reports) {
       ReportFailure(report.routine, report.failure, report.line, std::string());
     }

@@ -8,6 +8,7 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include "app/filters_dialog.h"
 #include "app/form1.h"
 #include "app/status_text.h"
 #include "search/search_engine.h"
@@ -36,6 +37,25 @@ void Form1::BuildStatusLine() {
   p.setColor(QPalette::WindowText, Qt::black);
   Label2->setPalette(p);
   row->addWidget(Label2, 1);
+  // While a filter is on it says so here, below the results; "Filters…"
+  // opens them.
+  Label3 = new ElidedLabel(StatusBar1);
+  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3->setTextFormat(Qt::PlainText);
+  Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  p.setColor(QPalette::WindowText, QColor(150, 70, 0));
+  Label3->setPalette(p);
+  Label3->hide();
+  row->addWidget(Label3, 1);
+  StatusBar1->installEventFilter(new ResizeWatch(StatusBar1, [this] { FitStatusParts(); }));
+  PushButton10 = new QPushButton(tr("Filters…"), StatusBar1);
+  PushButton10->setObjectName(QStringLiteral("PushButton10"));
+  PushButton10->setAccessibleName(tr("Filters…"));
+  PushButton10->setToolTip(
+      tr("Leave folders out of every search, stay on one file system, keep only some names or "
+         "sizes"));
+  row->addWidget(PushButton10);
   PushButton9 = new QPushButton(tr("Stop"), StatusBar1);
   PushButton9->setObjectName(QStringLiteral("PushButton9"));
   PushButton9->setAccessibleName(tr("Stop"));
@@ -61,6 +81,9 @@ void Form1::UpdateStatus() {
                         TickedText(m->CheckedCount(), m->CheckedBytes()));
   }
   Label2->setText(StatusJoin(status_event_, totals));
+  // What a search had to say may not fit the line.
+  Label2->setToolTip(status_event_);
+  FitStatusParts();
 }
 
 QString Form1::StatusText() const { return Label2->text(); }
@@ -95,6 +118,7 @@ void Form1::ShowSearchProgress() {
   Label2->setText(SearchingText(static_cast<std::int64_t>(counts.folders),
                                 static_cast<std::int64_t>(counts.files),
                                 static_cast<std::int64_t>(counts.found), folder));
+  FitStatusParts();
 }
 
 void Form1::EndSearchStatus(bool stopped) {
@@ -104,6 +128,7 @@ void Form1::EndSearchStatus(bool stopped) {
   status_event_ = stopped ? StoppedText(static_cast<std::int64_t>(last_counts_.folders),
                                         static_cast<std::int64_t>(last_counts_.files))
                           : QString();
+  for (const QString& note : last_notes_) status_event_ = StatusJoin(status_event_, note);
   UpdateStatus();
 }
 

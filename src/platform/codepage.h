@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The single-byte code page that folder names are judged in.
+// Names as text.
 //
-// Linux names are bytes; the program reads them as UTF-8.  Where a name has
-// to be seen as the classic single-byte text (the walker's name test), each
-// character is converted to Windows-1252: a character that code page cannot
-// represent becomes "?" (63), and a name that is not valid UTF-8 cannot be
-// represented at all.
+// Linux names are bytes; the program reads them as UTF-8, the code page the
+// walker judges folder names in.  Where a name has to be seen as classic
+// single-byte text, each character can be converted to Windows-1252: a
+// character that code page cannot represent becomes "?" (63), and a name
+// that is not valid UTF-8 cannot be represented at all.
 #ifndef QUENMOOR_PLATFORM_CODEPAGE_H_
 #define QUENMOOR_PLATFORM_CODEPAGE_H_
 

@@ -102,6 +102,24 @@ int FileSystem::UnlinkAt(int dir_fd, const char* name, int flags) {
 int FileSystem::SymlinkAt(const char* text, int dir_fd, const char* name) {
   return ::symlinkat(text, dir_fd, name);
 }
+int FileSystem::ReadMountInfo(std::string* text) {
+  text->clear();
+  const int fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = errno;
+      ::close(fd);
+      if (n == 0) return 0;
+      errno = err;
+      return -1;
+    }
+    text->append(buffer, static_cast<std::size_t>(n));
+  }
+}
 
 FileSystem& Fs() { return g_current ? *g_current : DefaultFs(); }
 

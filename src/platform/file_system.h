@@ -71,6 +71,9 @@ class FileSystem {
   virtual int LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags);
   virtual int UnlinkAt(int dir_fd, const char* name, int flags);
   virtual int SymlinkAt(const char* text, int dir_fd, const char* name);
+
+  // The text of /proc/self/mountinfo into *text; 0 or -1 with errno.
+  virtual int ReadMountInfo(std::string* text);
 };
 
 // The current instance.

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/hash_index.h"
 #include "platform/error_trap.h"
@@ -75,6 +77,12 @@ struct Node {
   int level = 0;
   bool has_status = false;  // `status` came with the parent's listing
   struct stat status = {};
+  dev_t parent_dev = 0;     // the device of the folder it was found in
+  // The given folder it lies under: its device and, where that device is
+  // mounted more than once, its mount (one_file_system).
+  dev_t root_dev = 0;
+  std::uint64_t root_mount = 0;
+  bool root_mount_known = false;
 
   // What a worker found; read by the walk's thread once `done` is set.
   bool done = false;
@@ -92,6 +100,10 @@ struct FolderWalk::Shared {
   std::shared_ptr<FilesVisitor> visitor;
   std::shared_ptr<const std::atomic<bool>> stop;
   RefusalTest refusal;
+  TrashFolders trash;
+  // Devices mounted in more than one place, where a folder's device does
+  // not tell its mount.
+  std::unordered_set<dev_t> shared_devices;
 
   std::mutex mu;
   std::condition_variable work_cv;  // workers wait for a folder to claim
@@ -112,6 +124,41 @@ struct FolderWalk::Shared {
 namespace {
 
 using Shared = FolderWalk::Shared;
+
+// Takes out of `n`'s subfolders those the walk never enters: the trash's
+// folders, the folders left out by a pattern, and with one_file_system the
+// folders on another mount than the given folder above them.  `fd` is
+// `n`'s listing, still open.
+void LeaveOut(Shared& s, Node& n, int fd) {
+  const FolderWalk::Options& o = s.options;
+  if (n.level == 0) {
+    n.root_dev = n.status.st_dev;
+    if (o.one_file_system && s.shared_devices.count(n.root_dev)) {
+      n.root_mount_known = MountIdAt(fd, "", &n.root_mount);
+    }
+  }
+  std::string_view own(n.path);
+  if (own.size() > 1 && own.back() == '/') own.remove_suffix(1);
+  const bool at_top = (n.level > 0 && n.status.st_dev != n.parent_dev) ||
+                      (o.mounts && o.mounts->IsMountPoint(own));
+  auto left_out = [&](const FolderListing::Subfolder& sub) {
+    if (s.trash.Is(sub.name, sub.status, at_top)) return true;
+    if (o.exclude && o.exclude->Excludes(n.path, sub.name)) return true;
+    if (o.one_file_system) {
+      if (sub.status.st_dev != n.root_dev) return true;
+      // The same device mounted again below (a bind mount) is another
+      // mount all the same.
+      std::uint64_t mount = 0;
+      if (n.root_mount_known && MountIdAt(fd, sub.name.c_str(), &mount) &&
+          mount != n.root_mount) {
+        return true;
+      }
+    }
+    return false;
+  };
+  n.children.erase(std::remove_if(n.children.begin(), n.children.end(), left_out),
+                   n.children.end());
+}
 
 // Lists one folder: the tests a folder must pass to be walked, then its
 // subfolders and files in one pass.  `listing` is the worker's own, used
@@ -146,8 +193,10 @@ void Process(Shared& s, Node& n, FolderListing& listing) {
     if (!given && !s.options.recursive) return;
     int err = listing.Open(n.path);
     if (err == 0) {
+      listing.status = st;
       err = listing.Read(true, visitor != nullptr);
       n.children.swap(listing.subfolders);
+      LeaveOut(s, n, listing.fd());
     }
     n.listing_error = err;
     if (visitor) {
@@ -165,7 +214,10 @@ void Process(Shared& s, Node& n, FolderListing& listing) {
       if (err != ENOENT && err != ENOTDIR && err != ENAMETOOLONG) {
         n.files = visitor->Failed(n.path, err);
       }
-    } else if ((err = listing.Read(false, true)) != 0) {
+      return;
+    }
+    listing.status = n.status;
+    if ((err = listing.Read(false, true)) != 0) {
       n.files = visitor->Failed(n.path, err);
     } else {
       n.files = visitor->Read(n.path, listing);
@@ -275,6 +327,13 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
   Shared& s = *shared_;
   std::vector<std::string> result;
   if (folders.empty()) return result;
+  if (!s.options.mounts) s.options.mounts = MountTable::Read();
+  {
+    std::unordered_map<dev_t, int> mounts_of;
+    for (const MountEntry& entry : s.options.mounts->entries()) {
+      if (++mounts_of[entry.dev] == 2) s.shared_devices.insert(entry.dev);
+    }
+  }
   {
     std::lock_guard<std::mutex> lock(s.mu);
     for (const std::string& folder : folders) {
@@ -387,6 +446,10 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
         child.level = node.level + 1;
         child.has_status = true;
         child.status = sub.status;
+        child.parent_dev = node.status.st_dev;
+        child.root_dev = node.root_dev;
+        child.root_mount = node.root_mount;
+        child.root_mount_known = node.root_mount_known;
       }
     }
 

@@ -36,6 +36,8 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "platform/mounts.h"
+#include "search/filters.h"
 #include "search/walker.h"
 
 namespace qm {
@@ -70,6 +72,15 @@ class FolderWalk {
     bool recursive = true;
     // The most workers reading at once.
     int threads = 16;
+    // Folders left out: neither listed nor entered (nullptr: none).  They
+    // act on the folders found below the given ones, never on those.
+    std::shared_ptr<const FolderExclusions> exclude;
+    // Folders on another mount than the given folder they lie under are
+    // neither listed nor entered.
+    bool one_file_system = false;
+    // The mounts (for the trash folders at their tops, and for
+    // one_file_system); read by the walk itself when not given.
+    std::shared_ptr<const MountTable> mounts;
   };
   // Reports a failure of the walk's own steps, on the walk's thread.
   using Reporter = std::function<void(const char* routine, const Failure& failure, int line)>;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "search/date_criteria.h"
+#include "search/filters.h"
 #include "search/time_stamps.h"
 
 namespace qm {
@@ -19,10 +20,16 @@ struct SearchCriteria {
   // searched; none lies inside a later one (see SubfolderMarks).
   std::vector<std::string> roots;
   DateCriterion date;
+  // Folders left out, file names and sizes kept; none set by default.
+  SearchFilters filters;
 
-  // Whether a file whose stamp of date.type() is `stamp` is listed.  An
-  // unreadable stamp is judged as the zero date.
-  bool Matches(const Stamp& stamp) const { return date.Matches(stamp.empty ? 0 : stamp.value); }
+  // Whether a file whose stamp of date.type() is `stamp` is listed by the
+  // date rule.  A date its file system does not keep matches no rule; a
+  // stamp unreadable for another reason is judged as the zero date.
+  bool Matches(const Stamp& stamp) const {
+    if (stamp.unrecorded) return false;
+    return date.Matches(stamp.empty ? 0 : stamp.value);
+  }
 };
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 #include "search/search_engine.h"
 
 #include <chrono>
+#include <optional>
 
 #include "platform/error_trap.h"
 #include "search/folder_walk.h"
@@ -57,9 +58,10 @@ struct SearchEngine::State {
   bool news_told = false;
   std::vector<std::unique_ptr<FoundChunk>> chunks;
   std::vector<SearchReport> reports;
+  std::vector<SearchNote> notes;
   bool finished = false;
 
-  std::atomic<std::uint64_t> folders{0}, files{0}, found{0};
+  std::atomic<std::uint64_t> folders{0}, files{0}, found{0}, undated{0}, unreadable_names{0};
   mutable std::mutex folder_mu;
   std::string folder;
 
@@ -80,27 +82,43 @@ using State = SearchEngine::State;
 // hands the matching ones on in chunks, in walk order.
 class Judge : public FilesVisitor {
  public:
-  explicit Judge(std::shared_ptr<State> state)
+  // `mounts`: the search's mount table, for a search by Date Accessed.
+  Judge(std::shared_ptr<State> state, std::shared_ptr<const MountTable> mounts)
       : state_(std::move(state)),
         criteria_(state_->criteria),
         type_(criteria_.date.type()),
-        last_flush_(std::chrono::steady_clock::now()) {}
+        last_flush_(std::chrono::steady_clock::now()) {
+    if (type_ == DateType::kAccessed) {
+      access_ = std::make_unique<AccessTimeMounts>(std::move(mounts));
+    }
+  }
 
   struct Judged : Files {
     std::unique_ptr<FoundChunk> chunk;  // the matching files, when any
     std::uint64_t checked = 0;
+    std::uint64_t undated = 0;
+    std::uint64_t unreadable_names = 0;
     std::vector<SearchReport> reports;
+    std::optional<SearchNote> note;
   };
 
   std::unique_ptr<Files> Read(const std::string& folder, const FolderListing& listing) override {
     auto judged = std::make_unique<Judged>();
     const std::size_t n = listing.FileCount();
     const int fd = listing.fd();
+    const SearchFilters& filters = criteria_.filters;
+    const bool by_name = !filters.names.empty();
+    judged->unreadable_names = listing.unreadable_names;
+    if (access_) judged->note = access_->Reached(listing.status.st_dev, fd);
     for (std::size_t i = 0; i < n; ++i) {
       if ((i & 255) == 255 && state_->stop->load(std::memory_order_relaxed)) break;
       const char* name = listing.FileName(i);
       // Names that begin with "~" are left out: temporary and backup files.
       if (name[0] == '~') continue;
+      // The name filter needs no status read.
+      if (by_name && !filters.names.Keeps(std::string_view(name, listing.FileNameSize(i)))) {
+        continue;
+      }
       Stamp stamp;
       FileId id;
       try {
@@ -112,6 +130,11 @@ class Judge : public FilesVisitor {
         id = FileId();
       }
       ++judged->checked;
+      if (!filters.KeepsSize(stamp.size)) continue;
+      if (stamp.unrecorded) {
+        ++judged->undated;
+        continue;
+      }
       if (!criteria_.Matches(stamp)) continue;
       if (!judged->chunk) {
         judged->chunk = std::make_unique<FoundChunk>();
@@ -136,6 +159,13 @@ class Judge : public FilesVisitor {
     auto* judged = static_cast<Judged*>(files.get());
     if (!judged) return;
     state_->files.fetch_add(judged->checked, std::memory_order_relaxed);
+    state_->undated.fetch_add(judged->undated, std::memory_order_relaxed);
+    state_->unreadable_names.fetch_add(judged->unreadable_names, std::memory_order_relaxed);
+    if (judged->note) {
+      std::lock_guard<std::mutex> lock(state_->mu);
+      state_->notes.push_back(std::move(*judged->note));
+      state_->Tell();
+    }
     if (judged->chunk) {
       state_->found.fetch_add(judged->chunk->Count(), std::memory_order_relaxed);
       if (!outgoing_) {
@@ -189,15 +219,24 @@ class Judge : public FilesVisitor {
   std::shared_ptr<State> state_;
   const SearchCriteria criteria_;
   const DateType type_;
+  std::unique_ptr<AccessTimeMounts> access_;
   // Only the search's thread touches these.
   std::unique_ptr<FoundChunk> outgoing_;
   std::chrono::steady_clock::time_point last_flush_;
 };
 
 void SearchMain(std::shared_ptr<State> state) {
-  auto judge = std::make_shared<Judge>(state);
+  // One look at the mounts serves the whole search.
+  std::shared_ptr<const MountTable> mounts = MountTable::Read();
+  auto judge = std::make_shared<Judge>(state, mounts);
   FolderWalk::Options walk_options;
   walk_options.threads = state->options.threads;
+  walk_options.mounts = mounts;
+  const SearchFilters& filters = state->criteria.filters;
+  if (!filters.exclude.empty()) {
+    walk_options.exclude = std::make_shared<const FolderExclusions>(filters.exclude);
+  }
+  walk_options.one_file_system = filters.one_file_system;
   for (const std::string& root : state->criteria.roots) {
     if (state->stop->load()) break;
     FolderWalk walk(walk_options, judge,
@@ -288,6 +327,8 @@ SearchEngine::Taken SearchEngine::Take() {
   state_->chunks.clear();
   taken.reports = std::move(state_->reports);
   state_->reports.clear();
+  taken.notes = std::move(state_->notes);
+  state_->notes.clear();
   taken.finished = state_->finished;
   state_->news_told = false;
   return taken;
@@ -297,7 +338,8 @@ bool SearchEngine::WaitForNews(int timeout_ms) {
   if (!state_) return true;
   std::unique_lock<std::mutex> lock(state_->mu);
   return state_->news_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [&] {
-    return state_->finished || !state_->chunks.empty() || !state_->reports.empty();
+    return state_->finished || !state_->chunks.empty() || !state_->reports.empty() ||
+           !state_->notes.empty();
   });
 }
 
@@ -307,6 +349,8 @@ SearchCounts SearchEngine::Counts() const {
   counts.folders = state_->folders.load(std::memory_order_relaxed);
   counts.files = state_->files.load(std::memory_order_relaxed);
   counts.found = state_->found.load(std::memory_order_relaxed);
+  counts.undated = state_->undated.load(std::memory_order_relaxed);
+  counts.unreadable_names = state_->unreadable_names.load(std::memory_order_relaxed);
   return counts;
 }
 

@@ -11,7 +11,8 @@
 //                                    turn; workers list folders and judge
 //                                    their files
 //   news() <------------------------ a chunk, a report, or the end is ready
-//   Take() -> chunks, reports, finished
+//   Take() -> chunks, reports, notes,
+//             finished
 //   Stop() ------------------------> ends at the next folder; Take() then
 //                                    says finished within milliseconds
 //
@@ -32,6 +33,7 @@
 #include <vector>
 
 #include "platform/failure.h"
+#include "search/access_times.h"
 #include "search/found_files.h"
 #include "search/search_criteria.h"
 
@@ -52,6 +54,11 @@ struct SearchCounts {
   std::uint64_t folders = 0;  // listed
   std::uint64_t files = 0;    // whose date was read
   std::uint64_t found = 0;    // that matched
+  // Left out without a word in the rows: files kept by the filters whose
+  // file system does not keep the date judged (no birth time), and files
+  // and folders whose names are not valid UTF-8.
+  std::uint64_t undated = 0;
+  std::uint64_t unreadable_names = 0;
 };
 
 class SearchEngine {
@@ -79,6 +86,9 @@ class SearchEngine {
   struct Taken {
     std::vector<std::unique_ptr<FoundChunk>> chunks;
     std::vector<SearchReport> reports;
+    // Mounts reached whose access dates do not tell use (a search by Date
+    // Accessed), each once in a search.
+    std::vector<SearchNote> notes;
     bool finished = false;
   };
   // What came since the last call.

@@ -2,9 +2,11 @@
 #include "search/search_engine.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "search/walker.h"
 #include "testing/test_env.h"
 #include "testing/test_faulty_fs.h"
+#include "testing/test_mounts.h"
 #include "testing/test_slow_fs.h"
 
 namespace qm {
@@ -27,6 +30,7 @@ using testing::WriteFile;
 struct Outcome {
   std::vector<std::string> rows;
   std::vector<std::string> reports;
+  std::vector<SearchNote> notes;
   SearchCounts counts;
 };
 
@@ -50,10 +54,19 @@ Outcome Search(const SearchCriteria& criteria, const std::string& tree, int thre
       out.reports.push_back(r.routine.substr(r.routine.rfind('.') + 1) + std::to_string(r.line) +
                             " " + std::to_string(r.failure.number()));
     }
+    for (const SearchNote& note : taken.notes) out.notes.push_back(note);
     if (taken.finished) break;
   }
   out.counts = engine.Counts();
   return out;
+}
+
+// The rows' paths below `tree`, without their dates, sorted.
+std::vector<std::string> Paths(const Outcome& out) {
+  std::vector<std::string> paths;
+  for (const std::string& row : out.rows) paths.push_back(row.substr(0, row.rfind(' ')));
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
 TEST(SearchEngineTest, OneWorkerOrManyListTheSameRowsInTheSameOrder) {
@@ -159,6 +172,137 @@ TEST(SearchEngineTest, StopEndsTheSearchAtOnceWhateverAWorkerWaitsFor) {
     EXPECT_EQ(rows, engine.Counts().found);
   }
   slow.Release();
+  EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
+}
+
+TEST(SearchEngineTest, FiltersNarrowTheRowsAndTheCountFollows) {
+  testing::TempDir dir;
+  const std::string t = dir.path();
+  auto file = [&](const std::string& relative, std::size_t size) {
+    WriteFile(t + "/" + relative, std::string(size, 'x'));
+    SetTimes(t + "/" + relative, LocalTime(2001, 1, 1), LocalTime(2001, 1, 1));
+  };
+  file("a.iso", 1000);
+  file("small.iso", 999);
+  file("big.iso", 2001);
+  file("edge.iso", 2000);
+  file("a.txt", 1500);
+  file(".git/pack.iso", 1500);
+  file("sub/.git/deep.iso", 1500);
+  file("sub/node_modules/m.mkv", 1500);
+  file("sub/keep/b.mkv", 1500);
+  file("sub/keep/~b.mkv", 1500);
+  SearchCriteria criteria;
+  criteria.roots = {t + "/"};
+  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kBefore,
+                                        DayNumberOf(2020, 1, 1));
+  FilterTexts texts;
+  texts.exclude = {QStringLiteral(".git"), QStringLiteral("node_modules")};
+  texts.names = QStringLiteral("*.iso *.mkv");
+  texts.min_size = QStringLiteral("1k");
+  texts.max_size = QStringLiteral("2k");
+  QString problem;
+  std::optional<SearchFilters> filters = ParseFilters(texts, QString(), &problem);
+  ASSERT_TRUE(filters) << problem.toStdString();
+  criteria.filters = *filters;
+  const Outcome out = Search(criteria, t, 4);
+  EXPECT_EQ(Paths(out), (std::vector<std::string>{"/a.iso", "/edge.iso", "/sub/keep/b.mkv"}));
+  EXPECT_EQ(out.counts.found, 3u);
+  // The date was read of the files whose names pass: not of a.txt.
+  EXPECT_EQ(out.counts.files, 5u);
+  EXPECT_EQ(out.counts.folders, 3u);  // the tree, sub, keep
+  EXPECT_TRUE(out.reports.empty());
+  EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
+}
+
+TEST(SearchEngineTest, NamesOfEveryScriptAreSearchedAndThoseNotUtf8Counted) {
+  testing::TempDir dir;
+  const std::string t = dir.path();
+  const std::vector<std::string> folders = {
+      "Caf\xC3\xA9",
+      "plain",
+      // Фотографии
+      "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD1\x84\xD0\xB8\xD0\xB8",
+      "\xE5\x86\x99\xE7\x9C\x9F",                                            // 写真
+      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",          // Ελληνικά
+      "emoji \xF0\x9F\x93\x81", "R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"};
+  for (const std::string& f : folders) {
+    WriteFile(t + "/" + f + "/old.txt");
+    WriteFile(t + "/" + f + "/" + f + "/\xE6\x97\xA5\xE8\xA8\x98.txt");  // 日記, one deeper
+  }
+  WriteFile(t + "/bad\xFF.txt");
+  WriteFile(t + "/bad\xFE dir/inside.txt");
+  SearchCriteria criteria;
+  criteria.roots = {t + "/"};
+  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kAfter,
+                                        DayNumberOf(2001, 1, 1));
+  const Outcome out = Search(criteria, t, 4);
+  EXPECT_EQ(out.rows.size(), 2 * folders.size());
+  for (const std::string& f : folders) {
+    const std::vector<std::string> paths = Paths(out);
+    EXPECT_TRUE(std::count(paths.begin(), paths.end(), "/" + f + "/old.txt")) << f;
+  }
+  EXPECT_EQ(out.counts.unreadable_names, 2u);  // the file and the folder
+  EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
+}
+
+TEST(SearchEngineTest, ACreatedDateTheFileSystemDoesNotKeepMatchesNoRule) {
+  testing::TempDir dir;
+  const std::string t = dir.path();
+  for (const char* f : {"src/a.txt", "src/b/c.txt", "src/b/d.txt"}) WriteFile(t + "/" + f);
+  testing::ScopedMount view(testing::ScopedMount::Kind::kBindfs, t + "/view", t + "/src");
+  if (!view.ok()) GTEST_SKIP() << view.why();
+  SearchCriteria criteria;
+  criteria.roots = {t + "/view/"};
+  // Before a day far in the future: every file the zero date would list.
+  criteria.date = DateCriterion::Single(DateType::kCreated, DateRule::kBefore,
+                                        DayNumberOf(9999, 12, 31));
+  const Outcome out = Search(criteria, t, 4);
+  EXPECT_TRUE(out.rows.empty());
+  EXPECT_EQ(out.counts.undated, 3u);
+  EXPECT_EQ(out.counts.files, 3u);
+  EXPECT_TRUE(out.reports.empty());
+  // With a size bound that leaves them all out, none is counted as undated.
+  FilterTexts texts;
+  texts.min_size = QStringLiteral("1M");
+  QString problem;
+  criteria.filters = *ParseFilters(texts, QString(), &problem);
+  EXPECT_EQ(Search(criteria, t, 4).counts.undated, 0u);
+  // The same files by Date Modified are listed as ever.
+  criteria.filters = SearchFilters();
+  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kBefore,
+                                        DayNumberOf(9999, 12, 31));
+  EXPECT_EQ(Search(criteria, t, 4).rows.size(), 3u);
+  EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
+}
+
+TEST(SearchEngineTest, ASearchByDateAccessedNotesEachMountThatKeepsNoAccessTimesOnce) {
+  testing::TempDir dir;
+  const std::string t = dir.path();
+  WriteFile(t + "/home.txt");
+  testing::ScopedMount quiet(testing::ScopedMount::Kind::kTmpfs, t + "/quiet", "", MS_NOATIME);
+  if (!quiet.ok()) GTEST_SKIP() << quiet.why();
+  for (int i = 0; i < 20; ++i) WriteFile(t + "/quiet/d" + std::to_string(i) + "/f.txt");
+  SearchCriteria criteria;
+  criteria.roots = {t + "/"};
+  criteria.date = DateCriterion::Single(DateType::kAccessed, DateRule::kAfter, 0);
+  Outcome out = Search(criteria, t, 8);
+  EXPECT_EQ(out.rows.size(), 21u);
+  ASSERT_EQ(out.notes.size(), 1u);
+  EXPECT_EQ(out.notes[0].kind, SearchNote::Kind::kNoAccessTimes);
+  EXPECT_EQ(out.notes[0].mount_point, t + "/quiet");
+
+  testing::ScopedMount view(testing::ScopedMount::Kind::kBindfs, t + "/view", t + "/quiet/d1");
+  if (!view.ok()) GTEST_SKIP() << view.why();
+  out = Search(criteria, t, 8);
+  ASSERT_EQ(out.notes.size(), 2u);
+  std::vector<SearchNote> expected = {{SearchNote::Kind::kNoAccessTimes, t + "/quiet"},
+                                      {SearchNote::Kind::kFuseAccessTimes, t + "/view"}};
+  if (!(out.notes[0] == expected[0])) std::swap(expected[0], expected[1]);
+  EXPECT_EQ(out.notes, expected);
+  // Other dates need no note.
+  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kAfter, 0);
+  EXPECT_TRUE(Search(criteria, t, 8).notes.empty());
   EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
 }
 

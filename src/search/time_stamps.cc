@@ -83,7 +83,10 @@ Stamp StampFrom(const struct statx& stx, Which which, unsigned mask, FileId* id)
     *id = FileId::Of(stx);
     if (stx.stx_mask & STATX_SIZE) stamp.size = static_cast<std::int64_t>(stx.stx_size);
   }
-  if ((stx.stx_mask & mask) == 0) return stamp;  // not recorded here
+  if ((stx.stx_mask & mask) == 0) {
+    stamp.unrecorded = mask != 0;
+    return stamp;
+  }
   const struct statx_timestamp& t = which == Which::kModified  ? stx.stx_mtime
                                     : which == Which::kCreated ? stx.stx_btime
                                                                : stx.stx_atime;

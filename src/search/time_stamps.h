@@ -22,14 +22,18 @@
 namespace qm {
 
 // One stamp.  `empty` marks a stamp that could not be read (missing file,
-// no birth time on this file system); it is judged as the zero date and
-// shown as an empty cell.
+// no birth time on this file system); it is shown as an empty cell.
+// `unrecorded` tells the second kind: the file's status was read, but its
+// file system keeps no such date (no birth time on FUSE, some network
+// shares).  Such a stamp matches no rule; another empty one is judged as
+// the zero date.
 struct Stamp {
   DateValue value = 0;
   bool empty = true;
   // The file's size in bytes (a link's own), from the same call, when it was
   // read with the file's identity; -1 otherwise.
   std::int64_t size = -1;
+  bool unrecorded = false;
 };
 
 // `id`, when given, receives the file's identity from the same call; it is

@@ -10,6 +10,7 @@
 
 #include "platform/codepage.h"
 #include "platform/error_trap.h"
+#include "platform/trash.h"
 #include "search/folder_walk.h"
 
 namespace qm {
@@ -36,10 +37,39 @@ Failure ListingFailure(int err) {
 bool HasUnsafeNameChars(std::string_view name) {
   std::size_t pos = 0;
   while (pos < name.size()) {
-    const int code = Windows1252Code(NextUtf8Char(name.data(), name.size(), &pos));
-    if (code < 32 || code == kUnrepresentable || (code >= 127 && code <= 159)) return true;
+    const unsigned char byte = static_cast<unsigned char>(name[pos]);
+    long code;
+    if (byte < 0x80) {
+      code = byte;
+      ++pos;
+    } else {
+      code = NextUtf8Char(name.data(), name.size(), &pos);  // -1: not UTF-8
+    }
+    if (code < 32 || code == '?' || (code >= 127 && code <= 159)) return true;
   }
   return false;
+}
+
+bool TrashFolders::Is(std::string_view name, const struct stat& st, bool at_top) {
+  if (name == "Trash") {
+    // The home trash is known by what it is, wherever the path to it goes.
+    std::call_once(home_once_, [this] {
+      struct stat home;
+      if (Fs().Stat(HomeTrashDir().c_str(), &home) == 0 && S_ISDIR(home.st_mode)) {
+        home_dev_ = home.st_dev;
+        home_ino_ = home.st_ino;
+        home_known_ = true;
+      }
+    });
+    return home_known_ && st.st_dev == home_dev_ && st.st_ino == home_ino_;
+  }
+  if (!at_top || name.compare(0, 6, ".Trash") != 0) return false;
+  if (name.size() == 6) return true;
+  if (name.size() == 7 || name[6] != '-') return false;
+  for (std::size_t i = 7; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
 }
 
 bool SubfolderNameAccepted(std::string_view name) {
@@ -102,6 +132,8 @@ void FolderListing::Close() {
   if (dir_) Fs().CloseDir(dir_);
   dir_ = nullptr;
   subfolders.clear();
+  unreadable_names = 0;
+  status = {};
   file_names_.clear();
   file_ends_.clear();
 }
@@ -130,6 +162,13 @@ int FolderListing::Read(bool want_subfolders, bool want_files) {
       is_folder = S_ISDIR(st.st_mode);
       is_file = S_ISREG(st.st_mode);
     }
+    if ((is_folder && want_subfolders) || (is_file && want_files)) {
+      // A name that is not valid UTF-8 has no text form to show.
+      if (!IsValidUtf8(name, length)) {
+        ++unreadable_names;
+        continue;
+      }
+    }
     if (is_folder && want_subfolders) {
       if (!SubfolderNameAccepted(std::string_view(name, length))) continue;
       Subfolder sub;
@@ -137,8 +176,6 @@ int FolderListing::Read(bool want_subfolders, bool want_files) {
       sub.status = st;
       subfolders.push_back(std::move(sub));
     } else if (is_file && want_files) {
-      // A name that is not valid UTF-8 has no text form to show.
-      if (!IsValidUtf8(name, length)) continue;
       file_names_.append(name, length + 1);
       file_ends_.push_back(static_cast<std::uint32_t>(file_names_.size()));
     }

@@ -43,25 +43,45 @@ constexpr std::size_t kFolderPathLimit = PATH_MAX;
 // A folder is refused when its attribute value is exactly 22 (hidden +
 // system + directory, as kernel pseudo-filesystems read) or 1046 (the same
 // through a link), unless it is the root folder.  A subfolder is not
-// collected when its name fails SubfolderNameAccepted, or when it resolves
-// to a folder this call has collected already (the same device and inode: a
-// link back up the tree, or a second way to one folder), so each folder is
-// walked once per call.
+// collected when its name fails SubfolderNameAccepted, when it is one of
+// the desktop trash's folders (TrashFolders: hidden system folders too), or
+// when it resolves to a folder this call has collected already (the same
+// device and inode: a link back up the tree, or a second way to one
+// folder), so each folder is walked once per call.
 //
 // Failures are reported through the error trap with this routine's
 // identifier, except while entries of one level are being listed, where a
 // failure quietly ends the listing of that entry.
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recursive);
 
-// True when some character of `name`, converted to Windows-1252, has a code
-// below 32, is "?" (63, which also stands for every character the code page
-// cannot represent, and for names that are not valid UTF-8), or lies in
-// 127..159.
+// True when some character of `name` has a code point below 32 (a control
+// character), is "?" (63), or lies in 127..159 (DEL and the C1 controls).
+// Names are UTF-8, the code page of Linux: letters of every script, dashes
+// and emoji are safe.  A name that is not valid UTF-8 has characters no
+// code page holds, and is unsafe.
 bool HasUnsafeNameChars(std::string_view name);
 
 // Whether a subfolder named `name` is collected: not "." or "..", no longer
 // than a name can be, and without an unsafe character or a "?".
 bool SubfolderNameAccepted(std::string_view name);
+
+// The folders of the desktop's trash, which a walk never enters, as a
+// hidden system folder: the home trash ($XDG_DATA_HOME/Trash, found by its
+// identity) and, at the top of every file system, ".Trash" and ".Trash-N"
+// (N any user's id), so a search never lists what is already in the trash.
+// Used by the workers of one walk at once.
+class TrashFolders {
+ public:
+  // Whether the subfolder `name`, resolving to `st`, of a folder that is
+  // (`at_top`) or is not the top of a file system is one of them.
+  bool Is(std::string_view name, const struct stat& st, bool at_top);
+
+ private:
+  std::once_flag home_once_;
+  bool home_known_ = false;
+  dev_t home_dev_ = 0;
+  ino_t home_ino_ = 0;
+};
 
 // The failure a refused or failed listing stands for: 70 (permission
 // denied) and 76 (path not found) are the two that remove a folder from the
@@ -119,6 +139,11 @@ class FolderListing {
   int Read(bool subfolders, bool files);
 
   std::vector<Subfolder> subfolders;
+  // The files and subfolders Read left out because their names are not
+  // valid UTF-8: no text shows them faithfully.
+  std::size_t unreadable_names = 0;
+  // The open folder's status (links followed), as the walk read it.
+  struct stat status = {};
   std::size_t FileCount() const { return file_ends_.size(); }
   // File `i`'s name, NUL-terminated.
   const char* FileName(std::size_t i) const {

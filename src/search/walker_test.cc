@@ -9,12 +9,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
+#include <mutex>
 #include <set>
 
 #include "platform/error_trap.h"
 #include "platform/file_system.h"
+#include "search/filters.h"
+#include "search/folder_walk.h"
 #include "testing/test_env.h"
 #include "testing/test_faulty_fs.h"
+#include "testing/test_mounts.h"
 
 namespace qm {
 namespace {
@@ -89,15 +94,18 @@ TEST_F(WalkerTest, LevelOrderGroupedByParent) {
 
 TEST_F(WalkerTest, NameTests) {
   Dir(R(".hidden/in"));
-  Dir(R("caf\xC3\xA9/in"));                    // é: collected
-  Dir(R("en\xE2\x80\x93" "dash/in"));          // en dash (150): refused with its subtree
-  Dir(R("bad\xFF" "name/in"));                 // not UTF-8
+  Dir(R("caf\xC3\xA9/in"));                    // é
+  Dir(R("en\xE2\x80\x93" "dash/in"));          // en dash, U+2013
+  Dir(R("\xE4\xB8\xAD"));                      // 中
+  Dir(R("bad\xFF" "name/in"));                 // not UTF-8: left out with its subtree
   Dir(R("what?/in"));
+  Dir(R("c1\xC2\x85" "next/in"));              // U+0085, a C1 control
   Dir(R("back\\slash/in"));
-  Dir(R("\xE4\xB8\xAD"));                      // no single-byte form
   auto result = AsSet(Walk({root_}));
   EXPECT_EQ(result, AsSet({R(""), R(".hidden/"), R(".hidden/in/"), R("caf\xC3\xA9/"),
-                           R("caf\xC3\xA9/in/"), R("back\\slash/"), R("back\\slash/in/")}));
+                           R("caf\xC3\xA9/in/"), R("en\xE2\x80\x93" "dash/"),
+                           R("en\xE2\x80\x93" "dash/in/"), R("\xE4\xB8\xAD/"),
+                           R("back\\slash/"), R("back\\slash/in/")}));
 }
 
 TEST_F(WalkerTest, FoldersAreWalkedAsDeepAsTheKernelOpensThem) {
@@ -234,22 +242,153 @@ TEST_F(WalkerTest, AListingTakesRegularFilesAndFoldersOnlyAndNeverBlocks) {
   for (const auto& sub : listing.subfolders) folders.insert(sub.name);
   EXPECT_EQ(files, AsSet({"plain.txt", ".dot", "back\\slash", "caf\xC3\xA9", "link"}));
   EXPECT_EQ(folders, AsSet({"sub", "dirlink"}));
+  EXPECT_EQ(listing.unreadable_names, 1u);  // "bad\xFF"
   EXPECT_TRUE(fs.opened().empty());  // nothing but the folder was opened
 
   FolderListing missing;
   EXPECT_EQ(missing.Open(R("missing/")), ENOENT);
 }
 
-TEST(NameCharsTest, CodePageRules) {
+// Records every folder listed.
+class ListedFs : public FileSystem {
+ public:
+  DIR* OpenDir(const char* path) override {
+    std::lock_guard<std::mutex> lock(mu_);
+    listed_.insert(path);
+    return FileSystem::OpenDir(path);
+  }
+  std::set<std::string> Listed() {
+    std::lock_guard<std::mutex> lock(mu_);
+    return listed_;
+  }
+
+ private:
+  std::mutex mu_;
+  std::set<std::string> listed_;
+};
+
+std::vector<std::string> WalkWith(const FolderWalk::Options& options,
+                                  const std::vector<std::string>& folders) {
+  FolderWalk walk(options, nullptr, nullptr);
+  return walk.Run(folders);
+}
+
+TEST_F(WalkerTest, ExcludedFoldersAreNeitherListedNorEntered) {
+  for (const char* d : {".git/objects", "a/.git/objects", "a/b/c/.git/hooks", "node_modules/x",
+                        "a/node_modules/y/node_modules/z", "a/keep/deep", "a/pip.cache/w",
+                        "a/b/skip/inner", "a/c/skip", "a/.gitignore-dir"}) {
+    Dir(R(d));
+  }
+  FolderExclusions exclude;
+  QString problem;
+  for (const QString& p : {QStringLiteral(".git"), QStringLiteral("node_modules"),
+                           QStringLiteral("*.cache"), QString::fromStdString(R("a/b/skip"))}) {
+    ASSERT_TRUE(exclude.Add(p, QString(), &problem)) << problem.toStdString();
+  }
+  FolderWalk::Options options;
+  options.exclude = std::make_shared<const FolderExclusions>(exclude);
+  ListedFs fs;
+  ScopedFs use(&fs);
+  EXPECT_EQ(AsSet(WalkWith(options, {root_})),
+            AsSet({R(""), R("a/"), R("a/b/"), R("a/b/c/"), R("a/c/"), R("a/c/skip/"),
+                   R("a/keep/"), R("a/keep/deep/"), R("a/.gitignore-dir/")}));
+  for (const std::string& listed : fs.Listed()) {
+    for (const char* left_out : {"/.git/", "/node_modules/", "/pip.cache/", "/b/skip/"}) {
+      EXPECT_EQ(listed.find(left_out), std::string::npos) << listed;
+    }
+  }
+  // A folder given to the walk is walked whatever the patterns say.
+  EXPECT_EQ(AsSet(WalkWith(options, {R(".git/")})), AsSet({R(".git/"), R(".git/objects/")}));
+  EXPECT_TRUE(capture_.reports.empty());
+}
+
+TEST_F(WalkerTest, TheTrashFoldersAreHiddenSystemFolders) {
+  for (const char* d : {"home/.local/share/Trash/files/old", "home/.local/share/Trash/info",
+                        "home/Trash/mine", "home/docs/.Trash-1000/x", "home/docs/.Trash/x"}) {
+    Dir(R(d));
+  }
+  testing::ScopedEnv data("XDG_DATA_HOME", R("home/.local/share"));
+  std::set<std::string> found = AsSet(Walk({R("home/")}));
+  EXPECT_FALSE(found.count(R("home/.local/share/Trash/")));
+  EXPECT_TRUE(found.count(R("home/.local/share/")));
+  // Another folder of that name is no trash, nor are .Trash folders below
+  // the top of a file system.
+  EXPECT_TRUE(found.count(R("home/Trash/mine/")));
+  EXPECT_TRUE(found.count(R("home/docs/.Trash-1000/x/")));
+  EXPECT_TRUE(found.count(R("home/docs/.Trash/x/")));
+
+  // At the top of a mounted file system, .Trash and .Trash-N are trash.
+  testing::ScopedMount disk(testing::ScopedMount::Kind::kTmpfs, R("home/disk"));
+  if (!disk.ok()) GTEST_SKIP() << disk.why();
+  for (const char* d : {"home/disk/.Trash/1000/files", "home/disk/.Trash-1000/files",
+                        "home/disk/.Trash-0/files", "home/disk/.Trash-me/files",
+                        "home/disk/photos"}) {
+    Dir(R(d));
+  }
+  found = AsSet(Walk({R("home/")}));
+  EXPECT_TRUE(found.count(R("home/disk/")));
+  EXPECT_TRUE(found.count(R("home/disk/photos/")));
+  EXPECT_TRUE(found.count(R("home/disk/.Trash-me/files/")));
+  for (const char* trash : {"home/disk/.Trash/", "home/disk/.Trash-1000/", "home/disk/.Trash-0/"}) {
+    EXPECT_FALSE(found.count(R(trash))) << trash;
+  }
+  // The mount's top given to the walk: known from the mount table.
+  found = AsSet(Walk({R("home/disk/")}));
+  EXPECT_FALSE(found.count(R("home/disk/.Trash-1000/")));
+  EXPECT_TRUE(found.count(R("home/disk/photos/")));
+  EXPECT_TRUE(capture_.reports.empty());
+}
+
+TEST_F(WalkerTest, OneFileSystemEntersNoOtherMountBelowAGivenFolder) {
+  testing::TempDir outside;  // on the walk's own file system
+  Dir(outside.Sub("x/y"));
+  Dir(R("plain/p"));
+  {
+    testing::ScopedMount disk(testing::ScopedMount::Kind::kTmpfs, R("disk"));
+    testing::ScopedMount bound(testing::ScopedMount::Kind::kBind, R("plain/bound"),
+                               outside.path());
+    if (!disk.ok()) GTEST_SKIP() << disk.why();
+    if (!bound.ok()) GTEST_SKIP() << bound.why();
+    Dir(R("disk/d1/d2"));
+    FolderWalk::Options options;
+    EXPECT_EQ(AsSet(WalkWith(options, {root_})),
+              AsSet({R(""), R("plain/"), R("plain/p/"), R("plain/bound/"), R("plain/bound/x/"),
+                     R("plain/bound/x/y/"), R("disk/"), R("disk/d1/"), R("disk/d1/d2/")}));
+    options.one_file_system = true;
+    ListedFs fs;
+    ScopedFs use(&fs);
+    // The tmpfs has a device of its own; the bind mount shows the walk's
+    // own device, but is another mount all the same.
+    EXPECT_EQ(AsSet(WalkWith(options, {root_})), AsSet({R(""), R("plain/"), R("plain/p/")}));
+    for (const std::string& listed : fs.Listed()) {
+      EXPECT_EQ(listed.find("disk"), std::string::npos) << listed;
+      EXPECT_EQ(listed.find("bound"), std::string::npos) << listed;
+    }
+    // Given, a mount is walked on its own file system.
+    EXPECT_EQ(AsSet(WalkWith(options, {R("disk/"), R("plain/bound/")})),
+              AsSet({R("disk/"), R("disk/d1/"), R("disk/d1/d2/"), R("plain/bound/"),
+                     R("plain/bound/x/"), R("plain/bound/x/y/")}));
+  }
+  EXPECT_TRUE(capture_.reports.empty());
+}
+
+TEST(NameCharsTest, CodePointRules) {
   EXPECT_FALSE(HasUnsafeNameChars(""));
   EXPECT_FALSE(HasUnsafeNameChars("caf\xC3\xA9 \xC3\xBF"));
-  EXPECT_TRUE(HasUnsafeNameChars("a\xE2\x80\x93" "b"));  // en dash, 150
-  EXPECT_TRUE(HasUnsafeNameChars("\xE2\x82\xAC"));       // euro sign, 128
+  EXPECT_FALSE(HasUnsafeNameChars("R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"));  // en dash
+  EXPECT_FALSE(HasUnsafeNameChars("\xE2\x82\xAC"));                           // euro sign
+  EXPECT_FALSE(HasUnsafeNameChars("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE"));            // Фото
+  EXPECT_FALSE(HasUnsafeNameChars("\xE5\x86\x99\xE7\x9C\x9F"));                   // 写真
+  EXPECT_FALSE(HasUnsafeNameChars("emoji \xF0\x9F\x93\x81"));                   // 📁
+  EXPECT_FALSE(HasUnsafeNameChars("\xC2\xA0nbsp"));                             // U+00A0
   EXPECT_TRUE(HasUnsafeNameChars("a\x7F"));
+  EXPECT_TRUE(HasUnsafeNameChars("a\xC2\x80"));                                 // U+0080
+  EXPECT_TRUE(HasUnsafeNameChars("a\xC2\x9F"));                                 // U+009F
   EXPECT_TRUE(HasUnsafeNameChars("tab\there"));
   EXPECT_TRUE(HasUnsafeNameChars("a?"));
-  EXPECT_TRUE(HasUnsafeNameChars("\xE4\xB8\xAD"));
   EXPECT_TRUE(HasUnsafeNameChars("x\xFF"));
+  EXPECT_TRUE(HasUnsafeNameChars("\xC3"));     // cut short
+  EXPECT_TRUE(HasUnsafeNameChars("\xC0\xAF"));  // an overlong "/"
 }
 
 }  // namespace

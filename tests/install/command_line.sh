@@ -66,6 +66,11 @@ assert row == {"path": sys.argv[1], "date": "2024-07-15T23:30:00+02:00", "size":
 # The first day after the last: no rows, no error.
 out=$(find_ --between 2024-12-31 2024-01-01 "$tree" 2>&1) && [ -z "$out" ] ||
   fail "a reversed --between gives $?: $out"
+# Filters: a folder left out by name, a least size, a name pattern.
+out=$(find_ --before 2024-12-31 --exclude sub --min-size 4 "$tree" 2>&1) &&
+  [ "$out" = "$tree/winter.txt" ] || fail "--exclude sub --min-size 4 gives: $out"
+out=$(find_ --before 2024-12-31 --name '*.txt' --max-size 6B "$tree" 2>&1) &&
+  [ "$out" = "$tree/winter.txt" ] || fail "--name '*.txt' --max-size 6B gives: $out"
 # A missing folder is reported and left out; the others are searched.
 out=$(find_ --on 2024-07-15 "$tree/missing" "$tree/sub" 2>/dev/null)
 rc=$?
@@ -95,6 +100,7 @@ done <<'CASES'
 --date changed --on 2024-01-01 /tmp|unknown date type 'changed': use accessed, modified or created
 --format csv --on 2024-01-01 /tmp|unknown format 'csv': use lines, null, tsv or json
 /tmp --between 2024-01-01|'--between' needs two dates
+--on 2024-01-01 --min-size 10Q /tmp|'10Q' is not a size: give a number and a unit, such as 10M, 1.5G or 500KiB
 CASES
 out=$(LC=de_DE.UTF-8 run --find --on 2025-02-30 /tmp 2>&1)
 [ "$out" = "quenmoor: den Tag 2025-02-30 gibt es nicht (siehe quenmoor --help)" ] ||
