@@ -368,9 +368,8 @@ bool Trasher::SameFileByWhatIsKept(const Folders& folders, const std::string& en
     return na == source.st_size && nb == na && a == b;
   }
   if (!S_ISREG(source.st_mode)) return false;
-  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-  ScopedFd mine(Fs().OpenAt(source_dir, name.c_str(), flags));
-  ScopedFd theirs(Fs().OpenAt(folders.files, entry.c_str(), flags));
+  ScopedFd mine(OpenToCompare(source_dir, name.c_str()));
+  ScopedFd theirs(OpenToCompare(folders.files, entry.c_str()));
   struct stat a, b;
   if (mine.get() < 0 || theirs.get() < 0 || Fs().Fstat(mine.get(), &a) != 0 ||
       Fs().Fstat(theirs.get(), &b) != 0 || !S_ISREG(a.st_mode) || !S_ISREG(b.st_mode) ||

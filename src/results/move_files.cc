@@ -332,15 +332,16 @@ FileMover::Holds FileMover::HoldsCopyOf(const std::string& candidate, int dir,
                : kOtherFile;
   }
   if (!S_ISREG(st.st_mode)) return kOtherFile;
-  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  // Read without moving either file's access time: the one that stays is
+  // to keep the date it had.
   ScopedFd own;
   if (in_fd < 0) {
-    own.reset(Fs().OpenAt(dir, name.c_str(), flags));
+    own.reset(OpenToCompare(dir, name.c_str()));
     in_fd = own.get();
     struct stat opened;
     if (in_fd < 0 || Fs().Fstat(in_fd, &opened) != 0 || !Unchanged(opened, st)) return kOtherFile;
   }
-  ScopedFd other(Fs().OpenAt(folder_.get(), candidate.c_str(), flags));
+  ScopedFd other(OpenToCompare(folder_.get(), candidate.c_str()));
   struct stat opened_there;
   if (other.get() < 0 || Fs().Fstat(other.get(), &opened_there) != 0 ||
       !Unchanged(opened_there, there)) {
