@@ -88,11 +88,11 @@ void Form1::PushButton10_Click() {
 
   // The files back in their place are listed again, ticked, by the date
   // the list shows; before any search, by the date type chosen now.
-  if (!out.back.empty() && ListView2->ColumnCount() != kResultColumns) {
+  if (!out.back.empty() && ListView2->ItemCount() == 0 &&
+      ListView2->ColumnCount() != kResultColumns) {
     result_date_type_ = Option1->isChecked()   ? DateType::kModified
                         : Option2->isChecked() ? DateType::kCreated
                                                : DateType::kAccessed;
-    ListView2->ClearItems();
     for (int c = ListView2->ColumnCount(); c >= 1; --c) ListView2->RemoveColumn(c);
     ListView2->AddColumn(tr("File(s) Found"));
     ListView2->SetColumnWidthTwips(1, 5500);

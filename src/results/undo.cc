@@ -62,9 +62,8 @@ bool IsCompleteCopy(const std::string& copy, const FileState& copy_state,
     return nx == a.st_size && ny == nx && x == y;
   }
   if (!S_ISREG(a.st_mode)) return false;
-  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-  ScopedFd x(Fs().Open(copy.c_str(), flags));
-  ScopedFd y(Fs().Open(original.c_str(), flags));
+  ScopedFd x(OpenToCompare(AT_FDCWD, copy.c_str()));
+  ScopedFd y(OpenToCompare(AT_FDCWD, original.c_str()));
   struct stat ox, oy;
   if (x.get() < 0 || y.get() < 0 || Fs().Fstat(x.get(), &ox) != 0 ||
       Fs().Fstat(y.get(), &oy) != 0 || ox.st_ino != a.st_ino || oy.st_ino != b.st_ino ||
