@@ -372,7 +372,8 @@ JournalReader::Status JournalReader::Open(Journal* journal, std::string* trouble
     return kTrouble;
   }
   // A torn last record goes before anything is added after it.
-  if (good < text.size()) file_.Cut(static_cast<off_t>(good));
+  torn_ = good < text.size();
+  good_size_ = good;
   return kRead;
 }
 
@@ -380,6 +381,10 @@ void JournalReader::MarkBack(std::size_t index) {
   std::string line = "B";
   AddNumber(&line, static_cast<long long>(index));
   line += ' ' + Check(line) + '\n';
+  if (torn_) {
+    file_.Cut(static_cast<off_t>(good_size_));
+    torn_ = false;
+  }
   file_.Append(line);  // without it a later undo finds the file back all the same
   if (++unsynced_ >= kSyncEvery) {
     file_.Sync();

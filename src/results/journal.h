@@ -174,6 +174,8 @@ class JournalReader {
  private:
   OwnRecordFile file_;
   int unsynced_ = 0;
+  bool torn_ = false;  // the last line is torn, and goes before a record is added
+  std::size_t good_size_ = 0;
 };
 
 // Whether the journal is there and begins as a journal does (its first
