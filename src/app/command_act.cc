@@ -112,6 +112,7 @@ int Trash(const Listed& listed, const FoundFiles& found, bool dry_run, RowWriter
     }
   } else {
     JournalWriter journal(JournalKind::kTrash, std::string());
+    if (!listed.files.empty()) journal.Start();
     const TrashOutcome outcome = MoveToTrash(listed.files, nullptr, &journal);
     journal.Finish();
     // Both lists keep the order of the files.
@@ -151,6 +152,7 @@ int Move(const Listed& listed, const FoundFiles& found, const QString& folder, b
   if (!dry_run) {
     mover.SetJournal(&journal);
     folder_error = mover.OpenFolder(target);
+    if (!listed.files.empty()) journal.Start();
   }
   int handled = 0;
   for (std::size_t k = 0; k < listed.files.size(); ++k) {
@@ -266,6 +268,11 @@ int RunUndo(bool dry_run, std::FILE* out, std::FILE* err) {
       return 1;
     case UndoOutcome::kDone:
       break;
+  }
+  if (undone.back.empty() && undone.not_back.empty()) {
+    // A command ended before any file went, or nothing in it is left.
+    Say(err, Tr(QT_TRANSLATE_NOOP("Main", "quenmoor: nothing to undo")));
+    return 0;
   }
   for (const UndoOutcome::File& file : undone.back) {
     std::fwrite(file.path.data(), 1, file.path.size(), out);

@@ -75,7 +75,7 @@ void Form1::PushButton10_Click() {
   const UndoOutcome out = UndoLastCommand(false, [] { Yield(); });
   SetMousePointer(kPointerDefault);
   result_command_running_ = false;
-  if (out.status != UndoOutcome::kDone) {
+  if (out.status != UndoOutcome::kDone || (out.back.empty() && out.not_back.empty())) {
     PushButton10->hide();
     // A journal that cannot be used is told once, then taken for none.
     if (out.status == UndoOutcome::kTrouble && !journal_trouble_told_) {

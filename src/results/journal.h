@@ -96,9 +96,10 @@ struct Journal {
 // The journal's path.
 std::string JournalPath();
 
-// Writes the journal of one command.  Nothing is written until the first
-// file is announced; a command that takes nothing leaves the journal of
-// the one before.  A journal that cannot be written (no space, something
+// Writes the journal of one command, which replaces the last one's as the
+// command starts to take files (Start), so that a command ended before any
+// file went leaves nothing to undo, not the command before it.  A journal
+// that cannot be written (no space, something
 // else than a file at its path) is given up for the command, which goes on
 // without it: Trouble() says why, and what was written of it is removed,
 // so Undo never offers half a command.  A journal linked to /dev/null is
@@ -110,6 +111,10 @@ class JournalWriter : public TrashWatcher {
   ~JournalWriter() override;
   JournalWriter(const JournalWriter&) = delete;
   JournalWriter& operator=(const JournalWriter&) = delete;
+
+  // Replaces the last command's journal with this one's, still empty: done
+  // just before the first file goes (the first announcement does it too).
+  void Start() { Begin(); }
 
   // A move: the file at `path` (listed as `id`, its status `st`) is to
   // become `place`.  Another call for the same file is another attempt.

@@ -139,6 +139,7 @@ int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
   if (answer.button != kAnswerOk && answer.button != kAnswerYes) return kCancelledCode;
 
   DialogProgress progress(owner);
+  if (journal) journal->Start();
   TrashOutcome outcome = MoveToTrash(files, &progress, journal);
   if (trashed) {
     for (size_t i = 0; i < outcome.trashed.size(); ++i) {
