@@ -132,13 +132,14 @@ int Trash(const Listed& listed, const FoundFiles& found, bool dry_run, RowWriter
   }
   const int total = static_cast<int>(listed.files.size());
   if (dry_run) {
-    Say(err, (total == 1 ? Tr(QT_TRANSLATE_NOOP("Main",
-                                                "quenmoor: dry run: %1 of 1 file would be moved "
-                                                "to the trash; nothing was changed"))
-                         : Tr(QT_TRANSLATE_NOOP("Main",
-                                                "quenmoor: dry run: %1 of %2 files would be "
-                                                "moved to the trash; nothing was changed")))
-                 .arg(QString::number(handled), QString::number(total)));
+    Say(err, total == 1 ? Tr(QT_TRANSLATE_NOOP("Main",
+                                               "quenmoor: dry run: %1 of 1 file would be moved "
+                                               "to the trash; nothing was changed"))
+                              .arg(handled)
+                        : Tr(QT_TRANSLATE_NOOP("Main",
+                                               "quenmoor: dry run: %1 of %2 files would be "
+                                               "moved to the trash; nothing was changed"))
+                              .arg(QString::number(handled), QString::number(total)));
   }
   return handled == total ? 0 : 1;
 }
@@ -285,13 +286,15 @@ int RunUndo(bool dry_run, std::FILE* out, std::FILE* err) {
   }
   if (dry_run) {
     const int total = static_cast<int>(undone.back.size() + undone.not_back.size());
-    Say(err, (total == 1 ? Tr(QT_TRANSLATE_NOOP("Main",
-                                                "quenmoor: dry run: %1 of 1 file would be put "
-                                                "back; nothing was changed"))
-                         : Tr(QT_TRANSLATE_NOOP("Main",
-                                                "quenmoor: dry run: %1 of %2 files would be put "
-                                                "back; nothing was changed")))
-                 .arg(QString::number(undone.back.size()), QString::number(total)));
+    const QString back = QString::number(undone.back.size());
+    Say(err, total == 1 ? Tr(QT_TRANSLATE_NOOP("Main",
+                                               "quenmoor: dry run: %1 of 1 file would be put "
+                                               "back; nothing was changed"))
+                              .arg(back)
+                        : Tr(QT_TRANSLATE_NOOP("Main",
+                                               "quenmoor: dry run: %1 of %2 files would be put "
+                                               "back; nothing was changed"))
+                              .arg(back, QString::number(total)));
   }
   return undone.not_back.empty() ? 0 : 1;
 }

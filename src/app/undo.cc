@@ -124,8 +124,7 @@ void Form1::PushButton10_Click() {
   ListView2->Refresh();
 
   const int n = static_cast<int>(out.back.size());
-  ShowTakenAway(n == 1 ? tr("1 file (%1) put back.").arg(SizeText(bytes))
-                       : tr("%1 (%2) put back.").arg(FilesText(n), SizeText(bytes)));
+  ShowTakenAway(tr("%1 (%2) put back.").arg(FilesText(n), SizeText(bytes)));
   // While some file could not go back, Undo stays on offer.
   PushButton10->setVisible(!out.finished && JournalPresent());
   if (out.not_back.empty()) return;

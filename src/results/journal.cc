@@ -32,7 +32,7 @@ const WholeFileWords kWords = {
     QT_TRANSLATE_NOOP("qm::Journal", "The undo journal %1 cannot be read: %2"),
 };
 const char kBusy[] =
-    QT_TRANSLATE_NOOP("qm::Journal", "The undo journal %1 is in use by another Quenmoor window");
+    QT_TRANSLATE_NOOP("qm::Journal", "The undo journal %1 is in use by another running Quenmoor");
 
 // A line's check value: 64-bit FNV-1a, as 16 hex digits.
 std::string Check(const std::string& text) {
