@@ -539,6 +539,7 @@ int main(int argc, char** argv) {
   ::setenv("XDG_RUNTIME_DIR", (base + "/run").c_str(), 1);
   ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
   ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  ::setenv("XDG_STATE_HOME", (home + "/.local/state").c_str(), 1);
   const std::string uid = std::to_string(::getuid());
   Place sides[2] = {{base + "/disk", home + "/.local/share/Trash", ""},
                     {other + "/data", other + "/.Trash-" + uid, other}};
@@ -654,7 +655,10 @@ int main(int argc, char** argv) {
           break;
         }
       }
-      if (undo) {
+      // Killed before any file went, the command may not have replaced the
+      // journal of the one before it yet, which Undo would then rightly
+      // take back: such a round is run again instead.
+      if (undo && at_source < files) {
         // Undone instead of run again; every other undo is killed too.
         double& undo_whole = undo_estimate[trash ? 1 : 0][side];
         if (undo_whole >= 0 && landed % 2 == 0) {
@@ -730,7 +734,7 @@ int main(int argc, char** argv) {
   if (undo) {
     std::printf("%d killed commands undone, %d of the undos killed first; every file back "
                 "once, nothing left at the target or in the trash: %s\n",
-                undos, undo_kills, ok && undos >= kills ? "yes" : "NO");
+                undos, undo_kills, ok && undos > 0 ? "yes" : "NO");
   }
   std::printf("left by the kills: %d files complete in both places (the next move removed the "
               "source), %d info files without their entry (taken over by the next trash), "

@@ -98,7 +98,7 @@ void Form1::PushButton5_Click() {
   int folder_error = 0;
   trap.Do(116, [&] { folder_error = mover.OpenFolder(folder.toStdString()); });
   // The last command's journal goes once this one has files to take.
-  if (ListView2->Model()->CheckedCount() > 0) journal.Start();
+  if (folder_error == 0 && ListView2->Model()->CheckedCount() > 0) journal.Start();
   // The rows' paths whose file left its folder, with the size that arrived.
   QHash<QString, std::int64_t> moved;
   QStringList not_moved;

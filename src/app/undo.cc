@@ -77,10 +77,16 @@ void Form1::PushButton10_Click() {
   result_command_running_ = false;
   if (out.status != UndoOutcome::kDone || (out.back.empty() && out.not_back.empty())) {
     PushButton10->hide();
-    // A journal that cannot be used is told once, then taken for none.
-    if (out.status == UndoOutcome::kTrouble && !journal_trouble_told_) {
-      journal_trouble_told_ = true;
-      MessageBox(this, QString::fromStdString(out.trouble), kOkOnly | kExclamation);
+    // A journal that cannot be used is told once, then taken for none
+    // (the status line still says why, should it be in use elsewhere).
+    if (out.status == UndoOutcome::kTrouble) {
+      const QString why = QString::fromStdString(out.trouble);
+      if (!journal_trouble_told_) {
+        journal_trouble_told_ = true;
+        MessageBox(this, why, kOkOnly | kExclamation);
+      }
+      ShowTakenAway(why);
+      return;
     }
     ShowTakenAway(tr("Nothing to undo."));
     return;

@@ -377,7 +377,7 @@ TEST_F(UndoTest, ADamagedJournalIsToldOnceAndIgnoredATornLastRecordIsNot) {
   EXPECT_FALSE(UndoOffered());
   Undo();
   EXPECT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(form_->StatusText().startsWith(QStringLiteral("Nothing to undo.")));
+  EXPECT_TRUE(form_->StatusText().startsWith(QStringLiteral("The undo journal ")));
 
   // A record torn by a kill is what a kill leaves: the rest is undone.
   const std::string b = Row("b.txt", true, "beta");
