@@ -360,6 +360,32 @@ TEST_F(UndoTest, AnUndoEndedMidWayIsFinishedByTheNext) {
   EXPECT_EQ(Rows(), (std::vector<std::string>{a, b}));
 }
 
+TEST_F(UndoTest, WhereEachNameHasANumberOfItsOwnTrashedAndMovedFilesStillComeBack) {
+  // sshfs numbers each name it is asked about: a file renamed into the
+  // trash or a folder shows another inode number there.
+  testing::FaultyFs fs;
+  fs.RefuseUnnamedFiles();
+  fs.InodesPerName();
+  ScopedFs use(&fs);
+  const std::string dest = tree_.Sub("dest");
+  testing::MakeDirs(dest);
+  const std::string a = Row("a.txt", true, "alpha");
+  TrashTicked();
+  ASSERT_FALSE(Exists(a));
+  Undo();
+  EXPECT_EQ(ReadFile(a), "alpha");
+  const std::string b = Row("b.txt", true, "beta");
+  for (int row = 1; row < form_->ListView2->ItemCount(); ++row) {
+    form_->ListView2->SetChecked(row, false);
+  }
+  MoveTicked(dest);
+  ASSERT_FALSE(Exists(b));
+  Undo();
+  EXPECT_EQ(ReadFile(b), "beta");
+  EXPECT_TRUE(ListDir(dest).empty());
+  EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(UndoTest, ADamagedJournalIsToldOnceAndIgnoredATornLastRecordIsNot) {
   const std::string a = Row("a.txt", true, "alpha");
   TrashTicked();

@@ -201,6 +201,7 @@ void JournalWriter::Going(const std::string& path, const FileId& id, const struc
     pending_state_ = FileState::Of(id, st);
     ++next_;
   }
+  pending_place_ = place;
   std::string line = "I";
   AddNumber(&line, next_ - 1);
   AddText(&line, path);
@@ -219,6 +220,7 @@ void JournalWriter::Going(const std::string& path, const FileId& id, const struc
     pending_state_ = FileState::Of(id, st);
     ++next_;
   }
+  pending_place_ = entry;
   std::string line = "T";
   AddNumber(&line, next_ - 1);
   AddText(&line, path);
@@ -235,20 +237,10 @@ void JournalWriter::Arrived() {
   ++gone_;
   std::string line = "A";
   AddNumber(&line, next_ - 1);
-  Write(std::move(line));
-}
-
-void JournalWriter::Arrived(const FileState& state) {
-  if (!pending_) return;
-  if (state == pending_state_) {
-    Arrived();
-    return;
+  FileState there;
+  if (!off_ && ReadFileState(pending_place_, &there) && there != pending_state_) {
+    AddState(&line, there);
   }
-  pending_ = false;
-  ++gone_;
-  std::string line = "A";
-  AddNumber(&line, next_ - 1);
-  AddState(&line, state);
   Write(std::move(line));
 }
 

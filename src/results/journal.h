@@ -124,10 +124,10 @@ class JournalWriter : public TrashWatcher {
   void Going(const std::string& path, const FileId& id, const struct stat& st,
              const std::string& entry, const std::string& info,
              const std::string& path_value) override;
-  // The file announced last went as it was...
+  // The file announced last went to the place announced last (what is
+  // there is read: a copy is another file, and some file systems number a
+  // file anew under each name).
   void Arrived() override;
-  // ... or arrived as another file (a copy), whose state is `state`.
-  void Arrived(const FileState& state);
   void Stayed() override;
 
   // Flushes the journal to disk and lets go of it; removes it when no file
@@ -154,6 +154,7 @@ class JournalWriter : public TrashWatcher {
   bool off_ = false;       // switched off or given up
   bool pending_ = false;   // the last file announced has no outcome yet
   std::string pending_path_;
+  std::string pending_place_;
   FileState pending_state_;
   long long next_ = 0;     // the next file's number
   int gone_ = 0;

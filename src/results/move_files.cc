@@ -128,15 +128,10 @@ FileMover::Result FileMover::MoveNamed(const std::string& source, const FileId& 
   exact_ = exact;
   Result result = MoveOne(source, listed);
   if (journal_) {
-    struct statx stx;
-    if (result.outcome != kMoved) {
-      journal_->Stayed();
-    } else if (Fs().StatxAt(folder_.get(), result.name.c_str(),
-                            AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                            STATX_BASIC_STATS | FileId::kMask, &stx) == 0) {
-      journal_->Arrived(FileState::Of(stx));
-    } else {
+    if (result.outcome == kMoved) {
       journal_->Arrived();
+    } else {
+      journal_->Stayed();
     }
   }
   return result;

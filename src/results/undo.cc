@@ -129,7 +129,10 @@ Undoer::Result Undoer::Take(const JournalEntry& e, std::string* reason) {
       Forget(e);
       return kNeverLeft;
     }
-    if (at_place && (there == e.was || (!Trash() && there.LooksLike(e.was)))) {
+    // What stands at the place announced is the file when it is that very
+    // file, or, where it is another (a copy; a name numbered anew by the
+    // file system), when it looks as the file did.
+    if (at_place && (there == e.was || there.LooksLike(e.was))) {
       if (at_home) {
         *reason = Said(QT_TRANSLATE_NOOP("qm::Undo", "its place is taken by another file"));
         return kNotBack;
