@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 
@@ -21,9 +22,12 @@ const char kMagic[] = "QJ1";
 // A journal of a command on a million files takes some 300 MB; anything
 // much larger is not one of ours.
 constexpr std::size_t kMaxJournalBytes = std::size_t{2} << 30;
-// Records are flushed to disk every so many (and at the end): a kill loses
-// none of them in any case, a power cut at most these.
-constexpr int kSyncEvery = 256;
+// Records are flushed to disk at most once a second (and at the end): a
+// kill loses none of them in any case, a power cut at most a second's.
+// (Each flush also commits the file system's journal, with every rename
+// made meanwhile: on a slow disk, one per so many records would cost more
+// than the moves.)
+constexpr std::chrono::milliseconds kSyncEvery{1000};
 
 const WholeFileWords kWords = {
     "qm::Journal",
@@ -162,6 +166,7 @@ bool JournalWriter::Begin() {
   AddNumber(&header, static_cast<long long>(std::time(nullptr)));
   if (kind_ == JournalKind::kMove) AddText(&header, folder_);
   header += ' ' + Check(header) + '\n';
+  synced_ = std::chrono::steady_clock::now();  // the header is on disk
   try {
     if (!file_.Start(JournalPath(), header, 0600, kWords)) off_ = true;
   } catch (const Failure& failure) {
@@ -186,9 +191,10 @@ void JournalWriter::Write(std::string fields) {
                       {JournalPath(), ReasonText(err)}));
     return;
   }
-  if (++unsynced_ >= kSyncEvery) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - synced_ >= kSyncEvery) {
     file_.Sync();
-    unsynced_ = 0;
+    synced_ = now;
   }
 }
 
@@ -363,6 +369,7 @@ JournalReader::Status JournalReader::Open(Journal* journal, std::string* trouble
                           {JournalPath(), std::to_string(bad_line)});
     return kTrouble;
   }
+  synced_ = std::chrono::steady_clock::now();
   // A torn last record goes before anything is added after it.
   torn_ = good < text.size();
   good_size_ = good;
@@ -378,9 +385,10 @@ void JournalReader::MarkBack(std::size_t index) {
     torn_ = false;
   }
   file_.Append(line);  // without it a later undo finds the file back all the same
-  if (++unsynced_ >= kSyncEvery) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - synced_ >= kSyncEvery) {
     file_.Sync();
-    unsynced_ = 0;
+    synced_ = now;
   }
 }
 

@@ -33,6 +33,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -158,7 +159,7 @@ class JournalWriter : public TrashWatcher {
   FileState pending_state_;
   long long next_ = 0;     // the next file's number
   int gone_ = 0;
-  int unsynced_ = 0;
+  std::chrono::steady_clock::time_point synced_;  // last flushed to disk
   std::string trouble_;
 };
 
@@ -179,7 +180,7 @@ class JournalReader {
 
  private:
   OwnRecordFile file_;
-  int unsynced_ = 0;
+  std::chrono::steady_clock::time_point synced_;
   bool torn_ = false;  // the last line is torn, and goes before a record is added
   std::size_t good_size_ = 0;
 };
