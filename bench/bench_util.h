@@ -124,6 +124,7 @@ inline void PrepareWindowEnvironment(const std::string& home, const QString* fol
   ::setenv("HOME", home.c_str(), 1);
   ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
   ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  ::setenv("XDG_STATE_HOME", (home + "/.local/state").c_str(), 1);
   Form1::SetAppFolderForTesting(QString::fromStdString(home));
   Form1::SetUnloadActionForTesting([] {});
   SetDialogResponder([folder_answer](const DialogRequest& r) -> std::optional<DialogAnswer> {

@@ -2,7 +2,8 @@
 // Times the two ways of disposing of results in the real window, on small
 // files a search has listed and "Select All" has ticked:
 //   "Move To Folder" (the folder browser answered with a folder on the same
-//   file system), beside `mv -t` of as many files through xargs;
+//   file system), beside `mv -t` of as many files through xargs; the same
+//   move with its undo journal switched off, and Undo of the whole move;
 //   "Send Checked To Recycle Bin" (the question answered OK), beside
 //   `trash-put` and `gio trash` of as many files, where installed.
 // Everything lives under a private temporary HOME and XDG_DATA_HOME, so the
@@ -17,6 +18,7 @@
 // themselves, so TMPDIR=/dev/shm gives the steadier comparison.
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -238,11 +240,59 @@ int main(int argc, char** argv) {
     }
   }
 
+  // The undo journal's cost: the move with the journal switched off (linked
+  // to /dev/null), and with it, in alternating order; then Undo of the
+  // whole move, which puts every file back and lists it again.
+  const std::string journal = home + "/.local/state/quenmoor/journal";
+  ::mkdir((home + "/.local/state").c_str(), 0700);
+  ::mkdir((home + "/.local/state/quenmoor").c_str(), 0700);
+  double journal_off = -1, journal_on = -1, undo = -1;
+  for (int round = 1; round <= rounds; ++round) {
+    const std::string r = std::to_string(round);
+    auto move_with = [&](bool journaled) {
+      const std::string tag = (journaled ? "on" : "off") + r;
+      MakeFiles(root + "/journal-" + tag, "j" + tag, files);
+      ::mkdir((root + "/journal-" + tag + "-here").c_str(), 0755);
+      ::unlink(journal.c_str());
+      if (!journaled) ::symlink("/dev/null", journal.c_str());
+      const int listed = ListAndTick(form, root + "/journal-" + tag);
+      move_target = QString::fromStdString(root + "/journal-" + tag + "-here");
+      CommandFigures figures = Click(form.PushButton5);
+      const long arrived = CountFiles(root + "/journal-" + tag + "-here");
+      ok = ok && listed == files && arrived == files;
+      Line(("Move To Folder, journal " + std::string(journaled ? "on " : "off ") + r).c_str(),
+           figures.seconds, files, std::to_string(arrived) + " moved");
+      double& best = journaled ? journal_on : journal_off;
+      if (best < 0 || figures.seconds < best) best = figures.seconds;
+      if (!journaled) return;
+      const auto start = Clock::now();
+      form.PushButton10_Click();
+      const double seconds = SecondsSince(start);
+      long back = 0;
+      for (int f = 0; f < kFolders; ++f) {
+        back += CountFiles(root + "/journal-" + tag + "/d" + std::to_string(f));
+      }
+      ok = ok && back == files && CountFiles(root + "/journal-" + tag + "-here") == 0 &&
+           form.ListView2->ItemCount() == files;
+      Line(("Undo of that move " + r).c_str(), seconds, files,
+           std::to_string(back) + " back, " + std::to_string(form.ListView2->ItemCount()) +
+               " rows");
+      if (undo < 0 || seconds < undo) undo = seconds;
+    };
+    move_with(round % 2 == 0);
+    move_with(round % 2 == 1);
+  }
+  ::unlink(journal.c_str());
+
   std::printf("\nbest rounds: move %.3f s = %.2fx mv; trash %.3f s", move.seconds,
               move.seconds / mv, trash.seconds);
   if (trash_put > 0) std::printf(" = %.2fx trash-put (%.3f s)", trash.seconds / trash_put, trash_put);
   if (gio > 0) std::printf(" = %.2fx gio trash (%.3f s)", trash.seconds / gio, gio);
-  std::printf("\nlongest gap between event-loop turns: move %.1f ms, trash %.1f ms\n",
+  std::printf("\nthe move with its undo journal %.3f s, without %.3f s (%.0f%% more); "
+              "Undo of it %.3f s = %.2fx the move\n",
+              journal_on, journal_off, 100 * (journal_on / journal_off - 1), undo,
+              undo / journal_on);
+  std::printf("longest gap between event-loop turns: move %.1f ms, trash %.1f ms\n",
               move.gap_ms, trash.gap_ms);
   std::printf("every file moved or trashed and its row gone: %s\n", ok ? "yes" : "NO");
   qm::bench::RemoveTree(root);

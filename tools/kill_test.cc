@@ -24,6 +24,13 @@
 // be none.  Where no FUSE mount can be made, the run says so and makes the
 // program's file layer refuse unnamed files instead.
 //
+// With --undo the command, once killed, is not run again but undone: the
+// window's Undo, itself killed at a random moment every other round and
+// checked as above, then run to its end, after which every file must be
+// exactly once at its source, whole, with nothing left of it at the target
+// or in the trash (no entry, no info file, no temporary).  The next round
+// starts from there.
+//
 // With --refusing (and --fuse) the FUSE folder is one that can place no
 // file safely, as an SMB share through FUSE: no rename that refuses to
 // replace (bindfs has none), no hard link, and no name of an open file can
@@ -32,7 +39,7 @@
 // source, and no temporary of ours may be left in that folder after a
 // command that ran to its end, nor after the one that follows a kill.
 //
-//   kill_test [--kills N] [--files N] [--seed N] [--fuse] [--refusing] [--keep]
+//   kill_test [--kills N] [--files N] [--seed N] [--fuse] [--refusing] [--undo] [--keep]
 //
 // Defaults: 20 kills, 1,000 files.  Exit status 0 when every check held.
 #include <dirent.h>
@@ -81,9 +88,10 @@ enum Layer { kPlain, kNoUnnamed, kRefusing, kRefusingAll };
 const char* const kLayerNames[] = {"plain", "no-unnamed", "refusing", "refusing-all"};
 
 // Searches `source`, ticks every row, and moves the files into `dest` or
-// (with an empty `dest`) sends them to the trash.  Writes one byte to
-// `ready_fd` just before the command starts.  Exit status 3 when the
-// command showed a message (something was not moved or trashed).
+// (with an empty `dest`) sends them to the trash; or, with `source` "-",
+// presses Undo.  Writes one byte to `ready_fd` just before the command
+// starts.  Exit status 3 when the command showed a message (something was
+// not moved, trashed or put back).
 int Worker(const std::string& source, const std::string& dest, int ready_fd, Layer kind) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   qm::testing::FaultyFs layer;
@@ -114,6 +122,12 @@ int Worker(const std::string& source, const std::string& dest, int ready_fd, Lay
   });
   qm::Form1 form;
   form.Form_Load();
+  if (source == "-") {
+    if (::write(ready_fd, "r", 1) != 1) return 4;
+    ::close(ready_fd);
+    form.PushButton14_Click();
+    return messages ? 3 : 0;
+  }
   form.AddFolderRow(QString::fromStdString(source) + "/");
   form.Option1->setChecked(true);  // Date Modified
   form.Option4->setChecked(true);  // After 1 January 2000: every file here
@@ -345,6 +359,24 @@ class Checker {
     return c;
   }
 
+  // After an undo ran to its end: every file exactly once, at its source,
+  // and nothing of it left at the target or in the trash.
+  Census AfterUndo(const Place& source, const Place* target_side, bool to_trash) const {
+    Census c = AfterKill(source, target_side, to_trash);
+    for (int i = 0; i < files_; ++i) {
+      if (c.at_source[i] != 1 || c.at_target[i] != 0) {
+        c.faults.push_back("not once at its source after the undo: " + FileName(i));
+      }
+    }
+    if (c.orphan_infos != 0) {
+      c.faults.push_back(std::to_string(c.orphan_infos) + " info files left by the undo");
+    }
+    if (c.temporaries != 0) {
+      c.faults.push_back(std::to_string(c.temporaries) + " temporary files left behind");
+    }
+    return c;
+  }
+
   // After the command ran again: every file exactly once, at its target.
   Census AfterRerun(const Place& source, const Place* target_side, bool to_trash) const {
     Census c = AfterKill(source, target_side, to_trash);
@@ -466,6 +498,7 @@ int main(int argc, char** argv) {
   bool keep = false;
   bool fuse = false;
   bool refusing = false;
+  bool undo = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--kills" && i + 1 < argc) kills = std::atoi(argv[++i]);
@@ -474,13 +507,14 @@ int main(int argc, char** argv) {
     else if (arg == "--keep") keep = true;
     else if (arg == "--fuse") fuse = true;
     else if (arg == "--refusing") refusing = fuse = true;
+    else if (arg == "--undo") undo = true;
     else {
       std::fprintf(stderr, "usage: kill_test [--kills N] [--files N] [--seed N] [--fuse] "
-                           "[--refusing] [--keep]\n");
+                           "[--refusing] [--undo] [--keep]\n");
       return 2;
     }
   }
-  if (kills < 1 || files < 1 || files > 9999) return 2;
+  if (kills < 1 || files < 1 || files > 9999 || (undo && refusing)) return 2;
   char self[4096];
   const ssize_t self_length = ::readlink("/proc/self/exe", self, sizeof self - 1);
   if (self_length <= 0) return 2;
@@ -505,6 +539,7 @@ int main(int argc, char** argv) {
   ::setenv("XDG_RUNTIME_DIR", (base + "/run").c_str(), 1);
   ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
   ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  ::setenv("XDG_STATE_HOME", (home + "/.local/state").c_str(), 1);
   const std::string uid = std::to_string(::getuid());
   Place sides[2] = {{base + "/disk", home + "/.local/share/Trash", ""},
                     {other + "/data", other + "/.Trash-" + uid, other}};
@@ -564,9 +599,12 @@ int main(int argc, char** argv) {
   const Checker checker(files, hashes);
   int side = 0;  // where the files are
   int landed = 0, missed = 0, both = 0, orphans = 0, temporaries = 0, kills_in_trash = 0;
+  int undo_kills = 0, undos = 0;
   bool ok = true;
-  // Seconds a whole command took: [trash][side it started from].
+  // Seconds a whole command took: [trash][side it started from]; and an
+  // undo of it.
   double estimate[2][2] = {{-1, -1}, {-1, -1}};
+  double undo_estimate[2][2] = {{-1, -1}, {-1, -1}};
   const auto started = Clock::now();
   auto fail = [&](const std::string& what, const Census& c) {
     ok = false;
@@ -617,6 +655,46 @@ int main(int argc, char** argv) {
           break;
         }
       }
+      // Killed before any file went, the command may not have replaced the
+      // journal of the one before it yet, which Undo would then rightly
+      // take back: such a round is run again instead.
+      if (undo && at_source < files) {
+        // Undone instead of run again; every other undo is killed too.
+        double& undo_whole = undo_estimate[trash ? 1 : 0][side];
+        if (undo_whole >= 0 && landed % 2 == 0) {
+          const double undo_kill =
+              std::uniform_real_distribution<double>(0, undo_whole)(random);
+          Run killed = RunWorker(self, "-", "-", undo_kill, layer);
+          if (killed.killed) {
+            ++undo_kills;
+            c = checker.AfterKill(source, &target, trash);
+            std::printf("         undo killed after %6.3f s\n", killed.seconds);
+            if (!c.faults.empty()) {
+              fail(std::string("after the undo of kill ") + std::to_string(landed) +
+                       " was killed",
+                   c);
+              break;
+            }
+          }
+        }
+        run = RunWorker(self, "-", "-", -1, layer);
+        ++undos;
+        // The longest so far: undos differ as much as what the kills left.
+        undo_whole = std::max(undo_whole, run.seconds);
+        if (run.status != 0) {
+          std::printf("FAILED: the undo ended with status %d\n", run.status);
+          ok = false;
+          break;
+        }
+        c = checker.AfterUndo(source, &target, trash);
+        if (!c.faults.empty()) {
+          fail(std::string("after the undo of kill ") + std::to_string(landed), c);
+          break;
+        }
+        // The files are back where the round began.  Every other round the
+        // command then runs whole, so the next starts from the other side.
+        if (landed % 2 == 0) continue;
+      }
       run = RunWorker(self, source.data, dest, -1, layer);  // again, on what is left
     } else if (kill_after >= 0) {
       ++missed;  // it ended before the kill came
@@ -653,6 +731,11 @@ int main(int argc, char** argv) {
   std::printf("%d kills landed (%d during a trash), %d came after the command ended; "
               "no file lost, corrupted or left in pieces: %s\n",
               landed, kills_in_trash, missed, ok && landed >= kills ? "yes" : "NO");
+  if (undo) {
+    std::printf("%d killed commands undone, %d of the undos killed first; every file back "
+                "once, nothing left at the target or in the trash: %s\n",
+                undos, undo_kills, ok && undos > 0 ? "yes" : "NO");
+  }
   std::printf("left by the kills: %d files complete in both places (the next move removed the "
               "source), %d info files without their entry (taken over by the next trash), "
               "%d hidden temporaries (removed by the next run); %.1f s in all\n",

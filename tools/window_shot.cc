@@ -129,6 +129,8 @@ int main(int argc, char** argv) {
   ::setenv("HOME", "/home/user", 1);
   ::setenv("XDG_CONFIG_HOME", "/home/user/.config", 1);
   ::setenv("XDG_DATA_HOME", "/home/user/.local/share", 1);
+  // (The window's state and the undo journal, which would show Undo.)
+  ::setenv("XDG_STATE_HOME", "/home/user/.local/state", 1);
   QApplication app(argc, argv);
   if (dark) QApplication::setPalette(qm::testing::DarkPalette());
   qm::InstallTranslations(qm::MessageLanguages(), qm::TranslationsFolder());

@@ -104,20 +104,98 @@
         <translation>quenmoor: die gefundenen Dateien konnten nicht geschrieben werden (%1)</translation>
     </message>
     <message>
+        <source>&apos;%1&apos; needs a folder pattern</source>
+        <translation>„%1“ braucht ein Ordnermuster</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs a name pattern</source>
+        <translation>„%1“ braucht ein Namensmuster</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; needs a size</source>
+        <translation>„%1“ braucht eine Größe</translation>
+    </message>
+    <message>
+        <source>--min-size %1 is larger than --max-size %2</source>
+        <translation>--min-size %1 ist größer als --max-size %2</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: not moved to the trash (%2)</source>
+        <translation>quenmoor: %1: nicht in den Papierkorb verschoben (%2)</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: not moved (%2)</source>
+        <translation>quenmoor: %1: nicht verschoben (%2)</translation>
+    </message>
+    <message>
+        <source>quenmoor: this command cannot be undone: %1</source>
+        <translation>quenmoor: dieser Befehl kann nicht rückgängig gemacht werden: %1</translation>
+    </message>
+    <message>
+        <source>quenmoor: dry run: %1 of 1 file would be moved to the trash; nothing was changed</source>
+        <translation>quenmoor: Probelauf: %1 von 1 Datei würde in den Papierkorb verschoben; nichts wurde geändert</translation>
+    </message>
+    <message>
+        <source>quenmoor: dry run: %1 of %2 files would be moved to the trash; nothing was changed</source>
+        <translation>quenmoor: Probelauf: %1 von %2 Dateien würden in den Papierkorb verschoben; nichts wurde geändert</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: moved as %2, because the folder already held a file of its name</source>
+        <translation>quenmoor: %1: als %2 verschoben, weil der Ordner bereits eine Datei mit diesem Namen enthielt</translation>
+    </message>
+    <message>
+        <source>quenmoor: dry run: %1 of 1 file would be moved to %2; nothing was changed</source>
+        <translation>quenmoor: Probelauf: %1 von 1 Datei würde nach %2 verschoben; nichts wurde geändert</translation>
+    </message>
+    <message>
+        <source>quenmoor: dry run: %1 of %2 files would be moved to %3; nothing was changed</source>
+        <translation>quenmoor: Probelauf: %1 von %2 Dateien würden nach %3 verschoben; nichts wurde geändert</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: no folder to move to (%2)</source>
+        <translation>quenmoor: %1: kein Ordner zum Verschieben (%2)</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: not a folder to move to</source>
+        <translation>quenmoor: %1: kein Ordner, in den verschoben werden kann</translation>
+    </message>
+    <message>
+        <source>quenmoor: nothing to undo</source>
+        <translation>quenmoor: nichts rückgängig zu machen</translation>
+    </message>
+    <message>
+        <source>quenmoor: %1: not put back (%2)</source>
+        <translation>quenmoor: %1: nicht zurückgelegt (%2)</translation>
+    </message>
+    <message>
+        <source>quenmoor: dry run: %1 of 1 file would be put back; nothing was changed</source>
+        <translation>quenmoor: Probelauf: %1 von 1 Datei würde zurückgelegt; nichts wurde geändert</translation>
+    </message>
+    <message>
+        <source>quenmoor: dry run: %1 of %2 files would be put back; nothing was changed</source>
+        <translation>quenmoor: Probelauf: %1 von %2 Dateien würden zurückgelegt; nichts wurde geändert</translation>
+    </message>
+    <message>
         <source>Usage: quenmoor [--help | --version]
+       quenmoor [FOLDER...]
        quenmoor --find [--date TYPE] RULE [FILTER...] [--format FORMAT]
-                       FOLDER...
+                [--trash | --move-to FOLDER [--dry-run]] FOLDER...
+       quenmoor --undo [--dry-run]
 
 Quenmoor finds unused files: list the folders to search, pick a date type
 (modified, created, accessed) and a rule, and it lists every file whose date
 matches. Tick results to send them to the trash or move them into a folder.
 
-Without arguments Quenmoor opens its window.
+Without arguments Quenmoor opens its window; with folders, it opens it with
+them in its folder list.
 
   --help     show this help and exit
   --version  show the version and exit
   --find     search without a window and print the files the window would
              list, in the same order; messages go to standard error
+  --undo     put back what the last --trash, --move-to, Send To Recycle Bin
+             or Move To Folder took away, where it was; print each file put
+             back, and name each one that cannot be with its reason
 
 Options of --find, with DATE as YYYY-MM-DD in local time; exactly one rule:
   --after DATE           files whose date falls on a later day,
@@ -136,6 +214,13 @@ and where wanted:
                          return or backslash in a path written \t, \n, \r,
                          \\; json: one object a line with &quot;path&quot;, &quot;date&quot;
                          and &quot;size&quot;
+  --trash                send every file found to the trash, as Send To
+                         Recycle Bin does, and print those that went
+  --move-to FOLDER       move every file found into FOLDER, as Move To
+                         Folder does (a name that is taken gets a number),
+                         and print those that went
+  --dry-run              with --trash, --move-to or --undo: print what would
+                         go, and touch nothing
 Filters that narrow the list, where wanted:
   --exclude PATTERN      leave out folders: a pattern without / matches a
                          folder&apos;s name at any depth (.git, *.cache), one
@@ -158,28 +243,41 @@ Dates are written in ISO 8601 with the offset from UTC in force on that day
 empty (tsv) or null (json). Relative folders are taken from the current
 folder; after -- every argument is a folder.
 
-Exit status: 0 when the search ran, whatever it found; 1 when a folder was
-left out or an error was reported; 2 for a wrong command line.
+A file is trashed, moved or put back only while it is still the file
+found, and nothing is ever replaced; each file that is not is named on
+standard error with its reason. What went is written to the undo journal,
+$XDG_STATE_HOME/quenmoor/journal, which the window&apos;s Undo uses too.
+
+Exit status: 0 when the search ran, whatever it found, and every file was
+trashed, moved or put back; 1 when a folder was left out, an error was
+reported or a file was not handled; 2 for a wrong command line.
 
 Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).
 See quenmoor(1).
 </source>
         <translation>Aufruf: quenmoor [--help | --version]
+        quenmoor [ORDNER...]
         quenmoor --find [--date ART] REGEL [FILTER...] [--format FORMAT]
-                        ORDNER...
+                 [--trash | --move-to ORDNER [--dry-run]] ORDNER...
+        quenmoor --undo [--dry-run]
 
 Quenmoor findet ungenutzte Dateien: Geben Sie die zu durchsuchenden Ordner an,
 wählen Sie eine Datumsart (Änderung, Erstellung, Zugriff) und eine Regel, und
 es listet jede Datei auf, deren Datum passt. Markierte Ergebnisse lassen sich in
 den Papierkorb oder in einen anderen Ordner verschieben.
 
-Ohne Argumente öffnet Quenmoor sein Fenster.
+Ohne Argumente öffnet Quenmoor sein Fenster; mit Ordnern öffnet es das Fenster
+mit ihnen in seiner Ordnerliste.
 
   --help     diese Hilfe anzeigen und beenden
   --version  die Version anzeigen und beenden
   --find     ohne Fenster suchen und die Dateien ausgeben, die das Fenster
              auflisten würde, in derselben Reihenfolge; Meldungen gehen an
              die Standardfehlerausgabe
+  --undo     zurücklegen, was das letzte --trash, --move-to, „Markierte in
+             den Papierkorb“ oder „In Ordner verschieben“ fortgenommen hat,
+             dorthin, wo es war; jede zurückgelegte Datei ausgeben und jede,
+             die es nicht sein kann, mit ihrem Grund nennen
 
 Optionen von --find, DATUM als JJJJ-MM-TT in Ortszeit; genau eine Regel:
   --after DATUM          Dateien, deren Datum auf einen späteren Tag fällt,
@@ -200,6 +298,14 @@ und nach Bedarf:
                          umgekehrter Schrägstrich im Pfad als \t, \n, \r, \\
                          geschrieben werden; json: ein Objekt je Zeile mit
                          &quot;path&quot;, &quot;date&quot; und &quot;size&quot;
+  --trash                jede gefundene Datei in den Papierkorb verschieben,
+                         wie „Markierte in den Papierkorb“, und die
+                         ausgeben, die dorthin gingen
+  --move-to ORDNER       jede gefundene Datei in ORDNER verschieben, wie „In
+                         Ordner verschieben“ (ein vergebener Name erhält eine
+                         Nummer), und die ausgeben, die dorthin gingen
+  --dry-run              mit --trash, --move-to oder --undo: ausgeben, was
+                         gehen würde, und nichts anrühren
 Filter, die die Liste nach Bedarf einengen:
   --exclude MUSTER       Ordner auslassen: ein Muster ohne / passt auf den
                          Namen eines Ordners in jeder Tiefe (.git, *.cache),
@@ -224,28 +330,44 @@ geschrieben (2024-03-15T12:00:00+01:00); ein Datum oder eine Größe, die nicht
 gelesen werden konnte, bleibt leer (tsv) oder ist null (json). Relative Ordner
 gelten ab dem aktuellen Ordner; nach -- ist jedes Argument ein Ordner.
 
-Rückgabewert: 0, wenn die Suche lief, was immer sie fand; 1, wenn ein Ordner
-ausgelassen oder ein Fehler gemeldet wurde; 2 bei einer falschen Befehlszeile.
+Eine Datei wird nur in den Papierkorb gelegt, verschoben oder zurückgelegt,
+solange sie noch die gefundene Datei ist, und nie wird etwas ersetzt; jede,
+bei der das nicht geschieht, wird mit ihrem Grund auf der Standardfehlerausgabe
+genannt. Was fortging, steht im Rückgängig-Protokoll
+$XDG_STATE_HOME/quenmoor/journal, das auch „Rückgängig“ im Fenster benutzt.
+
+Rückgabewert: 0, wenn die Suche lief, was immer sie fand, und jede Datei in
+den Papierkorb gelegt, verschoben oder zurückgelegt wurde; 1, wenn ein Ordner
+ausgelassen, ein Fehler gemeldet oder eine Datei nicht behandelt wurde; 2 bei
+einer falschen Befehlszeile.
 
 Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
 (~/.config/Vellumark.ini). Siehe quenmoor(1).
 </translation>
     </message>
     <message>
-        <source>&apos;%1&apos; needs a folder pattern</source>
-        <translation>„%1“ braucht ein Ordnermuster</translation>
+        <source>&apos;%1&apos; needs a folder</source>
+        <translation>„%1“ braucht einen Ordner</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; needs a name pattern</source>
-        <translation>„%1“ braucht ein Namensmuster</translation>
+        <source>&apos;--move-to&apos; needs a folder</source>
+        <translation>„--move-to“ braucht einen Ordner</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; needs a size</source>
-        <translation>„%1“ braucht eine Größe</translation>
+        <source>&apos;%1&apos; and &apos;%2&apos; cannot go together</source>
+        <translation>„%1“ und „%2“ gehen nicht zusammen</translation>
     </message>
     <message>
-        <source>--min-size %1 is larger than --max-size %2</source>
-        <translation>--min-size %1 ist größer als --max-size %2</translation>
+        <source>&apos;--dry-run&apos; goes with --trash or --move-to</source>
+        <translation>„--dry-run“ gehört zu --trash oder --move-to</translation>
+    </message>
+    <message>
+        <source>&apos;--undo&apos; takes only --dry-run</source>
+        <translation>„--undo“ nimmt nur --dry-run</translation>
+    </message>
+    <message>
+        <source>quenmoor: the files handled could not be written (%1)</source>
+        <translation>quenmoor: die behandelten Dateien konnten nicht geschrieben werden (%1)</translation>
     </message>
 </context>
 <context>
@@ -703,6 +825,132 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
         <source>Leave folders out of every search, stay on one file system, keep only some names or sizes</source>
         <translation>Ordner aus jeder Suche auslassen, in einem Dateisystem bleiben, nur bestimmte Namen oder Größen behalten</translation>
     </message>
+    <message>
+        <source>Save &amp;Ticked As CSV...</source>
+        <translation>&amp;Markierte als CSV speichern...</translation>
+    </message>
+    <message>
+        <source>&amp;Save List As CSV...</source>
+        <translation>Liste als CSV &amp;speichern...</translation>
+    </message>
+    <message>
+        <source>No row is ticked: nothing to save.</source>
+        <translation>Keine Zeile ist markiert: nichts zu speichern.</translation>
+    </message>
+    <message>
+        <source>The list is empty: nothing to save.</source>
+        <translation>Die Liste ist leer: nichts zu speichern.</translation>
+    </message>
+    <message>
+        <source>unused files.csv</source>
+        <translation>ungenutzte Dateien.csv</translation>
+    </message>
+    <message>
+        <source>Save Ticked As CSV</source>
+        <translation>Markierte als CSV speichern</translation>
+    </message>
+    <message>
+        <source>Save List As CSV</source>
+        <translation>Liste als CSV speichern</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>The list could not be saved to %1: %2</source>
+        <translation>Die Liste konnte nicht unter %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>1 row saved to %1.</source>
+        <translation>1 Zeile unter %1 gespeichert.</translation>
+    </message>
+    <message>
+        <source>%1 rows saved to %2.</source>
+        <translation>%1 Zeilen unter %2 gespeichert.</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Put back the files the last command moved to the trash or to a folder (Ctrl+Z)</source>
+        <translation>Die Dateien zurücklegen, die der letzte Befehl in den Papierkorb oder in einen Ordner verschoben hat (Strg+Z)</translation>
+    </message>
+    <message>
+        <source>This command cannot be undone: %1.</source>
+        <translation>Dieser Befehl kann nicht rückgängig gemacht werden: %1.</translation>
+    </message>
+    <message>
+        <source>Nothing to undo.</source>
+        <translation>Nichts rückgängig zu machen.</translation>
+    </message>
+    <message>
+        <source>%1 (%2) put back.</source>
+        <translation>%1 (%2) zurückgelegt.</translation>
+    </message>
+    <message>
+        <source>No file was put back.</source>
+        <translation>Keine Datei wurde zurückgelegt.</translation>
+    </message>
+    <message>
+        <source>1 file was put back where it was.</source>
+        <translation>1 Datei wurde an ihren Platz zurückgelegt.</translation>
+    </message>
+    <message>
+        <source>%1 files were put back where they were.</source>
+        <translation>%1 Dateien wurden an ihren Platz zurückgelegt.</translation>
+    </message>
+    <message>
+        <source>1 file was not put back:</source>
+        <translation>1 Datei wurde nicht zurückgelegt:</translation>
+    </message>
+    <message>
+        <source>%1 files were not put back:</source>
+        <translation>%1 Dateien wurden nicht zurückgelegt:</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Journal</name>
+    <message>
+        <source>The undo journal %1 is %2, not a file</source>
+        <translation>Das Rückgängig-Protokoll %1 ist %2, keine Datei</translation>
+    </message>
+    <message>
+        <source>The undo journal %1 is too large (%2)</source>
+        <translation>Das Rückgängig-Protokoll %1 ist zu groß (%2)</translation>
+    </message>
+    <message>
+        <source>The undo journal %1 cannot be read: %2</source>
+        <translation>Das Rückgängig-Protokoll %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The undo journal %1 is in use by another running Quenmoor</source>
+        <translation>Das Rückgängig-Protokoll %1 wird von einem anderen laufenden Quenmoor benutzt</translation>
+    </message>
+    <message>
+        <source>The undo journal %1 could not be written: %2</source>
+        <translation>Das Rückgängig-Protokoll %1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The undo journal %1 is damaged (line %2) and is ignored</source>
+        <translation>Das Rückgängig-Protokoll %1 ist beschädigt (Zeile %2) und wird nicht beachtet</translation>
+    </message>
+</context>
+<context>
+    <name>qm::ListCsv</name>
+    <message>
+        <source>%1 is %2, not a file</source>
+        <translation>%1 ist %2, keine Datei</translation>
+    </message>
+    <message>
+        <source>%1 is too large (%2)</source>
+        <translation>%1 ist zu groß (%2)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>qm::ListView</name>
@@ -1110,6 +1358,37 @@ Die Einstellungen stehen in $XDG_CONFIG_HOME/Vellumark.ini
     <message>
         <source>no trash on this disk can take it: %1</source>
         <translation>kein Papierkorb auf diesem Datenträger kann sie aufnehmen: %1</translation>
+    </message>
+</context>
+<context>
+    <name>qm::Undo</name>
+    <message>
+        <source>it changed in the trash</source>
+        <translation>sie wurde im Papierkorb geändert</translation>
+    </message>
+    <message>
+        <source>it changed since it was moved</source>
+        <translation>sie wurde seit dem Verschieben geändert</translation>
+    </message>
+    <message>
+        <source>it is no longer in the trash</source>
+        <translation>sie ist nicht mehr im Papierkorb</translation>
+    </message>
+    <message>
+        <source>it is no longer in the folder it was moved to</source>
+        <translation>sie ist nicht mehr in dem Ordner, in den sie verschoben wurde</translation>
+    </message>
+    <message>
+        <source>its place is taken by another file</source>
+        <translation>an ihrem Platz liegt eine andere Datei</translation>
+    </message>
+    <message>
+        <source>the folder it came from is gone</source>
+        <translation>der Ordner, aus dem sie kam, ist fort</translation>
+    </message>
+    <message>
+        <source>a copy of it is back in its place, but it could not be removed from %1: %2</source>
+        <translation>eine Kopie von ihr liegt wieder an ihrem Platz, sie konnte aber nicht aus %1 entfernt werden: %2</translation>
     </message>
 </context>
 <context>

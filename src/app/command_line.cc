@@ -13,6 +13,7 @@
 #include <set>
 #include <vector>
 
+#include "app/command_act.h"
 #include "app/error_report.h"
 #include "app/search_notes.h"
 #include "base/date_value.h"
@@ -33,19 +34,25 @@ QString Tr(const char* text) { return QCoreApplication::translate("Main", text);
 const char kUsage[] = QT_TRANSLATE_NOOP(
     "Main",
     "Usage: quenmoor [--help | --version]\n"
+    "       quenmoor [FOLDER...]\n"
     "       quenmoor --find [--date TYPE] RULE [FILTER...] [--format FORMAT]\n"
-    "                       FOLDER...\n"
+    "                [--trash | --move-to FOLDER [--dry-run]] FOLDER...\n"
+    "       quenmoor --undo [--dry-run]\n"
     "\n"
     "Quenmoor finds unused files: list the folders to search, pick a date type\n"
     "(modified, created, accessed) and a rule, and it lists every file whose date\n"
     "matches. Tick results to send them to the trash or move them into a folder.\n"
     "\n"
-    "Without arguments Quenmoor opens its window.\n"
+    "Without arguments Quenmoor opens its window; with folders, it opens it with\n"
+    "them in its folder list.\n"
     "\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
     "  --find     search without a window and print the files the window would\n"
     "             list, in the same order; messages go to standard error\n"
+    "  --undo     put back what the last --trash, --move-to, Send To Recycle Bin\n"
+    "             or Move To Folder took away, where it was; print each file put\n"
+    "             back, and name each one that cannot be with its reason\n"
     "\n"
     "Options of --find, with DATE as YYYY-MM-DD in local time; exactly one rule:\n"
     "  --after DATE           files whose date falls on a later day,\n"
@@ -64,6 +71,13 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "                         return or backslash in a path written \\t, \\n, \\r,\n"
     "                         \\\\; json: one object a line with \"path\", \"date\"\n"
     "                         and \"size\"\n"
+    "  --trash                send every file found to the trash, as Send To\n"
+    "                         Recycle Bin does, and print those that went\n"
+    "  --move-to FOLDER       move every file found into FOLDER, as Move To\n"
+    "                         Folder does (a name that is taken gets a number),\n"
+    "                         and print those that went\n"
+    "  --dry-run              with --trash, --move-to or --undo: print what would\n"
+    "                         go, and touch nothing\n"
     "Filters that narrow the list, where wanted:\n"
     "  --exclude PATTERN      leave out folders: a pattern without / matches a\n"
     "                         folder's name at any depth (.git, *.cache), one\n"
@@ -86,11 +100,23 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "empty (tsv) or null (json). Relative folders are taken from the current\n"
     "folder; after -- every argument is a folder.\n"
     "\n"
-    "Exit status: 0 when the search ran, whatever it found; 1 when a folder was\n"
-    "left out or an error was reported; 2 for a wrong command line.\n"
+    "A file is trashed, moved or put back only while it is still the file\n"
+    "found, and nothing is ever replaced; each file that is not is named on\n"
+    "standard error with its reason. What went is written to the undo journal,\n"
+    "$XDG_STATE_HOME/quenmoor/journal, which the window's Undo uses too.\n"
+    "\n"
+    "Exit status: 0 when the search ran, whatever it found, and every file was\n"
+    "trashed, moved or put back; 1 when a folder was left out, an error was\n"
+    "reported or a file was not handled; 2 for a wrong command line.\n"
     "\n"
     "Settings are kept in $XDG_CONFIG_HOME/Vellumark.ini (~/.config/Vellumark.ini).\n"
     "See quenmoor(1).\n");
+
+CommandLine WithAction(CommandLine::Action action) {
+  CommandLine line;
+  line.action = action;
+  return line;
+}
 
 // "quenmoor: REASON (try quenmoor --help)"
 CommandLine UsageError(const QString& reason) {
@@ -128,14 +154,18 @@ std::optional<QDate> ParseDay(const QString& text, QString* reason) {
   return day;
 }
 
-// One option of --find: its name, how many values follow it, whether it is
-// one of the rules (exactly one is given) or may come more than once, what
-// to say when its values are missing, and what it does with them (the
-// reason when a value is unfit, else "").
+// What an option of --find is: one of the rules (exactly one is given),
+// one of the acts on the files found (at most one), or another.
+enum OptionGroup { kOther, kRule, kAct };
+
+// One option of --find: its name, how many values follow it, its group,
+// whether it may come more than once, what to say when its values are
+// missing, and what it does with them (the reason when a value is unfit,
+// else "").
 struct FindOption {
   const char* name;
   int values;
-  bool rule;
+  OptionGroup group;
   bool repeatable;
   const char* missing;
   QString (*take)(const QStringList& values, FindRequest* request);
@@ -151,7 +181,7 @@ QString TakeSingle(DateRule rule, const QStringList& values, FindRequest* reques
 }
 
 const FindOption kFindOptions[] = {
-    {"--date", 1, false, false,
+    {"--date", 1, kOther, false,
      QT_TRANSLATE_NOOP("Main", "'%1' needs accessed, modified or created"),
      [](const QStringList& values, FindRequest* request) {
        const QString& v = values[0];
@@ -168,19 +198,19 @@ const FindOption kFindOptions[] = {
        }
        return QString();
      }},
-    {"--after", 1, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
+    {"--after", 1, kRule, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
      [](const QStringList& values, FindRequest* request) {
        return TakeSingle(DateRule::kAfter, values, request);
      }},
-    {"--before", 1, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
+    {"--before", 1, kRule, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
      [](const QStringList& values, FindRequest* request) {
        return TakeSingle(DateRule::kBefore, values, request);
      }},
-    {"--on", 1, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
+    {"--on", 1, kRule, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a date"),
      [](const QStringList& values, FindRequest* request) {
        return TakeSingle(DateRule::kOn, values, request);
      }},
-    {"--between", 2, true, false, QT_TRANSLATE_NOOP("Main", "'%1' needs two dates"),
+    {"--between", 2, kRule, false, QT_TRANSLATE_NOOP("Main", "'%1' needs two dates"),
      [](const QStringList& values, FindRequest* request) {
        QString reason;
        const std::optional<QDate> first = ParseDay(values[0], &reason);
@@ -194,7 +224,7 @@ const FindOption kFindOptions[] = {
        request->last = *last;
        return QString();
      }},
-    {"--not-accessed-days", 1, true, false,
+    {"--not-accessed-days", 1, kRule, false,
      QT_TRANSLATE_NOOP("Main", "'%1' needs a number of days"),
      [](const QStringList& values, FindRequest* request) {
        // The window's rule for its days box: a whole number, 0 or more.
@@ -206,7 +236,7 @@ const FindOption kFindOptions[] = {
        request->days = *days;
        return QString();
      }},
-    {"--exclude", 1, false, true, QT_TRANSLATE_NOOP("Main", "'%1' needs a folder pattern"),
+    {"--exclude", 1, kOther, true, QT_TRANSLATE_NOOP("Main", "'%1' needs a folder pattern"),
      [](const QStringList& values, FindRequest* request) {
        if (values[0].trimmed().isEmpty())
          return QCoreApplication::translate("Main", "'%1' needs a folder pattern").arg("--exclude");
@@ -214,12 +244,12 @@ const FindOption kFindOptions[] = {
        request->filters.exclude.Add(values[0], QDir::homePath(), &reason);
        return reason;
      }},
-    {"--one-file-system", 0, false, false, "",
+    {"--one-file-system", 0, kOther, false, "",
      [](const QStringList&, FindRequest* request) {
        request->filters.one_file_system = true;
        return QString();
      }},
-    {"--name", 1, false, true, QT_TRANSLATE_NOOP("Main", "'%1' needs a name pattern"),
+    {"--name", 1, kOther, true, QT_TRANSLATE_NOOP("Main", "'%1' needs a name pattern"),
      [](const QStringList& values, FindRequest* request) {
        if (values[0].isEmpty())
          return QCoreApplication::translate("Main", "'%1' needs a name pattern").arg("--name");
@@ -227,19 +257,19 @@ const FindOption kFindOptions[] = {
        request->filters.names.Add(values[0], &reason);
        return reason;
      }},
-    {"--min-size", 1, false, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a size"),
+    {"--min-size", 1, kOther, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a size"),
      [](const QStringList& values, FindRequest* request) {
        QString reason;
        request->filters.min_size = ParseSize(values[0], &reason);
        return reason;
      }},
-    {"--max-size", 1, false, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a size"),
+    {"--max-size", 1, kOther, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a size"),
      [](const QStringList& values, FindRequest* request) {
        QString reason;
        request->filters.max_size = ParseSize(values[0], &reason);
        return reason;
      }},
-    {"--format", 1, false, false, QT_TRANSLATE_NOOP("Main", "'%1' needs lines, null, tsv or json"),
+    {"--format", 1, kOther, false, QT_TRANSLATE_NOOP("Main", "'%1' needs lines, null, tsv or json"),
      [](const QStringList& values, FindRequest* request) {
        const QString& v = values[0];
        if (v == QLatin1String("lines")) {
@@ -255,6 +285,23 @@ const FindOption kFindOptions[] = {
                                             "unknown format '%1': use lines, null, tsv or json")
              .arg(v);
        }
+       return QString();
+     }},
+    {"--trash", 0, kAct, false, "",
+     [](const QStringList&, FindRequest* request) {
+       request->act = FindRequest::Act::kTrash;
+       return QString();
+     }},
+    {"--move-to", 1, kAct, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a folder"),
+     [](const QStringList& values, FindRequest* request) {
+       if (values[0].isEmpty()) return QCoreApplication::translate("Main", "'--move-to' needs a folder");
+       request->act = FindRequest::Act::kMove;
+       request->move_to = values[0];
+       return QString();
+     }},
+    {"--dry-run", 0, kOther, false, "",
+     [](const QStringList&, FindRequest* request) {
+       request->dry_run = true;
        return QString();
      }},
 };
@@ -274,12 +321,13 @@ CommandLine ParseFind(const QStringList& args) {
   // --help and --version answer whatever else is given.
   for (const QString& arg : args) {
     if (arg == QLatin1String("--")) break;
-    if (arg == QLatin1String("--help")) return CommandLine{CommandLine::Action::kHelp, {}, {}};
+    if (arg == QLatin1String("--help")) return WithAction(CommandLine::Action::kHelp);
     if (arg == QLatin1String("--version")) {
-      return CommandLine{CommandLine::Action::kVersion, {}, {}};
+      return WithAction(CommandLine::Action::kVersion);
     }
   }
   const FindOption* rule = nullptr;
+  const FindOption* act = nullptr;
   std::set<const FindOption*> seen;
   bool only_folders = false;
   for (int i = 0; i < args.size(); ++i) {
@@ -317,12 +365,18 @@ CommandLine ParseFind(const QStringList& args) {
       for (int k = 1; k <= option->values; ++k) values.push_back(args[i + k]);
       i += option->values;
     }
-    if (option->rule) {
+    if (option->group == kRule) {
       if (rule) {
         return UsageError(QCoreApplication::translate("Main", "two rules, '%1' and '%2': give one")
                               .arg(QLatin1String(rule->name), name));
       }
       rule = option;
+    } else if (option->group == kAct) {
+      if (act) {
+        return UsageError(QCoreApplication::translate("Main", "'%1' and '%2' cannot go together")
+                              .arg(QLatin1String(act->name), name));
+      }
+      act = option;
     } else if (!option->repeatable && !seen.insert(option).second) {
       return UsageError(QCoreApplication::translate("Main", "'%1' is given twice").arg(name));
     }
@@ -341,6 +395,10 @@ CommandLine ParseFind(const QStringList& args) {
         QCoreApplication::translate("Main", "--min-size %1 is larger than --max-size %2")
             .arg(f.min_size->shown, f.max_size->shown));
   }
+  if (request.dry_run && !act) {
+    return UsageError(
+        QCoreApplication::translate("Main", "'--dry-run' goes with --trash or --move-to"));
+  }
   return line;
 }
 
@@ -351,10 +409,9 @@ void Say(std::FILE* to, const QString& text) {
   std::fflush(to);
 }
 
-// The folder row for a FOLDER argument, as the folder browser gives one:
-// absolute, cleaned, ending in one "/" (the root is "/").  "" with the
-// reason in *problem when the argument names no folder that can be listed.
-QString FolderRow(const QString& arg, QString* problem) {
+}  // namespace
+
+QString FolderRowForArgument(const QString& arg, QString* problem) {
   const QString clean =
       arg.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
   const std::string path = clean.toStdString();
@@ -388,6 +445,8 @@ QString FolderRow(const QString& arg, QString* problem) {
   Fs().CloseDir(dir);
   return row;
 }
+
+namespace {
 
 constexpr std::size_t kWriteSize = 64 * 1024;
 
@@ -480,16 +539,43 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (arguments.isEmpty()) return CommandLine();
   if (arguments[0] == QLatin1String("--find")) return ParseFind(arguments.mid(1));
   if (arguments.size() == 1 && arguments[0] == QLatin1String("--help")) {
-    return CommandLine{CommandLine::Action::kHelp, {}, {}};
+    return WithAction(CommandLine::Action::kHelp);
   }
   if (arguments.size() == 1 && arguments[0] == QLatin1String("--version")) {
-    return CommandLine{CommandLine::Action::kVersion, {}, {}};
+    return WithAction(CommandLine::Action::kVersion);
   }
+  if (arguments[0] == QLatin1String("--undo")) {
+    CommandLine undo;
+    undo.action = CommandLine::Action::kUndo;
+    for (const QString& arg : arguments.mid(1)) {
+      if (arg == QLatin1String("--dry-run") && !undo.dry_run) {
+        undo.dry_run = true;
+      } else {
+        return UsageError(QCoreApplication::translate("Main", "'--undo' takes only --dry-run"));
+      }
+    }
+    return undo;
+  }
+  // Folders for the window; a name starting with "-" only after "--".
+  CommandLine window;
+  bool only_folders = false;
+  QString unknown;
+  for (const QString& arg : arguments) {
+    if (!only_folders && arg == QLatin1String("--")) {
+      only_folders = true;
+    } else if (!only_folders && arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
+      unknown = arg;
+      break;
+    } else {
+      window.folders.push_back(arg);
+    }
+  }
+  if (unknown.isEmpty()) return window;
   CommandLine line;
   line.action = CommandLine::Action::kUsageError;
   line.error =
       QCoreApplication::translate("Main", "quenmoor: unknown argument '%1' (try quenmoor --help)\n")
-          .arg(arguments[0]);
+          .arg(unknown);
   line.error.chop(1);  // the text's own line end
   return line;
 }
@@ -518,55 +604,58 @@ void RowWriter::AppendPath(std::string_view folder, std::string_view name) {
 }
 
 void RowWriter::Write(const FoundChunk& chunk) {
-  char date[kStampIsoSize];
   const std::size_t n = chunk.Count();
   for (std::size_t i = 0; i < n; ++i) {
     std::string_view folder, name;
     chunk.Parts(i, &folder, &name);
-    switch (format_) {
-      case RowFormat::kLines:
-        AppendPath(folder, name);
-        buffer_.push_back('\n');
-        break;
-      case RowFormat::kNull:
-        AppendPath(folder, name);
-        buffer_.push_back('\0');
-        break;
-      case RowFormat::kTsv: {
-        AppendPath(folder, name);
-        buffer_.push_back('\t');
-        buffer_.append(date, StampIsoText(chunk.StampAt(i), date, &offsets_));
-        buffer_.push_back('\t');
-        const std::int64_t size = chunk.SizeAt(i);
-        if (size >= 0) AppendNumber(buffer_, size);
-        buffer_.push_back('\n');
-        break;
-      }
-      case RowFormat::kJson: {
-        buffer_.append("{\"path\":\"");
-        AppendPath(folder, name);
-        buffer_.append("\",\"date\":");
-        const std::size_t length = StampIsoText(chunk.StampAt(i), date, &offsets_);
-        if (length == 0) {
-          buffer_.append("null");
-        } else {
-          buffer_.push_back('"');
-          buffer_.append(date, length);
-          buffer_.push_back('"');
-        }
-        buffer_.append(",\"size\":");
-        const std::int64_t size = chunk.SizeAt(i);
-        if (size >= 0) {
-          AppendNumber(buffer_, size);
-        } else {
-          buffer_.append("null");
-        }
-        buffer_.append("}\n");
-        break;
-      }
-    }
-    if (buffer_.size() >= kWriteSize) Drain();
+    WriteRow(folder, name, chunk.StampAt(i), chunk.SizeAt(i));
   }
+}
+
+void RowWriter::WriteRow(std::string_view folder, std::string_view name, const Stamp& stamp,
+                         std::int64_t size) {
+  char date[kStampIsoSize];
+  switch (format_) {
+    case RowFormat::kLines:
+      AppendPath(folder, name);
+      buffer_.push_back('\n');
+      break;
+    case RowFormat::kNull:
+      AppendPath(folder, name);
+      buffer_.push_back('\0');
+      break;
+    case RowFormat::kTsv: {
+      AppendPath(folder, name);
+      buffer_.push_back('\t');
+      buffer_.append(date, StampIsoText(stamp, date, &offsets_));
+      buffer_.push_back('\t');
+      if (size >= 0) AppendNumber(buffer_, size);
+      buffer_.push_back('\n');
+      break;
+    }
+    case RowFormat::kJson: {
+      buffer_.append("{\"path\":\"");
+      AppendPath(folder, name);
+      buffer_.append("\",\"date\":");
+      const std::size_t length = StampIsoText(stamp, date, &offsets_);
+      if (length == 0) {
+        buffer_.append("null");
+      } else {
+        buffer_.push_back('"');
+        buffer_.append(date, length);
+        buffer_.push_back('"');
+      }
+      buffer_.append(",\"size\":");
+      if (size >= 0) {
+        AppendNumber(buffer_, size);
+      } else {
+        buffer_.append("null");
+      }
+      buffer_.append("}\n");
+      break;
+    }
+  }
+  if (buffer_.size() >= kWriteSize) Drain();
 }
 
 void RowWriter::Drain() {
@@ -590,7 +679,7 @@ int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
   std::vector<QString> rows;
   for (const QString& folder : request.folders) {
     QString problem;
-    const QString row = FolderRow(folder, &problem);
+    const QString row = FolderRowForArgument(folder, &problem);
     if (row.isEmpty()) {
       Say(err, problem);
       trouble = true;
@@ -617,13 +706,26 @@ int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
   for (const QString& row : rows) criteria.roots.push_back(row.toStdString());
   criteria.date = request.Criterion(TodayDayNumber());
   criteria.filters = request.filters;
+  // A folder to move into that is not there is said before any search.
+  QString move_to;
+  if (request.act == FindRequest::Act::kMove) {
+    move_to = MoveFolderForArgument(request.move_to, err);
+    if (move_to.isEmpty()) return 1;
+  }
   SearchEngine engine(engine_options);
   engine.Start(std::move(criteria), nullptr);
   RowWriter writer(out, request.format);
+  // To act on the files, they are all found first, as in the window.
+  const bool acting = request.act != FindRequest::Act::kList;
+  FoundFiles found;
   for (;;) {
     // The search ends on its own; the wait only spaces the looks.
     engine.WaitForNews(1000);
     SearchEngine::Taken taken = engine.Take();
+    if (acting) {
+      for (auto& chunk : taken.chunks) found.Append(std::move(chunk));
+      taken.chunks.clear();
+    }
     for (const auto& chunk : taken.chunks) writer.Write(*chunk);
     if (!taken.chunks.empty() && !writer.Flush()) {
       engine.Stop();
@@ -645,6 +747,16 @@ int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
   }
   for (const QString& text : LeftOutTexts(engine.Counts(), request.type)) {
     Say(err, QCoreApplication::translate("Main", "quenmoor: %1").arg(text));
+  }
+  if (acting) {
+    const int status = ActOnFound(request, move_to, found, &writer, err);
+    if (!writer.Flush()) {
+      Say(err, QCoreApplication::translate("Main",
+                                           "quenmoor: the files handled could not be written (%1)")
+                   .arg(QString::fromStdString(FailureFromErrno(writer.error()).what())));
+      return 1;
+    }
+    return trouble ? 1 : status;
   }
   if (!writer.Flush()) {
     Say(err,

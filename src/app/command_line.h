@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line.  `quenmoor --find ...` searches without a
 // window, on the window's search engine, and prints the rows the window
-// would list; `--help` and `--version` answer; no argument opens the window.
+// would list, or with --trash or --move-to acts on them as the window's
+// commands do (app/command_act.h); `quenmoor --undo` takes back the last
+// such command; `--help` and `--version` answer; no argument opens the
+// window, and folders as arguments open it with those folders listed.
 //
 // Two steps, each usable on its own: ParseCommandLine turns the arguments
 // into a value (or a usage error), RunFind runs that value's search and
@@ -45,25 +48,42 @@ struct FindRequest {
   RowFormat format = RowFormat::kLines;
   QStringList folders;  // as given, in order
   SearchFilters filters;  // --exclude, --one-file-system, --name, --min-size, --max-size
+  // What is done with the rows found: printed; sent to the trash; moved
+  // into `move_to` (as given).  With `dry_run` what would be trashed or
+  // moved is printed, and nothing is touched.
+  enum class Act { kList, kTrash, kMove };
+  Act act = Act::kList;
+  QString move_to;
+  bool dry_run = false;
 
   // The criterion, `today` (a day number) counting for the days rule.
   DateCriterion Criterion(std::int64_t today) const;
 };
 
 struct CommandLine {
-  enum class Action { kWindow, kHelp, kVersion, kFind, kUsageError };
+  enum class Action { kWindow, kHelp, kVersion, kFind, kUndo, kUsageError };
   Action action = Action::kWindow;
   FindRequest find;  // for kFind
   QString error;     // for kUsageError: the whole message, one line
+  QStringList folders;   // for kWindow: the folders to list, as given
+  bool dry_run = false;  // for kUndo
 };
 
 // Reads `arguments` (without the program's name).  The arguments are a
-// search when the first is --find; otherwise --help or --version alone,
-// or nothing for the window.
+// search when the first is --find, an undo when it is --undo (with
+// --dry-run); otherwise --help or --version alone, or folders (after "--"
+// also names starting with "-") for the window, or nothing.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // --help's text, in the user's language.
 QString UsageText();
+
+// The folder row for a FOLDER argument, as the folder browser gives one:
+// absolute (a relative one taken from the current folder), cleaned, ending
+// in one "/" (the root is "/").  "" with the reason in *problem ("quenmoor:
+// FOLDER: no such folder; it is left out") when the argument names no
+// folder that can be listed.
+QString FolderRowForArgument(const QString& arg, QString* problem);
 
 // Collects rows in the chosen format and hands them to a stream in large
 // writes: at most about 64 KiB wait in memory, and Flush hands over the
@@ -76,6 +96,9 @@ class RowWriter {
 
   // Every file of `chunk`, in order.
   void Write(const FoundChunk& chunk);
+  // One file, its path in two parts.
+  void WriteRow(std::string_view folder, std::string_view name, const Stamp& stamp,
+                std::int64_t size);
   // Writes what waits and flushes the stream; false once a write failed.
   bool Flush();
   // The errno of the first failed write, 0 while none failed.

@@ -699,7 +699,20 @@ TEST(CommandLineParseTest, ArgumentsBecomeTheRequest) {
   EXPECT_EQ(r.filters.max_size->bytes, 1610612736);
   EXPECT_FALSE(Find({"--on", "2024-01-01", "/"}).filters.Active());
 
+  r = Find({"--on", "2024-01-01", "--move-to=../out", "--dry-run", "/a"});
+  EXPECT_EQ(r.act, FindRequest::Act::kMove);
+  EXPECT_EQ(r.move_to, "../out");
+  EXPECT_TRUE(r.dry_run);
+  EXPECT_EQ(Find({"--trash", "--on", "2024-01-01", "/a"}).act, FindRequest::Act::kTrash);
+
   EXPECT_EQ(Parse({}).action, CommandLine::Action::kWindow);
+  // Folders open the window with them; after "--" a name may start with "-".
+  CommandLine window = Parse({"/a", "b c", "--", "-x"});
+  EXPECT_EQ(window.action, CommandLine::Action::kWindow);
+  EXPECT_EQ(window.folders, QStringList({"/a", "b c", "-x"}));
+  CommandLine undo = Parse({"--undo", "--dry-run"});
+  EXPECT_EQ(undo.action, CommandLine::Action::kUndo);
+  EXPECT_TRUE(undo.dry_run);
   EXPECT_EQ(Parse({"--help"}).action, CommandLine::Action::kHelp);
   EXPECT_EQ(Parse({"--version"}).action, CommandLine::Action::kVersion);
   EXPECT_EQ(Parse({"--find", "--on", "bad", "--help"}).action, CommandLine::Action::kHelp);
@@ -709,7 +722,13 @@ TEST(CommandLineParseTest, EachWrongCommandLineGetsItsReasonAndNoSearch) {
   const std::pair<QStringList, const char*> cases[] = {
       {{"--bogus"}, "unknown argument '--bogus'"},
       {{"--help", "--version"}, "unknown argument '--help'"},
-      {{"/tmp", "--find"}, "unknown argument '/tmp'"},
+      {{"/tmp", "--find"}, "unknown argument '--find'"},
+      {{"--undo", "--now"}, "'--undo' takes only --dry-run"},
+      {{"--find", "--trash", "--move-to", "/b", "--on", "2024-01-01", "/a"},
+       "'--trash' and '--move-to' cannot go together"},
+      {{"--find", "--dry-run", "--on", "2024-01-01", "/a"},
+       "'--dry-run' goes with --trash or --move-to"},
+      {{"--find", "/a", "--on", "2024-01-01", "--move-to"}, "'--move-to' needs a folder"},
       {{"--find", "--bogus", "--on", "2024-01-01", "/a"}, "unknown option '--bogus'"},
       {{"--find", "--after=2024-01-01", "--between=2024-01-01", "/a"},
        "unknown option '--between=2024-01-01'"},

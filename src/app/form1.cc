@@ -301,9 +301,9 @@ void Form1::BuildControls() {
   }
   BuildStatusLine();
   BuildResultsMenu();
-  // Every button gets an Alt+letter; Stop's comes last.
+  // Every button gets an Alt+letter; Stop's and Undo's come last.
   AssignMnemonics({PushButton1, PushButton2, PushButton8, PushButton7, PushButton4, PushButton6,
-                   PushButton3, PushButton5, PushButton9, PushButton10});
+                   PushButton3, PushButton5, PushButton9, PushButton10, PushButton14});
   for (const ControlAnchor& a : kAnchors) {
     QWidget* w = findChild<QWidget*>(QLatin1String(a.name), Qt::FindDirectChildrenOnly);
     anchored_.insert(w, {w->geometry(), a.anchor});
@@ -396,7 +396,7 @@ void Form1::WireEvents() {
            ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
            Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,
            DTPicker1, Label1, DTPicker2, Option8, Text1, PushButton2, ListView2, PushButton4,
-           PushButton6, PushButton3, PushButton5, PushButton9, PushButton10, StatusBar1}) {
+           PushButton6, PushButton3, PushButton5, PushButton9, PushButton10, PushButton14, StatusBar1}) {
     WatchHover(control);
   }
   // Remember the cursors some widgets bring (the text field's I-beam), to

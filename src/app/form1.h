@@ -44,6 +44,8 @@ class QTimer;
 
 namespace qm {
 
+class JournalWriter;
+
 // The window's mouse pointers.
 enum Pointer { kPointerDefault = 0, kPointerBusy = 11, kPointerHand = 99 };
 
@@ -137,6 +139,14 @@ class Form1 : public QWidget {
   void ShowResultsInFolder();
   void CopyResultPaths();
 
+  // Undo (the status line's button, or Ctrl+Z): puts back what the last
+  // trash or move took away, as its journal tells (results/undo.h); the
+  // files that come back are listed again, ticked.
+  void PushButton14_Click();
+  // Saves the listed rows, or only the ticked ones, as CSV (the results'
+  // context menu, Ctrl+S, Ctrl+Shift+S).
+  void ExportResults(bool ticked_only);
+
   // Stop (the status line's button, or Esc): ends a search early; what was
   // judged so far is listed.
   void PushButton9_Click();
@@ -202,6 +212,8 @@ class Form1 : public QWidget {
   // The filters in plain words, shown while any is on, and "Filters…".
   QLabel* Label3;
   QPushButton* PushButton10;
+  // Undo, in the status line.
+  QPushButton* PushButton14;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -214,6 +226,12 @@ class Form1 : public QWidget {
   void BuildControls();
   void BuildStatusLine();
   void BuildResultsMenu();
+  void BuildUndo();    // undo.cc
+  void BuildExport();  // export_list.cc: the menu's export items, dragging rows out
+  void EnableExportActions();
+  // After a trash or a move: Undo is offered while a journal is there, and
+  // a journal that could not be written is told (once a session).
+  void NoteJournal(const JournalWriter& journal);
   void WireEvents();
   void LayOut();
   // The least size from the buttons' captions as they are now (language,
@@ -323,6 +341,9 @@ class Form1 : public QWidget {
 
   bool result_command_running_ = false;
   FilterTexts filter_texts_;
+  // The date type the result list's rows were judged by.
+  DateType result_date_type_ = DateType::kAccessed;
+  bool journal_trouble_told_ = false;
   // Every file the last search found, with its stamp and identity; the
   // result list's rows are positions in it.
   std::shared_ptr<FoundFiles> found_ = std::make_shared<FoundFiles>();

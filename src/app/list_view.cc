@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLocale>
+#include <QMimeData>
+#include <QUrl>
 #include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
 #include <QKeyEvent>
@@ -159,7 +161,38 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
   if (checkable_ && index.column() == 0) f |= Qt::ItemIsUserCheckable;
+  if (draggable_) f |= Qt::ItemIsDragEnabled;
   return f;
+}
+
+QStringList ListModel::mimeTypes() const {
+  return {QStringLiteral("text/uri-list"), QStringLiteral("text/plain")};
+}
+
+QMimeData* ListModel::mimeData(const QModelIndexList& indexes) const {
+  // One entry per row, however many of its cells are selected, in row order.
+  std::vector<int> rows;
+  for (const QModelIndex& index : indexes) {
+    if (index.isValid()) rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  QList<QUrl> urls;
+  QStringList paths;
+  for (int row : rows) {
+    const QString path = Text(row);
+    urls << QUrl::fromLocalFile(path);
+    paths << path;
+  }
+  auto* data = new QMimeData;
+  data->setUrls(urls);
+  data->setText(paths.join(QLatin1Char('\n')));
+  return data;
+}
+
+Qt::DropActions ListModel::supportedDragActions() const {
+  // Not moved: the list would go on naming files that are gone.
+  return Qt::CopyAction | Qt::LinkAction;
 }
 
 std::uint32_t ListModel::AddOwn(OwnRow row) {

@@ -68,6 +68,10 @@ class ListModel : public QAbstractTableModel {
 
   void SetCheckable(bool checkable) { checkable_ = checkable; }
   bool Checkable() const { return checkable_; }
+  // Rows can be dragged out of the list, each row's text taken for a local
+  // file's path: as file URLs (text/uri-list) and as text, one path a line,
+  // to be copied or linked, as file managers take them.
+  void SetDraggable(bool draggable) { draggable_ = draggable; }
   static void SetStampFormatter(std::function<QString(double, bool)> formatter);
   // A date value as the list shows it.
   static QString FormatStamp(double value, bool empty);
@@ -78,6 +82,9 @@ class ListModel : public QAbstractTableModel {
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDragActions() const override;
 
   // Positions below are 0-based; ListView converts.
   int Count() const { return static_cast<int>(rows_.size()); }
@@ -168,6 +175,7 @@ class ListModel : public QAbstractTableModel {
   std::shared_ptr<const ListSource> source_;
   QStringList headers_;
   bool checkable_ = false;
+  bool draggable_ = false;
   int sort_column_ = -1;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
   ByteCount total_bytes_ = 0;

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/command_act.h"
 #include "app/command_line.h"
 #include "app/form1.h"
 #include "app/translations.h"
+#include "scope/folder_rows.h"
 
 #ifndef QUENMOOR_VERSION
 #define QUENMOOR_VERSION "unknown"
@@ -30,6 +32,8 @@ int main(int argc, char** argv) {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   const bool no_display =
       (!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland);
+  // Folders given for the window, as the folder browser would give them.
+  QStringList folder_rows;
   if (argc > 1 || no_display) {
     // The command line answers without a window, a display or a D-Bus
     // session, in the user's language.
@@ -58,16 +62,38 @@ int main(int argc, char** argv) {
         if (!qm::SearchEngine::WaitForThreadsToEnd(1000)) ::_exit(status);
         return status;
       }
+      case qm::CommandLine::Action::kUndo: {
+        const int status = qm::RunUndo(line.dry_run, stdout, stderr);
+        std::fflush(stdout);
+        return status;
+      }
       case qm::CommandLine::Action::kWindow:
         break;
     }
-    Say(stderr, QCoreApplication::translate("Main",
-                                            "quenmoor: no display found; start it on a virtual "
-                                            "display with: xvfb-run -a %1\n")
-                    .arg(QString::fromLocal8Bit(argv[0])));
-    return 2;
+    if (no_display) {
+      Say(stderr, QCoreApplication::translate("Main",
+                                              "quenmoor: no display found; start it on a virtual "
+                                              "display with: xvfb-run -a %1\n")
+                      .arg(QString::fromLocal8Bit(argv[0])));
+      return 2;
+    }
+    // A folder that is not there (or cannot be listed) is said and left
+    // out; the window opens with the others.
+    for (const QString& folder : line.folders) {
+      QString problem;
+      const QString row = qm::FolderRowForArgument(folder, &problem);
+      if (row.isEmpty()) {
+        Say(stderr, problem + QLatin1Char('\n'));
+      } else {
+        // (The browser gives the folder without its final "/".)
+        folder_rows << qm::FolderRowFor(row == QLatin1String("/") ? QString() : row.chopped(1));
+      }
+    }
   }
-  QApplication app(argc, argv);
+  // The window's own arguments are its folders, read above: Qt is given
+  // none, so a folder named like one of its options stays a folder.
+  int window_argc = 1;
+  QApplication app(window_argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quenmoor"));
   // Desktops match the window to its desktop entry and icon by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Quenmoor"));
@@ -75,6 +101,7 @@ int main(int argc, char** argv) {
   qm::InstallTranslations(qm::MessageLanguages(), qm::TranslationsFolder());
   qm::Form1 form;
   form.Form_Load();
+  for (const QString& row : folder_rows) form.AddFolderRow(row);
   // The size, place and column widths the window had last time.
   form.RestoreWindowState();
   form.show();

@@ -10,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_trap.h"
 #include "platform/yield.h"
+#include "results/journal.h"
 #include "results/listed_text.h"
 #include "results/move_files.h"
 #include "scope/folder_browser.h"
@@ -21,15 +22,6 @@ namespace {
 // Words shown to the user, in their language (see Translated).
 std::string Said(const char* text, std::initializer_list<std::string> args = {}) {
   return Translated("qm::MoveToFolder", text, args);
-}
-
-// Why the move leaves a file of this name alone; nullptr when it does not.
-const char* RefusedName(const std::string& name) {
-  if (name.find_first_not_of(' ') == std::string::npos) {
-    return QT_TRANSLATE_NOOP("qm::MoveToFolder", "its name is only blanks");
-  }
-  if (name[0] == '.') return QT_TRANSLATE_NOOP("qm::MoveToFolder", "a hidden or system file");
-  return nullptr;
 }
 
 QString MoveReport(const QStringList& not_moved, bool all_still_there, const QStringList& renamed) {
@@ -100,8 +92,13 @@ void Form1::PushButton5_Click() {
   // Copy pass: every ticked file that is still the one listed goes to the
   // folder; a copied source goes only once the copy there is complete.
   FileMover mover;
+  // What goes is written down as it goes, for Undo.
+  JournalWriter journal(JournalKind::kMove, folder.toStdString());
+  mover.SetJournal(&journal);
   int folder_error = 0;
   trap.Do(116, [&] { folder_error = mover.OpenFolder(folder.toStdString()); });
+  // The last command's journal goes once this one has files to take.
+  if (folder_error == 0 && ListView2->Model()->CheckedCount() > 0) journal.Start();
   // The rows' paths whose file left its folder, with the size that arrived.
   QHash<QString, std::int64_t> moved;
   QStringList not_moved;
@@ -124,7 +121,7 @@ void Form1::PushButton5_Click() {
       row_text = ListView2->ItemText(current);
       source = row_text.toStdString();
       listed = ListView2->ItemId(current);
-      refused = RefusedName(BaseName(source));
+      refused = RefusedMoveName(BaseName(source));
     });
     if (source.empty()) continue;
     if (refused || folder_error != 0) {
@@ -182,6 +179,8 @@ void Form1::PushButton5_Click() {
   trap.Do(142, [&] { ListView2->Refresh(); });
   trap.Do(144, [&] { SetMousePointer(kPointerDefault); });
   result_command_running_ = false;
+  journal.Finish();
+  NoteJournal(journal);
 
   if (!not_moved.isEmpty() || !renamed.isEmpty()) {
     MessageBox(this, MoveReport(not_moved, all_still_there, renamed),

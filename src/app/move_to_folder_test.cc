@@ -332,6 +332,11 @@ TEST_F(MoveToFolderTest, AMoveInterruptedAfterItsCopyIsFinishedWithoutASecondCop
     EXPECT_FALSE(Exists(a) || Exists(b));
     EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt", "b (2).txt", "b.txt"}));
     EXPECT_EQ(ReadFile(dest_ + "/b (2).txt"), "beta");
+    // The copy taken for the arrival was read to compare it: it keeps the
+    // access time it had.
+    struct stat kept;
+    ASSERT_EQ(::lstat((dest_ + "/a.txt").c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_atime, 1500000000);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_TRUE(Messages()[0].startsWith("1 file was given a new name")) << Messages()[0].toStdString();
   });

@@ -10,6 +10,7 @@
 #include "app/status_text.h"
 #include "platform/error_trap.h"
 #include "platform/yield.h"
+#include "results/journal.h"
 #include "results/recycle_bin.h"
 
 namespace qm {
@@ -46,7 +47,10 @@ void Form1::PushButton3_Click() {
   }
   if (count > 0) {
     QHash<QString, std::int64_t> trashed;
-    trap.Do(122, [&] { SendToRecycleBin(this, collection, &trashed); });
+    // What goes is written down as it goes, for Undo.
+    JournalWriter journal(JournalKind::kTrash, std::string());
+    trap.Do(122, [&] { SendToRecycleBin(this, collection, &trashed, &journal); });
+    journal.Finish();
     // Whatever the outcome, exactly the ticked rows whose file has gone are
     // removed; the others stay ticked.
     trap.Line(124);
@@ -54,6 +58,7 @@ void Form1::PushButton3_Click() {
     trap.Do(126, [&] { gone = RemoveCheckedRows(&trashed); });
     if (gone.files > 0) ShowTakenAway(TrashedText(gone.files, gone.bytes));
     trap.Do(128, [&] { ListView2->Refresh(); });
+    NoteJournal(journal);
   }
   result_command_running_ = false;
 }

@@ -38,6 +38,7 @@ void Form1::BuildResultsMenu() {
   QAction* copy = Menu1->addAction(tr("&Copy Path"));
   copy->setObjectName(QStringLiteral("CopyPathAction"));
   connect(copy, &QAction::triggered, this, [this] { CopyResultPaths(); });
+  BuildExport();
 }
 
 std::vector<int> Form1::ResultRowsForMenu() const {
@@ -59,6 +60,7 @@ void Form1::ListView2_KeyDown(int key_code, int shift) {
 void Form1::ListView2_ContextMenu(const QPoint& where) {
   const bool any = !ResultRowsForMenu().empty();
   for (QAction* action : Menu1->actions()) action->setEnabled(any);
+  EnableExportActions();
   Menu1->popup(ListView2->viewport()->mapToGlobal(where));
 }
 

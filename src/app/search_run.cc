@@ -102,6 +102,7 @@ void Form1::PushButton2_Click() {
   trap.Do(214, [&] { ListView2->AddColumn(tr("File(s) Found")); });
   trap.Do(216, [&] { ListView2->SetColumnWidthTwips(1, 5500); });
   const DateType type = criteria.date.type();
+  result_date_type_ = type;
   if (trap.Test(218, [&] { return type == DateType::kModified; })) {
     trap.Do(220, [&] { ListView2->AddColumn(tr("Date Modified", "result column")); });
   } else if (trap.Test(222, [&] { return type == DateType::kCreated; })) {

@@ -62,6 +62,7 @@ void Form1::BuildStatusLine() {
   PushButton9->setToolTip(tr("Stop the search and list what was found so far (Esc)"));
   PushButton9->hide();
   row->addWidget(PushButton9);
+  BuildUndo();
 }
 
 void Form1::PushButton9_Click() {

@@ -2,6 +2,7 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -88,6 +89,29 @@ int MessageBox(QWidget* owner, const QString& text, int style, const QString& ti
     return result;
   });
   return answer.button;
+}
+
+QString SaveFileDialog(QWidget* owner, const QString& title, const QString& suggested,
+                       const QString& filter, const QString& suffix) {
+  DialogRequest request;
+  request.kind = DialogKind::kSaveFile;
+  request.title = title;
+  request.path = suggested;
+  request.text = filter;
+  const DialogAnswer answer = RunDialog(request, [&]() {
+    QFileDialog dialog(owner, title, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(suffix);
+    DialogAnswer result;
+    result.button = kAnswerCancel;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      result.button = kAnswerOk;
+      result.path = dialog.selectedFiles().front();
+    }
+    return result;
+  });
+  return answer.path;
 }
 
 }  // namespace qm

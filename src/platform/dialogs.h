@@ -20,7 +20,8 @@ namespace qm {
 
 // kOpen is no dialog but a hand-over to the desktop (a file or folder opened
 // in its application): tests see what would be opened, and nothing starts.
-enum class DialogKind { kMessage, kFolderBrowser, kTrashConfirm, kOpen };
+// kSaveFile asks where to save a file.
+enum class DialogKind { kMessage, kFolderBrowser, kTrashConfirm, kOpen, kSaveFile };
 
 // Message box styles and answers, in the classic numbering.
 enum MessageStyle {
@@ -40,12 +41,13 @@ struct DialogRequest {
   QString text;
   int style = kOkOnly;      // message boxes
   QString initial_folder;   // folder browser
-  QString path;             // kOpen: the file or folder to open
+  QString path;             // kOpen: the file or folder to open; kSaveFile: the name offered
 };
 
 struct DialogAnswer {
   int button = kAnswerOk;   // message boxes and confirmations; kOpen: kAnswerOk when opened
   QString folder;           // folder browser: "" when cancelled
+  QString path;             // kSaveFile: the file chosen, "" when cancelled
 };
 
 using DialogResponder = std::function<std::optional<DialogAnswer>(const DialogRequest&)>;
@@ -70,6 +72,13 @@ QString AppTitle();
 // the button pressed (kAnswerOk, kAnswerCancel, ...).
 int MessageBox(QWidget* owner, const QString& text, int style = kOkOnly,
                const QString& title = QString());
+
+// Asks where to save a file, offering `suggested` (a full path); `filter`
+// is a name filter such as "CSV files (*.csv)", `suffix` added to a name
+// typed without one.  Asks before an existing file is replaced.  Returns
+// the chosen path, or "" when cancelled.
+QString SaveFileDialog(QWidget* owner, const QString& title, const QString& suggested,
+                       const QString& filter, const QString& suffix);
 
 }  // namespace qm
 

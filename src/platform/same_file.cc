@@ -77,6 +77,13 @@ bool ReadAllAt(int fd, char* buffer, std::size_t size, off_t offset) {
 }
 }  // namespace
 
+int OpenToCompare(int dir_fd, const char* name) {
+  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  const int fd = Fs().OpenAt(dir_fd, name, flags | O_NOATIME);
+  if (fd >= 0 || errno != EPERM) return fd;
+  return Fs().OpenAt(dir_fd, name, flags);  // not the file's owner
+}
+
 bool SameContents(int a, int b, off_t size) {
   const std::size_t kChunk = 256 * 1024;
   std::vector<char> x(kChunk), y(kChunk);

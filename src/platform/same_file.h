@@ -35,6 +35,12 @@ int NamesShareInodeNumbers(int dir_fd);
 // Whether the regular files open as `a` and `b` hold the same `size` bytes.
 bool SameContents(int a, int b, off_t size);
 
+// Opens `name` in the folder `dir_fd` (AT_FDCWD: `name` is a path) to read
+// it for a comparison: never following a link, never waiting on a FIFO,
+// and leaving its access time alone where this user may (a file's access
+// time is what searches by "Date Accessed" judge it by).  -1 with errno.
+int OpenToCompare(int dir_fd, const char* name);
+
 }  // namespace qm
 
 #endif  // QUENMOOR_PLATFORM_SAME_FILE_H_

@@ -172,6 +172,7 @@ std::string PathLine(const std::string& info_text) {
 // per file.
 class Trasher {
  public:
+  explicit Trasher(TrashWatcher* watcher) : watcher_(watcher) {}
   ~Trasher();
   // `*bytes`: the size of the file that went (a link's own; 0 for a folder).
   Refusal TrashOne(const ListedFile& file, long long* bytes);
@@ -217,6 +218,11 @@ class Trasher {
   std::map<std::string, Folders> folders_;  // trash dir -> its open folders
   std::map<int, bool> numbers_per_name_;    // info folder -> inode numbers go by name
   ListedFolders sources_;
+  TrashWatcher* watcher_;
+  // The file being trashed, for the watcher.
+  const ListedFile* current_ = nullptr;
+  std::string current_path_;
+  struct stat current_st_ = {};
   std::string date_;
   std::time_t date_time_ = 0;
 };
@@ -362,9 +368,8 @@ bool Trasher::SameFileByWhatIsKept(const Folders& folders, const std::string& en
     return na == source.st_size && nb == na && a == b;
   }
   if (!S_ISREG(source.st_mode)) return false;
-  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-  ScopedFd mine(Fs().OpenAt(source_dir, name.c_str(), flags));
-  ScopedFd theirs(Fs().OpenAt(folders.files, entry.c_str(), flags));
+  ScopedFd mine(OpenToCompare(source_dir, name.c_str()));
+  ScopedFd theirs(OpenToCompare(folders.files, entry.c_str()));
   struct stat a, b;
   if (mine.get() < 0 || theirs.get() < 0 || Fs().Fstat(mine.get(), &a) != 0 ||
       Fs().Fstat(theirs.get(), &b) != 0 || !S_ISREG(a.st_mode) || !S_ISREG(b.st_mode) ||
@@ -394,6 +399,10 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
     const int n = next + attempts;
     const std::string entry = NumberedName(base, n);
     const std::string info_name = entry + ".trashinfo";
+    if (watcher_ && current_) {
+      watcher_->Going(current_path_, current_->id, current_st_, trash_dir + "/files/" + entry,
+                      trash_dir + "/info/" + info_name, path_value);
+    }
     // The info file is written whole before it gets its name, which also
     // reserves the entry's name, as every trash client does.
     NewFile info;
@@ -450,6 +459,7 @@ Trasher::Put Trasher::PutInto(const std::string& trash_dir, const std::string& n
 }
 
 Refusal Trasher::TrashOne(const ListedFile& file, long long* bytes) {
+  current_ = nullptr;
   if (file.path.empty()) {
     return {kErrBadFileName, Said(QT_TRANSLATE_NOOP("qm::Trash", "it has no name"))};
   }
@@ -469,6 +479,9 @@ Refusal Trasher::TrashOne(const ListedFile& file, long long* bytes) {
   const int check = CheckListed(dir, name.c_str(), file.id, &st);
   if (check != 0) return Refuse(check);
   *bytes = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<long long>(st.st_size) : 0;
+  current_ = &file;
+  current_path_ = abs;
+  current_st_ = st;
 
   std::string home_why;
   bool home_ok = HomeTrashReady(&home_why);
@@ -612,6 +625,24 @@ std::string DecodeTrashPath(const std::string& encoded) {
   return out;
 }
 
+int RemoveTrashInfo(const std::string& entry, const std::string& info,
+                    const std::string& path_value) {
+  struct stat st;
+  if (::lstat(entry.c_str(), &st) == 0) return EEXIST;
+  if (::lstat(info.c_str(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return kChangedSinceSearch;
+  // An info file is a few lines; one much larger is not one of ours.
+  const int fd = ::open(info.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  std::string text(8192, '\0');
+  const ssize_t n = ::read(fd, &text[0], text.size());
+  ::close(fd);
+  if (n < 0) return errno;
+  text.resize(static_cast<size_t>(n));
+  if (DecodeTrashPath(PathLine("\n" + text)) != path_value) return kChangedSinceSearch;
+  return ::unlink(info.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+}
+
 void SetTrashFaultHook(std::function<int(const std::string& path)> hook) {
   g_fault_hook = std::move(hook);
 }
@@ -648,9 +679,10 @@ TrashOutcome MoveToTrash(const std::vector<std::string>& paths, TrashProgress* p
   return MoveToTrash(ListedNow(paths), progress);
 }
 
-TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* progress) {
+TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* progress,
+                         TrashWatcher* watcher) {
   TrashOutcome outcome;
-  Trasher trasher;
+  Trasher trasher(watcher);
   const int total = static_cast<int>(files.size());
   if (progress) progress->Begin(total);
   for (int i = 0; i < total; ++i) {
@@ -665,6 +697,13 @@ TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* pr
     }
     long long bytes = 0;
     Refusal refusal = trasher.TrashOne(files[i], &bytes);
+    if (watcher) {
+      if (refusal.number == 0) {
+        watcher->Arrived();
+      } else {
+        watcher->Stayed();
+      }
+    }
     if (refusal.number == 0) {
       outcome.trashed.push_back(path);
       outcome.trashed_bytes.push_back(bytes);

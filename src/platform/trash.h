@@ -12,6 +12,8 @@
 #ifndef QUENMOOR_PLATFORM_TRASH_H_
 #define QUENMOOR_PLATFORM_TRASH_H_
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -60,7 +62,41 @@ struct TrashOutcome {
 // the rename leaves a complete info file whose entry is missing from files/
 // while the file is still in its folder; trashing that file again reuses
 // that info file.
-TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* progress);
+//
+// `watcher`, when given, is told of each file before it goes and whether it
+// went (see TrashWatcher).
+class TrashWatcher;
+TrashOutcome MoveToTrash(const std::vector<ListedFile>& files, TrashProgress* progress,
+                         TrashWatcher* watcher = nullptr);
+
+// Told of each file as it goes to the trash, so that what went can be found
+// and taken back (a journal): before each attempt at a place in a trash
+// folder, ahead of the attempt's info file, and afterwards whether the file
+// went.  Called on the caller's thread; nothing it does stops the trash.
+class TrashWatcher {
+ public:
+  virtual ~TrashWatcher() = default;
+  // The file at `path` (absolute; its status `st` as checked, its identity
+  // `id`) is to become the entry `entry` of a trash folder's files/, with
+  // the info file `info` (both full paths) whose Path is `path_value`.
+  virtual void Going(const std::string& path, const FileId& id, const struct stat& st,
+                     const std::string& entry, const std::string& info,
+                     const std::string& path_value) = 0;
+  // The file announced last is in the trash as announced.
+  virtual void Arrived() = 0;
+  // The file announced last stays where it is (nothing of it is in the
+  // trash, but maybe its info file, which the next trash of it takes over).
+  virtual void Stayed() = 0;
+};
+
+// Takes the info file `info` of a trash folder away once its entry `entry`
+// has left files/ (the file was put back where it came from), so that no
+// trash client lists it any more: only a regular file whose Path is
+// `path_value`, and only while `entry` names nothing.  0; ENOENT when there
+// is no such info file; EEXIST while the entry is still there;
+// kChangedSinceSearch when the info file names another path; or errno.
+int RemoveTrashInfo(const std::string& entry, const std::string& info,
+                    const std::string& path_value);
 
 // The same for paths as they are now (their identity read at the call),
 // for callers that have no search behind them.

@@ -2,12 +2,14 @@
 #include "platform/whole_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -69,6 +71,9 @@ void MakeDirs(const std::string& dir) {
   }
 }
 
+bool ReadOwnFile(const std::string& path, std::size_t max_bytes, const WholeFileWords& words,
+                 bool head_only, std::string* out);
+
 }  // namespace
 
 std::string KindOfEntry(mode_t mode) {
@@ -110,6 +115,18 @@ std::string FollowLinks(const std::string& path) {
 
 bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFileWords& words,
                    std::string* out) {
+  return ReadOwnFile(path, max_bytes, words, false, out);
+}
+
+bool ReadOwnFileHead(const std::string& path, std::size_t bytes, const WholeFileWords& words,
+                     std::string* out) {
+  return ReadOwnFile(path, bytes, words, true, out);
+}
+
+namespace {
+
+bool ReadOwnFile(const std::string& path, std::size_t max_bytes, const WholeFileWords& words,
+                 bool head_only, std::string* out) {
   // The type is looked at before anything is opened: opening a device can
   // act on it, and opening a FIFO can wait for a writer.
   struct stat st;
@@ -119,7 +136,9 @@ bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFi
   }
   auto check = [&](const struct stat& s) {
     if (!S_ISREG(s.st_mode)) throw NotAFile(words, path, s.st_mode);
-    if (static_cast<std::size_t>(s.st_size) > max_bytes) throw TooLarge(words, path, s.st_size);
+    if (!head_only && static_cast<std::size_t>(s.st_size) > max_bytes) {
+      throw TooLarge(words, path, s.st_size);
+    }
   };
   if (IsNullDevice(st)) return false;
   check(st);
@@ -147,10 +166,16 @@ bool ReadWholeFile(const std::string& path, std::size_t max_bytes, const WholeFi
     }
     if (n == 0) break;
     out->append(buffer, static_cast<std::size_t>(n));
-    if (out->size() > max_bytes) throw TooLarge(words, path, static_cast<off_t>(out->size()));
+    if (out->size() > max_bytes) {
+      if (!head_only) throw TooLarge(words, path, static_cast<off_t>(out->size()));
+      out->resize(max_bytes);
+      break;
+    }
   }
   return true;
 }
+
+}  // namespace
 
 bool ReplaceWholeFile(const std::string& link_or_path, const std::string& content,
                       mode_t new_mode, const WholeFileWords& words) {
@@ -215,4 +240,185 @@ bool ReplaceWholeFile(const std::string& link_or_path, const std::string& conten
   return true;
 }
 
+OwnRecordFile::~OwnRecordFile() { Close(); }
+
+void OwnRecordFile::Close() {
+  if (fd_ >= 0) ::close(fd_);  // the hold goes with the last descriptor
+  fd_ = -1;
+  path_.clear();
+}
+
+bool OwnRecordFile::Start(const std::string& link_or_path, const std::string& first, mode_t mode,
+                          const WholeFileWords& words) {
+  Close();
+  // As ReplaceWholeFile: the file a link leads to is the one replaced, and
+  // only a regular file is.
+  const std::string path = FollowLinks(link_or_path);
+  struct stat old;
+  if (::lstat(path.c_str(), &old) == 0) {
+    if (IsNullDevice(old)) return false;
+    if (!S_ISREG(old.st_mode)) throw NotAFile(words, link_or_path, old.st_mode);
+  }
+  const std::string dir = path.substr(0, path.rfind('/'));
+  MakeDirs(dir);
+  const std::string folder = dir.empty() ? std::string("/") : dir;
+  // Unnamed while it is written, where the file system allows that, so a
+  // kill leaves nothing; elsewhere under a temporary name beside it.
+  std::string temp;
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+  if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    throw FailureFromErrno(errno, true);
+  }
+  if (fd < 0) {
+    temp = path + ".XXXXXX";
+    fd = ::mkostemp(&temp[0], O_CLOEXEC);
+    if (fd < 0) throw FailureFromErrno(errno, true);
+  }
+  auto drop = [&] {
+    ::close(fd);
+    if (!temp.empty()) ::unlink(temp.c_str());
+  };
+  try {
+    ::flock(fd, LOCK_EX | LOCK_NB);  // nobody else has it yet
+    WriteAll(fd, first);
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) throw FailureFromErrno(errno);
+    if (temp.empty()) {
+      // A name for the rename below, made from the descriptor.
+      char self[64];
+      std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+      for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = path + ".XXXXXX";
+        const int probe = ::mkstemp(&name[0]);  // reserves a free name...
+        if (probe < 0) throw FailureFromErrno(errno, true);
+        ::close(probe);
+        ::unlink(name.c_str());  // ... that the link then takes
+        if (::linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+          temp = name;
+          break;
+        }
+        if (errno != EEXIST) throw FailureFromErrno(errno, true);
+      }
+      if (temp.empty()) throw FailureFromErrno(EEXIST, true);
+    }
+    // Looked at again just before the rename: a device or FIFO made there
+    // meanwhile is not replaced either.
+    struct stat now;
+    if (::lstat(path.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) {
+      if (IsNullDevice(now)) {
+        drop();
+        return false;
+      }
+      throw NotAFile(words, link_or_path, now.st_mode);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) throw FailureFromErrno(errno);
+  } catch (...) {
+    drop();
+    throw;
+  }
+  const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  // Every later write goes to the end, whatever the offset.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_APPEND);
+  fd_ = fd;
+  path_ = path;
+  return true;
+}
+
+bool OwnRecordFile::Open(const std::string& link_or_path, std::size_t max_bytes,
+                         const WholeFileWords& words, const char* busy, std::string* content) {
+  Close();
+  struct stat st;
+  if (::stat(link_or_path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    throw Unreadable(words, link_or_path, errno);
+  }
+  auto check = [&](const struct stat& s) {
+    if (!S_ISREG(s.st_mode)) throw NotAFile(words, link_or_path, s.st_mode);
+    if (static_cast<std::size_t>(s.st_size) > max_bytes) {
+      throw TooLarge(words, link_or_path, s.st_size);
+    }
+  };
+  if (IsNullDevice(st)) return false;
+  check(st);
+  // O_NONBLOCK: a FIFO put there since is not waited on, and refused below.
+  const int fd =
+      ::open(link_or_path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;
+    throw Unreadable(words, link_or_path, errno);
+  }
+  struct Guard {
+    int fd;
+    ~Guard() {
+      if (fd >= 0) ::close(fd);
+    }
+  } held{fd};
+  if (::fstat(fd, &st) != 0) throw Unreadable(words, link_or_path, errno);
+  if (IsNullDevice(st)) return false;
+  check(st);
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) {
+      throw Failure(kErrPermissionDenied, Translated(words.context, busy, {link_or_path}));
+    }
+    throw Unreadable(words, link_or_path, errno);
+  }
+  content->clear();
+  char buffer[65536];
+  for (off_t at = 0;;) {
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw Unreadable(words, link_or_path, errno);
+    }
+    if (n == 0) break;
+    content->append(buffer, static_cast<std::size_t>(n));
+    at += n;
+    if (content->size() > max_bytes) {
+      throw TooLarge(words, link_or_path, static_cast<off_t>(content->size()));
+    }
+  }
+  path_ = FollowLinks(link_or_path);
+  fd_ = fd;
+  held.fd = -1;
+  return true;
+}
+
+int OwnRecordFile::Cut(off_t size) {
+  if (fd_ < 0) return EBADF;
+  return ::ftruncate(fd_, size) == 0 ? 0 : errno;
+}
+
+int OwnRecordFile::Append(const std::string& record) {
+  if (fd_ < 0) return EBADF;
+  const char* p = record.data();
+  std::size_t left = record.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd_, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return ENOSPC;
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+int OwnRecordFile::Sync() {
+  if (fd_ < 0) return EBADF;
+  return ::fdatasync(fd_) == 0 ? 0 : errno;
+}
+
+void OwnRecordFile::Remove() {
+  struct stat held, named;
+  if (fd_ >= 0 && ::fstat(fd_, &held) == 0 && ::lstat(path_.c_str(), &named) == 0 &&
+      held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+    ::unlink(path_.c_str());
+  }
+  Close();
+}
+
 }  // namespace qm
+

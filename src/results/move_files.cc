@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QtGlobal>
 #include <cerrno>
 #include <vector>
 
 #include "platform/folder_object.h"
 #include "platform/new_file.h"
 #include "platform/same_file.h"
+#include "results/journal.h"
 
 namespace qm {
 namespace {
@@ -51,6 +53,14 @@ FileMover::Result Made(FileMover::Outcome outcome, int reason = 0, std::string n
 
 }  // namespace
 
+const char* RefusedMoveName(const std::string& name) {
+  if (name.find_first_not_of(' ') == std::string::npos) {
+    return QT_TRANSLATE_NOOP("qm::MoveToFolder", "its name is only blanks");
+  }
+  if (name[0] == '.') return QT_TRANSLATE_NOOP("qm::MoveToFolder", "a hidden or system file");
+  return nullptr;
+}
+
 std::string FileMover::NumberedName(const std::string& name, int n) {
   if (n <= 1) return name;
   std::size_t dot = name.rfind('.');
@@ -62,6 +72,8 @@ int FileMover::OpenFolder(const std::string& folder) {
   // Readable, not O_PATH: the folder is flushed after each copy arrives.
   folder_.reset(Fs().Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder_.get() < 0) return errno;
+  folder_path_ = folder;
+  while (folder_path_.size() > 1 && folder_path_.back() == '/') folder_path_.pop_back();
   if (Fs().Fstat(folder_.get(), &folder_status_) != 0) return errno;
   aliases_.clear();
   place_probe_ = -1;
@@ -100,9 +112,49 @@ int FileMover::SourceFolderIsTarget(int dir) {
 }
 
 FileMover::Result FileMover::Move(const std::string& source, const FileId& listed) {
+  return MoveNamed(source, listed, std::string(), false);
+}
+
+FileMover::Result FileMover::MoveAs(const std::string& source, const FileId& listed,
+                                    const std::string& name) {
+  return MoveNamed(source, listed, name, true);
+}
+
+FileMover::Result FileMover::MoveNamed(const std::string& source, const FileId& listed,
+                                       const std::string& name, bool exact) {
+  source_path_ = source;
+  listed_ = listed;
+  arrival_name_ = name;
+  exact_ = exact;
+  Result result = MoveOne(source, listed);
+  if (journal_) {
+    if (result.outcome == kMoved) {
+      journal_->Arrived();
+    } else {
+      journal_->Stayed();
+    }
+  }
+  return result;
+}
+
+std::string FileMover::Candidate(int n) const {
+  return exact_ ? arrival_name_ : NumberedName(arrival_name_, n);
+}
+
+int FileMover::Attempts() const { return exact_ ? 1 : kMaxNumber; }
+
+void FileMover::Announce(const std::string& candidate, const struct stat& st) {
+  if (!journal_) return;
+  const std::string place =
+      folder_path_ == "/" ? "/" + candidate : folder_path_ + "/" + candidate;
+  journal_->Going(source_path_, listed_, st, place);
+}
+
+FileMover::Result FileMover::MoveOne(const std::string& source, const FileId& listed) {
   if (!listed.Known()) return Made(kNotMoved, kChangedSinceSearch);
   std::string name;
   const int dir = sources_.Open(source, &name);
+  if (!exact_) arrival_name_ = name;
   if (dir < 0) {
     return errno == ENOENT || errno == ENOTDIR ? Made(kGone) : Made(kNotMoved, errno);
   }
@@ -150,8 +202,9 @@ FileMover::Result FileMover::Move(const std::string& source, const FileId& liste
 }
 
 FileMover::Result FileMover::Rename(int dir, const std::string& name, const struct stat& st) {
-  for (int n = 1; n <= kMaxNumber; ++n) {
-    const std::string candidate = NumberedName(name, n);
+  for (int n = 1; n <= Attempts(); ++n) {
+    const std::string candidate = Candidate(n);
+    Announce(candidate, st);
     const int err = RenameNoReplace(dir, name.c_str(), folder_.get(), candidate.c_str());
     if (err == 0) return Made(kMoved, 0, candidate, st.st_size);
     if (err == EEXIST) {
@@ -190,8 +243,9 @@ FileMover::Result FileMover::Copy(int dir, const std::string& name, const struct
   if (Fs().Fstat(in.get(), &after) != 0 || !Unchanged(after, copied)) {
     return Made(kNotMoved, kChangedWhileMoving);
   }
-  for (int n = 1; n <= kMaxNumber; ++n) {
-    const std::string candidate = NumberedName(name, n);
+  for (int n = 1; n <= Attempts(); ++n) {
+    const std::string candidate = Candidate(n);
+    Announce(candidate, copied);
     const int placed = copy.Place(candidate.c_str());
     if (placed == 0) {
       Fs().Fsync(folder_.get());  // the name is on disk before the source goes
@@ -213,8 +267,9 @@ FileMover::Result FileMover::Copy(int dir, const std::string& name, const struct
 FileMover::Result FileMover::CopyLink(int dir, const std::string& name, const struct stat& st) {
   std::string text;
   if (!LinkText(dir, name.c_str(), st, &text)) return Made(kNotMoved, kChangedSinceSearch);
-  for (int n = 1; n <= kMaxNumber; ++n) {
-    const std::string candidate = NumberedName(name, n);
+  for (int n = 1; n <= Attempts(); ++n) {
+    const std::string candidate = Candidate(n);
+    Announce(candidate, st);
     if (Fs().SymlinkAt(text.c_str(), folder_.get(), candidate.c_str()) == 0) {
       const struct timespec times[2] = {st.st_atim, st.st_mtim};
       ::utimensat(folder_.get(), candidate.c_str(), times, AT_SYMLINK_NOFOLLOW);
@@ -272,15 +327,16 @@ FileMover::Holds FileMover::HoldsCopyOf(const std::string& candidate, int dir,
                : kOtherFile;
   }
   if (!S_ISREG(st.st_mode)) return kOtherFile;
-  const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  // Read without moving either file's access time: the one that stays is
+  // to keep the date it had.
   ScopedFd own;
   if (in_fd < 0) {
-    own.reset(Fs().OpenAt(dir, name.c_str(), flags));
+    own.reset(OpenToCompare(dir, name.c_str()));
     in_fd = own.get();
     struct stat opened;
     if (in_fd < 0 || Fs().Fstat(in_fd, &opened) != 0 || !Unchanged(opened, st)) return kOtherFile;
   }
-  ScopedFd other(Fs().OpenAt(folder_.get(), candidate.c_str(), flags));
+  ScopedFd other(OpenToCompare(folder_.get(), candidate.c_str()));
   struct stat opened_there;
   if (other.get() < 0 || Fs().Fstat(other.get(), &opened_there) != 0 ||
       !Unchanged(opened_there, there)) {

@@ -23,6 +23,10 @@
 // another file than the source: a folder reached through another mount (a
 // bind mount, a FUSE or network mount of it, an overlay above it) holds the
 // source itself under its own name, which is never taken for its copy.
+//
+// With a journal (results/journal.h) every attempt at a name is written
+// there before it is made, and the outcome after, so that Undo can find
+// what went, also after a kill.
 #ifndef QUENMOOR_RESULTS_MOVE_FILES_H_
 #define QUENMOOR_RESULTS_MOVE_FILES_H_
 
@@ -37,6 +41,13 @@
 #include "platform/file_system.h"
 
 namespace qm {
+
+class JournalWriter;
+
+// Why a move leaves a file of this name alone (a text marked for
+// translation in the context "qm::MoveToFolder"); nullptr when it does not:
+// hidden files, and names made only of blanks.
+const char* RefusedMoveName(const std::string& name);
 
 class FileMover {
  public:
@@ -64,6 +75,13 @@ class FileMover {
 
   // Moves the file listed at `source` as `listed`.
   Result Move(const std::string& source, const FileId& listed);
+  // The same, arriving as exactly `name`, never as a numbered name: a name
+  // that is taken (and holds no complete copy of the file) leaves the file
+  // where it is, with the reason EEXIST.  What Undo puts back goes so.
+  Result MoveAs(const std::string& source, const FileId& listed, const std::string& name);
+
+  // Writes every move to `journal` (may be null) as it happens.
+  void SetJournal(JournalWriter* journal) { journal_ = journal; }
 
   // The name tried for the n-th arrival of `name`: the name itself for
   // n = 1, then "stem (n).ext" (the extension from the last dot, none for
@@ -71,6 +89,15 @@ class FileMover {
   static std::string NumberedName(const std::string& name, int n);
 
  private:
+  Result MoveNamed(const std::string& source, const FileId& listed, const std::string& name,
+                   bool exact);
+  Result MoveOne(const std::string& source, const FileId& listed);
+  // The name tried at the n-th attempt, and how many attempts there are.
+  std::string Candidate(int n) const;
+  int Attempts() const;
+  // Tells the journal that the file (status `st`) is to arrive as
+  // `candidate`.
+  void Announce(const std::string& candidate, const struct stat& st);
   Result Rename(int dir, const std::string& name, const struct stat& st);
   Result Copy(int dir, const std::string& name, const struct stat& st);
   Result CopyLink(int dir, const std::string& name, const struct stat& st);
@@ -95,7 +122,14 @@ class FileMover {
   int SourceFolderIsTarget(int dir);
 
   ScopedFd folder_;
+  std::string folder_path_;  // without a final "/" (but for the root)
   struct stat folder_status_ = {};
+  JournalWriter* journal_ = nullptr;
+  // The file being moved: its path, identity, and the name it arrives as.
+  std::string source_path_;
+  FileId listed_;
+  std::string arrival_name_;
+  bool exact_ = false;
   ListedFolders sources_;
   int place_probe_ = -1;  // CanPlaceSafely()'s answer, once known
   // Source folders (device, inode) already asked about, and the answer.

@@ -16,6 +16,7 @@
 #include "platform/error_trap.h"
 #include "platform/trash.h"
 #include "platform/yield.h"
+#include "results/journal.h"
 #include "results/listed_text.h"
 
 namespace qm {
@@ -105,7 +106,7 @@ std::string BuildRecyclePathList(const QStringList& paths) {
 }
 
 int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
-                     QHash<QString, std::int64_t>* trashed) {
+                     QHash<QString, std::int64_t>* trashed, JournalWriter* journal) {
   // A file listed twice (found under two folder rows) goes once.
   std::vector<ListedFile> files;
   std::set<std::string> seen;
@@ -138,7 +139,8 @@ int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
   if (answer.button != kAnswerOk && answer.button != kAnswerYes) return kCancelledCode;
 
   DialogProgress progress(owner);
-  TrashOutcome outcome = MoveToTrash(files, &progress);
+  if (journal) journal->Start();
+  TrashOutcome outcome = MoveToTrash(files, &progress, journal);
   if (trashed) {
     for (size_t i = 0; i < outcome.trashed.size(); ++i) {
       trashed->insert(QString::fromStdString(outcome.trashed[i]),

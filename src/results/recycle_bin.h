@@ -24,9 +24,12 @@ std::string BuildRecyclePathList(const QStringList& paths);
 // the one listed to the trash, with a progress dialog the user can cancel.
 // Returns 0 when every file went; otherwise non-zero (1223 when the user
 // declined or cancelled).  `trashed`, when given, receives the paths of
-// the files that went, each with its size as it went.
+// the files that went, each with its size as it went.  `journal`, when
+// given, is told of every file as it goes (results/journal.h).
+class JournalWriter;
 int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& files,
-                     QHash<QString, std::int64_t>* trashed = nullptr);
+                     QHash<QString, std::int64_t>* trashed = nullptr,
+                     JournalWriter* journal = nullptr);
 
 // Tests: called before each file with the number already done; returning
 // true cancels the rest as the progress dialog's Cancel would.

@@ -26,6 +26,12 @@ void FormTest::SetUp() {
           folder_answers_.pop_front();
         }
         break;
+      case DialogKind::kSaveFile:
+        if (!save_answers_.empty()) {
+          answer.path = save_answers_.front();
+          save_answers_.pop_front();
+        }
+        break;
       default:
         if (!button_answers_.empty()) {
           answer.button = button_answers_.front();

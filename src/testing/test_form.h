@@ -42,6 +42,8 @@ class FormTest : public ::testing::Test {
   // trash question is confirmed.
   void AnswerFolder(const QString& folder) { folder_answers_.push_back(folder); }
   void AnswerButton(int button) { button_answers_.push_back(button); }
+  // The save dialog: the path chosen ("" cancels, as it does without one).
+  void AnswerSaveFile(const QString& path) { save_answers_.push_back(path); }
 
   // The dialogs shown so far, and the error reports among them.
   std::vector<DialogRequest> Dialogs(DialogKind kind) const;
@@ -58,6 +60,7 @@ class FormTest : public ::testing::Test {
   std::vector<DialogRequest> requests_;
   std::deque<QString> folder_answers_;
   std::deque<int> button_answers_;
+  std::deque<QString> save_answers_;
   int unloads_ = 0;
   int old_yield_interval_ = 0;
 };

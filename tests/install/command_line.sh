@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The program's command line: --help and --version answer without a window
 # or a display; --find searches without either, and without a D-Bus
-# session; any other argument is refused.  In English, and once in German.
+# session, and with --trash or --move-to acts on what it found, which
+# --undo takes back; folders as arguments want the window; any other
+# argument is refused.  In English, and once in German.
 #
 #   bash tests/install/command_line.sh BUILD_DIR
 set -uo pipefail
@@ -18,18 +20,24 @@ out=$(run --help 2>&1) || fail "--help exits with $?"
 grep -q '^Usage: quenmoor \[--help | --version\]' <<<"$out" || fail "--help says: $out"
 out=$(run --version 2>&1) || fail "--version exits with $?"
 [[ "$out" =~ ^quenmoor\ [0-9]+\.[0-9]+ ]] || fail "--version says: $out"
-for bad in --bogus -platform /tmp "--help --version"; do
+for bad in --bogus -platform "--help --version" "/tmp --bogus"; do
   # shellcheck disable=SC2086  # the last case is two arguments
   out=$(run $bad 2>&1)
   rc=$?
   [ $rc -eq 2 ] || fail "'$bad' exits with $rc"
-  grep -q "^quenmoor: unknown argument '${bad%% *}' (try quenmoor --help)$" <<<"$out" ||
+  word=${bad%% *}
+  [ "$bad" = "/tmp --bogus" ] && word=--bogus
+  grep -q "^quenmoor: unknown argument '$word' (try quenmoor --help)$" <<<"$out" ||
     fail "'$bad' says: $out"
 done
-# Without arguments the program wants its window, and says there is no display.
-out=$(run 2>&1)
-rc=$?
-[ $rc -eq 2 ] && grep -q "no display found" <<<"$out" || fail "no arguments, no display: $rc $out"
+# Without arguments, or with folders, the program wants its window, and
+# says there is no display.
+for args in "" "/tmp" "-- /tmp"; do
+  # shellcheck disable=SC2086  # the arguments are split on purpose
+  out=$(run $args 2>&1)
+  rc=$?
+  [ $rc -eq 2 ] && grep -q "no display found" <<<"$out" || fail "'$args', no display: $rc $out"
+done
 out=$(LC=de_DE.UTF-8 run --bogus 2>&1)
 [ "$out" = "quenmoor: unbekanntes Argument „--bogus“ (siehe quenmoor --help)" ] ||
   fail "in German, '--bogus' says: $out"
@@ -105,4 +113,50 @@ CASES
 out=$(LC=de_DE.UTF-8 run --find --on 2025-02-30 /tmp 2>&1)
 [ "$out" = "quenmoor: den Tag 2025-02-30 gibt es nicht (siehe quenmoor --help)" ] ||
   fail "in German, a wrong date says: $out"
+
+# --trash, --move-to, --dry-run and --undo, in a home of their own.
+export HOME="$tree/home" XDG_DATA_HOME="$tree/home/.local/share" XDG_STATE_HOME="$tree/home/.local/state"
+mkdir -p "$HOME"
+# Every entry, with a file's size and dates (a folder's access time is its
+# listing's, this one's too).
+listing() {
+  find "$tree/sub" "$tree/dest" "$HOME" \( -type d -printf '%p/\n' \) -o -printf '%p %s %T@ %A@\n' |
+    sort
+}
+mkdir -p "$tree/dest"
+before=$(listing)
+out=$(find_ --before 2024-12-31 --trash --dry-run "$tree/sub" 2>"$tree/err")
+rc=$?
+[ $rc -eq 0 ] || fail "--dry-run exits with $rc: $out"
+[ "$out" = "$tree/sub/summer.txt" ] &&
+  [ "$(cat "$tree/err")" = "quenmoor: dry run: 1 of 1 file would be moved to the trash; nothing was changed" ] ||
+  fail "--trash --dry-run says: $out $(cat "$tree/err")"
+rm "$tree/err"
+[ "$(listing)" = "$before" ] || fail "--dry-run changed: $(diff <(echo "$before") <(listing))"
+out=$(find_ --before 2024-12-31 --move-to "$tree/dest" "$tree/sub" 2>&1) ||
+  fail "--move-to exits with $?: $out"
+[ "$out" = "$tree/sub/summer.txt" ] && [ -f "$tree/dest/summer.txt" ] && [ ! -e "$tree/sub/summer.txt" ] ||
+  fail "--move-to says: $out"
+[ -f "$XDG_STATE_HOME/quenmoor/journal" ] || fail "--move-to wrote no journal"
+# Its place taken, the file stays where it went, named with the reason.
+printf 'other' >"$tree/sub/summer.txt"
+out=$(run --undo 2>&1)
+rc=$?
+[ $rc -eq 1 ] && [ "$out" = "quenmoor: $tree/sub/summer.txt: not put back (its place is taken by another file)" ] ||
+  fail "--undo onto a taken place: $rc $out"
+out=$(LC=de_DE.UTF-8 run --undo 2>&1)
+[ "$out" = "quenmoor: $tree/sub/summer.txt: nicht zurückgelegt (an ihrem Platz liegt eine andere Datei)" ] ||
+  fail "in German, --undo onto a taken place says: $out"
+rm "$tree/sub/summer.txt"
+out=$(run --undo 2>&1) && [ "$out" = "$tree/sub/summer.txt" ] || fail "--undo: $? $out"
+[ "$(cat "$tree/sub/summer.txt")" = "summer!" ] && [ ! -e "$tree/dest/summer.txt" ] ||
+  fail "--undo did not put summer.txt back"
+out=$(run --undo 2>&1) && [ "$out" = "quenmoor: nothing to undo" ] || fail "a second --undo: $? $out"
+out=$(find_ --on 2024-01-15 --trash "$tree/sub" "$tree" 2>/dev/null)
+[ $? -eq 0 ] && [ ! -e "$tree/winter.txt" ] || fail "--trash: $out"
+command -v trash-list >/dev/null && { trash-list 2>/dev/null | grep -F " $tree/winter.txt" >/dev/null || fail "trash-list does not show winter.txt"; }
+out=$(run --undo 2>&1) && [ -f "$tree/winter.txt" ] || fail "--undo after --trash: $out"
+# (trash-list shows every trash of the machine: only this test's files count.)
+command -v trash-list >/dev/null && { ! trash-list 2>/dev/null | grep -F " $tree/" >/dev/null ||
+  fail "trash-list still shows $(trash-list 2>&1 | grep -F " $tree/")"; }
 echo "command_line: passed"
