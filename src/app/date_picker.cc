@@ -23,7 +23,6 @@ DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {
 }
 
 DateValue DatePicker::MinValue() { return DayNumberOf(1601, 1, 1); }
-DateValue DatePicker::MaxValue() { return DayNumberOf(9999, 12, 31) + 86399.0 / 86400.0; }
 
 void DatePicker::SetValue(DateValue value) {
   if (!std::isfinite(value) || CalendarDayOf(value) < CalendarDayOf(MinValue()) ||

@@ -26,7 +26,6 @@ class DatePicker : public QDateTimeEdit {
   void SetValue(DateValue value);
 
   static DateValue MinValue();
-  static DateValue MaxValue();
 
  signals:
   void Validate();

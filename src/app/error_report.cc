@@ -19,7 +19,6 @@ const char kPushButton5Id[] = "in Tallowick2021/08/31.Form1.PushButton5_Click ";
 const char kPushButton6Id[] = "in Tallowick2021/08/31.Form1.PushButton6_Click ";
 const char kPushButton7Id[] = "in Tallowick2021/08/31.Form1.PushButton7_Click ";
 const char kPushButton8Id[] = "in Tallowick2021/08/31.Form1.PushButton8_Click ";
-const char kWalkerId[] = "in BrannocTitle2021/08/31.AddFolder.GetSubDirectories2016 ";
 
 const char kSupportAddress[] = "support@quenmoor.example";
 const char kErrorReportCaption[] = QT_TRANSLATE_NOOP("qm::ErrorReport", "Application Error");

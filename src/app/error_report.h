@@ -23,7 +23,6 @@ extern const char kPushButton5Id[];
 extern const char kPushButton6Id[];
 extern const char kPushButton7Id[];
 extern const char kPushButton8Id[];
-extern const char kWalkerId[];
 
 extern const char kSupportAddress[];
 extern const char kErrorReportCaption[];  // "Application Error", before translation

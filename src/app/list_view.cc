@@ -85,21 +85,6 @@ std::int64_t ListModel::Size(int i) const {
   return source_->SizeAt(row & kIndex);
 }
 
-void ListModel::RecountTotals() {
-  total_bytes_ = 0;
-  checked_count_ = 0;
-  checked_bytes_ = 0;
-  const int n = Count();
-  for (int i = 0; i < n; ++i) {
-    const ByteCount size = Counted(i);
-    total_bytes_ += size;
-    if (Checked(i)) {
-      ++checked_count_;
-      checked_bytes_ += size;
-    }
-  }
-}
-
 double ListModel::Stamp(int i) const {
   const std::uint32_t row = rows_[static_cast<size_t>(i)];
   if (row & kOwn) return own_[row & kIndex].stamp;
@@ -272,21 +257,6 @@ void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
   beginInsertRows(QModelIndex(), first, first + static_cast<int>(positions.size()) - 1);
   rows_.insert(rows_.end(), positions.begin(), positions.end());
   endInsertRows();
-}
-
-void ListModel::SetSubText(int i, const QString& text) {
-  OwnRow& row = MakeOwn(i);
-  row.sub_text = text;
-  row.sub_kind = kTextSub;
-  emit dataChanged(index(i, 1), index(i, 1));
-}
-
-void ListModel::SetSubStamp(int i, double value, bool empty) {
-  OwnRow& row = MakeOwn(i);
-  row.stamp = value;
-  row.sub_kind = empty ? kEmptyStampSub : kStampSub;
-  row.sub_text.clear();
-  emit dataChanged(index(i, 1), index(i, 1));
 }
 
 void ListModel::SetId(int i, const FileId& id) { MakeOwn(i).id = id; }
@@ -498,16 +468,6 @@ void ListView::RemoveItems(const std::vector<int>& positions) {
 }
 
 void ListView::ClearItems() { model_->Clear(); }
-
-void ListView::SetSubItemText(int position, const QString& text) {
-  CheckPosition(position);
-  model_->SetSubText(position - 1, text);
-}
-
-void ListView::SetSubItemStamp(int position, double value, bool empty) {
-  CheckPosition(position);
-  model_->SetSubStamp(position - 1, value, empty);
-}
 
 QString ListView::SubItemText(int position) const {
   CheckPosition(position);

@@ -110,8 +110,6 @@ class ListModel : public QAbstractTableModel {
   // shows become rows of their own first.
   void AppendSourceRows(std::shared_ptr<const ListSource> source,
                         std::vector<std::uint32_t>&& positions);
-  void SetSubText(int i, const QString& text);
-  void SetSubStamp(int i, double value, bool empty);
   void SetChecked(int i, bool checked);
   void SetId(int i, const FileId& id);
   void SetAllChecked(bool checked);
@@ -163,11 +161,10 @@ class ListModel : public QAbstractTableModel {
   ByteCount Counted(int i) const {
     return static_cast<ByteCount>(std::max<std::int64_t>(0, Size(i)));
   }
-  void RecountTotals();
 
   void ForgetSort();
   std::uint32_t AddOwn(OwnRow row);
-  // Makes row i a row of its own, so its sub-item or identity can change.
+  // Makes row i a row of its own, so its identity can change.
   OwnRow& MakeOwn(int i);
 
   std::vector<std::uint32_t> rows_;
@@ -210,8 +207,6 @@ class ListView : public QTableView {
   void RemoveItem(int position);                     // fails past the end
   void RemoveItems(const std::vector<int>& positions);
   void ClearItems();
-  void SetSubItemText(int position, const QString& text);
-  void SetSubItemStamp(int position, double value, bool empty);
   QString SubItemText(int position) const;
   bool Checked(int position) const;
   void SetChecked(int position, bool checked);

@@ -44,9 +44,7 @@ TEST(ListViewTest, ColumnsAndSubItemsAndTicks) {
   ASSERT_NE(reader, nullptr);
   EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("File(s) Found"));
   int row = list.AddItem("/b");
-  EXPECT_EQ(list.SubItemText(row), QString());  // empty until written
-  list.SetSubItemText(row, "x");
-  EXPECT_EQ(list.SubItemText(row), QStringLiteral("x"));
+  EXPECT_EQ(list.SubItemText(row), QString());  // a plain row has no date
   EXPECT_EQ(list.ColumnCount(), 2);
   EXPECT_EQ(list.ColumnCaption(2), QStringLiteral("Date Modified"));
   list.SetChecked(1, true);
@@ -332,11 +330,15 @@ TEST(ListViewTest, RowsOfRunListsKeepTheirTicksAndBecomeTheirOwnWhenWritten) {
   EXPECT_EQ(list.ItemText(3), QStringLiteral("/b/x"));
   EXPECT_TRUE(list.Checked(2));  // "/c/z" took its tick along
   EXPECT_EQ(list.ItemId(1).ino, 2u);
-  // A row written to keeps its text and its identity, as a row of its own.
-  list.SetSubItemText(1, "later");
+  // A row given another identity keeps its text and date, as a row of its
+  // own.
+  const QString date = list.SubItemText(1);
+  FileId moved;
+  moved.ino = 7;
+  list.SetItemId(1, moved);
   EXPECT_EQ(list.ItemText(1), QStringLiteral("/a/y"));
-  EXPECT_EQ(list.SubItemText(1), QStringLiteral("later"));
-  EXPECT_EQ(list.ItemId(1).ino, 2u);
+  EXPECT_EQ(list.SubItemText(1), date);
+  EXPECT_EQ(list.ItemId(1).ino, 7u);
   // Rows of other found files: the rows shown so far keep their texts.
   auto next = std::make_shared<TestSource>();
   next->files = {{"/d/", "w", 4, false}};

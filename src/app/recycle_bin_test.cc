@@ -25,10 +25,6 @@ class RecycleBinTest : public testing::ResultsTest {
   }
 };
 
-TEST_F(RecycleBinTest, ThePathListEndsInTwoNuls) {
-  EXPECT_EQ(BuildRecyclePathList({"/a b", "/c"}), std::string("/a b\0/c\0\0", 9));
-}
-
 TEST_F(RecycleBinTest, TickedFilesGoToTheTrashAndTheirRowsLeave) {
   std::string a = Row("a.txt", true, "alpha");
   std::string b = Row("keep.txt", false);

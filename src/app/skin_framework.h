@@ -34,9 +34,6 @@ class SkinFramework : public QObject {
 
   QVariant Invoke(int dispatch_id, CallKind kind, const QVariantList& args = {});
 
-  // What the last successful LoadSkin read.
-  const QString& StyleSheet() const { return style_sheet_; }
-
  private:
   QString style_sheet_;
   qint32 options_ = 0;

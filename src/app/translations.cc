@@ -45,8 +45,6 @@ QString& Installed() {
 }
 }  // namespace
 
-QString InstalledTranslation() { return Installed(); }
-
 QLocale NumberLocale() {
   const QLocale user;
   static QString texts_name = QStringLiteral("-");

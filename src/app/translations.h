@@ -39,10 +39,6 @@ QString PickTranslation(const QStringList& languages,
 // Returns the translators installed (none for English).
 QList<QTranslator*> InstallTranslations(const QStringList& languages, const QString& folder);
 
-// The translation InstallTranslations() installed last ("de"), or "" for
-// the program's own English.
-QString InstalledTranslation();
-
 // The locale numbers in the program's texts are written in: the user's,
 // unless it writes in the other direction than the texts' language (an
 // Arabic locale under the English texts, where its digits and the English

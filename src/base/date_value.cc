@@ -69,23 +69,6 @@ bool InDateRange(DateValue value) {
   return CalendarDayOf(value) >= kMinDay && value <= kMax;
 }
 
-DateValue DateValueFromQDateTime(const QDateTime& local) {
-  const QDate d = local.date();
-  const QTime t = local.time();
-  double secs = t.msecsSinceStartOfDay() / 1000.0;
-  return MakeDateValue(DayNumberOf(d.year(), d.month(), d.day()), secs);
-}
-
-QDateTime QDateTimeFromDateValue(DateValue value) {
-  std::int64_t day = CalendarDayOf(value);
-  int msecs = static_cast<int>(std::llround(SecondsOfDay(value) * 1000.0));
-  if (msecs >= 86400000) {
-    msecs = 0;
-    day += 1;
-  }
-  return QDateTime(QDateFromDayNumber(day), QTime::fromMSecsSinceStartOfDay(msecs));
-}
-
 QDate QDateFromDayNumber(std::int64_t day_number) {
   CivilDate c = CivilDateOf(day_number);
   return QDate(c.year, c.month, c.day);

@@ -10,7 +10,6 @@
 #include <functional>
 
 class QDate;
-class QDateTime;
 class QLocale;
 class QString;
 
@@ -42,9 +41,7 @@ std::int64_t NearestWholeDay(DateValue value);
 // 1 January 100 to 31 December 9999 23:59:59.
 bool InDateRange(DateValue value);
 
-// Conversions to and from Qt's local date and time.
-DateValue DateValueFromQDateTime(const QDateTime& local);
-QDateTime QDateTimeFromDateValue(DateValue value);
+// Conversions to and from Qt's dates.
 QDate QDateFromDayNumber(std::int64_t day_number);
 std::int64_t DayNumberFromQDate(const QDate& date);
 

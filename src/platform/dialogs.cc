@@ -13,10 +13,6 @@ DialogResponder& Responder() {
   static DialogResponder responder;
   return responder;
 }
-std::vector<DialogRequest>& Log() {
-  static std::vector<DialogRequest> log;
-  return log;
-}
 QString& Title() {
   static QString title;
   return title;
@@ -31,13 +27,9 @@ QString DisplayText(QString text) {
 }  // namespace
 
 void SetDialogResponder(DialogResponder responder) { Responder() = std::move(responder); }
-const std::vector<DialogRequest>& DialogLog() { return Log(); }
-void ClearDialogLog() { Log().clear(); }
 
 DialogAnswer RunDialog(const DialogRequest& request,
                        const std::function<DialogAnswer()>& show_real) {
-  Log().push_back(request);
-  // Whoever answers, other code may have run meanwhile.
   if (Responder()) {
     if (std::optional<DialogAnswer> answer = Responder()(request)) return *answer;
   }

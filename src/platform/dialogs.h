@@ -54,11 +54,8 @@ using DialogResponder = std::function<std::optional<DialogAnswer>(const DialogRe
 
 // Installs a responder (an empty function removes it).
 void SetDialogResponder(DialogResponder responder);
-// Every request made since the last ClearDialogLog(), in order.
-const std::vector<DialogRequest>& DialogLog();
-void ClearDialogLog();
 
-// Records the request, lets the responder answer it, and otherwise calls
+// Lets the responder answer the request, and otherwise calls
 // `show_real`, which shows the real dialog and returns its answer.
 DialogAnswer RunDialog(const DialogRequest& request,
                        const std::function<DialogAnswer()>& show_real);

@@ -314,15 +314,4 @@ std::uint32_t AttributesOf(const std::string& path, const struct stat& followed,
   return attributes;
 }
 
-bool ReadAttributes(const std::string& path, std::uint32_t* attributes) {
-  struct stat st;
-  if (path.empty() || Fs().Stat(path.c_str(), &st) != 0) return false;
-  try {
-    *attributes = AttributesOf(path, st, nullptr);
-  } catch (const Failure&) {
-    return false;
-  }
-  return true;
-}
-
 }  // namespace qm

@@ -203,9 +203,6 @@ class MountKinds {
 std::uint32_t AttributesOf(const std::string& path, const struct stat& followed,
                            MountKinds* mounts);
 
-// The attribute value of `path`; false when the path cannot be read.
-bool ReadAttributes(const std::string& path, std::uint32_t* attributes);
-
 }  // namespace qm
 
 #endif  // QUENMOOR_PLATFORM_FILE_SYSTEM_H_

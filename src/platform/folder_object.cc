@@ -16,14 +16,6 @@
 namespace qm {
 namespace {
 
-// Failure of a folder listing: refused or gone are the two that the walker
-// acts on; anything else keeps its own number.
-Failure ListingFailure(int err) {
-  if (err == EACCES || err == EPERM) return Failure(kErrPermissionDenied);
-  if (err == ENOENT || err == ENOTDIR) return Failure(kErrPathNotFound);
-  return FailureFromErrno(err, true);
-}
-
 // 0 once all of `data` is written, or errno.
 int WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -60,82 +52,6 @@ void CopyAttributes(int in_fd, int out_fd) {
 }
 
 }  // namespace
-
-SubFolderList::~SubFolderList() {
-  if (dir_) Fs().CloseDir(dir_);
-}
-
-SubFolderList::SubFolderList(SubFolderList&& other) noexcept : dir_(other.dir_) {
-  other.dir_ = nullptr;
-}
-
-bool SubFolderList::Next(SubFolderEntry* entry) {
-  if (!dir_) return false;
-  for (;;) {
-    errno = 0;
-    struct dirent* ent = Fs().ReadDir(dir_);
-    if (!ent) {
-      if (errno != 0) throw ListingFailure(errno);
-      return false;
-    }
-    const char* name = ent->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
-      continue;
-    }
-    unsigned char type = ent->d_type;
-    if (type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN) continue;
-    // Resolve links, and learn which folder the entry is, so the walker can
-    // tell a link back to an ancestor.  Never opens the entry.
-    struct stat st;
-    if (Fs().EntryStat(dir_, name, &st, AT_NO_AUTOMOUNT) != 0) continue;
-    if (!S_ISDIR(st.st_mode)) continue;
-    entry->name = name;
-    entry->name_length = std::strlen(name);
-    entry->dev = st.st_dev;
-    entry->ino = st.st_ino;
-    return true;
-  }
-}
-
-std::uint32_t Folder::Attributes() const {
-  return AttributesOf(path_, st_, &owner_->mounts_);
-}
-
-bool Folder::OnPseudoFilesystem() const {
-  return owner_->mounts_.IsPseudo(st_.st_dev, path_.c_str());
-}
-
-bool Folder::IsRootFolder() const { return owner_->IsRoot(st_); }
-
-SubFolderList Folder::SubFolders() const {
-  DIR* dir = Fs().OpenDir(path_.c_str());
-  if (!dir) throw ListingFailure(errno);
-  return SubFolderList(dir);
-}
-
-bool FileSystemObject::IsRoot(const struct stat& st) const {
-  if (!root_known_) {
-    struct stat root;
-    if (Fs().Stat("/", &root) != 0) return false;
-    root_dev_ = root.st_dev;
-    root_ino_ = root.st_ino;
-    root_known_ = true;
-  }
-  return st.st_dev == root_dev_ && st.st_ino == root_ino_;
-}
-
-Folder FileSystemObject::GetFolder(const std::string& path) const {
-  struct stat st;
-  if (path.empty()) throw Failure(kErrPathNotFound);
-  if (Fs().Stat(path.c_str(), &st) != 0) throw ListingFailure(errno);
-  if (!S_ISDIR(st.st_mode)) throw Failure(kErrPathNotFound);
-  return Folder(this, path, st);
-}
-
-Folder FileSystemObject::GetFolder(const std::string& path, const struct stat& st) const {
-  if (!S_ISDIR(st.st_mode)) throw Failure(kErrPathNotFound);
-  return Folder(this, path, st);
-}
 
 void FileSystemObject::DeleteFile(const std::string& path, bool force) const {
   struct stat st;

@@ -1,99 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The file-system object: folders with their attributes and subfolders,
-// deleting a file with a force flag, and copying a file over another.
+// The file-system object: deleting a file with a force flag, and copying a
+// file over another, for the file helpers (fsutil/file_helpers.h); and the
+// complete copy of an open file that moving files makes.  (The walk reads
+// folders with a listing of its own, search/walker.h.)
 //
 // One object is made per routine call and dropped when the routine ends; it
-// remembers only which devices are kernel pseudo-filesystems and the identity
-// of the root folder, both for the life of that call.  Failures are thrown as
-// Failure with the classic error numbers (70 Permission denied, 76 Path not
-// found, 53 File not found, 61 Disk full, ...).
+// keeps nothing.  Failures are thrown as Failure with the classic error
+// numbers (70 Permission denied, 76 Path not found, 53 File not found, 61
+// Disk full, ...).
 #ifndef QUENMOOR_PLATFORM_FOLDER_OBJECT_H_
 #define QUENMOOR_PLATFORM_FOLDER_OBJECT_H_
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
-#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/new_file.h"
 
 namespace qm {
 
-class FileSystemObject;
-
-// One immediate subfolder, as the listing gives it.  `name` points into the
-// listing's buffer and is valid until the next call of Next().
-struct SubFolderEntry {
-  const char* name = nullptr;
-  std::size_t name_length = 0;
-  dev_t dev = 0;  // the folder it resolves to (links followed)
-  ino_t ino = 0;
-};
-
-// The immediate subfolders of one folder, in the order the file system lists
-// them.  Entries that are folders or links to folders count; "." and ".."
-// are left out; an entry that vanishes before it is read is passed over.
-class SubFolderList {
- public:
-  ~SubFolderList();
-  SubFolderList(SubFolderList&& other) noexcept;
-  SubFolderList(const SubFolderList&) = delete;
-  SubFolderList& operator=(const SubFolderList&) = delete;
-  SubFolderList& operator=(SubFolderList&&) = delete;
-
-  // The next subfolder; false when the listing is complete.  Throws Failure
-  // 70 when the file system refuses the listing, 76 when the folder no
-  // longer exists, another number for other faults.
-  bool Next(SubFolderEntry* entry);
-
- private:
-  friend class Folder;
-  explicit SubFolderList(DIR* dir) : dir_(dir) {}
-  DIR* dir_;
-};
-
-class Folder {
- public:
-  const std::string& Path() const { return path_; }
-  dev_t Device() const { return st_.st_dev; }
-  ino_t Inode() const { return st_.st_ino; }
-
-  // The attribute value in the Windows layout (file_system.h).  Throws
-  // Failure when the folder's own entry can no longer be read.
-  std::uint32_t Attributes() const;
-
-  // True when the folder lies on a kernel pseudo-filesystem, the only place
-  // where it carries the system attribute.  Throws Failure as Attributes().
-  bool OnPseudoFilesystem() const;
-
-  // True for the root folder "/" (by identity, so also when spelled "//" or
-  // reached through a link).
-  bool IsRootFolder() const;
-
-  // Starts the listing of the subfolders.  Throws Failure 70 or 76 as above.
-  SubFolderList SubFolders() const;
-
- private:
-  friend class FileSystemObject;
-  Folder(const FileSystemObject* owner, std::string path, const struct stat& st)
-      : owner_(owner), path_(std::move(path)), st_(st) {}
-  const FileSystemObject* owner_;
-  std::string path_;
-  struct stat st_;
-};
-
 class FileSystemObject {
  public:
-  // The folder at `path` (links followed).  Throws Failure 76 when there is
-  // no folder there, 70 when it cannot be reached.
-  Folder GetFolder(const std::string& path) const;
-  // The same, from a status of `path` (links followed) just read by the
-  // caller, so the folder is not looked up twice in a row.
-  Folder GetFolder(const std::string& path, const struct stat& st) const;
-
   // Deletes the file at `path`.  A read-only file goes only with `force`.
   // A folder is not a file: Failure 53, as for a missing file.
   void DeleteFile(const std::string& path, bool force) const;
@@ -106,14 +35,6 @@ class FileSystemObject {
   // A source that is not a regular file (a FIFO, a device, a folder) is
   // refused without being opened for reading (Failure 53).
   void CopyFile(const std::string& source, const std::string& destination) const;
-
- private:
-  friend class Folder;
-  bool IsRoot(const struct stat& st) const;
-  mutable MountKinds mounts_;
-  mutable bool root_known_ = false;
-  mutable dev_t root_dev_ = 0;
-  mutable ino_t root_ino_ = 0;
 };
 
 // Writes into `out`, created in the folder `dir_fd`, a complete copy of the

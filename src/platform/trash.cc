@@ -647,19 +647,6 @@ void SetTrashFaultHook(std::function<int(const std::string& path)> hook) {
   g_fault_hook = std::move(hook);
 }
 
-std::vector<std::string> SplitDoubleNulList(const std::string& list) {
-  std::vector<std::string> paths;
-  size_t pos = 0;
-  while (pos < list.size()) {
-    size_t nul = list.find('\0', pos);
-    if (nul == std::string::npos) nul = list.size();
-    if (nul == pos) break;  // the closing NUL
-    paths.push_back(list.substr(pos, nul - pos));
-    pos = nul + 1;
-  }
-  return paths;
-}
-
 std::vector<ListedFile> ListedNow(const std::vector<std::string>& paths) {
   std::vector<ListedFile> files;
   files.reserve(paths.size());

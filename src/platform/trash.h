@@ -103,11 +103,6 @@ int RemoveTrashInfo(const std::string& entry, const std::string& info,
 TrashOutcome MoveToTrash(const std::vector<std::string>& paths, TrashProgress* progress);
 std::vector<ListedFile> ListedNow(const std::vector<std::string>& paths);
 
-// Splits a list of paths each ending in NUL, closed by one more NUL
-// ("a\0b\0\0" -> {"a", "b"}).  Stops at the first empty entry; a list
-// missing its final NULs still yields every path in it.
-std::vector<std::string> SplitDoubleNulList(const std::string& list);
-
 // The home trash folder: $XDG_DATA_HOME/Trash, or ~/.local/share/Trash when
 // XDG_DATA_HOME is unset or not absolute.  Not created here.
 std::string HomeTrashDir();

@@ -497,16 +497,6 @@ TEST_F(TrashTest, TrashCliListsAndRestoresWhatWeTrashed) {
   EXPECT_TRUE(ListDir(Trash() + "/files").empty());
 }
 
-TEST(SplitDoubleNulListTest, SplitsAtEachNulAndStopsAtTheEmptyEntry) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(SplitDoubleNulList(std::string("a\0b\0\0", 5)), (V{"a", "b"}));
-  EXPECT_EQ(SplitDoubleNulList(std::string("/x y/\xc3\xa9\0\0", 9)), (V{"/x y/\xc3\xa9"}));
-  EXPECT_EQ(SplitDoubleNulList(std::string("a\0\0b\0\0", 6)), (V{"a"}));
-  EXPECT_EQ(SplitDoubleNulList(std::string("a\0b", 3)), (V{"a", "b"}));
-  EXPECT_EQ(SplitDoubleNulList(std::string("\0\0", 2)), V{});
-  EXPECT_EQ(SplitDoubleNulList(""), V{});
-}
-
 TEST(TrashPathCodingTest, EveryByteSurvivesAndOnlySafeOnesStayPlain) {
   std::string all;
   for (int c = 1; c < 256; ++c) all += static_cast<char>(c);

@@ -95,16 +95,6 @@ void SetTrashCancelProbeForTesting(std::function<bool(int)> probe) {
   CancelProbe() = std::move(probe);
 }
 
-std::string BuildRecyclePathList(const QStringList& paths) {
-  std::string list;
-  for (const QString& p : paths) {
-    list += p.toStdString();
-    list += '\0';
-  }
-  list += '\0';
-  return list;
-}
-
 int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
                      QHash<QString, std::int64_t>* trashed, JournalWriter* journal) {
   // A file listed twice (found under two folder rows) goes once.

@@ -16,10 +16,6 @@ class QWidget;
 
 namespace qm {
 
-// The path list handed to the trash: each path followed by NUL, and one more
-// NUL at the end.
-std::string BuildRecyclePathList(const QStringList& paths);
-
 // Asks once for the whole list, then moves every listed file that is still
 // the one listed to the trash, with a progress dialog the user can cancel.
 // Returns 0 when every file went; otherwise non-zero (1223 when the user

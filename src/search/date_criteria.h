@@ -19,12 +19,6 @@ namespace qm {
 enum class DateType { kNone, kModified, kCreated, kAccessed };
 enum class DateRule { kNone, kAfter, kBefore, kOn, kBetween, kNotAccessedInDays };
 
-// Calendar days from `from`'s date to `to`'s date; positive when `to` is
-// later.  The times of day play no part.
-inline long long DayDifference(DateValue from, DateValue to) {
-  return CalendarDayOf(to) - CalendarDayOf(from);
-}
-
 class DateCriterion {
  public:
   DateCriterion() = default;
