@@ -17,7 +17,7 @@ packages=(
   xvfb xauth xdotool trash-cli libglib2.0-bin findutils coreutils
   libx11-dev libxfixes-dev python3
   dpkg-dev file desktop-file-utils appstream lintian
-  bindfs dbus xclip
+  bindfs dbus xclip clang-format
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -93,8 +93,8 @@ bool StillListed(const ListedFile& file, std::string* why) {
 
 bool SameFolder(const std::string& a, const std::string& b) {
   struct stat x, y;
-  return Fs().Stat(a.c_str(), &x) == 0 && Fs().Stat(b.c_str(), &y) == 0 &&
-         x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+  return Fs().Stat(a.c_str(), &x) == 0 && Fs().Stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
+         x.st_ino == y.st_ino;
 }
 
 int Trash(const Listed& listed, const FoundFiles& found, bool dry_run, RowWriter* writer,
@@ -222,12 +222,11 @@ int Move(const Listed& listed, const FoundFiles& found, const QString& folder, b
     Say(err, (total == 1 ? Tr(QT_TRANSLATE_NOOP("Main",
                                                 "quenmoor: dry run: %1 of 1 file would be moved "
                                                 "to %2; nothing was changed"))
-                                    .arg(QString::number(handled), folder)
+                               .arg(QString::number(handled), folder)
                          : Tr(QT_TRANSLATE_NOOP("Main",
                                                 "quenmoor: dry run: %1 of %2 files would be "
                                                 "moved to %3; nothing was changed"))
-                                    .arg(QString::number(handled), QString::number(total),
-                                         folder)));
+                               .arg(QString::number(handled), QString::number(total), folder)));
   }
   return handled == total ? 0 : 1;
 }

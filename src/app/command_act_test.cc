@@ -129,9 +129,9 @@ TEST_F(CommandActTest, ADryRunPrintsWhatWouldGoAndChangesNothing) {
   const std::string dest = tree_.Sub("dest");
   Printed move = RunCli(Find({"--move-to", QString::fromStdString(dest), "--dry-run"}));
   EXPECT_EQ(move.status, 1);  // the hidden file would stay
-  EXPECT_NE(move.err.find("quenmoor: " + Data(".old hidden") +
-                          ": not moved (a hidden or system file)\n"),
-            std::string::npos)
+  EXPECT_NE(
+      move.err.find("quenmoor: " + Data(".old hidden") + ": not moved (a hidden or system file)\n"),
+      std::string::npos)
       << move.err;
   EXPECT_NE(move.err.find("quenmoor: dry run: 2 of 3 files would be moved to " + dest +
                           "; nothing was changed\n"),
@@ -182,9 +182,9 @@ TEST_F(CommandActTest, MoveToNamesEveryFileItLeavesAndUndoEveryFileItCannotPutBa
   WriteFile(dest + "/old.txt", "already there");
   Printed move = RunCli(Find({"--move-to", QString::fromStdString(dest)}));
   EXPECT_EQ(move.status, 1);
-  EXPECT_NE(move.err.find("quenmoor: " + Data(".old hidden") +
-                          ": not moved (a hidden or system file)\n"),
-            std::string::npos)
+  EXPECT_NE(
+      move.err.find("quenmoor: " + Data(".old hidden") + ": not moved (a hidden or system file)\n"),
+      std::string::npos)
       << move.err;
   EXPECT_NE(move.err.find("quenmoor: " + Data("old.txt") +
                           ": moved as old (2).txt, because the folder already held a file of its "

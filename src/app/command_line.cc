@@ -294,7 +294,8 @@ const FindOption kFindOptions[] = {
      }},
     {"--move-to", 1, kAct, false, QT_TRANSLATE_NOOP("Main", "'%1' needs a folder"),
      [](const QStringList& values, FindRequest* request) {
-       if (values[0].isEmpty()) return QCoreApplication::translate("Main", "'--move-to' needs a folder");
+       if (values[0].isEmpty())
+         return QCoreApplication::translate("Main", "'--move-to' needs a folder");
        request->act = FindRequest::Act::kMove;
        request->move_to = values[0];
        return QString();

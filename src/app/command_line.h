@@ -46,7 +46,7 @@ struct FindRequest {
   QDate last;          // Between's last day
   long long days = 0;  // Not accessed in days
   RowFormat format = RowFormat::kLines;
-  QStringList folders;  // as given, in order
+  QStringList folders;    // as given, in order
   SearchFilters filters;  // --exclude, --one-file-system, --name, --min-size, --max-size
   // What is done with the rows found: printed; sent to the trash; moved
   // into `move_to` (as given).  With `dry_run` what would be trashed or
@@ -63,8 +63,8 @@ struct FindRequest {
 struct CommandLine {
   enum class Action { kWindow, kHelp, kVersion, kFind, kUndo, kUsageError };
   Action action = Action::kWindow;
-  FindRequest find;  // for kFind
-  QString error;     // for kUsageError: the whole message, one line
+  FindRequest find;      // for kFind
+  QString error;         // for kUsageError: the whole message, one line
   QStringList folders;   // for kWindow: the folders to list, as given
   bool dry_run = false;  // for kUndo
 };

@@ -13,8 +13,8 @@
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <algorithm>
 #include <atomic>
@@ -499,26 +499,28 @@ TEST_F(CommandLineTest, FiltersGiveTheWindowsRowsOnRealTrees) {
   const std::time_t old = LocalTime(2001, 1, 1);
   // Repositories and packages at several depths, a backup folder, folders
   // and files in several scripts at several depths.
-  for (const char* f : {"top.iso", ".git/HEAD.iso", "src/.git/objects/pack.iso",
-                        "src/app/node_modules/lib/index.iso", "node_modules/x.iso",
-                        "src/app/main.iso", "Backups/2019/disk.iso", "deep/Backups/kept.iso",
-                        "pip.cache/wheel.iso", "notes.txt"}) {
+  for (const char* f :
+       {"top.iso", ".git/HEAD.iso", "src/.git/objects/pack.iso",
+        "src/app/node_modules/lib/index.iso", "node_modules/x.iso", "src/app/main.iso",
+        "Backups/2019/disk.iso", "deep/Backups/kept.iso", "pip.cache/wheel.iso", "notes.txt"}) {
     File(f, old, old);
   }
   const std::vector<std::string> scripts = {
       // Фотографии
       "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD1\x84\xD0\xB8\xD0\xB8",
-      "\xE5\x86\x99\xE7\x9C\x9F",                                            // 写真
-      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",          // Ελληνικά
+      "\xE5\x86\x99\xE7\x9C\x9F",                                          // 写真
+      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",  // Ελληνικά
       "emoji \xF0\x9F\x93\x81", "R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"};
   for (const std::string& name : scripts) {
     File(name + "/" + name + ".iso", old, old);
     File("deep/" + name + "/\xE6\x97\xA5\xE8\xA8\x98 " + name + ".iso", old, old);
   }
   // Sizes at each bound of 10 MB (sparse: the size is the file's length).
-  for (const auto& [name, size] : std::initializer_list<std::pair<const char*, off_t>>{
-           {"sizes/under.bin", 9999999}, {"sizes/exact.bin", 10000000},
-           {"sizes/over.bin", 10000001}, {"sizes/mib.bin", 10485760}}) {
+  for (const auto& [name, size] :
+       std::initializer_list<std::pair<const char*, off_t>>{{"sizes/under.bin", 9999999},
+                                                            {"sizes/exact.bin", 10000000},
+                                                            {"sizes/over.bin", 10000001},
+                                                            {"sizes/mib.bin", 10485760}}) {
     File(name, old, old);
     ASSERT_EQ(::truncate(tree_.Sub(name).c_str(), size), 0);
     SetTimes(tree_.Sub(name), old, old);
@@ -535,8 +537,7 @@ TEST_F(CommandLineTest, FiltersGiveTheWindowsRowsOnRealTrees) {
   };
 
   FilterTexts texts;
-  texts.exclude = {".git", "node_modules", "*.cache",
-                   QString::fromStdString(root + "Backups")};
+  texts.exclude = {".git", "node_modules", "*.cache", QString::fromStdString(root + "Backups")};
   texts.names = QStringLiteral("*.iso");
   std::vector<std::string> expected = {"deep/Backups/kept.iso", "src/app/main.iso", "top.iso"};
   for (const std::string& name : scripts) {

@@ -2,6 +2,8 @@
 // The date criteria on the window: the handlers that store the criterion
 // controls, the criteria a search takes from them, and the criterion pass
 // that fills the result list with what the search found.
+#include "search/date_criteria.h"
+
 #include <QLineEdit>
 #include <QRadioButton>
 #include <memory>
@@ -11,7 +13,6 @@
 
 #include "app/form1.h"
 #include "app/found_rows.h"
-#include "search/date_criteria.h"
 #include "settings/settings_store.h"
 
 namespace qm {

@@ -23,8 +23,8 @@ const char kPushButton8Id[] = "in Tallowick2021/08/31.Form1.PushButton8_Click ";
 const char kSupportAddress[] = "support@quenmoor.example";
 const char kErrorReportCaption[] = QT_TRANSLATE_NOOP("qm::ErrorReport", "Application Error");
 
-QString ComposeErrorReport(const std::string& description, const std::string& routine_id,
-                           int line, const std::string& extra) {
+QString ComposeErrorReport(const std::string& description, const std::string& routine_id, int line,
+                           const std::string& extra) {
   QString text = QString::fromStdString(description);
   text += QStringLiteral("\r\n");
   text += QString::fromStdString(routine_id);
@@ -41,8 +41,7 @@ QString ComposeErrorReport(const std::string& description, const std::string& ro
   return text;
 }
 
-QString ErrorReportLine(const std::string& description, const std::string& routine_id,
-                        int line) {
+QString ErrorReportLine(const std::string& description, const std::string& routine_id, int line) {
   QString text = QString::fromStdString(description);
   text.replace(QLatin1String("\r\n"), QLatin1String(" "));
   text.replace(QLatin1Char('\r'), QLatin1Char(' '));

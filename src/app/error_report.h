@@ -30,8 +30,8 @@ extern const char kErrorReportCaption[];  // "Application Error", before transla
 // The report's text: the failure's description, CR LF, the routine
 // identifier, "at line " and the number, CR CR, the request for a
 // screenshot, and, when `extra` is given (the move command), CR CR and it.
-QString ComposeErrorReport(const std::string& description, const std::string& routine_id,
-                           int line, const std::string& extra = std::string());
+QString ComposeErrorReport(const std::string& description, const std::string& routine_id, int line,
+                           const std::string& extra = std::string());
 
 // The same report on one line, for the command line: the description (its
 // line breaks made blanks), one blank, the routine identifier, "at line "

@@ -34,8 +34,8 @@ QAction* ExportAction(const QWidget* form, bool ticked_only) {
 void Form1::BuildExport() {
   Menu1->addSeparator();
   for (const bool ticked_only : {false, true}) {
-    QAction* action = Menu1->addAction(ticked_only ? tr("Save &Ticked As CSV...")
-                                                   : tr("&Save List As CSV..."));
+    QAction* action =
+        Menu1->addAction(ticked_only ? tr("Save &Ticked As CSV...") : tr("&Save List As CSV..."));
     action->setObjectName(ticked_only ? QStringLiteral("ExportTickedAction")
                                       : QStringLiteral("ExportAction"));
     action->setShortcut(ticked_only ? QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)
@@ -79,9 +79,9 @@ void Form1::ExportResults(bool ticked_only) {
   const QString suggested = LastSaved().isEmpty()
                                 ? QDir::homePath() + QLatin1Char('/') + tr("unused files.csv")
                                 : LastSaved();
-  const QString path = SaveFileDialog(
-      this, ticked_only ? tr("Save Ticked As CSV") : tr("Save List As CSV"), suggested,
-      tr("CSV files (*.csv)"), QStringLiteral("csv"));
+  const QString path =
+      SaveFileDialog(this, ticked_only ? tr("Save Ticked As CSV") : tr("Save List As CSV"),
+                     suggested, tr("CSV files (*.csv)"), QStringLiteral("csv"));
   if (path.isEmpty()) return;
   // The date each row shows, as the list holds it.
   const std::string text = ListCsv(rows.size(), [&](std::size_t k) {

@@ -2,8 +2,6 @@
 // The results as CSV, read back by Python's csv module, which also checks
 // every date and size against the files themselves; a write that fails
 // leaves nothing at the chosen name; rows dragged out as file URLs.
-#include "results/list_csv.h"
-
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +14,7 @@
 #include <cstring>
 #include <memory>
 
+#include "results/list_csv.h"
 #include "testing/test_results.h"
 
 namespace qm {
@@ -48,7 +47,8 @@ print("ok", len(rows) - 1)
   const std::string script_path = csv_path + ".py";
   WriteFile(script_path, script);
   std::string out;
-  const std::string command = "python3 '" + script_path + "' '" + csv_path + "' '" + ticked + "' 2>&1";
+  const std::string command =
+      "python3 '" + script_path + "' '" + csv_path + "' '" + ticked + "' 2>&1";
   if (FILE* pipe = ::popen(command.c_str(), "r")) {
     char buf[4096];
     std::size_t n;
@@ -65,9 +65,10 @@ class ExportListTest : public testing::ResultsTest {
   // (dates modified, sizes), the first, third and fifth ticked.
   void ListOddNames() {
     const std::string found = tree_.Sub("found");
-    const char* names[] = {"plain.txt", "comma, here.txt", "quote \"q\".txt",
-                           "line\nbreak.txt", " lead and trail .txt", "\xce\xa9\xce\xbc\xce\xad.txt",
-                           "cr\rhere.txt"};
+    const char* names[] = {
+        "plain.txt",       "comma, here.txt",      "quote \"q\".txt",
+        "line\nbreak.txt", " lead and trail .txt", "\xce\xa9\xce\xbc\xce\xad.txt",
+        "cr\rhere.txt"};
     long when = 1600000000;
     for (const char* name : names) {
       WriteFile(found + "/" + name, std::string(static_cast<std::size_t>(when % 97), 'x'));
@@ -100,8 +101,8 @@ TEST_F(ExportListTest, PythonsCsvReadsBackEveryNameDateSizeAndTick) {
   ASSERT_EQ(Dialogs(DialogKind::kSaveFile).size(), 1u);
   EXPECT_EQ(CheckWithPython(all, TickedNames()), "ok 7\n");
   EXPECT_EQ(ReadFile(all).substr(0, 23), "path,date,size,ticked\r\n");
-  EXPECT_TRUE(form_->StatusText().startsWith(
-      QString::fromStdString("7 rows saved to " + all + ".")));
+  EXPECT_TRUE(
+      form_->StatusText().startsWith(QString::fromStdString("7 rows saved to " + all + ".")));
 
   const std::string ticked = tree_.Sub("out/ticked.csv");
   AnswerSaveFile(QString::fromStdString(ticked));

@@ -3,6 +3,8 @@
 // dialog, the line that says in plain words which filters are on, and the
 // filters a search takes.  They are kept in the settings store under keys
 // of their own, written when the dialog's OK keeps them.
+#include "search/filters.h"
+
 #include <QBoxLayout>
 #include <QDir>
 #include <QPushButton>
@@ -13,7 +15,6 @@
 #include "app/search_notes.h"
 #include "platform/dialogs.h"
 #include "platform/failure.h"
-#include "search/filters.h"
 #include "settings/settings_store.h"
 
 namespace qm {

@@ -74,10 +74,11 @@ FiltersDialog::FiltersDialog(const FilterTexts& texts, QWidget* parent) : QDialo
   Text3 = new QLineEdit(this);
   Text3->setObjectName(QStringLiteral("Text3"));
   Text3->setPlaceholderText(QStringLiteral("*.iso *.mkv"));
-  column->addWidget(LabelFor(
-      this, "Label7", tr("Only files &named (patterns separated by blanks; \\ before a blank "
-                         "keeps it):"),
-      Text3));
+  column->addWidget(
+      LabelFor(this, "Label7",
+               tr("Only files &named (patterns separated by blanks; \\ before a blank "
+                  "keeps it):"),
+               Text3));
   column->addWidget(Text3);
 
   auto* sizes = new QGridLayout();
@@ -169,9 +170,7 @@ bool ResizeWatch::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-QSize ElidedLabel::minimumSizeHint() const {
-  return QSize(0, QLabel::minimumSizeHint().height());
-}
+QSize ElidedLabel::minimumSizeHint() const { return QSize(0, QLabel::minimumSizeHint().height()); }
 
 void ElidedLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);

@@ -33,12 +33,12 @@ class FiltersDialog : public QDialog {
   // reason (Label10) and stays.
   void accept() override;
 
-  QPlainTextEdit* Text2;  // folders to leave out, one pattern a line
-  QCheckBox* Check1;      // one file system
-  QLineEdit* Text3;       // names
-  QLineEdit* Text4;       // at least
-  QLineEdit* Text5;       // at most
-  QLabel* Label10;        // why the filters cannot be used
+  QPlainTextEdit* Text2;      // folders to leave out, one pattern a line
+  QCheckBox* Check1;          // one file system
+  QLineEdit* Text3;           // names
+  QLineEdit* Text4;           // at least
+  QLineEdit* Text5;           // at most
+  QLabel* Label10;            // why the filters cannot be used
   QPushButton* PushButton11;  // Clear Filters
   QPushButton* PushButton12;  // OK
   QPushButton* PushButton13;  // Cancel

@@ -15,9 +15,7 @@ void Form1::PushButton1_Click() {
   Trap trap(kPushButton1Id);
   QString folder;
   int pointer_before = kPointerDefault;
-  trap.Do(100, [&] {
-    folder = BrowseForFolder(this, tr("Please select folder:"), QString());
-  });
+  trap.Do(100, [&] { folder = BrowseForFolder(this, tr("Please select folder:"), QString()); });
   if (trap.Test(102, [&] { return folder.isEmpty(); })) return;
   // While a search runs the pointer is already busy; the command then
   // leaves it busy, so removals stay refused until the search ends.

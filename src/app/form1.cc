@@ -351,11 +351,21 @@ void Form1::WireEvents() {
   connect(ListView1, &ListView::KeyDown, this,
           [this](int key, int shift) { ListView1_KeyDown(key, shift); });
   // An option's Click fires when it becomes the selected one.
-  connect(Option4, &QRadioButton::toggled, this, [this](bool on) { if (on) Option4_Click(); });
-  connect(Option5, &QRadioButton::toggled, this, [this](bool on) { if (on) Option5_Click(); });
-  connect(Option6, &QRadioButton::toggled, this, [this](bool on) { if (on) Option6_Click(); });
-  connect(Option7, &QRadioButton::toggled, this, [this](bool on) { if (on) Option7_Click(); });
-  connect(Option8, &QRadioButton::toggled, this, [this](bool on) { if (on) Option8_Click(); });
+  connect(Option4, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Option4_Click();
+  });
+  connect(Option5, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Option5_Click();
+  });
+  connect(Option6, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Option6_Click();
+  });
+  connect(Option7, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Option7_Click();
+  });
+  connect(Option8, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) Option8_Click();
+  });
   connect(DTPicker1, &DatePicker::Validate, this, [this] { DTPicker1_Validate(); });
   connect(DTPicker2, &DatePicker::Validate, this, [this] { DTPicker2_Validate(); });
   connect(DTPicker3, &DatePicker::Validate, this, [this] { DTPicker3_Validate(); });
@@ -393,10 +403,12 @@ void Form1::WireEvents() {
   hover_owner_.insert(this, this);
   installEventFilter(this);  // the bare window has its hover handler too
   for (QWidget* control : std::initializer_list<QWidget*>{
-           ListView1, PushButton1, PushButton7, PushButton8, Frame1, Option3, Option1, Option2,
-           Frame2, Option4, DTPicker3, Option5, DTPicker4, Option6, DTPicker5, Option7,
-           DTPicker1, Label1, DTPicker2, Option8, Text1, PushButton2, ListView2, PushButton4,
-           PushButton6, PushButton3, PushButton5, PushButton9, PushButton10, PushButton14, StatusBar1}) {
+           ListView1,   PushButton1, PushButton7, PushButton8, Frame1,       Option3,
+           Option1,     Option2,     Frame2,      Option4,     DTPicker3,    Option5,
+           DTPicker4,   Option6,     DTPicker5,   Option7,     DTPicker1,    Label1,
+           DTPicker2,   Option8,     Text1,       PushButton2, ListView2,    PushButton4,
+           PushButton6, PushButton3, PushButton5, PushButton9, PushButton10, PushButton14,
+           StatusBar1}) {
     WatchHover(control);
   }
   // Remember the cursors some widgets bring (the text field's I-beam), to
@@ -563,9 +575,9 @@ void Form1::ApplySkin() {
   // The skin styles the frames from now on.
   Frame1->setStyleSheet(QString());
   Frame2->setStyleSheet(QString());
-  for (QWidget* w : std::initializer_list<QWidget*>{this, Option1, Option2, Option3, Option4,
-                                                    Option5, Option6, Option7, Option8, Frame1,
-                                                    Frame2, Label1}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{this, Option1, Option2, Option3, Option4, Option5, Option6,
+                                       Option7, Option8, Frame1, Frame2, Label1}) {
     QPalette p = w->palette();
     p.setColor(QPalette::Window, face);
     p.setColor(QPalette::WindowText, face_text);
@@ -619,12 +631,12 @@ void Form1::WriteSettingQuietly(const QString& key, const QString& value) {
     // told at start-up); the control keeps working.
     if (settings_write_failure_shown_ || SettingsStoreFailureTold()) return;
     settings_write_failure_shown_ = true;
-    MessageBox(this,
-               tr("Your choices could not be saved (%1: %2). They apply until "
-                  "Quenmoor is closed.")
-                   .arg(QString::fromUtf8(failure.what()),
-                        QString::fromStdString(SettingsFilePath())),
-               kExclamation);
+    MessageBox(
+        this,
+        tr("Your choices could not be saved (%1: %2). They apply until "
+           "Quenmoor is closed.")
+            .arg(QString::fromUtf8(failure.what()), QString::fromStdString(SettingsFilePath())),
+        kExclamation);
   }
 }
 

@@ -304,8 +304,8 @@ class Form1 : public QWidget {
   int mouse_pointer_ = kPointerDefault;
   QCursor hand_cursor_;
   bool has_hand_picture_ = false;
-  QHash<QWidget*, QWidget*> hover_owner_;      // part of a control -> control
-  QHash<QWidget*, QCursor> natural_cursor_;    // widgets with a cursor of their own
+  QHash<QWidget*, QWidget*> hover_owner_;    // part of a control -> control
+  QHash<QWidget*, QCursor> natural_cursor_;  // widgets with a cursor of their own
   QPointF last_hover_where_;
   ulong last_hover_time_ = 0;
   bool settings_write_failure_shown_ = false;
@@ -318,7 +318,7 @@ class Form1 : public QWidget {
   QScrollBar* h_scroll_ = nullptr;
   QScrollBar* v_scroll_ = nullptr;
   QTimer* save_state_timer_ = nullptr;
-  std::vector<int> folder_widths_;   // remembered column widths, pixels
+  std::vector<int> folder_widths_;  // remembered column widths, pixels
   std::vector<int> result_widths_;
 
   bool search_running_ = false;

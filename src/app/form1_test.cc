@@ -67,16 +67,14 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
       {"PushButton8", PixelsOf(4080, 3255, 3840, 405), "Load Sample/Example Folder"},
       {"Frame1", PixelsOf(120, 3720, 7800, 735), "Find by which date type?"},
       {"Option3", PixelsOf(240, 300, 1695, 255), "Date Accessed"},
-      {"Option8", PixelsOf(240, 2145, 4815, 255),
-       "Anything that has not been accessed in x days:"},
+      {"Option8", PixelsOf(240, 2145, 4815, 255), "Anything that has not been accessed in x days:"},
       {"DTPicker3", PixelsOf(2280, 300, 2000, 375), "After this date"},
       {"DTPicker4", PixelsOf(2280, 750, 2000, 375), "Before this date"},
       {"DTPicker5", PixelsOf(2280, 1200, 2000, 375), "On this date"},
       {"DTPicker1", PixelsOf(2280, 1650, 2000, 375), "Between"},
       {"DTPicker2", PixelsOf(4920, 1650, 2000, 375), "and"},
       {"Label1", PixelsOf(4440, 1695, 315, 225), "and"},
-      {"Text1", PixelsOf(4920, 2100, 2000, 345),
-       "Anything that has not been accessed in x days:"},
+      {"Text1", PixelsOf(4920, 2100, 2000, 345), "Anything that has not been accessed in x days:"},
       {"PushButton2", PixelsOf(8040, 120, 7800, 405), "Start Finding Unused Files"},
       {"ListView2", PixelsOf(8040, 630, 7800, 5520), "Results"},
       {"PushButton5", PixelsOf(12000, 6750, 3840, 405), "Move To Folder"},
@@ -108,8 +106,8 @@ TEST_F(Form1Test, FirstRunOpensWithDesignedControlsAndDefaults) {
   // that is written back.
   EXPECT_TRUE(form->Option3->isChecked());
   EXPECT_TRUE(form->Option4->isChecked());
-  for (DatePicker* p : {form->DTPicker1, form->DTPicker2, form->DTPicker3, form->DTPicker4,
-                        form->DTPicker5}) {
+  for (DatePicker* p :
+       {form->DTPicker1, form->DTPicker2, form->DTPicker3, form->DTPicker4, form->DTPicker5}) {
     EXPECT_EQ(p->date(), QDate::currentDate());
   }
   EXPECT_EQ(form->Text1->text(), QString());
@@ -212,8 +210,8 @@ TEST_F(Form1Test, EveryCaptionStaysLegibleUnderALightOrADarkScheme) {
       const int last = header->count() - 1;
       const int end = header->sectionViewportPosition(last) + header->sectionSize(last);
       ASSERT_LT(end + 4, header->width()) << "the header has an empty end";
-      const QPoint empty = header->mapTo(form.get(), QPoint((end + header->width()) / 2,
-                                                            header->height() / 2));
+      const QPoint empty =
+          header->mapTo(form.get(), QPoint((end + header->width()) / 2, header->height() / 2));
       EXPECT_EQ(shot.pixelColor(empty), list->palette().color(QPalette::Base))
           << scheme.name << ": " << list->objectName().toStdString();
     }
@@ -250,8 +248,8 @@ TEST_F(Form1Test, BadStoredValuesAreReportedPerKeyAndStartUpGoesOn) {
   auto form = NewForm();
   std::vector<QString> reports = ErrorReports();
   ASSERT_EQ(reports.size(), 3u);
-  EXPECT_TRUE(reports[0].startsWith(QStringLiteral(
-      "Type mismatch\r\nin Tallowick2021/08/31.Form1.Form_Load at line 140\r\r")));
+  EXPECT_TRUE(reports[0].startsWith(
+      QStringLiteral("Type mismatch\r\nin Tallowick2021/08/31.Form1.Form_Load at line 140\r\r")));
   EXPECT_TRUE(reports[1].contains(QStringLiteral("at line 150")));
   EXPECT_TRUE(reports[2].contains(QStringLiteral("at line 154")));
   // The controls keep what they had; the rest was restored.
@@ -268,8 +266,8 @@ TEST_F(Form1Test, BadStoredValuesAreReportedPerKeyAndStartUpGoesOn) {
 TEST_F(Form1Test, AnOptionWithNoneSelectedLeavesTheGroupEmpty) {
   WriteSetting("Option4", "0");
   auto form = NewForm();
-  for (QRadioButton* o : {form->Option4, form->Option5, form->Option6, form->Option7,
-                          form->Option8}) {
+  for (QRadioButton* o :
+       {form->Option4, form->Option5, form->Option6, form->Option7, form->Option8}) {
     EXPECT_FALSE(o->isChecked());
   }
 }
@@ -380,8 +378,8 @@ TEST_F(Form1Test, SkinRestylesTheWindowAndABrokenSkinIsReported) {
     EXPECT_TRUE(form->styleSheet().contains(QStringLiteral("rgb(1, 2, 3)")));
   }
   qApp->setStyleSheet(QString());
-  for (const std::string& bad : {std::string(), std::string("\x01\x02\0\x03", 4),
-                                 std::string(2 * 1024 * 1024, 'a')}) {
+  for (const std::string& bad :
+       {std::string(), std::string("\x01\x02\0\x03", 4), std::string(2 * 1024 * 1024, 'a')}) {
     requests_.clear();
     WriteFile(app_dir_.Sub("x/o.cjs"), bad);
     auto form = NewForm();
@@ -432,7 +430,8 @@ TEST_F(Form1Test, HandCursorComesFromTheFileAndACorruptOneIsReported) {
     auto form = NewForm();
     EXPECT_TRUE(ErrorReports().empty());
     EXPECT_TRUE(form->HasHandPicture());
-    int hot_x = static_cast<unsigned char>(cursor[10]) | (static_cast<unsigned char>(cursor[11]) << 8);
+    int hot_x =
+        static_cast<unsigned char>(cursor[10]) | (static_cast<unsigned char>(cursor[11]) << 8);
     EXPECT_EQ(form->HandCursor().hotSpot().x(), hot_x);
     form->SetMousePointer(kPointerHand);
     EXPECT_EQ(form->PushButton1->cursor().shape(), Qt::BitmapCursor);
@@ -515,8 +514,8 @@ TEST(ErrorReportTest, ComposesTheReportExactly) {
 
 TEST(ErrorTrapTest, ReportsEachFailureAndCarriesOn) {
   std::vector<std::pair<int, int>> seen;  // (line, error number)
-  ErrorReporter old = SetErrorReporter(
-      [&](const std::string& id, const Failure& f, int line, const std::string&) {
+  ErrorReporter old =
+      SetErrorReporter([&](const std::string& id, const Failure& f, int line, const std::string&) {
         EXPECT_EQ(id, "in test ");
         seen.emplace_back(line, f.number());
       });
@@ -559,8 +558,8 @@ TEST_F(Form1Test, TheKeyboardReachesAndPressesEveryButton) {
   // Tab leaves the results for the buttons below them.
   form->ListView2->AddItem(QStringLiteral("/a"));
   form->ListView2->setFocus();
-  for (QPushButton* next : {form->PushButton4, form->PushButton6, form->PushButton3,
-                            form->PushButton5}) {
+  for (QPushButton* next :
+       {form->PushButton4, form->PushButton6, form->PushButton3, form->PushButton5}) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
   }

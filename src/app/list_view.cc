@@ -3,13 +3,13 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMimeData>
-#include <QUrl>
+#include <QMouseEvent>
 #include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
-#include <QKeyEvent>
-#include <QMouseEvent>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/status_text.h"
@@ -48,9 +48,7 @@ QString ListModel::FormatStamp(double value, bool empty) {
   return StampFormatter() ? StampFormatter()(value, empty) : QString();
 }
 
-int ListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : Count();
-}
+int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(headers_.size());
@@ -102,12 +100,13 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
       const std::uint32_t row = rows_[static_cast<size_t>(i)];
       const SubKind kind = Sub(i);
       switch (kind) {
-        case kTextSub: return own_[row & kIndex].sub_text;
+        case kTextSub:
+          return own_[row & kIndex].sub_text;
         case kStampSub:
         case kEmptyStampSub:
-          return StampFormatter() ? StampFormatter()(Stamp(i), kind == kEmptyStampSub)
-                                  : QString();
-        default: return QString();
+          return StampFormatter() ? StampFormatter()(Stamp(i), kind == kEmptyStampSub) : QString();
+        default:
+          return QString();
       }
     }
     if (index.column() == 2) {
@@ -420,7 +419,8 @@ void ListView::FitRowHeight() {
   initViewItemOption(&option);
   option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasCheckIndicator;
   option.text = QStringLiteral("Xg");
-  const int height = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height();
+  const int height =
+      style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height();
   verticalHeader()->setDefaultSectionSize(height);
 }
 
@@ -628,22 +628,37 @@ void ListView::TickSelected() {
 
 int VirtualKeyCode(int qt_key) {
   switch (qt_key) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+      return 9;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
     default:
       if (qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z) return qt_key;  // 65..90
       if (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9) return qt_key;  // 48..57

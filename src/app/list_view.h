@@ -4,19 +4,18 @@
 //
 // The rows live in a table model behind a QTableView (whose rows, unlike a
 // tree view's, cost it nothing each but a few bytes in its hidden row
-// header), so a list of a million rows costs one small record per row: rows are appended in batches, ticking
-// or unticking every row is one pass, and removing many rows is one
-// compaction rather than one shift per row.  A row is four bytes: its tick
-// and where its text lives, either in the list itself or, for the result
-// list, at a position of the search's found files (a ListSource), which the
-// list keeps alive while it shows rows of them.
+// header), so a list of a million rows costs one small record per row: rows are appended in
+// batches, ticking or unticking every row is one pass, and removing many rows is one compaction
+// rather than one shift per row.  A row is four bytes: its tick and where its text lives, either in
+// the list itself or, for the result list, at a position of the search's found files (a
+// ListSource), which the list keeps alive while it shows rows of them.
 #ifndef QUENMOOR_APP_LIST_VIEW_H_
 #define QUENMOOR_APP_LIST_VIEW_H_
 
 #include <QAbstractTableModel>
+#include <QHeaderView>
 #include <QString>
 #include <QStringList>
-#include <QHeaderView>
 #include <QTableView>
 #include <algorithm>
 #include <cstdint>
@@ -193,18 +192,18 @@ class ListView : public QTableView {
 
   // Items, numbered from 1.
   int ItemCount() const { return model_->Count(); }
-  QString ItemText(int position) const;              // fails past the end
+  QString ItemText(int position) const;  // fails past the end
   // The identity of the file the row lists (unknown for plain rows).
   FileId ItemId(int position) const;
   void SetItemId(int position, const FileId& id);
-  int AddItem(const QString& text);                  // returns the new position
+  int AddItem(const QString& text);  // returns the new position
   void AddItems(std::vector<ListModel::NewRow>&& rows);
   // The rows at `positions` of `source`, as ListModel::AppendSourceRows.
   void AddSourceItems(std::shared_ptr<const ListSource> source,
                       std::vector<std::uint32_t>&& positions) {
     model_->AppendSourceRows(std::move(source), std::move(positions));
   }
-  void RemoveItem(int position);                     // fails past the end
+  void RemoveItem(int position);  // fails past the end
   void RemoveItems(const std::vector<int>& positions);
   void ClearItems();
   QString SubItemText(int position) const;

@@ -80,7 +80,8 @@ TEST(ListViewTest, RemovingManyRowsKeepsTheOthersInOrderWithTheirTicks) {
 // Clicks the header of column `position` (from 1), as the user does.
 void ClickHeader(ListView& list, int position) {
   QHeaderView* header = list.header();
-  const int x = header->sectionViewportPosition(position - 1) + header->sectionSize(position - 1) / 2;
+  const int x =
+      header->sectionViewportPosition(position - 1) + header->sectionSize(position - 1) / 2;
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
 }
 
@@ -90,9 +91,12 @@ TEST(ListViewTest, AHeaderClickSortsByPathOrDateValueAndAgainReverses) {
   list.AddColumn("File(s) Found");
   list.AddColumn("Date Modified");
   // Paths, date values (-1 for an empty stamp) as a search adds them.
-  struct R { const char* path; double stamp; };
-  const R added[] = {{"/b/x", 45000.5}, {"/a/y", 9.25}, {"/B/z", -1},
-                     {"/c/w", 45000.5}, {"/a/x", 45000.25}};
+  struct R {
+    const char* path;
+    double stamp;
+  };
+  const R added[] = {
+      {"/b/x", 45000.5}, {"/a/y", 9.25}, {"/B/z", -1}, {"/c/w", 45000.5}, {"/a/x", 45000.25}};
   std::vector<ListModel::NewRow> rows;
   for (const R& r : added) {
     rows.push_back({r.path, r.stamp < 0 ? 0 : r.stamp,
@@ -167,9 +171,7 @@ class TestSource : public ListSource {
     id.ino = i + 1;
     return id;
   }
-  std::int64_t SizeAt(std::size_t i) const override {
-    return i < sizes.size() ? sizes[i] : -1;
-  }
+  std::int64_t SizeAt(std::size_t i) const override { return i < sizes.size() ? sizes[i] : -1; }
   std::vector<std::int64_t> sizes;
 };
 
@@ -178,8 +180,11 @@ TEST(ListViewTest, SizesSortStablyAndTheTotalsFollowTicksAndRemovals) {
   list.SetSortable(true);
   for (const char* c : {"File(s) Found", "Date Modified", "Size"}) list.AddColumn(c);
   auto source = std::make_shared<TestSource>();
-  source->files = {{"/", "a", 1, false}, {"/", "b", 1, false}, {"/", "c", 1, false},
-                   {"/", "d", 1, false}, {"/", "e", 1, false}};
+  source->files = {{"/", "a", 1, false},
+                   {"/", "b", 1, false},
+                   {"/", "c", 1, false},
+                   {"/", "d", 1, false},
+                   {"/", "e", 1, false}};
   source->sizes = {300, -1, 5000000000, 300, 7};  // one unknown, one past 32 bits
   list.AddSourceItems(source, {0, 1, 2, 3, 4});
   ListModel* m = list.Model();
@@ -267,8 +272,17 @@ TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
   // Texts that share long beginnings, end at and around every eighth and
   // sixteenth byte, repeat, and hold characters beyond ASCII, beyond 16 bits,
   // and in the range that UTF-16 puts after those (U+E000 on).
-  const QString pieces[] = {"/", "a", "b", "aaaaaaa", "/long/shared/folder/", "é", "\u00ff",
-                            QString::fromUtf8("\xF0\x9D\x84\x9E"), "z", "\uE001", "\uFF21"};
+  const QString pieces[] = {"/",
+                            "a",
+                            "b",
+                            "aaaaaaa",
+                            "/long/shared/folder/",
+                            "é",
+                            "\u00ff",
+                            QString::fromUtf8("\xF0\x9D\x84\x9E"),
+                            "z",
+                            "\uE001",
+                            "\uFF21"};
   std::vector<ListModel::NewRow> rows;
   std::uint32_t seed = 7;
   for (int i = 0; i < 3000; ++i) {
@@ -302,7 +316,8 @@ TEST(ListViewTest, SortingByPathMatchesAPlainStableSortOfTheTexts) {
         model.AppendBatch(std::move(copy));
       }
       std::vector<std::pair<std::u16string, double>> expected;
-      for (const ListModel::NewRow& r : rows) expected.emplace_back(r.text.toStdU16String(), r.stamp);
+      for (const ListModel::NewRow& r : rows)
+        expected.emplace_back(r.text.toStdU16String(), r.stamp);
       std::stable_sort(expected.begin(), expected.end(), [order](const auto& a, const auto& b) {
         return order == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
       });

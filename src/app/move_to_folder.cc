@@ -37,9 +37,10 @@ QString MoveReport(const QStringList& not_moved, bool all_still_there, const QSt
                                                   "in the list:")
                           .arg(n);
     } else {
-      text = n == 1 ? QCoreApplication::translate("qm::MoveToFolder", "1 file was not moved:")
-                    : QCoreApplication::translate("qm::MoveToFolder", "%1 files were not moved:")
-                          .arg(n);
+      text =
+          n == 1
+              ? QCoreApplication::translate("qm::MoveToFolder", "1 file was not moved:")
+              : QCoreApplication::translate("qm::MoveToFolder", "%1 files were not moved:").arg(n);
     }
     text += QStringLiteral("\n") + ListedLines(not_moved);
   }
@@ -74,9 +75,7 @@ void Form1::PushButton5_Click() {
   QString last_folder;
   QString answer;
   trap.Do(106, [&] { last_folder = ReadSetting(QStringLiteral("LastFolder"), QString()); });
-  trap.Do(106, [&] {
-    answer = BrowseForFolder(this, tr("Please select folder:"), last_folder);
-  });
+  trap.Do(106, [&] { answer = BrowseForFolder(this, tr("Please select folder:"), last_folder); });
   if (trap.Test(108, [&] { return answer.isEmpty(); })) return;
   result_command_running_ = true;
   trap.Do(333, [&] { last_folder = answer; });
@@ -105,8 +104,8 @@ void Form1::PushButton5_Click() {
   QStringList renamed;
   bool all_still_there = true;
   auto note = [&not_moved](const std::string& path, const std::string& why) {
-    not_moved << QString::fromStdString(path) + QStringLiteral(" (") +
-                     QString::fromStdString(why) + QLatin1Char(')');
+    not_moved << QString::fromStdString(path) + QStringLiteral(" (") + QString::fromStdString(why) +
+                     QLatin1Char(')');
   };
   int rows = 0;
   trap.Do(118, [&] { rows = ListView2->ItemCount(); });
@@ -135,8 +134,8 @@ void Form1::PushButton5_Click() {
         case FileMover::kMoved:
           moved.insert(row_text, result.bytes);
           if (result.name != BaseName(source)) {
-            renamed << QString::fromStdString(BaseName(source)) +
-                           QStringLiteral(" -> ") + QString::fromStdString(result.name);
+            renamed << QString::fromStdString(BaseName(source)) + QStringLiteral(" -> ") +
+                           QString::fromStdString(result.name);
           }
           Yield();
           break;
@@ -155,13 +154,13 @@ void Form1::PushButton5_Click() {
           break;
         case FileMover::kNotRemoved:
           if (result.reason == kChangedWhileMoving) {
-            note(source, Said(QT_TRANSLATE_NOOP("qm::MoveToFolder",
-                                                 "%1; what was copied is there as %2"),
-                              {ReasonText(result.reason), result.name}));
+            note(source,
+                 Said(QT_TRANSLATE_NOOP("qm::MoveToFolder", "%1; what was copied is there as %2"),
+                      {ReasonText(result.reason), result.name}));
           } else {
             note(source, Said(QT_TRANSLATE_NOOP("qm::MoveToFolder",
-                                                 "copied there as %1, but it could not be "
-                                                 "removed from its folder: %2"),
+                                                "copied there as %1, but it could not be "
+                                                "removed from its folder: %2"),
                               {result.name, ReasonText(result.reason)}));
           }
           break;

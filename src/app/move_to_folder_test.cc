@@ -189,11 +189,12 @@ TEST_F(MoveToFolderTest, ACopyThatFailsHalfWayKeepsTheSourceAndAnyOldTarget) {
   Move();
   EXPECT_EQ(ReadFile(a), std::string(200000, 'n'));
   EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "older file");
-  EXPECT_TRUE(Exists(b));  // the disk stayed full
+  EXPECT_TRUE(Exists(b));                                                   // the disk stayed full
   EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt"}));  // nothing half-written
   EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("2 files were not moved and are still ticked")));
+  EXPECT_TRUE(
+      Messages()[0].startsWith(QStringLiteral("2 files were not moved and are still ticked")));
   EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) + " (no space left)"));
 }
 
@@ -280,8 +281,8 @@ TEST_F(MoveToFolderTest, ATickedFileAlreadyInTheTargetIsNeverOverwritten) {
       EXPECT_EQ(Rows(), std::vector<std::string>({in_t}));
       EXPECT_EQ(Ticks(), std::vector<bool>({true}));
       ASSERT_EQ(Messages().size(), 1u);
-      EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(in_t) +
-                                         " (it is already in that folder)"));
+      EXPECT_TRUE(
+          Messages()[0].contains(QString::fromStdString(in_t) + " (it is already in that folder)"));
       EXPECT_TRUE(Messages()[0].contains("x.txt -> x (2).txt")) << Messages()[0].toStdString();
     });
   }
@@ -308,9 +309,10 @@ TEST_F(MoveToFolderTest, AFileOfTheSameNameAlreadyThereIsKeptAndTheArrivalRename
     EXPECT_TRUE(Rows().empty());
     ASSERT_EQ(Messages().size(), 1u);
     const QString text = Messages()[0];
-    EXPECT_TRUE(text.startsWith("7 files were given new names, because the folder already held "
-                                "files of their names:\n\nnotes.txt -> notes (3).txt\n"
-                                "f0 -> f0 (2)\n"))
+    EXPECT_TRUE(
+        text.startsWith("7 files were given new names, because the folder already held "
+                        "files of their names:\n\nnotes.txt -> notes (3).txt\n"
+                        "f0 -> f0 (2)\n"))
         << text.toStdString();
     EXPECT_TRUE(text.endsWith("\n... and 2 more")) << text.toStdString();
     EXPECT_EQ(Dialogs(DialogKind::kMessage).back().style, kOkOnly | kInformation);
@@ -338,7 +340,8 @@ TEST_F(MoveToFolderTest, AMoveInterruptedAfterItsCopyIsFinishedWithoutASecondCop
     ASSERT_EQ(::lstat((dest_ + "/a.txt").c_str(), &kept), 0);
     EXPECT_EQ(kept.st_atime, 1500000000);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_TRUE(Messages()[0].startsWith("1 file was given a new name")) << Messages()[0].toStdString();
+    EXPECT_TRUE(Messages()[0].startsWith("1 file was given a new name"))
+        << Messages()[0].toStdString();
   });
 }
 
@@ -383,8 +386,8 @@ TEST_F(MoveToFolderTest, AFileSavedAgainWhileBeingCopiedKeepsItsNewVersion) {
   EXPECT_EQ(testing::ListDir(dest_), std::vector<std::string>({"a.txt"}));
   EXPECT_EQ(Ticks(), std::vector<bool>({true}));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(b) +
-                                     " (it changed while it was being moved)"))
+  EXPECT_TRUE(
+      Messages()[0].contains(QString::fromStdString(b) + " (it changed while it was being moved)"))
       << Messages()[0].toStdString();
 }
 
@@ -403,7 +406,8 @@ TEST_F(MoveToFolderTest, APathThatNamesSomethingElseSinceTheSearchIsLeftAlone) {
     EXPECT_EQ(Rows().size(), 4u);
     EXPECT_EQ(Ticks(), std::vector<bool>(4, true));
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].count("(it changed since the search)"), 4) << Messages()[0].toStdString();
+    EXPECT_EQ(Messages()[0].count("(it changed since the search)"), 4)
+        << Messages()[0].toStdString();
   }
 }
 
@@ -433,8 +437,8 @@ TEST_F(MoveToFolderTest, ACopyHasNoNameUntilItIsComplete) {
   for (bool unnamed_files : {true, false}) {
     SCOPED_TRACE(unnamed_files ? "unnamed temporary file" : "hidden named temporary");
     form_->ListView2->ClearItems();
-    std::string a = Row("a" + std::to_string(unnamed_files) + ".bin", true,
-                        std::string(3 << 20, 'a'));
+    std::string a =
+        Row("a" + std::to_string(unnamed_files) + ".bin", true, std::string(3 << 20, 'a'));
     TwoDisksFs disks;
     if (!unnamed_files) disks.RefuseUnnamedFiles();
     std::vector<std::string> seen;
@@ -451,12 +455,13 @@ TEST_F(MoveToFolderTest, ACopyHasNoNameUntilItIsComplete) {
     EXPECT_TRUE(seen.empty()) << seen[0];
     EXPECT_EQ(ReadFile(dest_ + "/" + a.substr(a.rfind('/') + 1)), std::string(3 << 20, 'a'));
     // Ended by a full disk instead: nothing stays behind, hidden or not.
-    std::string b = Row("b" + std::to_string(unnamed_files) + ".bin", true,
-                        std::string(3 << 20, 'b'));
+    std::string b =
+        Row("b" + std::to_string(unnamed_files) + ".bin", true, std::string(3 << 20, 'b'));
     disks.FailWritesAfter(1 << 20, ENOSPC);
     Move();
     disks.FailWritesAfter(-1, 0);
-    EXPECT_EQ(testing::ListDir(dest_).size(), unnamed_files ? 1u : 2u) << testing::ListDir(dest_).back();
+    EXPECT_EQ(testing::ListDir(dest_).size(), unnamed_files ? 1u : 2u)
+        << testing::ListDir(dest_).back();
     EXPECT_TRUE(Exists(b));
   }
 }
@@ -472,8 +477,11 @@ TEST_F(MoveToFolderTest, ACopyKeepsExtendedAttributesAndAcls) {
     std::uint32_t id;
   };
   const std::uint32_t version = 2;
-  const Entry entries[] = {{0x01, 6, 0xFFFFFFFF}, {0x02, 4, 4242}, {0x04, 4, 0xFFFFFFFF},
-                           {0x10, 4, 0xFFFFFFFF}, {0x20, 0, 0xFFFFFFFF}};
+  const Entry entries[] = {{0x01, 6, 0xFFFFFFFF},
+                           {0x02, 4, 4242},
+                           {0x04, 4, 0xFFFFFFFF},
+                           {0x10, 4, 0xFFFFFFFF},
+                           {0x20, 0, 0xFFFFFFFF}};
   std::string acl(reinterpret_cast<const char*>(&version), 4);
   acl.append(reinterpret_cast<const char*>(entries), sizeof entries);
   const bool has_acl =
@@ -512,7 +520,7 @@ TEST_F(MoveToFolderTest, ReasonsSayWhatHappened) {
       disks.FailWritesAfter(1000, ENOSPC);
     } else if (c.two_disks) {
       disks.FailRenames(0, 0);
-      disks.RefuseUnnamedFiles();  // the named temporaries' renames then fail: the
+      disks.RefuseUnnamedFiles();   // the named temporaries' renames then fail: the
       disks.FailRenames(2, c.err);  // probe's, and the copy's
     } else {
       disks.FailRenames(1, c.err);
@@ -538,8 +546,8 @@ TEST_F(MoveToFolderTest, AFolderRemovedOnceTheMoveHasBegunIsTheReasonGiven) {
     EXPECT_EQ(ReadFile(a), "alpha");
     EXPECT_EQ(Ticks(), std::vector<bool>({true}));
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) +
-                                       " (the folder it was to go to is gone)"))
+    EXPECT_TRUE(
+        Messages()[0].contains(QString::fromStdString(a) + " (the folder it was to go to is gone)"))
         << Messages()[0].toStdString();
   });
 }
@@ -562,9 +570,8 @@ TEST_F(MoveToFolderTest, AFileIsNeverTakenForItsOwnCopyThroughAnotherMount) {
       {"a bind mount",
        [&] {
          testing::MakeDirs(point);
-         return ::mount(src.c_str(), point.c_str(), nullptr, MS_BIND, nullptr) == 0
-                    ? point
-                    : std::string();
+         return ::mount(src.c_str(), point.c_str(), nullptr, MS_BIND, nullptr) == 0 ? point
+                                                                                    : std::string();
        },
        unmount},
       {"a FUSE mount (bindfs)",
@@ -611,8 +618,8 @@ TEST_F(MoveToFolderTest, AFileIsNeverTakenForItsOwnCopyThroughAnotherMount) {
     EXPECT_EQ(testing::ListDir(src), std::vector<std::string>({"a.txt", "link"}));
     EXPECT_EQ(Ticks(), std::vector<bool>({true, true}));
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_TRUE(Messages()[0].contains(QString::fromStdString(a) +
-                                       " (it is already in that folder)"))
+    EXPECT_TRUE(
+        Messages()[0].contains(QString::fromStdString(a) + " (it is already in that folder)"))
         << Messages()[0].toStdString();
     std::system(("rm -rf '" + tree_.path() + "'/*").c_str());
   }

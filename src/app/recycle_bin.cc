@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Send Checked To Recycle Bin": the ticked rows' files go to the trash
 // (results/recycle_bin.h), and the rows of those that went leave the list.
+#include "results/recycle_bin.h"
+
 #include <QSet>
 #include <algorithm>
 #include <vector>
@@ -11,7 +13,6 @@
 #include "platform/error_trap.h"
 #include "platform/yield.h"
 #include "results/journal.h"
-#include "results/recycle_bin.h"
 
 namespace qm {
 

@@ -145,10 +145,10 @@ TEST_F(RecycleBinTest, APathThatNamesSomethingElseSinceTheSearchIsNotTrashed) {
   EXPECT_EQ(testing::ReadFile(tree_.Sub("outside/inner.txt")), "not listed");
   EXPECT_EQ(Ticks(), std::vector<bool>(4, true));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].startsWith("4 of 5 files could not be moved to the trash and stay "
-                                       "where they are:"));
-  EXPECT_EQ(Messages()[0].count("(it changed since the search)"), 4)
-      << Messages()[0].toStdString();
+  EXPECT_TRUE(
+      Messages()[0].startsWith("4 of 5 files could not be moved to the trash and stay "
+                               "where they are:"));
+  EXPECT_EQ(Messages()[0].count("(it changed since the search)"), 4) << Messages()[0].toStdString();
 }
 
 TEST_F(RecycleBinTest, ReasonsSayWhatHappenedAndAMissingFileIsNotSaidToStay) {
@@ -159,7 +159,8 @@ TEST_F(RecycleBinTest, ReasonsSayWhatHappenedAndAMissingFileIsNotSaidToStay) {
   form_->PushButton3->click();
   ASSERT_EQ(Messages().size(), 1u);
   const QString text = Messages()[0];
-  EXPECT_TRUE(text.startsWith("2 of 2 files could not be moved to the trash:\n")) << text.toStdString();
+  EXPECT_TRUE(text.startsWith("2 of 2 files could not be moved to the trash:\n"))
+      << text.toStdString();
   EXPECT_FALSE(text.contains("stay where they are"));
   EXPECT_TRUE(text.contains(QString::fromStdString(gone) + " (file not found)"));
   EXPECT_TRUE(text.contains(QString::fromStdString(read_only) + " (read-only file system)"));

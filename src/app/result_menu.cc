@@ -30,7 +30,8 @@ void Form1::BuildResultsMenu() {
   open->setObjectName(QStringLiteral("OpenAction"));
   connect(open, &QAction::triggered, this, [this] {
     const std::vector<int> rows = ResultRowsForMenu();
-    if (!rows.empty()) OpenResult(ListView2->CurrentItem() ? ListView2->CurrentItem() : rows.front());
+    if (!rows.empty())
+      OpenResult(ListView2->CurrentItem() ? ListView2->CurrentItem() : rows.front());
   });
   QAction* reveal = Menu1->addAction(tr("Open Containing &Folder"));
   reveal->setObjectName(QStringLiteral("RevealAction"));
@@ -76,10 +77,10 @@ void Form1::OpenResult(int position) {
   QPointer<Form1> window(this);
   OpenWithDesktop(path, [window, path](OpenOutcome outcome) {
     if (!window || outcome == OpenOutcome::kOpened) return;
-    MessageBox(window, outcome == OpenOutcome::kNoApplication
-                           ? tr("No application was found to open %1.").arg(path)
-                           : tr("%1 could not be opened: the desktop reported a failure.")
-                                 .arg(path),
+    MessageBox(window,
+               outcome == OpenOutcome::kNoApplication
+                   ? tr("No application was found to open %1.").arg(path)
+                   : tr("%1 could not be opened: the desktop reported a failure.").arg(path),
                kOkOnly | kExclamation);
   });
 }

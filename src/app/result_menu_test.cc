@@ -67,8 +67,8 @@ TEST_F(ResultMenuTest, EnterAndDoubleClickOpenAResultAndTheMenuCopiesPaths) {
   form_->OpenResult(1);
   EXPECT_EQ(Opened().size(), 2u);
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0],
-            QString::fromStdString(a) + QStringLiteral(" cannot be opened: it is no longer there."));
+  EXPECT_EQ(Messages()[0], QString::fromStdString(a) +
+                               QStringLiteral(" cannot be opened: it is no longer there."));
 }
 
 TEST_F(ResultMenuTest, WithoutAFileManagerOnTheBusTheFolderIsOpened) {

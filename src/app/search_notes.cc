@@ -80,8 +80,8 @@ QStringList LeftOutTexts(const SearchCounts& counts, DateType type) {
                  .arg(Number(counts.undated));
   }
   if (counts.unreadable_names == 1) {
-    texts << Tr(QT_TRANSLATE_NOOP("qm::Status",
-                                  "1 file or folder left out: its name is not valid UTF-8"));
+    texts << Tr(
+        QT_TRANSLATE_NOOP("qm::Status", "1 file or folder left out: its name is not valid UTF-8"));
   } else if (counts.unreadable_names > 1) {
     texts << Tr(QT_TRANSLATE_NOOP("qm::Status",
                                   "%1 files and folders left out: their names are not valid "

@@ -73,7 +73,8 @@ void Form1::PushButton2_Click() {
   for (auto it = subfolder_marks.rbegin(); it != subfolder_marks.rend(); ++it) {
     int row = 0;
     trap.Do(134, [&] { row = *it; });
-    trap.Do(136, [&] { MessageBox(this, SubfolderRemovedText(ListView1->ItemText(row)), kOkOnly); });
+    trap.Do(136,
+            [&] { MessageBox(this, SubfolderRemovedText(ListView1->ItemText(row)), kOkOnly); });
     trap.Do(138, [&] { ListView1->RemoveItem(row); });
     trap.Do(140, [&] { Yield(); });
     trap.Line(142);
@@ -137,7 +138,8 @@ std::shared_ptr<FoundFiles> Form1::RunSearch(const SearchCriteria& criteria) {
   } done{this};
   search.engine.Start(criteria, [this] {
     // On the search's thread: the news is taken on the window's.
-    QMetaObject::invokeMethod(this, [this] { ReceiveSearchNews(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { ReceiveSearchNews(); }, Qt::QueuedConnection);
   });
   // Stop has a way out whatever happens: the search's thread answers it
   // within milliseconds, and should it not, the window does not wait for

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The search run and the date rules, through the real window.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest/QTest>
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -244,8 +244,8 @@ TEST_F(SearchRunTest, NestedRowsArePrunedFromTheBottomUpWithOneMessageEach) {
 TEST_F(SearchRunTest, ARowIsPrunedOnlyUnderARowThatItStartsWith) {
   // Every row starts with "/": "/home/" lies inside the text of
   // "/mnt/backup/home/" without being a parent of it.
-  OldFiles({"mnt/backup/home/saved.txt", "home/u/work/tmp/scratch.txt", "home/mine.txt",
-            "tmp/t.txt"});
+  OldFiles(
+      {"mnt/backup/home/saved.txt", "home/u/work/tmp/scratch.txt", "home/mine.txt", "tmp/t.txt"});
   testing::RootedFs rooted(tree_.path());
   ScopedFs use(&rooted);
   ListEveryOldFile();
@@ -310,11 +310,11 @@ TEST_F(SearchRunTest, ARunKeepsTheCriteriaItStartedWithWhateverChangesMeanwhile)
     if (acted || !slow.Holding()) return;
     acted = true;
     busy_seen = form_->MousePointer() == kPointerBusy && form_->SearchRunning();
-    form_->Option3->setChecked(true);                 // Date Accessed
-    form_->DTPicker5->SetValue(Day(2020, 3, 15));     // the accessed day
-    form_->PushButton2->click();                      // ignored: a run is in progress
+    form_->Option3->setChecked(true);              // Date Accessed
+    form_->DTPicker5->SetValue(Day(2020, 3, 15));  // the accessed day
+    form_->PushButton2->click();                   // ignored: a run is in progress
     form_->ListView1->SelectItem(1);
-    form_->ListView1_KeyDown(46, 0);                  // refused: the pointer is busy
+    form_->ListView1_KeyDown(46, 0);  // refused: the pointer is busy
     slow.Release();
   });
   poke.start();
@@ -418,7 +418,8 @@ TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPla
     std::vector<QString> reports = ErrorReports();
     ASSERT_EQ(reports.size(), 1u) << line;
     EXPECT_TRUE(reports[0].startsWith(
-        QStringLiteral("Out of memory\r\nin Tallowick2021/08/31.Form1.PushButton2_Click at line %1\r")
+        QStringLiteral(
+            "Out of memory\r\nin Tallowick2021/08/31.Form1.PushButton2_Click at line %1\r")
             .arg(line)))
         << reports[0].toStdString();
     // Every file is listed; the one whose stamp was lost shows no date.
@@ -468,7 +469,8 @@ TEST_F(SearchRunTest, RowsFollowTheWalkOrderWithTheirOwnStamps) {
   for (const std::string& folder : folders) {
     for (const std::string& name : ListingOrder(folder)) {
       const std::string path = folder + name;
-      if (std::filesystem::is_regular_file(path) && FileDateModified(path).value < Day(2022, 1, 1)) {
+      if (std::filesystem::is_regular_file(path) &&
+          FileDateModified(path).value < Day(2022, 1, 1)) {
         expected.push_back(path);
       }
     }
@@ -564,7 +566,8 @@ TEST_F(SearchRunTest, StopEscAndClosingEndASearchOnASlowMountWithinASecond) {
   // with one file whose date never comes back while the test runs: the
   // search is stopped at fifty moments, by the Stop button, by Esc and by
   // closing the window (which ends the program; here it stops the search).
-  for (int i = 0; i < 60; ++i) File("d" + std::to_string(i % 12) + "/f" + std::to_string(i), LocalTime(2001, 1, 1));
+  for (int i = 0; i < 60; ++i)
+    File("d" + std::to_string(i % 12) + "/f" + std::to_string(i), LocalTime(2001, 1, 1));
   AddRow(tree_.path());
   ListEveryOldFile();
   Form1::SetUnloadActionForTesting([this] {
@@ -585,9 +588,15 @@ TEST_F(SearchRunTest, StopEscAndClosingEndASearchOnASlowMountWithinASecond) {
     QTimer::singleShot(k * 4, form_.get(), [&] {
       asked = std::chrono::steady_clock::now();
       switch (k % 3) {
-        case 0: form_->PushButton9->click(); break;
-        case 1: QTest::keyClick(form_.get(), Qt::Key_Escape); break;
-        case 2: form_->close(); break;
+        case 0:
+          form_->PushButton9->click();
+          break;
+        case 1:
+          QTest::keyClick(form_.get(), Qt::Key_Escape);
+          break;
+        case 2:
+          form_->close();
+          break;
       }
     });
     form_->PushButton2_Click();

@@ -28,7 +28,8 @@ QString ReadSkin(const QString& path) {
   }
   const QByteArray bytes = QByteArray::fromStdString(read);
   if (bytes.trimmed().isEmpty()) {
-    throw Failure(kErrPathFileAccess, Said(QT_TRANSLATE_NOOP("qm::Skin", "The skin file is empty")));
+    throw Failure(kErrPathFileAccess,
+                  Said(QT_TRANSLATE_NOOP("qm::Skin", "The skin file is empty")));
   }
   QString text = QString::fromUtf8(bytes);
   if (bytes.contains('\0') || text.toUtf8() != bytes) {
@@ -57,8 +58,7 @@ QVariant SkinFramework::Invoke(int dispatch_id, CallKind kind, const QVariantLis
     case 3:
       if (kind == kMethod && !args.isEmpty()) {
         if (style_sheet_.isEmpty()) {
-          throw Failure(kErrInvalidCall,
-                        Said(QT_TRANSLATE_NOOP("qm::Skin", "No skin is loaded")));
+          throw Failure(kErrInvalidCall, Said(QT_TRANSLATE_NOOP("qm::Skin", "No skin is loaded")));
         }
         const quint32 handle = args[0].toUInt();
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -66,8 +66,8 @@ QVariant SkinFramework::Invoke(int dispatch_id, CallKind kind, const QVariantLis
           QString sheet = style_sheet_;
           if (!(options_ & 1)) {
             // Without option bit 1 the window keeps its own background.
-            sheet += QStringLiteral("\n#%1 { background: palette(window); }")
-                         .arg(top->objectName());
+            sheet +=
+                QStringLiteral("\n#%1 { background: palette(window); }").arg(top->objectName());
           }
           if (apply_to_controls_) top->setStyleSheet(sheet);
           if (apply_to_dialogs_) qApp->setStyleSheet(style_sheet_);

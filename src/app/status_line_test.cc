@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The status line: totals after a search, progress and Stop during one,
 // what the trash took.
+#include <dirent.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <dirent.h>
 #include <QtTest/QTest>
 #include <cstdio>
 #include <limits>
@@ -15,9 +15,9 @@
 
 #include "app/status_text.h"
 #include "search/search_engine.h"
-#include "testing/test_slow_fs.h"
 #include "testing/test_form.h"
 #include "testing/test_results.h"
+#include "testing/test_slow_fs.h"
 
 namespace qm {
 namespace {
@@ -44,7 +44,7 @@ class StatusLineTest : public ResultsTest {
 
 TEST_F(StatusLineTest, TellsWhatWasFoundAndTickedAndWhatTheTrashTook) {
   const std::string folder = Files(3);  // 6 bytes in all
-  EXPECT_EQ(Status(), QString());  // nothing searched yet
+  EXPECT_EQ(Status(), QString());       // nothing searched yet
   SearchAndTickAll(folder);
   EXPECT_EQ(form_->ListView2->ColumnCaption(3), QStringLiteral("Size"));
   EXPECT_EQ(Status(), QStringLiteral("3 files found, sizes total 6 bytes   \u00b7   3 ticked, "
@@ -66,10 +66,17 @@ TEST_F(StatusLineTest, TellsWhatWasFoundAndTickedAndWhatTheTrashTook) {
 
 TEST(SizeTextTest, TheUnitIsTheOneThatShowsTheRoundedSizeBelowAThousand) {
   const std::pair<ByteCount, const char*> cases[] = {
-      {0, "0 bytes"},          {1, "1 byte"},           {999, "999 bytes"},
-      {1000, "1.0 kB"},        {999949, "999.9 kB"},    {999950, "1.0 MB"},
-      {999999, "1.0 MB"},      {1500000, "1.5 MB"},     {100000000, "100.0 MB"},
-      {999950000000, "1.0 TB"}, {ByteCount(1) << 64, "18.4 EB"},
+      {0, "0 bytes"},
+      {1, "1 byte"},
+      {999, "999 bytes"},
+      {1000, "1.0 kB"},
+      {999949, "999.9 kB"},
+      {999950, "1.0 MB"},
+      {999999, "1.0 MB"},
+      {1500000, "1.5 MB"},
+      {100000000, "100.0 MB"},
+      {999950000000, "1.0 TB"},
+      {ByteCount(1) << 64, "18.4 EB"},
   };
   for (const auto& c : cases) EXPECT_EQ(SizeText(c.first), QLatin1String(c.second));
   // Under a locale that writes right to left, the English texts keep

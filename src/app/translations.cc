@@ -10,8 +10,8 @@
 
 namespace qm {
 
-QStringList MessageLanguages(const QString& lc_all, const QString& lc_messages,
-                             const QString& lang, const QString& language) {
+QStringList MessageLanguages(const QString& lc_all, const QString& lc_messages, const QString& lang,
+                             const QString& language) {
   const QString locale = !lc_all.isEmpty() ? lc_all : !lc_messages.isEmpty() ? lc_messages : lang;
   const QString bare = locale.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
   if (bare.isEmpty() || bare == QLatin1String("C") || bare == QLatin1String("POSIX")) return {};

@@ -23,8 +23,8 @@ namespace qm {
 // else LANG; when that is unset, C or POSIX there are none (the program's
 // own English), otherwise the list in LANGUAGE when it is set, else that
 // locale.
-QStringList MessageLanguages(const QString& lc_all, const QString& lc_messages,
-                             const QString& lang, const QString& language);
+QStringList MessageLanguages(const QString& lc_all, const QString& lc_messages, const QString& lang,
+                             const QString& language);
 QStringList MessageLanguages();  // from the environment
 
 // The translation for `languages`: the first language that `has` a

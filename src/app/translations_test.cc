@@ -48,8 +48,7 @@ TEST(PickTranslation, FirstLanguageThatHasOneUnlessEnglishComesFirst) {
   EXPECT_EQ(PickTranslation({QStringLiteral("pt_BR.UTF-8")}, has), QStringLiteral("pt_BR"));
   EXPECT_EQ(PickTranslation({QStringLiteral("pt_PT.UTF-8")}, has), QString());
   // A user who puts English before German gets the program as written.
-  EXPECT_EQ(PickTranslation({QStringLiteral("en_GB.UTF-8"), QStringLiteral("de")}, has),
-            QString());
+  EXPECT_EQ(PickTranslation({QStringLiteral("en_GB.UTF-8"), QStringLiteral("de")}, has), QString());
   EXPECT_EQ(PickTranslation({}, has), QString());
 }
 
@@ -66,8 +65,9 @@ TEST_F(GermanWindowTest, CaptionsMessagesAndDatesAreGerman) {
     QProcess child;
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=GermanWindowTest.CaptionsMessagesAndDatesAreGerman")});
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_filter=GermanWindowTest.CaptionsMessagesAndDatesAreGerman")});
     ASSERT_TRUE(child.waitForFinished(120000));
     const QString out = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();

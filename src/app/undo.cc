@@ -3,10 +3,12 @@
 // the last trash or move took away (results/undo.h), also when that was
 // another session's, or the command line's.  The files that come back are
 // listed again, ticked, so the same command takes them again at one click.
+#include "results/undo.h"
+
 #include <QBoxLayout>
-#include <QRadioButton>
 #include <QKeySequence>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QStringList>
 #include <algorithm>
@@ -17,7 +19,6 @@
 #include "platform/yield.h"
 #include "results/journal.h"
 #include "results/listed_text.h"
-#include "results/undo.h"
 #include "search/time_stamps.h"
 
 namespace qm {
@@ -61,10 +62,9 @@ void Form1::NoteJournal(const JournalWriter& journal) {
   PushButton14->setVisible(JournalPresent());
   if (journal.Trouble().empty() || journal_trouble_told_) return;
   journal_trouble_told_ = true;
-  MessageBox(this,
-             tr("This command cannot be undone: %1.")
-                 .arg(QString::fromStdString(journal.Trouble())),
-             kOkOnly | kExclamation);
+  MessageBox(
+      this, tr("This command cannot be undone: %1.").arg(QString::fromStdString(journal.Trouble())),
+      kOkOnly | kExclamation);
 }
 
 void Form1::PushButton14_Click() {
@@ -102,11 +102,10 @@ void Form1::PushButton14_Click() {
     for (int c = ListView2->ColumnCount(); c >= 1; --c) ListView2->RemoveColumn(c);
     ListView2->AddColumn(tr("File(s) Found"));
     ListView2->SetColumnWidthTwips(1, 5500);
-    ListView2->AddColumn(result_date_type_ == DateType::kModified
-                             ? tr("Date Modified", "result column")
-                         : result_date_type_ == DateType::kCreated
-                             ? tr("Date Created", "result column")
-                             : tr("Date Accessed", "result column"));
+    ListView2->AddColumn(
+        result_date_type_ == DateType::kModified  ? tr("Date Modified", "result column")
+        : result_date_type_ == DateType::kCreated ? tr("Date Created", "result column")
+                                                  : tr("Date Accessed", "result column"));
     ListView2->SetColumnWidthTwips(2, 2000);
     ListView2->AddColumn(tr("Size"));
     ListView2->SetColumnWidthTwips(3, 1300);
@@ -145,8 +144,8 @@ void Form1::PushButton14_Click() {
                  : n == 1 ? tr("1 file was put back where it was.")
                           : tr("%1 files were put back where they were.").arg(n);
   text += QStringLiteral("\n\n");
-  text += missed == 1 ? tr("1 file was not put back:")
-                      : tr("%1 files were not put back:").arg(missed);
+  text +=
+      missed == 1 ? tr("1 file was not put back:") : tr("%1 files were not put back:").arg(missed);
   text += QStringLiteral("\n") + ListedLines(lines);
   MessageBox(this, text, kOkOnly | kExclamation);
 }

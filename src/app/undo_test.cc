@@ -4,9 +4,9 @@
 // chosen moments, and journals that are damaged or no file.
 #include "results/undo.h"
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -195,14 +195,15 @@ TEST_F(UndoTest, AFileWhosePlaceIsTakenOrThatChangedStaysAndIsNamedWithItsReason
     EXPECT_EQ(Rows(), std::vector<std::string>{c});
     ASSERT_EQ(Messages().size(), 1u);
     const QString said = Messages()[0];
-    EXPECT_TRUE(said.startsWith(QStringLiteral("1 file was put back where it was.\n\n"
-                                               "2 files were not put back:")))
+    EXPECT_TRUE(
+        said.startsWith(QStringLiteral("1 file was put back where it was.\n\n"
+                                       "2 files were not put back:")))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QString::fromStdString(a) + " (its place is taken by another file)"))
         << said.toStdString();
-    EXPECT_TRUE(said.contains(QString::fromStdString(b) +
-                              (trash ? " (it changed in the trash)"
-                                     : " (it changed since it was moved)")))
+    EXPECT_TRUE(
+        said.contains(QString::fromStdString(b) +
+                      (trash ? " (it changed in the trash)" : " (it changed since it was moved)")))
         << said.toStdString();
     // Undo stays on offer: once a.txt's place is free it can go back.
     EXPECT_TRUE(UndoOffered());
@@ -222,8 +223,9 @@ TEST_F(UndoTest, AFileWhosePlaceIsTakenOrThatChangedStaysAndIsNamedWithItsReason
     }
     EXPECT_EQ(Rows(), (std::vector<std::string>{c, a}));
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_TRUE(Messages()[0].startsWith(QStringLiteral("1 file was put back where it was.\n\n"
-                                                        "1 file was not put back:")));
+    EXPECT_TRUE(
+        Messages()[0].startsWith(QStringLiteral("1 file was put back where it was.\n\n"
+                                                "1 file was not put back:")));
   }
 }
 

@@ -43,8 +43,8 @@ QRect WindowLayout::Place(const QRect& designed_rect, const Anchor& anchor, QSiz
     return edge + static_cast<int>(std::lround(share * by));
   };
   const int left = shift + moved(designed_rect.left(), anchor.left_edge, growth);
-  const int right = shift + moved(designed_rect.left() + designed_rect.width(), anchor.right_edge,
-                                  growth);
+  const int right =
+      shift + moved(designed_rect.left() + designed_rect.width(), anchor.right_edge, growth);
   int top = moved(designed_rect.top(), anchor.top_edge, taller);
   int bottom = moved(designed_rect.top() + designed_rect.height(), anchor.bottom_edge, taller);
   int l = left, r = right;

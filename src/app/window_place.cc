@@ -91,13 +91,13 @@ void Form1::FitResultColumns() {
     // The widest texts a column shows: a date with wide digits, the widest
     // sizes, the header with its sort mark.
     const QFontMetrics metrics(ListView2->font());
-    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
-                                                 ListView2) + 1) + 8;
+    const int margin =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView2) + 1) + 8;
     const QString date = ListModel::FormatStamp(DayNumberOf(2028, 12, 28) + 0.95762, false);
     int date_need = metrics.horizontalAdvance(date) + margin;
     int size_need = 0;
-    for (ByteCount bytes : {ByteCount(999), ByteCount(888800), ByteCount(888800000),
-                            ByteCount(888800000000)}) {
+    for (ByteCount bytes :
+         {ByteCount(999), ByteCount(888800), ByteCount(888800000), ByteCount(888800000000)}) {
       size_need = std::max(size_need, metrics.horizontalAdvance(SizeText(bytes)) + margin);
     }
     date_need = std::max({date_need, designed[1], ListView2->header()->sectionSizeHint(1)});

@@ -6,9 +6,9 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QScreen>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QtTest/QTest>
 #include <cerrno>
@@ -176,8 +176,8 @@ TEST_F(WindowPlaceTest, AtTwiceTheScaleAndOnASmallScreenEveryCaptionShowsAndTheW
   form.RestoreWindowState();
   form.show();
   const QRect placed = form.geometry();
-  EXPECT_TRUE(free.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width()
-                                     << "x" << placed.height();
+  EXPECT_TRUE(free.contains(placed))
+      << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
   EXPECT_GE(placed.top(), free.top() + Form1::kTitleBar);  // room for the title bar
   QScrollBar* across = form.findChild<QScrollBar*>(QStringLiteral("HScroll1"));
   ASSERT_TRUE(across);

@@ -86,7 +86,8 @@ WindowState ReadWindowState(QString* trouble) {
     if (key == QLatin1String("geometry")) {
       bool ok = false;
       const std::vector<int> n = Numbers(value, &ok);
-      if (ok && n.size() == 4 && n[2] > 0 && n[3] > 0) state.geometry = QRect(n[0], n[1], n[2], n[3]);
+      if (ok && n.size() == 4 && n[2] > 0 && n[3] > 0)
+        state.geometry = QRect(n[0], n[1], n[2], n[3]);
     } else if (key == QLatin1String("maximized")) {
       state.maximized = value == QLatin1String("1");
     } else if (key == QLatin1String("folder-columns")) {

@@ -19,10 +19,10 @@
 namespace qm {
 
 struct WindowState {
-  QRect geometry;               // the window's normal place and size; empty if unknown
+  QRect geometry;  // the window's normal place and size; empty if unknown
   bool maximized = false;
-  std::vector<int> folder_widths;   // the folder list's column widths, in pixels
-  std::vector<int> result_widths;   // the result list's, once a search has set its columns
+  std::vector<int> folder_widths;  // the folder list's column widths, in pixels
+  std::vector<int> result_widths;  // the result list's, once a search has set its columns
 };
 
 QString WindowStatePath();

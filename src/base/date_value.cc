@@ -23,8 +23,7 @@ const std::int64_t kUnixEpochDay = 25569;  // 1970-01-01 as a day number
 }  // namespace
 
 std::int64_t DayNumberOf(int year, int month, int day) {
-  return DaysFromCivil(year, static_cast<unsigned>(month),
-                       static_cast<unsigned>(day)) +
+  return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
          kUnixEpochDay;
 }
 
@@ -38,8 +37,7 @@ CivilDate CivilDateOf(std::int64_t day_number) {
   const unsigned mp = (5 * doy + 2) / 153;
   const unsigned d = doy - (153 * mp + 2) / 5 + 1;
   const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  return CivilDate{static_cast<int>(y + (m <= 2)), static_cast<int>(m),
-                   static_cast<int>(d)};
+  return CivilDate{static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
 }
 
 DateValue MakeDateValue(std::int64_t day_number, double seconds_of_day) {
@@ -48,9 +46,7 @@ DateValue MakeDateValue(std::int64_t day_number, double seconds_of_day) {
   return static_cast<double>(day_number) - fraction;
 }
 
-std::int64_t CalendarDayOf(DateValue value) {
-  return static_cast<std::int64_t>(std::trunc(value));
-}
+std::int64_t CalendarDayOf(DateValue value) { return static_cast<std::int64_t>(std::trunc(value)); }
 
 double SecondsOfDay(DateValue value) {
   double fraction = std::fabs(value - std::trunc(value));
@@ -63,8 +59,7 @@ std::int64_t NearestWholeDay(DateValue value) {
 
 bool InDateRange(DateValue value) {
   static const std::int64_t kMinDay = DayNumberOf(100, 1, 1);
-  static const double kMax =
-      static_cast<double>(DayNumberOf(9999, 12, 31)) + 86399.999 / 86400.0;
+  static const double kMax = static_cast<double>(DayNumberOf(9999, 12, 31)) + 86399.999 / 86400.0;
   if (!std::isfinite(value)) return false;
   return CalendarDayOf(value) >= kMinDay && value <= kMax;
 }

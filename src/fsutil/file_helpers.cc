@@ -14,8 +14,7 @@ namespace qm {
 namespace {
 
 // One pass of pair replacement over path[from..].
-void AppendHalvedRuns(const std::string& path, std::size_t from, char sep,
-                      std::string* out) {
+void AppendHalvedRuns(const std::string& path, std::size_t from, char sep, std::string* out) {
   std::size_t i = from;
   while (i < path.size()) {
     if (path[i] == sep && i + 1 < path.size() && path[i + 1] == sep) {
@@ -28,9 +27,7 @@ void AppendHalvedRuns(const std::string& path, std::size_t from, char sep,
   }
 }
 
-bool IsBlank(const std::string& text) {
-  return text.find_first_not_of(' ') == std::string::npos;
-}
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // The plain delete: like a command-line delete, it refuses a read-only file.
 void PlainDelete(const std::string& path) { FileSystemObject().DeleteFile(path, false); }

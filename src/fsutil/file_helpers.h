@@ -34,8 +34,7 @@ std::string ParentPathOf(const std::string& path, const PathStyle& style = kPosi
 // Replaces, in one left-to-right pass, every non-overlapping pair of
 // separators by one (so a run of n becomes (n + 1) / 2); a leading run of
 // separators becomes the style's leading run.
-std::string NormalizeBackslashes(const std::string& path,
-                                 const PathStyle& style = kPosixStyle);
+std::string NormalizeBackslashes(const std::string& path, const PathStyle& style = kPosixStyle);
 
 // Yields to the window first, then deletes the file with a plain delete
 // (which refuses a read-only file) and, should that fail, with the forced

@@ -126,7 +126,8 @@ TEST(CopyFileCheckedTest, CopiesContentModeAndTimesOverAnExistingFile) {
   EXPECT_EQ(st.st_mtime, 1000000000);
   EXPECT_EQ(st.st_atime, 1100000000);
   EXPECT_EQ(ReadFile(dir.Sub("out/dst")), "new contents");
-  EXPECT_EQ(testing::ListDir(dir.Sub("out")), std::vector<std::string>{"dst"});  // no temporary left
+  EXPECT_EQ(testing::ListDir(dir.Sub("out")),
+            std::vector<std::string>{"dst"});  // no temporary left
 }
 
 TEST(CopyFileCheckedTest, RefusesBlankMissingWildcardAndSpecialSources) {

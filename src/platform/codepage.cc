@@ -17,11 +17,17 @@ long NextUtf8Char(const char* text, std::size_t n, std::size_t* pos) {
   long cp;
   long min;
   if (c >= 0xC2 && c <= 0xDF) {
-    extra = 1; cp = c & 0x1F; min = 0x80;
+    extra = 1;
+    cp = c & 0x1F;
+    min = 0x80;
   } else if (c >= 0xE0 && c <= 0xEF) {
-    extra = 2; cp = c & 0x0F; min = 0x800;
+    extra = 2;
+    cp = c & 0x0F;
+    min = 0x800;
   } else if (c >= 0xF0 && c <= 0xF4) {
-    extra = 3; cp = c & 0x07; min = 0x10000;
+    extra = 3;
+    cp = c & 0x07;
+    min = 0x10000;
   } else {
     *pos = i + 1;
     return -1;

@@ -14,9 +14,7 @@ namespace qm {
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing above U+10FFFF).
 bool IsValidUtf8(const char* text, std::size_t length);
-inline bool IsValidUtf8(const std::string& text) {
-  return IsValidUtf8(text.data(), text.size());
-}
+inline bool IsValidUtf8(const std::string& text) { return IsValidUtf8(text.data(), text.size()); }
 
 // Reads one character at `pos`, advancing it.  Returns the code point, or -1
 // for a malformed sequence (then `pos` moves past one byte).

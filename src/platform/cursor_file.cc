@@ -3,8 +3,8 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QImageReader>
 #include <QCoreApplication>
+#include <QImageReader>
 #include <cstdint>
 
 #include "platform/failure.h"
@@ -62,7 +62,8 @@ bool ReadCursorFile(const std::string& path, CursorFile* out, std::string* why) 
     const int entry = kDirectoryBytes + int(i) * kEntryBytes;
     const uint32_t bytes = U32(data, entry + 8);
     const uint32_t offset = U32(data, entry + 12);
-    if (bytes == 0 || offset < directory_end || offset > uint32_t(size) || bytes > uint32_t(size) - offset) {
+    if (bytes == 0 || offset < directory_end || offset > uint32_t(size) ||
+        bytes > uint32_t(size) - offset) {
       return Fail(why, "The cursor file is truncated or damaged");
     }
   }
@@ -71,7 +72,8 @@ bool ReadCursorFile(const std::string& path, CursorFile* out, std::string* why) 
   const int height = uint8_t(data[kDirectoryBytes + 1]) ? uint8_t(data[kDirectoryBytes + 1]) : 256;
   const int hot_x = int(U16(data, kDirectoryBytes + 4));
   const int hot_y = int(U16(data, kDirectoryBytes + 6));
-  if (hot_x >= width || hot_y >= height) return Fail(why, "The cursor's hot spot lies outside its picture");
+  if (hot_x >= width || hot_y >= height)
+    return Fail(why, "The cursor's hot spot lies outside its picture");
 
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);

@@ -39,9 +39,7 @@ QDBusConnection FileManagerBus() {
 // A file manager that is slow to start still gets this long.
 constexpr int kFileManagerTimeoutMs = 10000;
 
-void OpenFolderOf(const QString& path) {
-  OpenWithDesktop(QFileInfo(path).absolutePath());
-}
+void OpenFolderOf(const QString& path) { OpenWithDesktop(QFileInfo(path).absolutePath()); }
 
 int& Running() {
   static int running = 0;
@@ -72,8 +70,8 @@ void Watch(pid_t pid, std::function<void(OpenOutcome)> done) {
     --Running();
     OpenOutcome outcome = OpenOutcome::kOpened;  // ECHILD: reaped elsewhere, no answer
     if (ended == pid && WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-      outcome = WEXITSTATUS(status) == kXdgNoMethod ? OpenOutcome::kNoApplication
-                                                    : OpenOutcome::kFailed;
+      outcome =
+          WEXITSTATUS(status) == kXdgNoMethod ? OpenOutcome::kNoApplication : OpenOutcome::kFailed;
     } else if (ended == pid && WIFSIGNALED(status)) {
       outcome = OpenOutcome::kFailed;
     }
@@ -141,7 +139,8 @@ void ShowInFileManager(const QStringList& paths) {
   QStringList uris;
   for (const QString& path : paths) uris << QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
   QDBusMessage call = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+      QStringLiteral("org.freedesktop.FileManager1"),
+      QStringLiteral("/org/freedesktop/FileManager1"),
       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
   call << uris << QString();
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kFileManagerTimeoutMs));

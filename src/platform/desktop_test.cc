@@ -96,8 +96,8 @@ TEST_F(DesktopTest, AFileManagerOnTheBusShowsTheFilesAndWithoutOneTheFolderOpens
   QDBusConnection service =
       QDBusConnection::connectToBus(bus.Address(), QStringLiteral("qm-test-file-manager"));
   FakeFileManager manager(service);
-  ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"),
-                                            &manager));
+  ASSERT_TRUE(
+      service.registerVirtualObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager));
   ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.FileManager1")));
   ShowInFileManager({QStringLiteral("/tmp/some folder/a.txt"), QStringLiteral("/tmp/b#c.txt")});
   ASSERT_TRUE(WaitFor([&] { return manager.calls.size() == 1; }));

@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-
 namespace qm {
 namespace {
 DialogResponder& Responder() {
@@ -54,11 +53,21 @@ int MessageBox(QWidget* owner, const QString& text, int style, const QString& ti
     box.setText(DisplayText(text));
     box.setTextFormat(Qt::PlainText);
     switch (style & 0x70) {
-      case kCritical: box.setIcon(QMessageBox::Critical); break;
-      case kQuestion: box.setIcon(QMessageBox::Question); break;
-      case kExclamation: box.setIcon(QMessageBox::Warning); break;
-      case kInformation: box.setIcon(QMessageBox::Information); break;
-      default: box.setIcon(QMessageBox::NoIcon); break;
+      case kCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+      case kQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+      case kExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case kInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+      default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     DialogAnswer result;
     switch (style & 0x0f) {

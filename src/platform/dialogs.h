@@ -39,15 +39,15 @@ struct DialogRequest {
   DialogKind kind = DialogKind::kMessage;
   QString title;
   QString text;
-  int style = kOkOnly;      // message boxes
-  QString initial_folder;   // folder browser
-  QString path;             // kOpen: the file or folder to open; kSaveFile: the name offered
+  int style = kOkOnly;     // message boxes
+  QString initial_folder;  // folder browser
+  QString path;            // kOpen: the file or folder to open; kSaveFile: the name offered
 };
 
 struct DialogAnswer {
-  int button = kAnswerOk;   // message boxes and confirmations; kOpen: kAnswerOk when opened
-  QString folder;           // folder browser: "" when cancelled
-  QString path;             // kSaveFile: the file chosen, "" when cancelled
+  int button = kAnswerOk;  // message boxes and confirmations; kOpen: kAnswerOk when opened
+  QString folder;          // folder browser: "" when cancelled
+  QString path;            // kSaveFile: the file chosen, "" when cancelled
 };
 
 using DialogResponder = std::function<std::optional<DialogAnswer>(const DialogRequest&)>;

@@ -17,8 +17,8 @@ ErrorReporter SetErrorReporter(ErrorReporter reporter) {
   return old;
 }
 
-void ReportFailure(const std::string& routine_id, const Failure& failure,
-                   int line, const std::string& extra) {
+void ReportFailure(const std::string& routine_id, const Failure& failure, int line,
+                   const std::string& extra) {
   if (Reporter()) Reporter()(routine_id, failure, line, extra);
 }
 

@@ -24,16 +24,15 @@ namespace qm {
 
 // Shows (or, in tests, records) one error report.  The application installs
 // one that composes the report and shows the message box.
-using ErrorReporter =
-    std::function<void(const std::string& routine_id, const Failure& failure,
-                       int line, const std::string& extra)>;
+using ErrorReporter = std::function<void(const std::string& routine_id, const Failure& failure,
+                                         int line, const std::string& extra)>;
 
 // Installs the reporter; returns the previous one.
 ErrorReporter SetErrorReporter(ErrorReporter reporter);
 
 // Hands one failure to the installed reporter (does nothing without one).
-void ReportFailure(const std::string& routine_id, const Failure& failure,
-                   int line, const std::string& extra);
+void ReportFailure(const std::string& routine_id, const Failure& failure, int line,
+                   const std::string& extra);
 
 class Trap {
  public:

@@ -12,21 +12,36 @@ const char* Wording(int number) {
   switch (number) {
     case kErrInvalidCall:
       return QT_TRANSLATE_NOOP("qm::Failure", "Invalid procedure call or argument");
-    case kErrOverflow: return QT_TRANSLATE_NOOP("qm::Failure", "Overflow");
-    case kErrOutOfMemory: return QT_TRANSLATE_NOOP("qm::Failure", "Out of memory");
-    case kErrSubscript: return QT_TRANSLATE_NOOP("qm::Failure", "Subscript out of range");
-    case kErrTypeMismatch: return QT_TRANSLATE_NOOP("qm::Failure", "Type mismatch");
-    case kErrInternal: return QT_TRANSLATE_NOOP("qm::Failure", "Internal error");
-    case kErrBadFileName: return QT_TRANSLATE_NOOP("qm::Failure", "Bad file name or number");
-    case kErrFileNotFound: return QT_TRANSLATE_NOOP("qm::Failure", "File not found");
-    case kErrDeviceIO: return QT_TRANSLATE_NOOP("qm::Failure", "Device I/O error");
-    case kErrFileExists: return QT_TRANSLATE_NOOP("qm::Failure", "File already exists");
-    case kErrDiskFull: return QT_TRANSLATE_NOOP("qm::Failure", "Disk full");
-    case kErrPermissionDenied: return QT_TRANSLATE_NOOP("qm::Failure", "Permission denied");
-    case kErrPathFileAccess: return QT_TRANSLATE_NOOP("qm::Failure", "Path/File access error");
-    case kErrPathNotFound: return QT_TRANSLATE_NOOP("qm::Failure", "Path not found");
-    case kErrInvalidProperty: return QT_TRANSLATE_NOOP("qm::Failure", "Invalid property value");
-    case kErrInvalidPicture: return QT_TRANSLATE_NOOP("qm::Failure", "Invalid picture");
+    case kErrOverflow:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Overflow");
+    case kErrOutOfMemory:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Out of memory");
+    case kErrSubscript:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Subscript out of range");
+    case kErrTypeMismatch:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Type mismatch");
+    case kErrInternal:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Internal error");
+    case kErrBadFileName:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Bad file name or number");
+    case kErrFileNotFound:
+      return QT_TRANSLATE_NOOP("qm::Failure", "File not found");
+    case kErrDeviceIO:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Device I/O error");
+    case kErrFileExists:
+      return QT_TRANSLATE_NOOP("qm::Failure", "File already exists");
+    case kErrDiskFull:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Disk full");
+    case kErrPermissionDenied:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Permission denied");
+    case kErrPathFileAccess:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Path/File access error");
+    case kErrPathNotFound:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Path not found");
+    case kErrInvalidProperty:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Invalid property value");
+    case kErrInvalidPicture:
+      return QT_TRANSLATE_NOOP("qm::Failure", "Invalid picture");
   }
   return QT_TRANSLATE_NOOP("qm::Failure", "Application-defined or object-defined error");
 }
@@ -52,8 +67,7 @@ std::string Translated(const char* context, const char* text,
   return out;
 }
 
-Failure::Failure(int number)
-    : std::runtime_error(ErrorDescription(number)), number_(number) {}
+Failure::Failure(int number) : std::runtime_error(ErrorDescription(number)), number_(number) {}
 
 Failure::Failure(int number, const std::string& description)
     : std::runtime_error(description), number_(number) {}

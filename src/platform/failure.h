@@ -16,22 +16,22 @@ namespace qm {
 // Error numbers used by the program.  The values are the classic run-time
 // numbers, so an error report reads the same on every platform.
 enum ErrorNumber {
-  kErrInvalidCall = 5,         // Invalid procedure call or argument
-  kErrOverflow = 6,            // Overflow
-  kErrOutOfMemory = 7,         // Out of memory
-  kErrSubscript = 9,           // Subscript out of range
-  kErrTypeMismatch = 13,       // Type mismatch
-  kErrInternal = 51,           // Internal error
-  kErrBadFileName = 52,        // Bad file name or number
-  kErrFileNotFound = 53,       // File not found
-  kErrDeviceIO = 57,           // Device I/O error
-  kErrFileExists = 58,         // File already exists
-  kErrDiskFull = 61,           // Disk full
-  kErrPermissionDenied = 70,   // Permission denied
-  kErrPathFileAccess = 75,     // Path/File access error
-  kErrPathNotFound = 76,       // Path not found
-  kErrInvalidProperty = 380,   // Invalid property value
-  kErrInvalidPicture = 481,    // Invalid picture
+  kErrInvalidCall = 5,        // Invalid procedure call or argument
+  kErrOverflow = 6,           // Overflow
+  kErrOutOfMemory = 7,        // Out of memory
+  kErrSubscript = 9,          // Subscript out of range
+  kErrTypeMismatch = 13,      // Type mismatch
+  kErrInternal = 51,          // Internal error
+  kErrBadFileName = 52,       // Bad file name or number
+  kErrFileNotFound = 53,      // File not found
+  kErrDeviceIO = 57,          // Device I/O error
+  kErrFileExists = 58,        // File already exists
+  kErrDiskFull = 61,          // Disk full
+  kErrPermissionDenied = 70,  // Permission denied
+  kErrPathFileAccess = 75,    // Path/File access error
+  kErrPathNotFound = 76,      // Path not found
+  kErrInvalidProperty = 380,  // Invalid property value
+  kErrInvalidPicture = 481,   // Invalid picture
 };
 
 // The standard wording of an error number ("Permission denied"), in the

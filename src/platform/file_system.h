@@ -66,8 +66,7 @@ class FileSystem {
   // The calls relative to an open folder that move and trash make.
   // RenameAt takes renameat2's flags.
   virtual int OpenAt(int dir_fd, const char* name, int flags, mode_t mode = 0);
-  virtual int RenameAt(int from_dir, const char* from, int to_dir, const char* to,
-                       unsigned flags);
+  virtual int RenameAt(int from_dir, const char* from, int to_dir, const char* to, unsigned flags);
   virtual int LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags);
   virtual int UnlinkAt(int dir_fd, const char* name, int flags);
   virtual int SymlinkAt(const char* text, int dir_fd, const char* name);

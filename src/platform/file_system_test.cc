@@ -27,10 +27,12 @@ std::uint32_t Attr(const std::string& path) {
 
 TEST(CodePageTest, WellFormedUtf8Only) {
   EXPECT_TRUE(IsValidUtf8("caf\xC3\xA9"));
-  EXPECT_FALSE(IsValidUtf8("a\xFF" "b"));
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                       // overlong "/"
-  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));                   // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xE2\x80"));                       // cut short
+  EXPECT_FALSE(
+      IsValidUtf8("a\xFF"
+                  "b"));
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong "/"
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xE2\x80"));      // cut short
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
 }
 
@@ -77,8 +79,8 @@ TEST(ListedFileTest, OnlyTheSameEntryPassesTheCheck) {
   EXPECT_EQ(name, "b");
   struct stat st;
   EXPECT_EQ(CheckListed(fd, "a", a, &st), 0);
-  EXPECT_EQ(CheckListed(fd, "b", a, &st), 0);           // another name of it
-  EXPECT_EQ(CheckListed(fd, "link", link, &st), 0);     // the link, not its target
+  EXPECT_EQ(CheckListed(fd, "b", a, &st), 0);        // another name of it
+  EXPECT_EQ(CheckListed(fd, "link", link, &st), 0);  // the link, not its target
   EXPECT_EQ(CheckListed(fd, "link", a, &st), kChangedSinceSearch);
   EXPECT_EQ(CheckListed(fd, "a", FileId(), &st), kChangedSinceSearch);  // no identity
   EXPECT_EQ(CheckListed(fd, "missing", a, &st), ENOENT);

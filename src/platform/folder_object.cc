@@ -65,8 +65,7 @@ void FileSystemObject::DeleteFile(const std::string& path, bool force) const {
   if (Fs().Unlink(path.c_str()) != 0) throw FailureFromErrno(errno);
 }
 
-void FileSystemObject::CopyFile(const std::string& source,
-                                const std::string& destination) const {
+void FileSystemObject::CopyFile(const std::string& source, const std::string& destination) const {
   struct stat src;
   if (source.empty() || Fs().Stat(source.c_str(), &src) != 0) {
     throw Failure(kErrFileNotFound);
@@ -93,8 +92,7 @@ void FileSystemObject::CopyFile(const std::string& source,
   ScopedFd in(in_fd);
   struct stat opened;
   if (Fs().Fstat(in.get(), &opened) != 0) throw FailureFromErrno(errno);
-  if (!S_ISREG(opened.st_mode) || opened.st_dev != src.st_dev ||
-      opened.st_ino != src.st_ino) {
+  if (!S_ISREG(opened.st_mode) || opened.st_dev != src.st_dev || opened.st_ino != src.st_ino) {
     throw Failure(kErrFileNotFound);
   }
 

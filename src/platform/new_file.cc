@@ -73,8 +73,8 @@ bool Hold(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
 
 std::string TemporaryName(std::uint64_t random) {
   char name[40];
-  std::snprintf(name, sizeof name, ".qm-%016llx-%08x.tmp",
-                static_cast<unsigned long long>(random), static_cast<unsigned>(CheckOf(random)));
+  std::snprintf(name, sizeof name, ".qm-%016llx-%08x.tmp", static_cast<unsigned long long>(random),
+                static_cast<unsigned>(CheckOf(random)));
   return name;
 }
 
@@ -116,8 +116,8 @@ int NewFile::CreateNamed(int dir_fd, mode_t mode) {
   dir_fd_ = dir_fd;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = NewTemporaryName();
-    const int fd =
-        Fs().OpenAt(dir_fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int fd = Fs().OpenAt(dir_fd, name.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       return errno;

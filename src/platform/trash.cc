@@ -109,8 +109,7 @@ bool EnsureDirs(const std::string& path, std::string* why) {
 }
 
 bool EnsureTrashLayout(const std::string& dir, std::string* why) {
-  return EnsureDir(dir, why) && EnsureDir(dir + "/files", why) &&
-         EnsureDir(dir + "/info", why);
+  return EnsureDir(dir, why) && EnsureDir(dir + "/files", why) && EnsureDir(dir + "/info", why);
 }
 
 std::string DeletionDateNow() {
@@ -184,9 +183,8 @@ class Trasher {
     int files = -1;
   };
   enum class Put { kDone, kFailed, kOtherDevice };
-  Put PutInto(const std::string& trash_dir, const std::string& name,
-              const std::string& path_value, const std::string& source, int source_dir,
-              Refusal* refusal);
+  Put PutInto(const std::string& trash_dir, const std::string& name, const std::string& path_value,
+              const std::string& source, int source_dir, Refusal* refusal);
   bool OpenFolders(const std::string& trash_dir, Folders* folders, Refusal* refusal);
   // True when info/`info_name` was left by a trash of the same path that
   // never happened (the program was ended between the two steps): its
@@ -252,7 +250,8 @@ std::string Trasher::TopOf(const std::string& canonical_dir, dev_t dev) {
   auto found = top_of_dev_.find(dev);
   if (found != top_of_dev_.end()) {
     const std::string& top = found->second;
-    if (top == "/" || canonical_dir == top || canonical_dir.compare(0, top.size() + 1, top + "/") == 0) {
+    if (top == "/" || canonical_dir == top ||
+        canonical_dir.compare(0, top.size() + 1, top + "/") == 0) {
       return top;
     }
   }
@@ -305,8 +304,8 @@ bool Trasher::OpenFolders(const std::string& trash_dir, Folders* folders, Refusa
 bool Trasher::InfoNames(const Folders& folders, const std::string& info_name,
                         const std::string& path_value) {
   struct stat st;
-  ScopedFd info(Fs().OpenAt(folders.info, info_name.c_str(),
-                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  ScopedFd info(
+      Fs().OpenAt(folders.info, info_name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (info.get() < 0 || Fs().Fstat(info.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
       st.st_size > 65536) {
     return false;
@@ -332,16 +331,16 @@ bool Trasher::HeldAlready(const Folders& folders, const std::string& entry,
       held.st_dev != source.st_dev) {
     return false;
   }
-  if (held.st_ino != source.st_ino && !SameFileByWhatIsKept(folders, entry, held, source_dir,
-                                                            name, source)) {
+  if (held.st_ino != source.st_ino &&
+      !SameFileByWhatIsKept(folders, entry, held, source_dir, name, source)) {
     return false;
   }
   return InfoNames(folders, info_name, path_value);
 }
 
 bool Trasher::SameFileByWhatIsKept(const Folders& folders, const std::string& entry,
-                                   const struct stat& held, int source_dir,
-                                   const std::string& name, const struct stat& source) {
+                                   const struct stat& held, int source_dir, const std::string& name,
+                                   const struct stat& source) {
   // Two inode numbers tell two files apart only where the file system
   // keeps one number per file; sshfs and other FUSE file systems number
   // each name they are asked about.  Asked once per trash folder.

@@ -40,8 +40,8 @@ class TrashProgress {
 constexpr int kTrashCancelled = 1223;
 
 struct TrashOutcome {
-  int code = 0;            // 0 when every listed file went to the trash
-  bool aborted = false;    // the user cancelled part-way (files already trashed stay trashed)
+  int code = 0;          // 0 when every listed file went to the trash
+  bool aborted = false;  // the user cancelled part-way (files already trashed stay trashed)
   std::vector<std::string> trashed;      // in order
   std::vector<long long> trashed_bytes;  // each one's size as it went (a folder's own: 0)
   std::vector<std::string> not_trashed;  // in order, with a reason each in `reasons`

@@ -36,7 +36,8 @@ std::string InfoPath(const std::string& info_file) {
   std::string text = ReadFile(info_file);
   std::smatch m;
   static const std::regex kInfo(
-      "^\\[Trash Info\\]\nPath=([^\n]*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n$");
+      "^\\[Trash "
+      "Info\\]\nPath=([^\n]*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n$");
   if (!std::regex_match(text, m, kInfo)) return "";
   return DecodeTrashPath(m[1]);
 }
@@ -86,8 +87,8 @@ class TrashTest : public ::testing::Test {
 
 TEST_F(TrashTest, OddNamesGoToAMissingHomeTrashWithTheirOriginalPaths) {
   const std::vector<std::string> names = {
-      "with space.txt", "back\\slash.txt", "50%.txt",      "new\nline.txt",
-      "~tilde.txt",     "Привет мир.txt",  "\xff\xfe.bin", "#hash&amp;?=+.txt",
+      "with space.txt", "back\\slash.txt", "50%.txt", "new\nline.txt", "~tilde.txt",
+      "Привет мир.txt", "\xff\xfe.bin", "#hash&amp;?=+.txt",
       // The longest name a file can have: its info file name would not fit.
       std::string(251, 'n') + ".txt"};
   std::vector<std::string> paths;
@@ -141,10 +142,10 @@ TEST_F(TrashTest, CollidingNamesGetNumberedAndNothingIsReplaced) {
   WriteFile(Trash() + "/files/notes", "stray");
   WriteFile(files_.Sub("notes"), "mine");
 
-  TrashOutcome out = MoveToTrash({files_.Sub("one/report.txt"), files_.Sub("two/report.txt"),
-                                  files_.Sub("one/.profile"), files_.Sub("two/.profile"),
-                                  files_.Sub("notes")},
-                                 nullptr);
+  TrashOutcome out =
+      MoveToTrash({files_.Sub("one/report.txt"), files_.Sub("two/report.txt"),
+                   files_.Sub("one/.profile"), files_.Sub("two/.profile"), files_.Sub("notes")},
+                  nullptr);
   ASSERT_EQ(out.code, 0);
   WriteFile(files_.Sub("three/report.txt"), "3");
   ASSERT_EQ(MoveToTrash({files_.Sub("three/report.txt")}, nullptr).code, 0);
@@ -196,8 +197,7 @@ TEST_F(TrashTest, RefusedVanishedAndUnfitPathsStayWithAReason) {
     if (path == vanishing) ::unlink(vanishing.c_str());
   };
 
-  TrashOutcome out =
-      MoveToTrash({refused, vanishing, "", "/", files_.Sub("."), fine}, &progress);
+  TrashOutcome out = MoveToTrash({refused, vanishing, "", "/", files_.Sub("."), fine}, &progress);
 
   EXPECT_EQ(out.code, kErrPermissionDenied);  // the first refusal
   EXPECT_FALSE(out.aborted);
@@ -253,7 +253,7 @@ TEST_F(TrashTest, AnInfoFileLeftByAnInterruptedTrashIsTakenOverByTheNextOne) {
   WriteFile(files_.Sub("other/a.txt"), "other");
   ASSERT_EQ(MoveToTrash({files_.Sub("other/a.txt")}, nullptr).code, 0);
   ::unlink((Trash() + "/files/a.txt").c_str());  // its info file stays behind
-  WriteFile(Trash() + "/info/a.2.txt",  // not an info file's name: ignored
+  WriteFile(Trash() + "/info/a.2.txt",           // not an info file's name: ignored
             "x");
   const std::string left = "[Trash Info]\nPath=" + EncodeTrashPath(files_.Sub("a.txt")) +
                            "\nDeletionDate=2024-01-01T00:00:00\n";
@@ -428,7 +428,8 @@ TEST_F(TrashTest, FileOnAnotherMountGoesToThatMountsTrash) {
   EXPECT_FALSE(Exists(path));
   std::string info;
   for (const std::string& name : ListDir(trash + "/info")) {
-    if (InfoPath(trash + "/info/" + name) == dir.substr(std::string("/dev/shm/").size()) + "/far away.txt") {
+    if (InfoPath(trash + "/info/" + name) ==
+        dir.substr(std::string("/dev/shm/").size()) + "/far away.txt") {
       info = name;
     }
   }
@@ -466,13 +467,15 @@ std::string ShellQuote(const std::string& s) {
 }
 
 TEST_F(TrashTest, TrashCliListsAndRestoresWhatWeTrashed) {
-  if (::system("command -v trash-list >/dev/null 2>&1 && command -v trash-restore >/dev/null 2>&1") != 0) {
+  if (::system(
+          "command -v trash-list >/dev/null 2>&1 && command -v trash-restore >/dev/null 2>&1") !=
+      0) {
     GTEST_SKIP() << "trash-cli is not installed";
   }
   ScopedEnv home("HOME", home_.path());
   ScopedEnv lang("LC_ALL", "C.UTF-8");
-  const std::vector<std::string> names = {"plain.txt", "with space.txt", "50% off.txt",
-                                          "back\\slash.txt", "~draft.txt", "Ωμέγα файл.txt"};
+  const std::vector<std::string> names = {"plain.txt",       "with space.txt", "50% off.txt",
+                                          "back\\slash.txt", "~draft.txt",     "Ωμέγα файл.txt"};
   std::vector<std::string> paths;
   for (const std::string& name : names) {
     paths.push_back(files_.Sub(name));
@@ -485,12 +488,14 @@ TEST_F(TrashTest, TrashCliListsAndRestoresWhatWeTrashed) {
   std::string listing = RunShell("trash-list 2>&1", &status);
   ASSERT_EQ(status, 0) << listing;
   for (const std::string& path : paths) {
-    EXPECT_NE(listing.find(" " + path + "\n"), std::string::npos) << path << " not in:\n" << listing;
+    EXPECT_NE(listing.find(" " + path + "\n"), std::string::npos) << path << " not in:\n"
+                                                                  << listing;
   }
 
   for (size_t i = 0; i < paths.size(); ++i) {
     SCOPED_TRACE(paths[i]);
-    std::string said = RunShell("echo 0 | trash-restore " + ShellQuote(paths[i]) + " 2>&1", &status);
+    std::string said =
+        RunShell("echo 0 | trash-restore " + ShellQuote(paths[i]) + " 2>&1", &status);
     EXPECT_EQ(status, 0) << said;
     EXPECT_EQ(ReadFile(paths[i]), "bytes of " + names[i] + std::string("\0\x01\xff", 3)) << said;
   }

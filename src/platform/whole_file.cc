@@ -79,12 +79,22 @@ bool ReadOwnFile(const std::string& path, std::size_t max_bytes, const WholeFile
 std::string KindOfEntry(mode_t mode) {
   const char* kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a file");
   switch (mode & S_IFMT) {
-    case S_IFDIR: kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a folder"); break;
-    case S_IFIFO: kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a FIFO"); break;
+    case S_IFDIR:
+      kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a folder");
+      break;
+    case S_IFIFO:
+      kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a FIFO");
+      break;
     case S_IFCHR:
-    case S_IFBLK: kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a device"); break;
-    case S_IFSOCK: kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a socket"); break;
-    case S_IFLNK: kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a link"); break;
+    case S_IFBLK:
+      kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a device");
+      break;
+    case S_IFSOCK:
+      kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a socket");
+      break;
+    case S_IFLNK:
+      kind = QT_TRANSLATE_NOOP("qm::WholeFile", "a link");
+      break;
   }
   return Translated("qm::WholeFile", kind);
 }
@@ -177,8 +187,8 @@ bool ReadOwnFile(const std::string& path, std::size_t max_bytes, const WholeFile
 
 }  // namespace
 
-bool ReplaceWholeFile(const std::string& link_or_path, const std::string& content,
-                      mode_t new_mode, const WholeFileWords& words) {
+bool ReplaceWholeFile(const std::string& link_or_path, const std::string& content, mode_t new_mode,
+                      const WholeFileWords& words) {
   // The file may lie in a folder being searched.
   // Renaming over a link would replace the link; the file it leads to is
   // replaced instead, from a temporary file beside it.
@@ -421,4 +431,3 @@ void OwnRecordFile::Remove() {
 }
 
 }  // namespace qm
-

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/yield.h"
 
-#include <QCoreApplication>
 #include <time.h>
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <limits>
-
 
 namespace qm {
 namespace {

@@ -185,9 +185,10 @@ void JournalWriter::Write(std::string fields) {
   if (off_) return;
   fields += ' ' + Check(fields) + '\n';
   if (const int err = file_.Append(fields)) {
-    GiveUp(Translated("qm::Journal", QT_TRANSLATE_NOOP("qm::Journal",
-                                                       "The undo journal %1 could not be "
-                                                       "written: %2"),
+    GiveUp(Translated("qm::Journal",
+                      QT_TRANSLATE_NOOP("qm::Journal",
+                                        "The undo journal %1 could not be "
+                                        "written: %2"),
                       {JournalPath(), ReasonText(err)}));
     return;
   }

@@ -89,8 +89,8 @@ struct JournalEntry {
 
 struct Journal {
   JournalKind kind = JournalKind::kTrash;
-  std::int64_t when = 0;   // seconds since 1970
-  std::string folder;      // a move's folder
+  std::int64_t when = 0;  // seconds since 1970
+  std::string folder;     // a move's folder
   std::vector<JournalEntry> entries;
 };
 
@@ -152,12 +152,12 @@ class JournalWriter : public TrashWatcher {
   std::string folder_;
   OwnRecordFile file_;
   bool begun_ = false;
-  bool off_ = false;       // switched off or given up
-  bool pending_ = false;   // the last file announced has no outcome yet
+  bool off_ = false;      // switched off or given up
+  bool pending_ = false;  // the last file announced has no outcome yet
   std::string pending_path_;
   std::string pending_place_;
   FileState pending_state_;
-  long long next_ = 0;     // the next file's number
+  long long next_ = 0;  // the next file's number
   int gone_ = 0;
   std::chrono::steady_clock::time_point synced_;  // last flushed to disk
   std::string trouble_;
@@ -192,8 +192,7 @@ bool JournalPresent();
 // Reads the text of a journal; false, with the line number of the first
 // line that is not right in `bad_line`, when it is damaged.  A torn last
 // line is dropped; `good_size` is the length of what was read.
-bool ParseJournal(const std::string& text, Journal* journal, int* bad_line,
-                  std::size_t* good_size);
+bool ParseJournal(const std::string& text, Journal* journal, int* bad_line, std::size_t* good_size);
 
 }  // namespace qm
 

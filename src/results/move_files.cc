@@ -145,8 +145,7 @@ int FileMover::Attempts() const { return exact_ ? 1 : kMaxNumber; }
 
 void FileMover::Announce(const std::string& candidate, const struct stat& st) {
   if (!journal_) return;
-  const std::string place =
-      folder_path_ == "/" ? "/" + candidate : folder_path_ + "/" + candidate;
+  const std::string place = folder_path_ == "/" ? "/" + candidate : folder_path_ + "/" + candidate;
   journal_->Going(source_path_, listed_, st, place);
 }
 
@@ -209,9 +208,12 @@ FileMover::Result FileMover::Rename(int dir, const std::string& name, const stru
     if (err == 0) return Made(kMoved, 0, candidate, st.st_size);
     if (err == EEXIST) {
       switch (HoldsCopyOf(candidate, dir, name, st, -1)) {
-        case kItself: return Made(kAlreadyThere);  // another name of the same file
-        case kCopy: return RemoveSource(dir, name, st, candidate);
-        case kOtherFile: continue;
+        case kItself:
+          return Made(kAlreadyThere);  // another name of the same file
+        case kCopy:
+          return RemoveSource(dir, name, st, candidate);
+        case kOtherFile:
+          continue;
       }
     }
     return Made(kNotMoved, err);
@@ -249,16 +251,18 @@ FileMover::Result FileMover::Copy(int dir, const std::string& name, const struct
     const int placed = copy.Place(candidate.c_str());
     if (placed == 0) {
       Fs().Fsync(folder_.get());  // the name is on disk before the source goes
-      in.reset();  // closed first: some file systems remove no name of an open file
+      in.reset();                 // closed first: some file systems remove no name of an open file
       return RemoveSource(dir, name, copied, candidate);
     }
     if (placed != EEXIST) return Made(kNotMoved, placed);
     switch (HoldsCopyOf(candidate, dir, name, copied, in.get())) {
-      case kItself: return Made(kAlreadyThere);
+      case kItself:
+        return Made(kAlreadyThere);
       case kCopy:
         in.reset();
         return RemoveSource(dir, name, copied, candidate);
-      case kOtherFile: break;
+      case kOtherFile:
+        break;
     }
   }
   return Made(kNotMoved, EEXIST);
@@ -279,9 +283,12 @@ FileMover::Result FileMover::CopyLink(int dir, const std::string& name, const st
     }
     if (errno != EEXIST) return Made(kNotMoved, errno);
     switch (HoldsCopyOf(candidate, dir, name, st, -1)) {
-      case kItself: return Made(kAlreadyThere);
-      case kCopy: return RemoveSource(dir, name, st, candidate);
-      case kOtherFile: break;
+      case kItself:
+        return Made(kAlreadyThere);
+      case kCopy:
+        return RemoveSource(dir, name, st, candidate);
+      case kOtherFile:
+        break;
     }
   }
   return Made(kNotMoved, EEXIST);
@@ -306,8 +313,7 @@ FileMover::Result FileMover::RemoveSource(int dir, const std::string& name,
 }
 
 FileMover::Holds FileMover::HoldsCopyOf(const std::string& candidate, int dir,
-                                        const std::string& name, const struct stat& st,
-                                        int in_fd) {
+                                        const std::string& name, const struct stat& st, int in_fd) {
   struct stat there;
   if (Fs().StatAt(folder_.get(), candidate.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0) {
     return kOtherFile;

@@ -60,16 +60,16 @@ class FileMover {
   int OpenFolder(const std::string& folder);
 
   enum Outcome {
-    kMoved,        // in the folder under `name`, gone from its own
-    kAlreadyThere, // the file is in that folder already: left alone
-    kGone,         // nothing at the path any more (file not found)
-    kNotMoved,     // left where it is, for `reason`
-    kNotRemoved,   // arrived as `name`, but the source stays, for `reason`
+    kMoved,         // in the folder under `name`, gone from its own
+    kAlreadyThere,  // the file is in that folder already: left alone
+    kGone,          // nothing at the path any more (file not found)
+    kNotMoved,      // left where it is, for `reason`
+    kNotRemoved,    // arrived as `name`, but the source stays, for `reason`
   };
   struct Result {
     Outcome outcome = kNotMoved;
-    int reason = 0;    // an errno value or a code of ReasonText()
-    std::string name;  // its name in the folder (kMoved, kNotRemoved)
+    int reason = 0;          // an errno value or a code of ReasonText()
+    std::string name;        // its name in the folder (kMoved, kNotRemoved)
     std::int64_t bytes = 0;  // the size of what arrived (kMoved): a link's own
   };
 

@@ -37,11 +37,11 @@ QString ConfirmText(const QStringList& paths) {
           : QCoreApplication::translate("qm::RecycleBin", "Move these %1 files to the trash?")
                 .arg(paths.size());
   text += QStringLiteral("\n") + ListedLines(paths, kListedInQuestion);
-  text += QStringLiteral("\n\n") +
-          (paths.size() == 1
-               ? QCoreApplication::translate("qm::RecycleBin", "You can restore it from the trash.")
-               : QCoreApplication::translate("qm::RecycleBin",
-                                             "You can restore them from the trash."));
+  text +=
+      QStringLiteral("\n\n") +
+      (paths.size() == 1
+           ? QCoreApplication::translate("qm::RecycleBin", "You can restore it from the trash.")
+           : QCoreApplication::translate("qm::RecycleBin", "You can restore them from the trash."));
   return text;
 }
 
@@ -117,8 +117,8 @@ int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
     box.setIcon(QMessageBox::Question);
     box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
-    QPushButton* go = box.addButton(
-        QCoreApplication::translate("qm::RecycleBin", "Move to Trash"), QMessageBox::AcceptRole);
+    QPushButton* go = box.addButton(QCoreApplication::translate("qm::RecycleBin", "Move to Trash"),
+                                    QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(go);
     box.exec();
@@ -146,8 +146,8 @@ int SendToRecycleBin(QWidget* owner, const std::vector<ListedFile>& listed,
       all_still_there = all_still_there && there;
       QString line = QString::fromStdString(outcome.not_trashed[i]);
       if (i < outcome.reasons.size() && !outcome.reasons[i].empty()) {
-        line += QStringLiteral(" (") + QString::fromStdString(outcome.reasons[i]) +
-                QStringLiteral(")");
+        line +=
+            QStringLiteral(" (") + QString::fromStdString(outcome.reasons[i]) + QStringLiteral(")");
       }
       lines << line;
     }

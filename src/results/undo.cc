@@ -80,7 +80,8 @@ void RemoveExtra(const std::string& extra, const FileState& extra_state, const s
                  const FileState& state) {
   struct stat x;
   if (!StatNoFollow(extra, &x)) return;
-  const bool second_name = extra_state.id == state.id && x.st_nlink >= 2 && !SameFolder(extra, path);
+  const bool second_name =
+      extra_state.id == state.id && x.st_nlink >= 2 && !SameFolder(extra, path);
   if (!second_name && !IsCompleteCopy(extra, extra_state, path, state)) return;
   FileState now;
   if (ReadFileState(extra, &now) && now == extra_state) Fs().Unlink(extra.c_str());
@@ -159,16 +160,15 @@ Undoer::Result Undoer::Take(const JournalEntry& e, std::string* reason) {
   return PutBack(e, there, reason);
 }
 
-Undoer::Result Undoer::PutBack(const JournalEntry& e, const FileState& there,
-                               std::string* reason) {
+Undoer::Result Undoer::PutBack(const JournalEntry& e, const FileState& there, std::string* reason) {
   const std::string folder = ParentOf(e.path);
   if (folder != mover_folder_) {
     mover_folder_ = folder;
     struct stat st;
     if (dry_run_) {
       mover_error_ = Fs().Stat(folder.c_str(), &st) != 0 ? errno
-                     : S_ISDIR(st.st_mode)              ? 0
-                                                        : ENOTDIR;
+                     : S_ISDIR(st.st_mode)               ? 0
+                                                         : ENOTDIR;
     } else {
       mover_error_ = mover_.OpenFolder(folder);
     }

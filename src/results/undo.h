@@ -41,8 +41,8 @@ struct UndoOutcome {
   std::string folder;  // a move's folder
 
   struct File {
-    std::string path;    // its own path
-    std::string place;   // where the command put it
+    std::string path;   // its own path
+    std::string place;  // where the command put it
     std::int64_t bytes = 0;
     std::string reason;  // why it is not back (not_back)
   };

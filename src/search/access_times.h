@@ -66,7 +66,7 @@ class AccessTimeMounts {
 
   std::shared_ptr<const MountTable> mounts_;
   std::vector<std::pair<dev_t, int>> devices_;  // sorted by device
-  std::unique_ptr<std::atomic<bool>[]> told_;  // per entry of the table
+  std::unique_ptr<std::atomic<bool>[]> told_;   // per entry of the table
 };
 
 }  // namespace qm

@@ -42,12 +42,18 @@ class DateCriterion {
   // judged as the zero date, day 0.
   bool MatchesDay(std::int64_t day) const {
     switch (rule_) {
-      case DateRule::kAfter: return day > first_;
-      case DateRule::kBefore: return day < first_;
-      case DateRule::kOn: return day == first_;
-      case DateRule::kBetween: return day >= first_ && day <= last_;
-      case DateRule::kNotAccessedInDays: return first_ - day >= days_;
-      case DateRule::kNone: break;
+      case DateRule::kAfter:
+        return day > first_;
+      case DateRule::kBefore:
+        return day < first_;
+      case DateRule::kOn:
+        return day == first_;
+      case DateRule::kBetween:
+        return day >= first_ && day <= last_;
+      case DateRule::kNotAccessedInDays:
+        return first_ - day >= days_;
+      case DateRule::kNone:
+        break;
     }
     return false;
   }

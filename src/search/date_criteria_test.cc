@@ -34,7 +34,8 @@ TEST(DateCriterionTest, EachRuleJudgesCalendarDaysWhateverTheTimeOfDay) {
 
   // Between: both days included; the same day twice is that day; the
   // later day first matches nothing, as the dates are never swapped.
-  const auto span = DateCriterion::Between(DateType::kCreated, At(2024, 3, 15, 20), At(2024, 3, 16, 1));
+  const auto span =
+      DateCriterion::Between(DateType::kCreated, At(2024, 3, 15, 20), At(2024, 3, 16, 1));
   EXPECT_FALSE(span.Matches(day_before_late));
   EXPECT_TRUE(span.Matches(day_early));
   EXPECT_TRUE(span.Matches(At(2024, 3, 16, 23.5)));
@@ -73,7 +74,8 @@ TEST(DateCriterionTest, AnUnreadableStampIsJudgedAsTheZeroDate) {
   EXPECT_TRUE(criteria.Matches(unreadable));
   criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kAfter, At(1899, 12, 29));
   EXPECT_TRUE(criteria.Matches(unreadable));
-  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kAfter, At(1899, 12, 30, 12));
+  criteria.date =
+      DateCriterion::Single(DateType::kModified, DateRule::kAfter, At(1899, 12, 30, 12));
   EXPECT_FALSE(criteria.Matches(unreadable));
   criteria.date = DateCriterion::NotAccessedIn(DateType::kModified, 300, DayNumberOf(2026, 1, 1));
   EXPECT_TRUE(criteria.Matches(unreadable));

@@ -75,8 +75,7 @@ std::optional<GlobPattern> GlobPattern::Parse(std::string_view text, QString* pr
         token.ranges.emplace_back(low, high);
       }
       if (!closed) {
-        *problem =
-            Tr(QT_TRANSLATE_NOOP("qm::Filters", "'%1' has a [ without its ]")).arg(shown);
+        *problem = Tr(QT_TRANSLATE_NOOP("qm::Filters", "'%1' has a [ without its ]")).arg(shown);
         return std::nullopt;
       }
       pos = at;
@@ -123,11 +122,16 @@ std::optional<GlobPattern> GlobPattern::Parse(std::string_view text, QString* pr
 
 bool GlobPattern::Matches(std::string_view name) const {
   switch (kind_) {
-    case Kind::kLiteral: return name == literal_;
-    case Kind::kSuffix: return EndsWith(name, literal_);
-    case Kind::kPrefix: return name.compare(0, literal_.size(), literal_) == 0;
-    case Kind::kAny: return true;
-    case Kind::kGeneral: break;
+    case Kind::kLiteral:
+      return name == literal_;
+    case Kind::kSuffix:
+      return EndsWith(name, literal_);
+    case Kind::kPrefix:
+      return name.compare(0, literal_.size(), literal_) == 0;
+    case Kind::kAny:
+      return true;
+    case Kind::kGeneral:
+      break;
   }
   return MatchesGeneral(name);
 }
@@ -151,15 +155,20 @@ bool GlobPattern::MatchesGeneral(std::string_view name) const {
       const Token& token = tokens_[t];
       bool match = false;
       switch (token.type) {
-        case Token::kChar: match = c == token.c; break;
-        case Token::kOne: match = true; break;
+        case Token::kChar:
+          match = c == token.c;
+          break;
+        case Token::kOne:
+          match = true;
+          break;
         case Token::kSet: {
           bool in = false;
           for (const auto& range : token.ranges) in = in || (c >= range.first && c <= range.second);
           match = in != token.negated;
           break;
         }
-        case Token::kStar: break;
+        case Token::kStar:
+          break;
       }
       if (match) {
         ++t;
@@ -400,9 +409,9 @@ std::optional<SearchFilters> ParseFilters(const FilterTexts& texts, const QStrin
     if (!filters.max_size) return std::nullopt;
   }
   if (filters.min_size && filters.max_size && filters.min_size->bytes > filters.max_size->bytes) {
-    *problem = Tr(QT_TRANSLATE_NOOP("qm::Filters",
-                                    "the least size, %1, is larger than the greatest, %2"))
-                   .arg(filters.min_size->shown, filters.max_size->shown);
+    *problem =
+        Tr(QT_TRANSLATE_NOOP("qm::Filters", "the least size, %1, is larger than the greatest, %2"))
+            .arg(filters.min_size->shown, filters.max_size->shown);
     return std::nullopt;
   }
   return filters;

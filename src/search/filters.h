@@ -140,8 +140,8 @@ struct SearchFilters {
 struct FilterTexts {
   QStringList exclude;  // one pattern each
   bool one_file_system = false;
-  QString names;        // patterns separated by blanks ("*.iso *.mkv")
-  QString min_size;     // empty: no bound
+  QString names;     // patterns separated by blanks ("*.iso *.mkv")
+  QString min_size;  // empty: no bound
   QString max_size;
 
   bool operator==(const FilterTexts& o) const {

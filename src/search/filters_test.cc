@@ -48,8 +48,8 @@ TEST(GlobPatternTest, WholeCharactersWhateverTheLocaleAndCaseMatters) {
 TEST(FolderExclusionsTest, NamesAtAnyDepthPathsWhole) {
   FolderExclusions ex;
   QString problem;
-  for (const char* p : {".git", "node_modules/", "*.cache", "/home/me/Backups",
-                        "~/Videos/*", "**/build/cache", "/srv/**", " spaced "}) {
+  for (const char* p : {".git", "node_modules/", "*.cache", "/home/me/Backups", "~/Videos/*",
+                        "**/build/cache", "/srv/**", " spaced "}) {
     ASSERT_TRUE(ex.Add(QString::fromUtf8(p), QStringLiteral("/home/me/"), &problem))
         << p << problem.toStdString();
   }

@@ -77,7 +77,7 @@ struct Node {
   int level = 0;
   bool has_status = false;  // `status` came with the parent's listing
   struct stat status = {};
-  dev_t parent_dev = 0;     // the device of the folder it was found in
+  dev_t parent_dev = 0;  // the device of the folder it was found in
   // The given folder it lies under: its device and, where that device is
   // mounted more than once, its mount (one_file_system).
   dev_t root_dev = 0;
@@ -115,7 +115,7 @@ struct FolderWalk::Shared {
   int workers = 0;  // started
   int working = 0;
   int idle = 0;
-  int limit = 1;    // workers that may read at once
+  int limit = 1;  // workers that may read at once
   bool waited = false;
 
   bool Stopped() const { return stop && stop->load(std::memory_order_relaxed); }
@@ -139,8 +139,8 @@ void LeaveOut(Shared& s, Node& n, int fd) {
   }
   std::string_view own(n.path);
   if (own.size() > 1 && own.back() == '/') own.remove_suffix(1);
-  const bool at_top = (n.level > 0 && n.status.st_dev != n.parent_dev) ||
-                      (o.mounts && o.mounts->IsMountPoint(own));
+  const bool at_top =
+      (n.level > 0 && n.status.st_dev != n.parent_dev) || (o.mounts && o.mounts->IsMountPoint(own));
   auto left_out = [&](const FolderListing::Subfolder& sub) {
     if (s.trash.Is(sub.name, sub.status, at_top)) return true;
     if (o.exclude && o.exclude->Excludes(n.path, sub.name)) return true;
@@ -149,8 +149,7 @@ void LeaveOut(Shared& s, Node& n, int fd) {
       // The same device mounted again below (a bind mount) is another
       // mount all the same.
       std::uint64_t mount = 0;
-      if (n.root_mount_known && MountIdAt(fd, sub.name.c_str(), &mount) &&
-          mount != n.root_mount) {
+      if (n.root_mount_known && MountIdAt(fd, sub.name.c_str(), &mount) && mount != n.root_mount) {
         return true;
       }
     }
@@ -259,7 +258,8 @@ void WorkerMain(std::shared_ptr<Shared> shared) {
     // A listing that made the thread wait came from a disk, a network or a
     // FUSE daemon: from now on many requests go out at once.
     bool waited = false;
-    if (measure) waited = ::getrusage(RUSAGE_THREAD, &after) == 0 && after.ru_nvcsw > before.ru_nvcsw;
+    if (measure)
+      waited = ::getrusage(RUSAGE_THREAD, &after) == 0 && after.ru_nvcsw > before.ru_nvcsw;
     listing.Close();
 
     lock.lock();
@@ -455,7 +455,8 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
 
     lock.lock();
     for (Node& child : children) s.nodes.push_back(std::move(child));
-    const std::size_t wake = std::min<std::size_t>(children.size(), static_cast<std::size_t>(s.idle));
+    const std::size_t wake =
+        std::min<std::size_t>(children.size(), static_cast<std::size_t>(s.idle));
     for (std::size_t i = 0; i < wake; ++i) s.work_cv.notify_one();
   }
   s.closed = true;
@@ -470,7 +471,8 @@ int FolderWalk::LiveWorkers() {
 
 bool FolderWalk::WaitForWorkersToEnd(int timeout_ms) {
   std::unique_lock<std::mutex> live(LiveThreads().mu);
-  return LiveThreads().cv.wait_for(live, std::chrono::milliseconds(timeout_ms), [] { return LiveThreads().count == 0; });
+  return LiveThreads().cv.wait_for(live, std::chrono::milliseconds(timeout_ms),
+                                   [] { return LiveThreads().count == 0; });
 }
 
 }  // namespace qm

@@ -48,9 +48,9 @@ class FoundChunk {
 
  private:
   struct Run {
-    std::uint32_t folder_at;    // in folders_
+    std::uint32_t folder_at;  // in folders_
     std::uint32_t folder_size;
-    std::uint32_t first;        // the run's first file
+    std::uint32_t first;  // the run's first file
   };
   const Run& RunOf(std::size_t i) const;
   std::uint16_t DeviceIndex(std::uint32_t device);
@@ -62,8 +62,8 @@ class FoundChunk {
   std::vector<double> stamps_;            // NaN for an empty stamp
   std::vector<std::int64_t> sizes_;       // -1 where unknown
   std::vector<std::uint64_t> inodes_;
-  std::vector<std::uint32_t> kinds_;      // FileId::kind
-  std::vector<std::uint16_t> devices_;    // into device_table_
+  std::vector<std::uint32_t> kinds_;    // FileId::kind
+  std::vector<std::uint16_t> devices_;  // into device_table_
   std::vector<std::uint32_t> device_table_;
 };
 

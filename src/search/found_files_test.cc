@@ -13,7 +13,9 @@ TEST(FoundFilesTest, PathsStampsAndIdentitiesComeBackAsFoundOverChunks) {
   // from one chunk to the next, a folder whose files span two chunks, a
   // folder started without files, and chunks appended whole into another.
   FoundFiles files;
-  auto name_of = [](int i) { return std::string(i % 50 + 1, char('a' + i % 26)) + std::to_string(i); };
+  auto name_of = [](int i) {
+    return std::string(i % 50 + 1, char('a' + i % 26)) + std::to_string(i);
+  };
   const char* folders[] = {"/", "/a/", "/a/b c/"};
   std::vector<std::string> expected;
   std::unique_ptr<FoundChunk> chunk;
@@ -53,7 +55,8 @@ TEST(FoundFilesTest, PathsStampsAndIdentitiesComeBackAsFoundOverChunks) {
   files.Append(std::move(chunk));
   files.Append(std::make_unique<FoundChunk>());  // an empty chunk adds nothing
   ASSERT_EQ(files.Count(), 12000u);
-  for (int i = 0; i < 12000; ++i) ASSERT_EQ(files.Path(std::size_t(i)), expected[std::size_t(i)]) << i;
+  for (int i = 0; i < 12000; ++i)
+    ASSERT_EQ(files.Path(std::size_t(i)), expected[std::size_t(i)]) << i;
   for (int i : {0, 1, 2499, 2500, 3999, 4000, 8001, 10000, 11999}) {
     SCOPED_TRACE(i);
     std::string_view folder, name;

@@ -37,10 +37,14 @@ constexpr std::chrono::milliseconds kChunkAge(25);
 constexpr int kListingLine = 160;
 int StampLine(DateType type) {
   switch (type) {
-    case DateType::kModified: return 188;
-    case DateType::kCreated: return 194;
-    case DateType::kAccessed: return 200;
-    case DateType::kNone: break;
+    case DateType::kModified:
+      return 188;
+    case DateType::kCreated:
+      return 194;
+    case DateType::kAccessed:
+      return 200;
+    case DateType::kNone:
+      break;
   }
   return 202;
 }
@@ -125,7 +129,8 @@ class Judge : public FilesVisitor {
         stamp = ReadStampAt(fd, name, type_, &id);
       } catch (...) {
         // The file keeps its place, judged without a date.
-        judged->reports.push_back(SearchReport{kSearchRunRoutineId, CurrentFailure(), StampLine(type_)});
+        judged->reports.push_back(
+            SearchReport{kSearchRunRoutineId, CurrentFailure(), StampLine(type_)});
         stamp = Stamp();
         id = FileId();
       }
@@ -239,11 +244,12 @@ void SearchMain(std::shared_ptr<State> state) {
   walk_options.one_file_system = filters.one_file_system;
   for (const std::string& root : state->criteria.roots) {
     if (state->stop->load()) break;
-    FolderWalk walk(walk_options, judge,
-                    [&](const char* routine, const Failure& failure, int line) {
-                      judge->Report(routine, failure, line);
-                    },
-                    state->stop);
+    FolderWalk walk(
+        walk_options, judge,
+        [&](const char* routine, const Failure& failure, int line) {
+          judge->Report(routine, failure, line);
+        },
+        state->stop);
     walk.OnNext([&](const std::string& folder) {
       std::lock_guard<std::mutex> lock(state->folder_mu);
       state->folder.assign(folder);
@@ -364,7 +370,8 @@ bool SearchEngine::WaitForThreadsToEnd(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   {
     std::unique_lock<std::mutex> live(LiveThreads().mu);
-    if (!LiveThreads().cv.wait_until(live, deadline, [] { return LiveThreads().count == 0; })) return false;
+    if (!LiveThreads().cv.wait_until(live, deadline, [] { return LiveThreads().count == 0; }))
+      return false;
   }
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
       deadline - std::chrono::steady_clock::now());

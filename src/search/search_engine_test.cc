@@ -77,8 +77,8 @@ TEST(SearchEngineTest, OneWorkerOrManyListTheSameRowsInTheSameOrder) {
   // and enough folders and files that many workers overtake one another.
   testing::TempDir dir;
   const std::string t = dir.path();
-  for (const char* f : {"a/f1.txt", "a/f2.txt", "a/~lock", "b/g.txt", "b/deep/h.txt",
-                        "shut/s.txt", "half/p.txt", "half/q/r.txt", "broken/x.txt", "top.txt"}) {
+  for (const char* f : {"a/f1.txt", "a/f2.txt", "a/~lock", "b/g.txt", "b/deep/h.txt", "shut/s.txt",
+                        "half/p.txt", "half/q/r.txt", "broken/x.txt", "top.txt"}) {
     WriteFile(t + "/" + f);
     SetTimes(t + "/" + f, LocalTime(2001, 1, 1), LocalTime(2001, 1, 2));
   }
@@ -97,8 +97,8 @@ TEST(SearchEngineTest, OneWorkerOrManyListTheSameRowsInTheSameOrder) {
 
   SearchCriteria criteria;
   criteria.roots = {t + "/"};
-  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kBefore,
-                                        DayNumberOf(2020, 1, 1));
+  criteria.date =
+      DateCriterion::Single(DateType::kModified, DateRule::kBefore, DayNumberOf(2020, 1, 1));
   auto search = [&](int threads, int delay_ms) {
     testing::SlowFs slow;  // listings that wait: the walk sends many workers
     slow.listing_delay_ms = delay_ms;
@@ -113,7 +113,9 @@ TEST(SearchEngineTest, OneWorkerOrManyListTheSameRowsInTheSameOrder) {
         slow->OpenDir("/");  // the wait alone: its listing is closed at once
         return faulty->OpenDir(path);
       }
-      struct dirent* ReadDir(DIR* d) override { return faulty->ReadDir(d); }
+      struct dirent* ReadDir(DIR* d) override {
+        return faulty->ReadDir(d);
+      }
       int CloseDir(DIR* d) override { return faulty->CloseDir(d); }
     } both;
     both.slow = &slow;
@@ -145,7 +147,8 @@ TEST(SearchEngineTest, StopEndsTheSearchAtOnceWhateverAWorkerWaitsFor) {
   // back while the test runs: Stop must end the search within a second at
   // any moment, and keep what was judged before.
   testing::TempDir dir;
-  for (int i = 0; i < 60; ++i) WriteFile(dir.Sub("d" + std::to_string(i % 12) + "/f" + std::to_string(i)));
+  for (int i = 0; i < 60; ++i)
+    WriteFile(dir.Sub("d" + std::to_string(i % 12) + "/f" + std::to_string(i)));
   testing::SlowFs slow;
   slow.listing_delay_ms = 3;
   slow.stamp_delay_ms = 1;
@@ -194,8 +197,8 @@ TEST(SearchEngineTest, FiltersNarrowTheRowsAndTheCountFollows) {
   file("sub/keep/~b.mkv", 1500);
   SearchCriteria criteria;
   criteria.roots = {t + "/"};
-  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kBefore,
-                                        DayNumberOf(2020, 1, 1));
+  criteria.date =
+      DateCriterion::Single(DateType::kModified, DateRule::kBefore, DayNumberOf(2020, 1, 1));
   FilterTexts texts;
   texts.exclude = {QStringLiteral(".git"), QStringLiteral("node_modules")};
   texts.names = QStringLiteral("*.iso *.mkv");
@@ -219,12 +222,11 @@ TEST(SearchEngineTest, NamesOfEveryScriptAreSearchedAndThoseNotUtf8Counted) {
   testing::TempDir dir;
   const std::string t = dir.path();
   const std::vector<std::string> folders = {
-      "Caf\xC3\xA9",
-      "plain",
+      "Caf\xC3\xA9", "plain",
       // Фотографии
       "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD1\x84\xD0\xB8\xD0\xB8",
-      "\xE5\x86\x99\xE7\x9C\x9F",                                            // 写真
-      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",          // Ελληνικά
+      "\xE5\x86\x99\xE7\x9C\x9F",                                          // 写真
+      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",  // Ελληνικά
       "emoji \xF0\x9F\x93\x81", "R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"};
   for (const std::string& f : folders) {
     WriteFile(t + "/" + f + "/old.txt");
@@ -234,8 +236,8 @@ TEST(SearchEngineTest, NamesOfEveryScriptAreSearchedAndThoseNotUtf8Counted) {
   WriteFile(t + "/bad\xFE dir/inside.txt");
   SearchCriteria criteria;
   criteria.roots = {t + "/"};
-  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kAfter,
-                                        DayNumberOf(2001, 1, 1));
+  criteria.date =
+      DateCriterion::Single(DateType::kModified, DateRule::kAfter, DayNumberOf(2001, 1, 1));
   const Outcome out = Search(criteria, t, 4);
   EXPECT_EQ(out.rows.size(), 2 * folders.size());
   for (const std::string& f : folders) {
@@ -255,8 +257,8 @@ TEST(SearchEngineTest, ACreatedDateTheFileSystemDoesNotKeepMatchesNoRule) {
   SearchCriteria criteria;
   criteria.roots = {t + "/view/"};
   // Before a day far in the future: every file the zero date would list.
-  criteria.date = DateCriterion::Single(DateType::kCreated, DateRule::kBefore,
-                                        DayNumberOf(9999, 12, 31));
+  criteria.date =
+      DateCriterion::Single(DateType::kCreated, DateRule::kBefore, DayNumberOf(9999, 12, 31));
   const Outcome out = Search(criteria, t, 4);
   EXPECT_TRUE(out.rows.empty());
   EXPECT_EQ(out.counts.undated, 3u);
@@ -270,8 +272,8 @@ TEST(SearchEngineTest, ACreatedDateTheFileSystemDoesNotKeepMatchesNoRule) {
   EXPECT_EQ(Search(criteria, t, 4).counts.undated, 0u);
   // The same files by Date Modified are listed as ever.
   criteria.filters = SearchFilters();
-  criteria.date = DateCriterion::Single(DateType::kModified, DateRule::kBefore,
-                                        DayNumberOf(9999, 12, 31));
+  criteria.date =
+      DateCriterion::Single(DateType::kModified, DateRule::kBefore, DayNumberOf(9999, 12, 31));
   EXPECT_EQ(Search(criteria, t, 4).rows.size(), 3u);
   EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
 }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/time_stamps.h"
 
-#include "base/date_value.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -15,6 +13,7 @@
 #include <ctime>
 #include <limits>
 
+#include "base/date_value.h"
 #include "platform/file_system.h"
 
 namespace qm {
@@ -62,8 +61,7 @@ bool LocalOffset(std::int64_t t, long* offset) {
   if (!OffsetAt(t, offset)) return false;
   long start, middle, end;
   if (OffsetAt(day * 86400, &start) && OffsetAt(day * 86400 + 43200, &middle) &&
-      OffsetAt(day * 86400 + 86399, &end) && start == middle && middle == end &&
-      end == *offset) {
+      OffsetAt(day * 86400 + 86399, &end) && start == middle && middle == end && end == *offset) {
     known.day = day;
     known.offset = *offset;
   }

@@ -140,8 +140,8 @@ TEST(TimeStampsTest, IsoTextGivesBackTheInstantWithTheOffsetOfItsOwnDate) {
   // Every quarter hour of a year in zones that shift by an hour, by half an
   // hour, and not at all, east and west of UTC: the text names the instant
   // again, but in the hour that repeats.
-  for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe",
-                           "Asia/Kolkata", "UTC"}) {
+  for (const char* zone :
+       {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata", "UTC"}) {
     ScopedEnv tz("TZ", zone);
     LocalDateOffsets offsets;  // the days remembered give the same
     int repeated = 0;

@@ -38,10 +38,10 @@ struct Report {
 class ReportCapture {
  public:
   ReportCapture() {
-    old_ = SetErrorReporter([this](const std::string& id, const Failure& f, int line,
-                                   const std::string&) {
-      reports.push_back(Report{id, f.number(), line});
-    });
+    old_ = SetErrorReporter(
+        [this](const std::string& id, const Failure& f, int line, const std::string&) {
+          reports.push_back(Report{id, f.number(), line});
+        });
   }
   ~ReportCapture() { SetErrorReporter(old_); }
   std::vector<Report> reports;
@@ -83,7 +83,9 @@ TEST_F(WalkerTest, LevelOrderGroupedByParent) {
   EXPECT_EQ(result[0], root_);
   for (size_t i = 1; i < result.size(); ++i) EXPECT_LE(Depth(result[i - 1]), Depth(result[i]));
   // Children of one parent stay together, parents in the order above.
-  auto pos = [&](const std::string& p) { return std::find(result.begin(), result.end(), p) - result.begin(); };
+  auto pos = [&](const std::string& p) {
+    return std::find(result.begin(), result.end(), p) - result.begin();
+  };
   bool a_first = pos(R("a/")) < pos(R("b/"));
   EXPECT_EQ(a_first, std::max(pos(R("a/a1/")), pos(R("a/a2/"))) < pos(R("b/b1/")));
   EXPECT_TRUE(capture_.reports.empty());
@@ -94,18 +96,27 @@ TEST_F(WalkerTest, LevelOrderGroupedByParent) {
 
 TEST_F(WalkerTest, NameTests) {
   Dir(R(".hidden/in"));
-  Dir(R("caf\xC3\xA9/in"));                    // é
-  Dir(R("en\xE2\x80\x93" "dash/in"));          // en dash, U+2013
-  Dir(R("\xE4\xB8\xAD"));                      // 中
-  Dir(R("bad\xFF" "name/in"));                 // not UTF-8: left out with its subtree
+  Dir(R("caf\xC3\xA9/in"));  // é
+  Dir(
+      R("en\xE2\x80\x93"
+        "dash/in"));       // en dash, U+2013
+  Dir(R("\xE4\xB8\xAD"));  // 中
+  Dir(
+      R("bad\xFF"
+        "name/in"));  // not UTF-8: left out with its subtree
   Dir(R("what?/in"));
-  Dir(R("c1\xC2\x85" "next/in"));              // U+0085, a C1 control
+  Dir(
+      R("c1\xC2\x85"
+        "next/in"));  // U+0085, a C1 control
   Dir(R("back\\slash/in"));
   auto result = AsSet(Walk({root_}));
-  EXPECT_EQ(result, AsSet({R(""), R(".hidden/"), R(".hidden/in/"), R("caf\xC3\xA9/"),
-                           R("caf\xC3\xA9/in/"), R("en\xE2\x80\x93" "dash/"),
-                           R("en\xE2\x80\x93" "dash/in/"), R("\xE4\xB8\xAD/"),
-                           R("back\\slash/"), R("back\\slash/in/")}));
+  EXPECT_EQ(result,
+            AsSet({R(""), R(".hidden/"), R(".hidden/in/"), R("caf\xC3\xA9/"), R("caf\xC3\xA9/in/"),
+                   R("en\xE2\x80\x93"
+                     "dash/"),
+                   R("en\xE2\x80\x93"
+                     "dash/in/"),
+                   R("\xE4\xB8\xAD/"), R("back\\slash/"), R("back\\slash/in/")}));
 }
 
 TEST_F(WalkerTest, FoldersAreWalkedAsDeepAsTheKernelOpensThem) {
@@ -125,12 +136,12 @@ TEST_F(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
   Dir(R("a/x"));
   Dir(R("b"));
   Dir(R("c/deep"));
-  ::symlink("..", R("a/up").c_str());          // to the walk's root
-  ::symlink(".", R("a/self").c_str());         // to its own folder
-  ::symlink("../b", R("a/l1").c_str());        // a and b point at each other
+  ::symlink("..", R("a/up").c_str());    // to the walk's root
+  ::symlink(".", R("a/self").c_str());   // to its own folder
+  ::symlink("../b", R("a/l1").c_str());  // a and b point at each other
   ::symlink("../a", R("b/l2").c_str());
   ::symlink("missing", R("a/broken").c_str());
-  ::symlink("c/deep", R("short").c_str());     // one level up the same folder
+  ::symlink("c/deep", R("short").c_str());  // one level up the same folder
   auto result = Walk({root_});
   // The first way the level order reaches a folder is the one walked.
   EXPECT_EQ(AsSet(result), AsSet({R(""), R("a/"), R("b/"), R("c/"), R("short/"), R("a/x/")}));
@@ -138,14 +149,14 @@ TEST_F(WalkerTest, EachFolderIsCollectedOnceHoweverManyLinksLeadToIt) {
 
   // Each walk keeps its own record: a second walk of the same folder, as
   // for a row listed twice, collects it all again.
-  EXPECT_EQ(AsSet(Walk({R("a/")})), AsSet({R("a/"), R("a/x/"), R("a/l1/"), R("a/up/"),
-                                           R("a/up/c/"), R("a/up/short/")}));
+  EXPECT_EQ(AsSet(Walk({R("a/")})),
+            AsSet({R("a/"), R("a/x/"), R("a/l1/"), R("a/up/"), R("a/up/c/"), R("a/up/short/")}));
 }
 
 TEST_F(WalkerTest, PseudoFilesystemsAreRefusedButTheRootIsNot) {
   Dir(R("keep"));
-  ::symlink("/proc", R("lp").c_str());          // 1046
-  ::symlink("/sys", R(".ls").c_str());          // 1046
+  ::symlink("/proc", R("lp").c_str());  // 1046
+  ::symlink("/sys", R(".ls").c_str());  // 1046
   auto result = Walk({root_});
   EXPECT_EQ(AsSet(result), AsSet({R(""), R("keep/")}));
 
@@ -164,8 +175,7 @@ TEST_F(WalkerTest, GivenEntriesThatCannotBeWalkedStay) {
   Dir(R("a/child"));
   WriteFile(R("file"));
   EXPECT_TRUE(Walk({}).empty());
-  EXPECT_EQ(Walk({R("file"), R("missing/")}),
-            (std::vector<std::string>{R("file"), R("missing/")}));
+  EXPECT_EQ(Walk({R("file"), R("missing/")}), (std::vector<std::string>{R("file"), R("missing/")}));
   // Without its final "/" an entry's children are misspelt and fall away.
   EXPECT_EQ(Walk({R("a")}), std::vector<std::string>{R("a")});
   EXPECT_TRUE(capture_.reports.empty());
@@ -243,7 +253,7 @@ TEST_F(WalkerTest, AListingTakesRegularFilesAndFoldersOnlyAndNeverBlocks) {
   EXPECT_EQ(files, AsSet({"plain.txt", ".dot", "back\\slash", "caf\xC3\xA9", "link"}));
   EXPECT_EQ(folders, AsSet({"sub", "dirlink"}));
   EXPECT_EQ(listing.unreadable_names, 1u);  // "bad\xFF"
-  EXPECT_TRUE(fs.opened().empty());  // nothing but the folder was opened
+  EXPECT_TRUE(fs.opened().empty());         // nothing but the folder was opened
 
   FolderListing missing;
   EXPECT_EQ(missing.Open(R("missing/")), ENOENT);
@@ -290,8 +300,8 @@ TEST_F(WalkerTest, ExcludedFoldersAreNeitherListedNorEntered) {
   ListedFs fs;
   ScopedFs use(&fs);
   EXPECT_EQ(AsSet(WalkWith(options, {root_})),
-            AsSet({R(""), R("a/"), R("a/b/"), R("a/b/c/"), R("a/c/"), R("a/c/skip/"),
-                   R("a/keep/"), R("a/keep/deep/"), R("a/.gitignore-dir/")}));
+            AsSet({R(""), R("a/"), R("a/b/"), R("a/b/c/"), R("a/c/"), R("a/c/skip/"), R("a/keep/"),
+                   R("a/keep/deep/"), R("a/.gitignore-dir/")}));
   for (const std::string& listed : fs.Listed()) {
     for (const char* left_out : {"/.git/", "/node_modules/", "/pip.cache/", "/b/skip/"}) {
       EXPECT_EQ(listed.find(left_out), std::string::npos) << listed;
@@ -320,9 +330,9 @@ TEST_F(WalkerTest, TheTrashFoldersAreHiddenSystemFolders) {
   // At the top of a mounted file system, .Trash and .Trash-N are trash.
   testing::ScopedMount disk(testing::ScopedMount::Kind::kTmpfs, R("home/disk"));
   if (!disk.ok()) GTEST_SKIP() << disk.why();
-  for (const char* d : {"home/disk/.Trash/1000/files", "home/disk/.Trash-1000/files",
-                        "home/disk/.Trash-0/files", "home/disk/.Trash-me/files",
-                        "home/disk/photos"}) {
+  for (const char* d :
+       {"home/disk/.Trash/1000/files", "home/disk/.Trash-1000/files", "home/disk/.Trash-0/files",
+        "home/disk/.Trash-me/files", "home/disk/photos"}) {
     Dir(R(d));
   }
   found = AsSet(Walk({R("home/")}));
@@ -345,8 +355,7 @@ TEST_F(WalkerTest, OneFileSystemEntersNoOtherMountBelowAGivenFolder) {
   Dir(R("plain/p"));
   {
     testing::ScopedMount disk(testing::ScopedMount::Kind::kTmpfs, R("disk"));
-    testing::ScopedMount bound(testing::ScopedMount::Kind::kBind, R("plain/bound"),
-                               outside.path());
+    testing::ScopedMount bound(testing::ScopedMount::Kind::kBind, R("plain/bound"), outside.path());
     if (!disk.ok()) GTEST_SKIP() << disk.why();
     if (!bound.ok()) GTEST_SKIP() << bound.why();
     Dir(R("disk/d1/d2"));
@@ -376,18 +385,18 @@ TEST(NameCharsTest, CodePointRules) {
   EXPECT_FALSE(HasUnsafeNameChars(""));
   EXPECT_FALSE(HasUnsafeNameChars("caf\xC3\xA9 \xC3\xBF"));
   EXPECT_FALSE(HasUnsafeNameChars("R\xC3\xA9sum\xC3\xA9 \xE2\x80\x93 2019"));  // en dash
-  EXPECT_FALSE(HasUnsafeNameChars("\xE2\x82\xAC"));                           // euro sign
-  EXPECT_FALSE(HasUnsafeNameChars("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE"));            // Фото
-  EXPECT_FALSE(HasUnsafeNameChars("\xE5\x86\x99\xE7\x9C\x9F"));                   // 写真
-  EXPECT_FALSE(HasUnsafeNameChars("emoji \xF0\x9F\x93\x81"));                   // 📁
-  EXPECT_FALSE(HasUnsafeNameChars("\xC2\xA0nbsp"));                             // U+00A0
+  EXPECT_FALSE(HasUnsafeNameChars("\xE2\x82\xAC"));                            // euro sign
+  EXPECT_FALSE(HasUnsafeNameChars("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE"));        // Фото
+  EXPECT_FALSE(HasUnsafeNameChars("\xE5\x86\x99\xE7\x9C\x9F"));                // 写真
+  EXPECT_FALSE(HasUnsafeNameChars("emoji \xF0\x9F\x93\x81"));                  // 📁
+  EXPECT_FALSE(HasUnsafeNameChars("\xC2\xA0nbsp"));                            // U+00A0
   EXPECT_TRUE(HasUnsafeNameChars("a\x7F"));
-  EXPECT_TRUE(HasUnsafeNameChars("a\xC2\x80"));                                 // U+0080
-  EXPECT_TRUE(HasUnsafeNameChars("a\xC2\x9F"));                                 // U+009F
+  EXPECT_TRUE(HasUnsafeNameChars("a\xC2\x80"));  // U+0080
+  EXPECT_TRUE(HasUnsafeNameChars("a\xC2\x9F"));  // U+009F
   EXPECT_TRUE(HasUnsafeNameChars("tab\there"));
   EXPECT_TRUE(HasUnsafeNameChars("a?"));
   EXPECT_TRUE(HasUnsafeNameChars("x\xFF"));
-  EXPECT_TRUE(HasUnsafeNameChars("\xC3"));     // cut short
+  EXPECT_TRUE(HasUnsafeNameChars("\xC3"));      // cut short
   EXPECT_TRUE(HasUnsafeNameChars("\xC0\xAF"));  // an overlong "/"
 }
 

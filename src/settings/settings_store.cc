@@ -85,10 +85,18 @@ QString Escape(const QString& value) {
   out.reserve(value.size());
   for (QChar c : value) {
     switch (c.unicode()) {
-      case '\\': out += QLatin1String("\\\\"); break;
-      case '\n': out += QLatin1String("\\n"); break;
-      case '\r': out += QLatin1String("\\r"); break;
-      default: out += c; break;
+      case '\\':
+        out += QLatin1String("\\\\");
+        break;
+      case '\n':
+        out += QLatin1String("\\n");
+        break;
+      case '\r':
+        out += QLatin1String("\\r");
+        break;
+      default:
+        out += c;
+        break;
     }
   }
   return out;
@@ -141,9 +149,7 @@ bool ReadStore(const std::string& path, std::string* bytes) {
 
 }  // namespace
 
-std::string SettingsFilePath() {
-  return UserConfigFolder() + "/" + kSettingsApp + ".ini";
-}
+std::string SettingsFilePath() { return UserConfigFolder() + "/" + kSettingsApp + ".ini"; }
 
 void CheckSettingsStore() {
   std::string bytes;
@@ -253,9 +259,8 @@ DateValue SettingToDate(const QString& text) {
     return number;
   }
   QLocale locale = QLocale::system();
-  const QString formats[] = {
-      QStringLiteral("yyyy-MM-dd"), locale.dateFormat(QLocale::ShortFormat),
-      locale.dateFormat(QLocale::LongFormat), QStringLiteral("M/d/yyyy")};
+  const QString formats[] = {QStringLiteral("yyyy-MM-dd"), locale.dateFormat(QLocale::ShortFormat),
+                             locale.dateFormat(QLocale::LongFormat), QStringLiteral("M/d/yyyy")};
   for (const QString& format : formats) {
     QDate date = locale.toDate(t, format);
     if (!date.isValid()) date = QDate::fromString(t, format);

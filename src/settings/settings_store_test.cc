@@ -6,10 +6,9 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <functional>
-
 #include <QLineEdit>
 #include <QRadioButton>
+#include <functional>
 
 #include "platform/failure.h"
 #include "testing/test_env.h"
@@ -112,8 +111,8 @@ TEST_F(SettingsStoreTest, ALinkedStoreIsWrittenThroughToItsTarget) {
             "[Other]\nx=1\n\n[Quenmoor]\nDate1=45366\n");
   EXPECT_EQ(ReadSetting("Date1", ""), QStringLiteral("45366"));
   // Nothing was left beside the link or the target.
-  EXPECT_EQ(::system(("test $(ls -A '" + dir_.Sub("cfg") + "' '" +
-                      dir_.Sub("dotfiles/quenmoor") + "' | grep -c .) -eq 4")
+  EXPECT_EQ(::system(("test $(ls -A '" + dir_.Sub("cfg") + "' '" + dir_.Sub("dotfiles/quenmoor") +
+                      "' | grep -c .) -eq 4")
                          .c_str()),
             0);
 }
@@ -183,7 +182,8 @@ TEST_F(UnwritableStoreTest, AStoreThatCannotBeReadIsToldOnceAndStartUpGoesOn) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     config_env_.reset();
-    config_env_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", home_.Sub("cfg" + std::to_string(++n)));
+    config_env_ =
+        std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", home_.Sub("cfg" + std::to_string(++n)));
     testing::MakeDirs(home_.Sub("cfg" + std::to_string(n)));
     c.make(SettingsFilePath());
     struct stat before, after;
@@ -201,8 +201,8 @@ TEST_F(UnwritableStoreTest, AStoreThatCannotBeReadIsToldOnceAndStartUpGoesOn) {
         S_ISFIFO(before.st_mode) && std::string(c.what).find("device") != std::string::npos;
     if (!fifo_instead) {
       EXPECT_TRUE(reports[0].startsWith(QStringLiteral("The settings file ") +
-                                        QString::fromStdString(SettingsFilePath()) + " " +
-                                        c.what + ". Quenmoor uses its default choices"))
+                                        QString::fromStdString(SettingsFilePath()) + " " + c.what +
+                                        ". Quenmoor uses its default choices"))
           << reports[0].toStdString();
     }
     // What stands there was neither replaced nor written to.

@@ -33,11 +33,16 @@ TEST(SamplesFolderTest, DatesSpreadSoEveryRuleFindsSomething) {
     folders.insert(it.fileInfo().path().toStdString());
     kinds.insert(it.fileInfo().suffix().toStdString());
     const long age = long(now - st.st_mtime);
-    if (age < 0) ++future;
-    else if (age < day) ++today;
-    else if (age < 10 * day) ++last_days;
-    else if (age < 365 * day) ++months;
-    else ++years;
+    if (age < 0)
+      ++future;
+    else if (age < day)
+      ++today;
+    else if (age < 10 * day)
+      ++last_days;
+    else if (age < 365 * day)
+      ++months;
+    else
+      ++years;
     if (name[0] == '~') ++tilde;
     if (name[0] == '.') ++dot;
     EXPECT_NE(st.st_atime, 0) << path;

@@ -38,12 +38,13 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   // Make everything writable first so nothing stays behind.
-  ::nftw(path_.c_str(),
-         [](const char* p, const struct stat* st, int type, struct FTW*) {
-           if (type == FTW_D || type == FTW_DP) ::chmod(p, 0755);
-           return 0;
-         },
-         32, FTW_PHYS);
+  ::nftw(
+      path_.c_str(),
+      [](const char* p, const struct stat* st, int type, struct FTW*) {
+        if (type == FTW_D || type == FTW_DP) ::chmod(p, 0755);
+        return 0;
+      },
+      32, FTW_PHYS);
   ::nftw(path_.c_str(), RemoveOne, 32, FTW_DEPTH | FTW_PHYS);
 }
 
@@ -119,7 +120,8 @@ std::string MakeDeepFolder(const std::string& under, std::size_t length,
       continue;
     }
     const int file = ::openat(fd, child.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (file < 0 || ::write(file, "data", 4) != 4) throw std::runtime_error("cannot write " + child);
+    if (file < 0 || ::write(file, "data", 4) != 4)
+      throw std::runtime_error("cannot write " + child);
     ::close(file);
     const struct timespec times[2] = {{when, 0}, {when, 0}};
     ::utimensat(fd, child.c_str(), times, 0);

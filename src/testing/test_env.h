@@ -43,14 +43,12 @@ std::vector<std::string> ListDir(const std::string& dir);
 // made inside it: a folder for a name ending in "/", else a file dated
 // `when` (modified and accessed).
 std::string MakeDeepFolder(const std::string& under, std::size_t length,
-                           const std::vector<std::string>& children = {},
-                           std::time_t when = 0);
+                           const std::vector<std::string>& children = {}, std::time_t when = 0);
 
 // Sets the modified and accessed times (seconds since 1970, UTC).
 void SetTimes(const std::string& path, std::time_t modified, std::time_t accessed);
 // Seconds since 1970 of a local date and time (interpreted in the current TZ).
-std::time_t LocalTime(int year, int month, int day, int hour = 0, int minute = 0,
-                      int second = 0);
+std::time_t LocalTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnv {

@@ -83,8 +83,7 @@ int FaultyFs::Statx(const char* path, int flags, unsigned mask, struct statx* st
   return rc;
 }
 
-int FaultyFs::StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
-                      struct statx* stx) {
+int FaultyFs::StatxAt(int dir_fd, const char* name, int flags, unsigned mask, struct statx* stx) {
   std::lock_guard<std::recursive_mutex> lock(mu_);
   const int rc = FileSystem::StatxAt(dir_fd, name, flags, mask, stx);
   Name n;
@@ -247,8 +246,7 @@ int FaultyFs::OpenAt(int dir_fd, const char* name, int flags, mode_t mode) {
   return fd;
 }
 
-int FaultyFs::RenameAt(int from_dir, const char* from, int to_dir, const char* to,
-                       unsigned flags) {
+int FaultyFs::RenameAt(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
   std::lock_guard<std::recursive_mutex> lock(mu_);
   if (rename_failures_ > 0) {
     --rename_failures_;

@@ -88,8 +88,7 @@ class FaultyFs : public FileSystem {
   int Lstat(const char* path, struct stat* st) override;
   int StatAt(int dir_fd, const char* name, struct stat* st, int flags) override;
   int Statx(const char* path, int flags, unsigned mask, struct statx* stx) override;
-  int StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
-              struct statx* stx) override;
+  int StatxAt(int dir_fd, const char* name, int flags, unsigned mask, struct statx* stx) override;
   int EntryStat(DIR* dir, const char* name, struct stat* st, int flags) override;
   int Fstat(int fd, struct stat* st) override;
   int Close(int fd) override;
@@ -103,8 +102,7 @@ class FaultyFs : public FileSystem {
   ssize_t Write(int fd, const void* buffer, std::size_t size) override;
   int Unlink(const char* path) override;
   int OpenAt(int dir_fd, const char* name, int flags, mode_t mode) override;
-  int RenameAt(int from_dir, const char* from, int to_dir, const char* to,
-               unsigned flags) override;
+  int RenameAt(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) override;
   int UnlinkAt(int dir_fd, const char* name, int flags) override;
 
  private:

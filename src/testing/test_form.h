@@ -14,8 +14,8 @@
 #include <QRadioButton>
 #include <QString>
 #include <deque>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,7 +24,9 @@
 #include "testing/test_env.h"
 
 // Readable failure messages for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace qm {
 namespace testing {

@@ -64,7 +64,8 @@ class ResultsTest : public FormTest {
   // folder.
   std::string SearchThenChangeWhatWasFound() {
     const std::string searched = tree_.Sub("searched");
-    for (const char* name : {"replaced.txt", "folder.txt", "fifo.txt", "sub/inner.txt", "same.txt"}) {
+    for (const char* name :
+         {"replaced.txt", "folder.txt", "fifo.txt", "sub/inner.txt", "same.txt"}) {
       WriteFile(searched + "/" + name, "listed");
     }
     WriteFile(tree_.Sub("outside/inner.txt"), "not listed");

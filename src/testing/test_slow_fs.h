@@ -44,8 +44,7 @@ class SlowFs : public FileSystem {
     Sleep(listing_delay_ms.load());
     return FileSystem::OpenDir(path);
   }
-  int StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
-              struct statx* stx) override {
+  int StatxAt(int dir_fd, const char* name, int flags, unsigned mask, struct statx* stx) override {
     Sleep(stamp_delay_ms.load());
     {
       std::unique_lock<std::mutex> lock(mu_);
