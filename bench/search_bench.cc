@@ -16,6 +16,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen search_bench [FILES] [FOLDER] [RUNS] [--warm-only]
 //                                          [--status-ab] [--engine-only]
+//                                          [--engine-threads N]
 //
 // FILES: number of files (default 200,000, at most 1,000,000), in FILES / 20
 // folders.  FOLDER: where to keep the tree for the next run (reused when it
@@ -48,7 +49,9 @@
 //
 // With --engine-only only the engine alone runs, RUNS times warm and (as
 // root) RUNS times cold, without a window or the other commands: a run to
-// profile (`perf record -g`, `perf stat`).
+// profile (`perf record -g`, `perf stat`).  --engine-threads N gives the
+// engine alone at most N workers (SearchEngine::Options::threads, 16 by
+// default).  Every run names the most workers alive at once.
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -71,6 +74,7 @@
 #include "app/form1.h"
 #include "base/date_value.h"
 #include "bench_util.h"
+#include "search/folder_walk.h"
 #include "search/found_files.h"
 #include "search/search_engine.h"
 #include "tree_gen.h"
@@ -134,6 +138,7 @@ struct RunFigures {
   long rss_before_kb = 0;
   long peak_kb = 0;
   long rss_after_kb = 0;
+  int most_workers = 0;  // the walk's worker threads alive at once, at most
 };
 
 RunFigures RunSearch(qm::Form1& form, PaintWatch& paint) {
@@ -146,6 +151,13 @@ RunFigures RunSearch(qm::Form1& form, PaintWatch& paint) {
   steal.Start();
   watch.Start();
   paint.Arm();
+  // How many workers the walk starts: as many as there are cores while
+  // listings come from memory, more once one is seen to wait.
+  QTimer workers;
+  QObject::connect(&workers, &QTimer::timeout, [&] {
+    out.most_workers = std::max(out.most_workers, qm::FolderWalk::LiveWorkers());
+  });
+  workers.start(5);
   auto start = Clock::now();
   const double cpu_start = CpuSeconds(RUSAGE_SELF);
   const double window_start = CpuSeconds(RUSAGE_THREAD);
@@ -165,6 +177,7 @@ RunFigures RunSearch(qm::Form1& form, PaintWatch& paint) {
                             : out.listed_seconds;
   out.cpu = CpuSeconds(RUSAGE_SELF) - cpu_start;
   out.window_cpu = CpuSeconds(RUSAGE_THREAD) - window_start;
+  workers.stop();
   QEventLoop settle;
   QTimer::singleShot(300, &settle, &QEventLoop::quit);
   settle.exec();
@@ -198,9 +211,11 @@ struct EngineFigures {
   long reports = 0;
   long rss_before_kb = 0;
   long peak_kb = 0;
+  int most_workers = 0;
 };
 
-EngineFigures RunEngine(const qm::SearchCriteria& criteria) {
+EngineFigures RunEngine(const qm::SearchCriteria& criteria,
+                        const qm::SearchEngine::Options& options) {
   EngineFigures out;
   out.rss_before_kb = qm::bench::RssKb();
   qm::bench::ResetPeak();
@@ -208,10 +223,11 @@ EngineFigures RunEngine(const qm::SearchCriteria& criteria) {
   const double cpu_start = CpuSeconds(RUSAGE_SELF);
   auto found = std::make_shared<qm::FoundFiles>();
   {
-    qm::SearchEngine engine;
+    qm::SearchEngine engine(options);
     engine.Start(criteria, nullptr);
     for (;;) {
-      engine.WaitForNews(100);
+      engine.WaitForNews(5);
+      out.most_workers = std::max(out.most_workers, qm::FolderWalk::LiveWorkers());
       qm::SearchEngine::Taken taken = engine.Take();
       for (auto& chunk : taken.chunks) found->Append(std::move(chunk));
       out.reports += static_cast<long>(taken.reports.size());
@@ -256,6 +272,7 @@ int main(int argc, char** argv) {
   bool warm_only = false;
   bool status_ab = false;
   bool engine_only = false;
+  qm::SearchEngine::Options engine_options;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--status-ab") == 0) {
@@ -264,6 +281,8 @@ int main(int argc, char** argv) {
       warm_only = true;
     } else if (std::strcmp(argv[i], "--engine-only") == 0) {
       engine_only = true;
+    } else if (std::strcmp(argv[i], "--engine-threads") == 0 && i + 1 < argc) {
+      engine_options.threads = std::max(1, std::atoi(argv[++i]));
     } else {
       args.push_back(argv[i]);
     }
@@ -312,17 +331,18 @@ int main(int argc, char** argv) {
         qm::DateCriterion::Single(qm::DateType::kAccessed, qm::DateRule::kAfter, picked_day);
     std::printf("engine alone: %ld files in %ld folders, load average %s\n", files,
                 shape.folders, load_at_start.c_str());
-    RunEngine(criteria);  // reads the tree once
+    RunEngine(criteria, engine_options);  // reads the tree once
     bool ok = true;
     auto report = [&](const char* kind, int k, const EngineFigures& r) {
-      std::printf("%s engine alone %d: %.3f s (CPU %.3f s), %ld rows, %ld reports\n", kind, k,
-                  r.seconds, r.cpu, r.rows, r.reports);
+      std::printf("%s engine alone %d: %.3f s (CPU %.3f s), %ld rows, %ld reports, "
+                  "at most %d workers\n",
+                  kind, k, r.seconds, r.cpu, r.rows, r.reports, r.most_workers);
       ok = ok && r.rows == files;
     };
-    for (int k = 1; k <= runs; ++k) report("warm", k, RunEngine(criteria));
+    for (int k = 1; k <= runs; ++k) report("warm", k, RunEngine(criteria, engine_options));
     std::string why_not = "--warm-only was given";
     for (int k = 1; k <= runs && !warm_only && qm::bench::DropCaches(&why_not); ++k) {
-      report("cold", k, RunEngine(criteria));
+      report("cold", k, RunEngine(criteria, engine_options));
     }
     if (temporary) qm::bench::RemoveTree(keep);
     return ok ? 0 : 2;
@@ -378,7 +398,7 @@ int main(int argc, char** argv) {
       form.SetSearchProgressShown(true);
       warm_runs.push_back(shown_runs.back());
     }
-    warm_engine.push_back(RunEngine(criteria));
+    warm_engine.push_back(RunEngine(criteria, engine_options));
     for (Command& c : commands) TimeCommand(c, false);
   }
 
@@ -390,7 +410,7 @@ int main(int argc, char** argv) {
     cold_runs.push_back(RunSearch(form, paint));
     cold = qm::bench::DropCaches(&why_not_cold);
     if (!cold) break;
-    cold_engine.push_back(RunEngine(criteria));
+    cold_engine.push_back(RunEngine(criteria, engine_options));
     for (Command& c : commands) {
       cold = qm::bench::DropCaches(&why_not_cold);
       if (!cold) break;
@@ -528,18 +548,20 @@ int main(int argc, char** argv) {
         std::snprintf(steal_text, sizeof steal_text, "%ld ms", r.steal_in_gap_ms);
       }
       std::printf("%s run %zu: %.3f s, rows listed at %.3f s (CPU %.3f s, window thread %.3f s), "
-                  "%ld rows, longest gap %.1f ms ending %.0f ms after the click (host's steal "
-                  "in it: %s), longest without steal %.1f ms\n",
+                  "%ld rows, at most %d workers, longest gap %.1f ms ending %.0f ms after the click "
+                  "(host's steal in it: %s), longest without steal %.1f ms\n",
                   kind, k + 1, r.seconds, r.listed_seconds, r.cpu, r.window_cpu, r.rows,
-                  r.timer_gap_ms, r.timer_gap_end_ms, steal_text, r.clear_gap_ms);
+                  r.most_workers, r.timer_gap_ms, r.timer_gap_end_ms, steal_text,
+                  r.clear_gap_ms);
       counts_agree = counts_agree && r.rows == find.lines;
     }
   };
   auto list_engine = [&](const char* kind, const std::vector<EngineFigures>& all) {
     for (std::size_t k = 0; k < all.size(); ++k) {
       const EngineFigures& r = all[k];
-      std::printf("%s engine alone %zu: %.3f s (CPU %.3f s), %ld rows, %ld reports\n", kind,
-                  k + 1, r.seconds, r.cpu, r.rows, r.reports);
+      std::printf("%s engine alone %zu: %.3f s (CPU %.3f s), %ld rows, %ld reports, at most %d "
+                  "workers\n",
+                  kind, k + 1, r.seconds, r.cpu, r.rows, r.reports, r.most_workers);
       counts_agree = counts_agree && r.rows == find.lines;
     }
   };
