@@ -11,7 +11,8 @@
 # FILES: tree sizes, each compared in turn (default 200000).  --base: the
 # older commit (default 5e977d3, the last with the search on the window's
 # thread).  --work: where the older checkout, its build, the trees and every
-# run's output are kept for the next call (default /tmp/quenmoor-compare).
+# run's output are kept (default /tmp/quenmoor-compare; the outputs and the
+# table of each call in a folder out/DATE-TIME there).
 # --rounds: runs of each binary per size (default 2), before first in odd
 # rounds and after first in even ones, so a drift of the machine's load
 # falls on both.  --runs: search_bench's RUNS, timed runs of each command
@@ -45,7 +46,7 @@ while [ $# -gt 0 ]; do
     --max-load) max_load=$2; shift 2 ;;
     --load-wait) load_wait=$2; shift 2 ;;
     --warm-only) warm_only=--warm-only; shift ;;
-    -h|--help) sed -n '3,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) awk 'NR > 2 && /^#/ { sub(/^# ?/, ""); print; next } NR > 2 { exit }' "$0"; exit 0 ;;
     -*) echo "compare_search.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
     *) sizes+=("$1"); shift ;;
   esac
@@ -53,8 +54,12 @@ done
 [ ${#sizes[@]} -gt 0 ] || sizes=(200000)
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
-mkdir -p "$work/out"
+mkdir -p "$work"
 work=$(cd "$work" && pwd)
+# Every call's outputs and table in a folder of its own.
+out_dir=$work/out/$(date +%Y%m%d-%H%M%S)
+mkdir -p "$out_dir"
+exec > >(tee "$out_dir/table.txt")
 
 # This checkout's benchmark.
 "$repo/scripts/setup.sh" search_bench >/dev/null
@@ -112,10 +117,11 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0)
 
 declare -A fig  # fig[size,side,round,metric]
 
-record() {  # size side round file load
+record() {  # size side round file load-before load-after
   local s=$1 side=$2 r=$3 f=$4
   local k="$s,$side,$r"
   fig[$k,load]=$5
+  fig[$k,load_after]=$6
   fig[$k,warm]=$(cell "$f" "search run" "warm (s)")
   fig[$k,cold]=$(cell "$f" "search run" "cold (s)")
   fig[$k,cpu]=$(cell "$f" "search run" "warm CPU s")
@@ -147,14 +153,14 @@ run_one() {  # size side round
   if [ "$side" = old ]; then bin=$old_bin; else bin=$new_bin; fi
   keep=$work/tree-$s
   [ -n "$same_tree" ] || keep=$work/tree-$s-$side
-  out=$work/out/$s-$side-$short-r$r.txt
+  out=$out_dir/$s-$side-r$r.txt
   wait_for_quiet
   load=$(cut -d' ' -f1-3 /proc/loadavg)
   echo "[$(date +%H:%M:%S)] $s files, $side, round $r, load $load" >&2
   # Each run starts with settings of its own.
   rm -rf "$keep/home"
   QT_QPA_PLATFORM=offscreen "$bin" "$s" "$keep" "$runs" $warm_only >"$out" 2>&1 || true
-  record "$s" "$side" "$r" "$out" "${load%% *}"
+  record "$s" "$side" "$r" "$out" "${load%% *}" "$(one_minute_load)"
 }
 
 for s in "${sizes[@]}"; do
@@ -188,7 +194,8 @@ met() {  # size metric test
 }
 
 rows=(
-  "load average (1 min) before the run|load|"
+  "load average (1 min) before / after the run|load|"
+  "|load_after|"
   "search, warm (s)|warm|"
   "search, cold (s)|cold|"
   "engine alone, warm (s)|engine_warm|"
@@ -230,7 +237,7 @@ for s in "${sizes[@]}"; do
       label_pending=
       continue
     fi
-    if [[ "$label" == *" / cold (s)" ]]; then
+    if [[ "$label" == *" / cold (s)" || "$label" == *" / after the run" ]]; then
       label_pending=$label
       pending_old=$(values "$s" old "$metric")
       pending_new=$(values "$s" new "$metric")
@@ -251,4 +258,4 @@ for s in "${sizes[@]}"; do
     [ -n "$warm_only" ] || echo ", $(met "$s" clear_cold 'v < 16') cold")"
 done
 echo
-echo "every run's output: $work/out/"
+echo "every run's output: $out_dir/"
