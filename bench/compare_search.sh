@@ -113,6 +113,13 @@ after_prefix() {
     split(substr($0, length(p) + 1), f, /[ ,]+/); k = 0
     for (i = 1; i in f; i++) if (f[i] ~ /^[0-9.]+$/ && ++k == n) { print f[i]; exit } }' "$1"
 }
+# The most workers of each window run of a kind ("warm", "cold"), joined
+# by "/" (empty for a benchmark that does not name them).
+workers() {
+  awk -v k="$2" 'index($0, k " run ") == 1 && match($0, /at most [0-9]+ workers/) {
+    w = substr($0, RSTART + 8, RLENGTH - 16); out = out (out == "" ? "" : "/") w }
+    END { print out }' "$1"
+}
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "-"; else printf "%.2f", a / b }'; }
 
 declare -A fig  # fig[size,side,round,metric]
@@ -135,6 +142,8 @@ record() {  # size side round file load-before load-after
   fig[$k,fd16_cold]=$(cell "$f" "fdfind -j 16" "cold (s)")
   fig[$k,window_cpu]=$(after_prefix "$f" "window thread CPU, best warm run:")
   fig[$k,bytes]=$(after_prefix "$f" "peak bytes per file:")
+  fig[$k,workers_warm]=$(workers "$f" warm)
+  fig[$k,workers_cold]=$(workers "$f" cold)
   fig[$k,gap_warm]=$(after_prefix "$f" "longest gap (ms):" 1)
   fig[$k,gap_cold]=$(after_prefix "$f" "longest gap (ms):" 2)
   fig[$k,clear_warm]=$(after_prefix "$f" "longest gap without the host's steal in it (ms):" 1)
@@ -217,6 +226,8 @@ rows=(
   "peak bytes per file found|bytes|<= before"
   "longest window gap without steal, warm (ms)|clear_warm|< 16"
   "longest window gap without steal, cold (ms)|clear_cold|< 16"
+  "walk workers at most, each warm run|workers_warm|"
+  "walk workers at most, each cold run|workers_cold|"
   "longest window gap, warm (ms)|gap_warm|"
   "longest window gap, cold (ms)|gap_cold|"
 )
