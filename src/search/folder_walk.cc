@@ -229,6 +229,8 @@ void StartWorkers(const std::shared_ptr<Shared>& shared, int count);
 void WorkerMain(std::shared_ptr<Shared> shared) {
   Shared& s = *shared;
   std::uint64_t jobs = 0;
+  // Whether this worker's last measured listing made it wait once.
+  bool waited_once = false;
   FolderListing listing;
   std::unique_lock<std::mutex> lock(s.mu);
   for (;;) {
@@ -256,10 +258,20 @@ void WorkerMain(std::shared_ptr<Shared> shared) {
       n.files.reset();
     }
     // A listing that made the thread wait came from a disk, a network or a
-    // FUSE daemon: from now on many requests go out at once.
+    // FUSE daemon: from now on many requests go out at once.  A single
+    // wait is not enough: listings from memory now and then wait once for
+    // a lock of the kernel's (the address space's, while another thread
+    // maps memory), and sixteen workers on a few cores would then crowd out
+    // the window for nothing.  A listing from a disk or a FUSE daemon waits
+    // for each block or request; a network share that answers a listing in
+    // one call waits once in every listing, so two measured listings in a
+    // row that waited once count too.
     bool waited = false;
-    if (measure)
-      waited = ::getrusage(RUSAGE_THREAD, &after) == 0 && after.ru_nvcsw > before.ru_nvcsw;
+    if (measure && ::getrusage(RUSAGE_THREAD, &after) == 0) {
+      const long waits = after.ru_nvcsw - before.ru_nvcsw;
+      waited = waits >= 2 || (waits == 1 && waited_once);
+      waited_once = waits == 1;
+    }
     listing.Close();
 
     lock.lock();
@@ -340,8 +352,11 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
       s.nodes.emplace_back();
       s.nodes.back().path = folder;
     }
+    // One worker more than the cores: the cores stay busy while a worker
+    // waits for its listing to be taken, and the window's thread is not
+    // crowded out (sixteen were slower, and held it up to 25 ms).
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    s.limit = std::min(s.options.threads, cores);
+    s.limit = std::min(s.options.threads, cores + 1);
   }
   StartWorkers(shared_, s.limit);
 

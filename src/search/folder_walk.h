@@ -23,9 +23,10 @@
 // a call finishes it on its own time and leaves: workers hold what they use
 // (the queue, the visitor) and never outlive the process's need for it.
 //
-// Workers: as many as there are cores while listings come from memory;
-// once a worker finds that a listing waited (on a disk, a network, a FUSE
-// daemon) up to Options::threads, so many requests are under way at once.
+// Workers: one more than there are cores while listings come from memory;
+// once a worker finds that listings wait (on a disk, a network, a FUSE
+// daemon: a listing that waited twice, or two in a row that waited once)
+// up to Options::threads, so many requests are under way at once.
 #ifndef QUENMOOR_SEARCH_FOLDER_WALK_H_
 #define QUENMOOR_SEARCH_FOLDER_WALK_H_
 

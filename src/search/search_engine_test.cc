@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "search/folder_walk.h"
 #include "search/walker.h"
 #include "testing/test_env.h"
 #include "testing/test_faulty_fs.h"
@@ -109,7 +111,12 @@ TEST(SearchEngineTest, OneWorkerOrManyListTheSameRowsInTheSameOrder) {
     struct Both : FileSystem {
       testing::SlowFs* slow;
       testing::FaultyFs* faulty;
+      std::atomic<int> most_workers{0};
       DIR* OpenDir(const char* path) override {
+        int live = FolderWalk::LiveWorkers();
+        int most = most_workers.load();
+        while (live > most && !most_workers.compare_exchange_weak(most, live)) {
+        }
         slow->OpenDir("/");  // the wait alone: its listing is closed at once
         return faulty->OpenDir(path);
       }
@@ -123,6 +130,8 @@ TEST(SearchEngineTest, OneWorkerOrManyListTheSameRowsInTheSameOrder) {
     ScopedFs use(&both);
     Outcome out = Search(criteria, t, threads);
     EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
+    // Listings that wait bring every worker there may be.
+    if (delay_ms > 0) EXPECT_EQ(both.most_workers.load(), threads);
     return out;
   };
   const Outcome one = search(1, 0);
