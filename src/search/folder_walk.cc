@@ -18,20 +18,15 @@
 
 #include "base/hash_index.h"
 #include "platform/error_trap.h"
+#include "search/live_threads.h"
 
 namespace qm {
 namespace {
 
-// Worker threads alive, over all walks.
-// Made once and never destroyed: a thread may still be on its way out
-// while the process ends.
-struct Live {
-  std::mutex mu;
-  std::condition_variable cv;
-  int count = 0;
-};
-Live& LiveThreads() {
-  static Live* live = new Live;
+// Worker threads alive, over all walks.  Made once and never destroyed: a
+// thread may still be on its way out while the process ends.
+LiveThreads& Workers() {
+  static LiveThreads* live = new LiveThreads;
   return *live;
 }
 
@@ -229,8 +224,9 @@ void StartWorkers(const std::shared_ptr<Shared>& shared, int count);
 void WorkerMain(std::shared_ptr<Shared> shared) {
   Shared& s = *shared;
   std::uint64_t jobs = 0;
-  // Whether this worker's last measured listing made it wait once.
-  bool waited_once = false;
+  // Whether each of this worker's last four measured listings waited, the
+  // latest in the lowest bit.
+  unsigned recent_waits = 0;
   FolderListing listing;
   std::unique_lock<std::mutex> lock(s.mu);
   for (;;) {
@@ -257,20 +253,20 @@ void WorkerMain(std::shared_ptr<Shared> shared) {
       // rather than taking the walk down.
       n.files.reset();
     }
-    // A listing that made the thread wait came from a disk, a network or a
-    // FUSE daemon: from now on many requests go out at once.  A single
-    // wait is not enough: listings from memory now and then wait once for
-    // a lock of the kernel's (the address space's, while another thread
-    // maps memory), and sixteen workers on a few cores would then crowd out
-    // the window for nothing.  A listing from a disk or a FUSE daemon waits
-    // for each block or request; a network share that answers a listing in
-    // one call waits once in every listing, so two measured listings in a
-    // row that waited once count too.
+    // Listings that make the thread wait come from a disk, a network or a
+    // FUSE daemon: from now on many requests go out at once.  A wait or two
+    // is not enough: listings from memory now and then wait for a lock of
+    // the kernel's (the address space's, while another thread maps
+    // memory), and sixteen workers on a few cores would then crowd out the
+    // window for nothing.  A listing from a disk or a FUSE daemon waits for
+    // each block or request; a network share that answers a listing in one
+    // call waits once in every listing, so three of the last four measured
+    // listings that waited count too.
     bool waited = false;
     if (measure && ::getrusage(RUSAGE_THREAD, &after) == 0) {
       const long waits = after.ru_nvcsw - before.ru_nvcsw;
-      waited = waits >= 2 || (waits == 1 && waited_once);
-      waited_once = waits == 1;
+      recent_waits = ((recent_waits << 1) | (waits > 0 ? 1u : 0u)) & 0xfu;
+      waited = waits >= 3 || __builtin_popcount(recent_waits) >= 3;
     }
     listing.Close();
 
@@ -292,27 +288,20 @@ void WorkerMain(std::shared_ptr<Shared> shared) {
   }
   lock.unlock();
   shared.reset();
-  std::lock_guard<std::mutex> live(LiveThreads().mu);
-  --LiveThreads().count;
-  LiveThreads().cv.notify_all();
+  Workers().Ended();
 }
 
 // Starts up to `count` more workers; a thread that cannot be made is done
 // without.
 void StartWorkers(const std::shared_ptr<Shared>& shared, int count) {
   for (int i = 0; i < count; ++i) {
-    {
-      std::lock_guard<std::mutex> live(LiveThreads().mu);
-      ++LiveThreads().count;
-    }
+    Workers().Started();
     try {
       std::thread(WorkerMain, shared).detach();
       std::lock_guard<std::mutex> lock(shared->mu);
       ++shared->workers;
     } catch (...) {
-      std::lock_guard<std::mutex> live(LiveThreads().mu);
-      --LiveThreads().count;
-      LiveThreads().cv.notify_all();
+      Workers().Ended();
       return;
     }
   }
@@ -479,15 +468,11 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
   return result;
 }
 
-int FolderWalk::LiveWorkers() {
-  std::lock_guard<std::mutex> live(LiveThreads().mu);
-  return LiveThreads().count;
-}
+int FolderWalk::LiveWorkers() { return Workers().Count(); }
 
 bool FolderWalk::WaitForWorkersToEnd(int timeout_ms) {
-  std::unique_lock<std::mutex> live(LiveThreads().mu);
-  return LiveThreads().cv.wait_for(live, std::chrono::milliseconds(timeout_ms),
-                                   [] { return LiveThreads().count == 0; });
+  return Workers().WaitForNone(std::chrono::steady_clock::now() +
+                               std::chrono::milliseconds(timeout_ms));
 }
 
 }  // namespace qm

@@ -25,8 +25,9 @@
 //
 // Workers: one more than there are cores while listings come from memory;
 // once a worker finds that listings wait (on a disk, a network, a FUSE
-// daemon: a listing that waited twice, or two in a row that waited once)
-// up to Options::threads, so many requests are under way at once.
+// daemon: a listing that waited three times, or three of its last four
+// measured listings that waited) up to Options::threads, so many requests
+// are under way at once.
 #ifndef QUENMOOR_SEARCH_FOLDER_WALK_H_
 #define QUENMOOR_SEARCH_FOLDER_WALK_H_
 

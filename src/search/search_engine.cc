@@ -6,6 +6,7 @@
 
 #include "platform/error_trap.h"
 #include "search/folder_walk.h"
+#include "search/live_threads.h"
 #include "search/time_stamps.h"
 #include "search/walker.h"
 
@@ -15,16 +16,10 @@ const char kSearchRunRoutineId[] = "in Tallowick2021/08/31.Form1.PushButton2_Cli
 
 namespace {
 
-// The search's own threads alive, over all searches.
-// Made once and never destroyed: a thread may still be on its way out
-// while the process ends.
-struct Live {
-  std::mutex mu;
-  std::condition_variable cv;
-  int count = 0;
-};
-Live& LiveThreads() {
-  static Live* live = new Live;
+// The search's own threads alive, over all searches.  Made once and never
+// destroyed: a thread may still be on its way out while the process ends.
+LiveThreads& SearchThreads() {
+  static LiveThreads* live = new LiveThreads;
   return *live;
 }
 
@@ -272,9 +267,7 @@ void SearchMain(std::shared_ptr<State> state) {
   }
   judge.reset();
   state.reset();
-  std::lock_guard<std::mutex> live(LiveThreads().mu);
-  --LiveThreads().count;
-  LiveThreads().cv.notify_all();
+  SearchThreads().Ended();
 }
 
 }  // namespace
@@ -299,18 +292,11 @@ void SearchEngine::Start(SearchCriteria criteria, std::function<void()> news) {
     std::lock_guard<std::mutex> lock(state_->folder_mu);
     state_->folder = state_->criteria.roots.front();
   }
-  {
-    std::lock_guard<std::mutex> live(LiveThreads().mu);
-    ++LiveThreads().count;
-  }
+  SearchThreads().Started();
   try {
     std::thread(SearchMain, state_).detach();
   } catch (...) {
-    {
-      std::lock_guard<std::mutex> live(LiveThreads().mu);
-      --LiveThreads().count;
-      LiveThreads().cv.notify_all();
-    }
+    SearchThreads().Ended();
     std::lock_guard<std::mutex> lock(state_->mu);
     state_->reports.push_back(SearchReport{kSearchRunRoutineId, Failure(kErrOutOfMemory), 152});
     state_->finished = true;
@@ -368,11 +354,7 @@ std::string SearchEngine::Folder() const {
 
 bool SearchEngine::WaitForThreadsToEnd(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  {
-    std::unique_lock<std::mutex> live(LiveThreads().mu);
-    if (!LiveThreads().cv.wait_until(live, deadline, [] { return LiveThreads().count == 0; }))
-      return false;
-  }
+  if (!SearchThreads().WaitForNone(deadline)) return false;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
       deadline - std::chrono::steady_clock::now());
   return FolderWalk::WaitForWorkersToEnd(static_cast<int>(std::max<long long>(0, left.count())));
