@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QTime>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <ctime>
@@ -33,24 +34,38 @@ bool OffsetAt(std::int64_t t, long* offset) {
   return true;
 }
 
+// Bumped when the time zone is known to have changed (ForgetLocalOffsets).
+std::atomic<unsigned> zone_generation{0};
+
 // The same, remembered per UTC day: a search reads a million stamps, of far
 // fewer days; any 4096 days in a row (about eleven years) are remembered
 // side by side.  A day is remembered only when its start, middle
 // and end have one offset (no change of time that day); the days are
-// forgotten when the time zone changes (tzset).
+// forgotten when the time zone changes: at once after ForgetLocalOffsets,
+// otherwise once the C library's zone is seen to differ, which is looked at
+// on every 256th call only (the library rewrites its zone's names at every
+// conversion, and reading them at every stamp cost more than the rest of
+// the lookup).
 bool LocalOffset(std::int64_t t, long* offset) {
   struct Day {
     std::int64_t day = std::numeric_limits<std::int64_t>::min();
     long offset = 0;
   };
   thread_local Day days[4096];
+  thread_local unsigned generation = ~0u;
+  thread_local unsigned calls = 0;
   thread_local const char* zone[2] = {nullptr, nullptr};
   thread_local long zone_offset = 0;
-  if (zone[0] != tzname[0] || zone[1] != tzname[1] || zone_offset != timezone) {
-    for (Day& d : days) d = Day();
-    zone[0] = tzname[0];
-    zone[1] = tzname[1];
-    zone_offset = timezone;
+  const unsigned now = zone_generation.load(std::memory_order_relaxed);
+  if (now != generation || (++calls & 255) == 0) {
+    if (now != generation || zone[0] != tzname[0] || zone[1] != tzname[1] ||
+        zone_offset != timezone) {
+      for (Day& d : days) d = Day();
+      generation = now;
+      zone[0] = tzname[0];
+      zone[1] = tzname[1];
+      zone_offset = timezone;
+    }
   }
   const std::int64_t day = t >= 0 ? t / 86400 : -((-t + 86399) / 86400);
   Day& known = days[static_cast<std::uint64_t>(day) % 4096];
@@ -164,6 +179,8 @@ Stamp ReadStampAt(int dir_fd, const char* name, DateType type, FileId* id) {
   }
   return StampFrom(stx, which, type == DateType::kNone ? 0 : mask, id);
 }
+
+void ForgetLocalOffsets() { zone_generation.fetch_add(1, std::memory_order_relaxed); }
 
 DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long /*nanoseconds, cut*/) {
   long offset = 0;

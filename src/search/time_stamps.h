@@ -56,6 +56,11 @@ Stamp ReadStampAt(int dir_fd, const char* name, DateType type, FileId* id);
 // 31 December 9999.
 DateValue FileTimeToLocalDate(std::int64_t unix_seconds, long nanoseconds);
 
+// The conversions to local time remember each day's offset from UTC; after
+// the time zone changed (TZ set and tzset called) this forgets them in every
+// thread.  A change made otherwise is noticed within a few hundred stamps.
+void ForgetLocalOffsets();
+
 // The stamp in the user's general date format: short date (four-digit year),
 // one blank, long time (without a time-zone name) in whole seconds, the
 // fraction cut so the date shown is always the stamp's own; the date alone

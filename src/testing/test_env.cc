@@ -18,6 +18,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "search/time_stamps.h"
+
 namespace qm {
 namespace testing {
 namespace {
@@ -160,6 +162,7 @@ ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
   if (old) old_ = old;
   ::setenv(name, value.c_str(), 1);
   ::tzset();
+  ForgetLocalOffsets();
 }
 
 ScopedEnv::~ScopedEnv() {
@@ -169,6 +172,7 @@ ScopedEnv::~ScopedEnv() {
     ::unsetenv(name_.c_str());
   }
   ::tzset();
+  ForgetLocalOffsets();
 }
 
 HangGuard::HangGuard(const std::string& what, int seconds) {
