@@ -17,37 +17,17 @@
 
 #include "results/journal.h"
 #include "testing/test_form.h"
+#include "testing/test_printed.h"
 
 namespace qm {
 namespace {
 
+using testing::Capture;
 using testing::Exists;
 using testing::ListDir;
+using testing::Printed;
 using testing::ReadFile;
 using testing::WriteFile;
-
-struct Printed {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Printed Capture(const std::function<int(std::FILE*, std::FILE*)>& run) {
-  char* out_text = nullptr;
-  char* err_text = nullptr;
-  std::size_t out_size = 0, err_size = 0;
-  std::FILE* out = ::open_memstream(&out_text, &out_size);
-  std::FILE* err = ::open_memstream(&err_text, &err_size);
-  Printed printed;
-  printed.status = run(out, err);
-  std::fclose(out);
-  std::fclose(err);
-  printed.out.assign(out_text, out_size);
-  printed.err.assign(err_text, err_size);
-  std::free(out_text);
-  std::free(err_text);
-  return printed;
-}
 
 Printed RunCli(const QStringList& arguments) {
   const CommandLine line = ParseCommandLine(arguments);

@@ -31,52 +31,24 @@
 #include "testing/test_faulty_fs.h"
 #include "testing/test_form.h"
 #include "testing/test_mounts.h"
+#include "testing/test_printed.h"
 #include "testing/test_slow_fs.h"
 
 namespace qm {
 namespace {
 
+using testing::Capture;
 using testing::FormTest;
 using testing::LocalTime;
+using testing::Printed;
 using testing::ScopedEnv;
 using testing::SetTimes;
 using testing::WriteFile;
 
-// What a run of the command line's search printed, and its exit status.
-struct Printed {
-  int status = -1;
-  std::string out;
-  std::string err;
-  // The messages, one a line.
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < err.size()) {
-      const std::size_t end = err.find('\n', start);
-      lines.push_back(err.substr(start, end - start));
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-    return lines;
-  }
-};
-
 Printed RunCli(const FindRequest& request,
                const SearchEngine::Options& options = SearchEngine::Options()) {
-  char* out_text = nullptr;
-  char* err_text = nullptr;
-  std::size_t out_size = 0, err_size = 0;
-  std::FILE* out = ::open_memstream(&out_text, &out_size);
-  std::FILE* err = ::open_memstream(&err_text, &err_size);
-  Printed printed;
-  printed.status = RunFind(request, out, err, options);
-  std::fclose(out);
-  std::fclose(err);
-  printed.out.assign(out_text, out_size);
-  printed.err.assign(err_text, err_size);
-  std::free(out_text);
-  std::free(err_text);
-  return printed;
+  return Capture(
+      [&](std::FILE* out, std::FILE* err) { return RunFind(request, out, err, options); });
 }
 
 CommandLine Parse(const QStringList& arguments) { return ParseCommandLine(arguments); }

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "results/list_csv.h"
+#include "testing/test_mounts.h"
 #include "testing/test_results.h"
 
 namespace qm {
@@ -120,14 +121,8 @@ TEST_F(ExportListTest, PythonsCsvReadsBackEveryNameDateSizeAndTick) {
 
 TEST_F(ExportListTest, AWriteThatFailsIsToldAndLeavesNoFileAtTheChosenName) {
   const std::string small = tree_.Sub("small");
-  testing::MakeDirs(small);
-  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
-    GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-  }
-  struct Unmount {
-    std::string at;
-    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-  } unmount{small};
+  testing::ScopedMount mount(testing::ScopedMount::Kind::kTmpfs, small, "", 0, "size=64k");
+  if (!mount.ok()) GTEST_SKIP() << mount.why();
   // A list longer than the room left.
   for (int i = 0; i < 800; ++i) Row("rows/a rather long name for a row " + std::to_string(i), true);
   WriteFile(small + "/filler", std::string(40000, 'f'));

@@ -22,6 +22,7 @@
 #include "results/journal.h"
 #include "results/move_files.h"
 #include "testing/test_faulty_fs.h"
+#include "testing/test_mounts.h"
 #include "testing/test_results.h"
 
 namespace qm {
@@ -101,7 +102,9 @@ TEST_F(UndoTest, CtrlZAfterTheTrashPutsEveryFileBackAndTakesItsInfoFileAway) {
   EXPECT_TRUE(UndoOffered());
   const bool cli = ::system("command -v trash-list >/dev/null 2>&1") == 0;
   testing::ScopedEnv home("HOME", home_.path());
-  if (cli) EXPECT_NE(Shell("trash-list 2>&1").find(" " + a + "\n"), std::string::npos);
+  if (cli) {
+    EXPECT_NE(Shell("trash-list 2>&1").find(" " + a + "\n"), std::string::npos);
+  }
 
   form_->show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
@@ -112,7 +115,9 @@ TEST_F(UndoTest, CtrlZAfterTheTrashPutsEveryFileBackAndTakesItsInfoFileAway) {
   EXPECT_EQ(ReadFile(c), "gamma");
   EXPECT_TRUE(ListDir(Trash("files")).empty());
   EXPECT_TRUE(ListDir(Trash("info")).empty());
-  if (cli) EXPECT_EQ(Shell("trash-list 2>&1").find(a), std::string::npos);
+  if (cli) {
+    EXPECT_EQ(Shell("trash-list 2>&1").find(a), std::string::npos);
+  }
   // Listed again, ticked: the trash would take them again at one click.
   EXPECT_EQ(Rows(), (std::vector<std::string>{c, a, b}));
   EXPECT_EQ(Ticks(), (std::vector<bool>{false, true, true}));
@@ -131,14 +136,8 @@ TEST_F(UndoTest, CtrlZAfterTheTrashPutsEveryFileBackAndTakesItsInfoFileAway) {
 
 TEST_F(UndoTest, AMoveToAnotherFileSystemComesBackWithItsContentsAndDates) {
   const std::string far = tree_.Sub("far");
-  testing::MakeDirs(far);
-  if (::mount("tmpfs", far.c_str(), "tmpfs", 0, "size=16m,mode=0755") != 0) {
-    GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-  }
-  struct Unmount {
-    std::string at;
-    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-  } unmount{far};
+  testing::ScopedMount mount(testing::ScopedMount::Kind::kTmpfs, far, "", 0, "size=16m,mode=0755");
+  if (!mount.ok()) GTEST_SKIP() << mount.why();
   WriteFile(far + "/a.txt", "already there");
   const std::string a = Row("src/a.txt", true, std::string(300000, 'a'));
   const std::string b = Row("src/deep/b.txt", true, "bee");
@@ -209,7 +208,9 @@ TEST_F(UndoTest, AFileWhosePlaceIsTakenOrThatChangedStaysAndIsNamedWithItsReason
     EXPECT_TRUE(UndoOffered());
     const std::string a_went = trash ? Trash("files/a.txt") : dest + "/a.txt";
     EXPECT_EQ(ReadFile(a_went), "alpha");
-    if (trash) EXPECT_TRUE(Exists(Trash("info/a.txt.trashinfo")));
+    if (trash) {
+      EXPECT_TRUE(Exists(Trash("info/a.txt.trashinfo")));
+    }
     ::unlink(a.c_str());
     requests_.clear();
 

@@ -199,9 +199,8 @@ void JournalWriter::Write(std::string fields) {
   }
 }
 
-void JournalWriter::Going(const std::string& path, const FileId& id, const struct stat& st,
-                          const std::string& place) {
-  if (!Begin()) return;
+std::string JournalWriter::Announce(char kind, const std::string& path, const FileId& id,
+                                    const struct stat& st, const std::string& place) {
   if (!pending_ || path != pending_path_) {
     pending_ = true;
     pending_path_ = path;
@@ -209,30 +208,25 @@ void JournalWriter::Going(const std::string& path, const FileId& id, const struc
     ++next_;
   }
   pending_place_ = place;
-  std::string line = "I";
+  std::string line(1, kind);
   AddNumber(&line, next_ - 1);
   AddText(&line, path);
   AddState(&line, pending_state_);
   AddText(&line, place);
-  Write(std::move(line));
+  return line;
+}
+
+void JournalWriter::Going(const std::string& path, const FileId& id, const struct stat& st,
+                          const std::string& place) {
+  if (!Begin()) return;
+  Write(Announce('I', path, id, st, place));
 }
 
 void JournalWriter::Going(const std::string& path, const FileId& id, const struct stat& st,
                           const std::string& entry, const std::string& info,
                           const std::string& path_value) {
   if (!Begin()) return;
-  if (!pending_ || path != pending_path_) {
-    pending_ = true;
-    pending_path_ = path;
-    pending_state_ = FileState::Of(id, st);
-    ++next_;
-  }
-  pending_place_ = entry;
-  std::string line = "T";
-  AddNumber(&line, next_ - 1);
-  AddText(&line, path);
-  AddState(&line, pending_state_);
-  AddText(&line, entry);
+  std::string line = Announce('T', path, id, st, entry);
   AddText(&line, info);
   AddText(&line, path_value);
   Write(std::move(line));

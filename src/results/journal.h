@@ -145,6 +145,10 @@ class JournalWriter : public TrashWatcher {
 
  private:
   bool Begin();
+  // Makes `path` the file announced (unless it is already: another
+  // attempt), going to `place`, and gives the announcement's first fields.
+  std::string Announce(char kind, const std::string& path, const FileId& id, const struct stat& st,
+                       const std::string& place);
   void Write(std::string fields);
   void GiveUp(const std::string& why);
 

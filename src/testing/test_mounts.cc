@@ -33,13 +33,13 @@ bool Mounted(const std::string& at) {
 }  // namespace
 
 ScopedMount::ScopedMount(Kind kind, const std::string& at, const std::string& from,
-                         unsigned long flags)
+                         unsigned long flags, const std::string& tmpfs_options)
     : at_(at) {
   MakeDirs(at);
   int result = -1;
   switch (kind) {
     case Kind::kTmpfs:
-      result = ::mount("tmpfs", at.c_str(), "tmpfs", flags, "mode=0755");
+      result = ::mount("tmpfs", at.c_str(), "tmpfs", flags, tmpfs_options.c_str());
       break;
     case Kind::kBind:
       result = ::mount(from.c_str(), at.c_str(), nullptr, MS_BIND | flags, nullptr);

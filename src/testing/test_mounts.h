@@ -15,9 +15,10 @@ class ScopedMount {
  public:
   enum class Kind { kTmpfs, kBind, kBindfs };
   // Mounts at `at` (made when missing): a tmpfs with mount flags `flags`
-  // (MS_NOATIME, ...); `from` bound there; or a bindfs view of `from`.
+  // (MS_NOATIME, ...) and options `tmpfs_options` ("size=64k,mode=0755");
+  // `from` bound there; or a bindfs view of `from`.
   ScopedMount(Kind kind, const std::string& at, const std::string& from = std::string(),
-              unsigned long flags = 0);
+              unsigned long flags = 0, const std::string& tmpfs_options = "mode=0755");
   ~ScopedMount();
   ScopedMount(const ScopedMount&) = delete;
   ScopedMount& operator=(const ScopedMount&) = delete;
