@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < list->Model()->Count(); ++i) total += list->Model()->Size(i);
   const double summed = SecondsSince(start);
   const bool total_shown =
-      list->Model()->CheckedBytes() == total &&
+      list->Model()->CheckedBytes() == static_cast<qm::ByteCount>(total) &&
       form.StatusText().contains(qm::TickedText(list->Model()->Count(), total));
   Row("ticked total, summed afresh", summed, list->Model()->Count(),
       total_shown ? "status line agrees" : "STATUS LINE WRONG");

@@ -29,7 +29,9 @@ class FiltersTest : public FormTest {
     form.PushButton10->click();
     auto* dialog = form.findChild<FiltersDialog*>();
     EXPECT_NE(dialog, nullptr);
-    if (dialog) EXPECT_TRUE(dialog->isVisible());
+    if (dialog) {
+      EXPECT_TRUE(dialog->isVisible());
+    }
     return dialog;
   }
 };

@@ -131,7 +131,9 @@ TEST(SearchEngineTest, OneWorkerOrManyListTheSameRowsInTheSameOrder) {
     Outcome out = Search(criteria, t, threads);
     EXPECT_TRUE(SearchEngine::WaitForThreadsToEnd(10000));
     // Listings that wait bring every worker there may be.
-    if (delay_ms > 0) EXPECT_EQ(both.most_workers.load(), threads);
+    if (delay_ms > 0) {
+      EXPECT_EQ(both.most_workers.load(), threads);
+    }
     return out;
   };
   const Outcome one = search(1, 0);

@@ -138,12 +138,16 @@ TEST_F(SettingsStoreTest, AWriteKeepsTheStoresModeAndOwner) {
   WriteFile(SettingsFilePath(), "[Quenmoor]\nDate1=1\n");
   ASSERT_EQ(::chmod(SettingsFilePath().c_str(), 0644), 0);
   const bool as_root = ::geteuid() == 0;
-  if (as_root) ASSERT_EQ(::chown(SettingsFilePath().c_str(), 4321, 4321), 0);
+  if (as_root) {
+    ASSERT_EQ(::chown(SettingsFilePath().c_str(), 4321, 4321), 0);
+  }
   WriteSetting("Date1", "2");
   struct stat st;
   ASSERT_EQ(::stat(SettingsFilePath().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0644u);
-  if (as_root) EXPECT_EQ(st.st_uid, 4321u);
+  if (as_root) {
+    EXPECT_EQ(st.st_uid, 4321u);
+  }
   // A store made afresh is the user's alone.
   ::unlink(SettingsFilePath().c_str());
   WriteSetting("Date1", "3");
