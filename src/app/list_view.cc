@@ -239,8 +239,18 @@ void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
   }
   if (positions.empty()) return;
   ForgetSort();
-  for (std::uint32_t p : positions) {
-    total_bytes_ += static_cast<ByteCount>(std::max<std::int64_t>(0, source_->SizeAt(p)));
+  bool every_position = positions.size() == source_->Size();
+  for (std::size_t i = 0; every_position && i < positions.size(); ++i) {
+    every_position = positions[i] == i;
+  }
+  ByteCount all = 0;
+  if (every_position && source_->SizesTotal(&all)) {
+    // Every position once, in order: the source's own sum.
+    total_bytes_ += all;
+  } else {
+    for (std::uint32_t p : positions) {
+      total_bytes_ += static_cast<ByteCount>(std::max<std::int64_t>(0, source_->SizeAt(p)));
+    }
   }
   emit TotalsChanged();
   if (rows_.empty()) {

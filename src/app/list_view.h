@@ -44,6 +44,9 @@ class ListSource {
   virtual FileId IdAt(std::size_t i) const = 0;
   // The file's size in bytes (a link's own size); -1 when unknown.
   virtual std::int64_t SizeAt(std::size_t i) const { return -1; }
+  // The sizes at every position added up (an unknown size as 0), when the
+  // source keeps that sum: a list given all positions then need not add.
+  virtual bool SizesTotal(ByteCount* total) const { return false; }
 };
 
 class ListModel : public QAbstractTableModel {

@@ -164,7 +164,14 @@ void FoundFiles::Append(std::unique_ptr<FoundChunk> chunk) {
   if (count_ + chunk->Count() > kMaxFiles) throw Failure(kErrOutOfMemory);
   starts_.push_back(count_);
   count_ += chunk->Count();
+  sizes_total_ += chunk->SizesTotal();
   chunks_.push_back(std::move(chunk));
+}
+
+ByteCount FoundChunk::SizesTotal() const {
+  ByteCount total = 0;
+  for (std::int64_t size : sizes_) total += static_cast<ByteCount>(std::max<std::int64_t>(0, size));
+  return total;
 }
 
 const FoundChunk& FoundFiles::ChunkOf(std::size_t i, std::size_t* k) const {

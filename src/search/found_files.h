@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/byte_size.h"
 #include "platform/file_id.h"
 #include "search/time_stamps.h"
 
@@ -45,6 +46,8 @@ class FoundChunk {
   Stamp StampAt(std::size_t i) const;
   FileId IdAt(std::size_t i) const;
   std::int64_t SizeAt(std::size_t i) const { return sizes_[i]; }
+  // The sizes of its files added up, an unknown size as 0.
+  ByteCount SizesTotal() const;
 
  private:
   struct Run {
@@ -84,6 +87,9 @@ class FoundFiles {
   FileId IdAt(std::size_t i) const;
   // The size of file `i` in bytes, -1 where unknown.
   std::int64_t SizeAt(std::size_t i) const;
+  // The sizes of all its files added up, an unknown size as 0: kept as the
+  // chunks come, so a million rows need not be summed again at the end.
+  ByteCount SizesTotal() const { return sizes_total_; }
 
  private:
   // The chunk holding file `i`, with *k its position there.
@@ -92,6 +98,7 @@ class FoundFiles {
   std::vector<std::unique_ptr<FoundChunk>> chunks_;
   std::vector<std::size_t> starts_;  // each chunk's first position
   std::size_t count_ = 0;
+  ByteCount sizes_total_ = 0;
 };
 
 }  // namespace qm
