@@ -361,15 +361,7 @@ TEST_F(CommandLineTest, AFolderThatCannotBeListedIsLeftOutWithAMessage) {
 }
 
 TEST_F(CommandLineTest, AnErrorReportIsOneLineAndTheOtherRowsAreStillPrinted) {
-  // Memory running out while one file's stamp is read: only a file system
-  // of the test's own can make that happen on cue.
-  struct OutOfMemoryFs : FileSystem {
-    int StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
-                struct statx* stx) override {
-      if (std::string(name) == "b.txt") throw std::bad_alloc();
-      return FileSystem::StatxAt(dir_fd, name, flags, mask, stx);
-    }
-  } fs;
+  testing::OutOfMemoryFs fs("b.txt");  // memory runs out as its stamp is read
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
     File(name, LocalTime(2001, 1, 1), LocalTime(2001, 1, 1));
   }

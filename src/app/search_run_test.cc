@@ -393,15 +393,7 @@ TEST_F(SearchRunTest, DeepFoldersAreSearchedAndAnUnreadableOneIsSkippedWithoutAR
 }
 
 TEST_F(SearchRunTest, AFailedStampReadIsReportedAtItsAppendAndTheFileKeepsItsPlace) {
-  // Memory running out while one file's stamp is read: only a file system
-  // of the test's own can make that happen on cue.
-  struct OutOfMemoryFs : FileSystem {
-    int StatxAt(int dir_fd, const char* name, int flags, unsigned mask,
-                struct statx* stx) override {
-      if (std::string(name) == "b.txt") throw std::bad_alloc();
-      return FileSystem::StatxAt(dir_fd, name, flags, mask, stx);
-    }
-  } fs;
+  testing::OutOfMemoryFs fs("b.txt");  // memory runs out as its stamp is read
   File("a.txt", LocalTime(2001, 1, 1));
   const std::string victim = File("b.txt", LocalTime(2001, 1, 1));
   File("c.txt", LocalTime(2001, 1, 1));

@@ -13,9 +13,11 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -142,6 +144,21 @@ class FaultyFs : public FileSystem {
   std::map<Name, ino_t> inode_numbers_;
   ino_t next_inode_ = 1000000;
   mutable std::recursive_mutex mu_;
+};
+
+// Memory running out, on cue, while the stamp of a file of one name is read
+// (std::bad_alloc): only a file system of the test's own can make that
+// happen.
+class OutOfMemoryFs : public FileSystem {
+ public:
+  explicit OutOfMemoryFs(std::string name) : name_(std::move(name)) {}
+  int StatxAt(int dir_fd, const char* name, int flags, unsigned mask, struct statx* stx) override {
+    if (name_ == name) throw std::bad_alloc();
+    return FileSystem::StatxAt(dir_fd, name, flags, mask, stx);
+  }
+
+ private:
+  std::string name_;
 };
 
 }  // namespace testing
