@@ -23,19 +23,10 @@ namespace {
 
 QString Tr(const char* text) { return QCoreApplication::translate("Main", text); }
 
-// Prints a message, in the user's language, as one line.
-void Say(std::FILE* to, const QString& text) {
-  const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
-  std::fflush(to);
-}
-
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // The window's words for what a move did, in their own context.
-QString MoveSaid(const char* text, std::initializer_list<std::string> args = {}) {
-  return Q(Translated("qm::MoveToFolder", text, args));
-}
+QString MoveSaid(const char* text) { return Q(Translated("qm::MoveToFolder", text)); }
 
 void NotTrashed(std::FILE* err, const std::string& path, const std::string& why) {
   Say(err, Tr(QT_TRANSLATE_NOOP("Main", "quenmoor: %1: not moved to the trash (%2)"))
@@ -172,8 +163,9 @@ int Move(const Listed& listed, const FoundFiles& found, const QString& folder, b
       if (!StillListed(file, &why)) {
         NotMoved(err, file.path, Q(why));
       } else if (SameFolder(ParentOf(file.path), target)) {
-        NotMoved(err, file.path,
-                 MoveSaid(QT_TRANSLATE_NOOP("qm::MoveToFolder", "it is already in that folder")));
+        FileMover::Result there;
+        there.outcome = FileMover::kAlreadyThere;
+        NotMoved(err, file.path, Q(FileMover::ReasonOf(there)));
       } else {
         WriteFound(writer, found, listed.at[k]);
         ++handled;
@@ -192,26 +184,8 @@ int Move(const Listed& listed, const FoundFiles& found, const QString& folder, b
                        .arg(Q(file.path), Q(result.name)));
         }
         break;
-      case FileMover::kAlreadyThere:
-        NotMoved(err, file.path,
-                 MoveSaid(QT_TRANSLATE_NOOP("qm::MoveToFolder", "it is already in that folder")));
-        break;
-      case FileMover::kGone:
-        NotMoved(err, file.path, Q(ReasonText(ENOENT)));
-        break;
-      case FileMover::kNotMoved:
-        NotMoved(err, file.path, Q(ReasonText(result.reason)));
-        break;
-      case FileMover::kNotRemoved:
-        NotMoved(err, file.path,
-                 result.reason == kChangedWhileMoving
-                     ? MoveSaid(QT_TRANSLATE_NOOP("qm::MoveToFolder",
-                                                  "%1; what was copied is there as %2"),
-                                {ReasonText(result.reason), result.name})
-                     : MoveSaid(QT_TRANSLATE_NOOP("qm::MoveToFolder",
-                                                  "copied there as %1, but it could not be "
-                                                  "removed from its folder: %2"),
-                                {result.name, ReasonText(result.reason)}));
+      default:
+        NotMoved(err, file.path, Q(FileMover::ReasonOf(result)));
         break;
     }
   }

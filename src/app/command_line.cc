@@ -403,14 +403,13 @@ CommandLine ParseFind(const QStringList& args) {
   return line;
 }
 
-// Prints a message, in the user's language, as one line.
+}  // namespace
+
 void Say(std::FILE* to, const QString& text) {
   const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
   std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
   std::fflush(to);
 }
-
-}  // namespace
 
 QString FolderRowForArgument(const QString& arg, QString* problem) {
   const QString clean =

@@ -125,6 +125,10 @@ class RowWriter {
 int RunFind(const FindRequest& request, std::FILE* out, std::FILE* err,
             const SearchEngine::Options& engine_options = SearchEngine::Options());
 
+// Prints a message, in the user's language, as one line, at once: what the
+// command line says on standard error.
+void Say(std::FILE* to, const QString& text);
+
 }  // namespace qm
 
 #endif  // QUENMOOR_APP_COMMAND_LINE_H_

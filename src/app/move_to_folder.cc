@@ -20,9 +20,7 @@ namespace qm {
 namespace {
 
 // Words shown to the user, in their language (see Translated).
-std::string Said(const char* text, std::initializer_list<std::string> args = {}) {
-  return Translated("qm::MoveToFolder", text, args);
-}
+std::string Said(const char* text) { return Translated("qm::MoveToFolder", text); }
 
 QString MoveReport(const QStringList& not_moved, bool all_still_there, const QStringList& renamed) {
   QString text;
@@ -139,30 +137,15 @@ void Form1::PushButton5_Click() {
           }
           Yield();
           break;
-        case FileMover::kAlreadyThere:
-          note(source, Said(QT_TRANSLATE_NOOP("qm::MoveToFolder", "it is already in that folder")));
-          break;
         case FileMover::kGone:
           // A file listed twice went with its first row.
           if (!moved.contains(row_text)) {
-            note(source, ReasonText(ENOENT));
+            note(source, FileMover::ReasonOf(result));
             all_still_there = false;
           }
           break;
-        case FileMover::kNotMoved:
-          note(source, ReasonText(result.reason));
-          break;
-        case FileMover::kNotRemoved:
-          if (result.reason == kChangedWhileMoving) {
-            note(source,
-                 Said(QT_TRANSLATE_NOOP("qm::MoveToFolder", "%1; what was copied is there as %2"),
-                      {ReasonText(result.reason), result.name}));
-          } else {
-            note(source, Said(QT_TRANSLATE_NOOP("qm::MoveToFolder",
-                                                "copied there as %1, but it could not be "
-                                                "removed from its folder: %2"),
-                              {result.name, ReasonText(result.reason)}));
-          }
+        default:
+          note(source, FileMover::ReasonOf(result));
           break;
       }
     });

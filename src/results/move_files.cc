@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/folder_object.h"
 #include "platform/new_file.h"
 #include "platform/same_file.h"
@@ -59,6 +60,33 @@ const char* RefusedMoveName(const std::string& name) {
   }
   if (name[0] == '.') return QT_TRANSLATE_NOOP("qm::MoveToFolder", "a hidden or system file");
   return nullptr;
+}
+
+std::string FileMover::ReasonOf(const Result& result) {
+  switch (result.outcome) {
+    case kMoved:
+      return std::string();
+    case kAlreadyThere:
+      return Translated("qm::MoveToFolder",
+                        QT_TRANSLATE_NOOP("qm::MoveToFolder", "it is already in that folder"));
+    case kGone:
+      return ReasonText(ENOENT);
+    case kNotMoved:
+      return ReasonText(result.reason);
+    case kNotRemoved:
+      if (result.reason == kChangedWhileMoving) {
+        return Translated(
+            "qm::MoveToFolder",
+            QT_TRANSLATE_NOOP("qm::MoveToFolder", "%1; what was copied is there as %2"),
+            {ReasonText(result.reason), result.name});
+      }
+      return Translated("qm::MoveToFolder",
+                        QT_TRANSLATE_NOOP("qm::MoveToFolder",
+                                          "copied there as %1, but it could not be "
+                                          "removed from its folder: %2"),
+                        {result.name, ReasonText(result.reason)});
+  }
+  return std::string();
 }
 
 std::string FileMover::NumberedName(const std::string& name, int n) {

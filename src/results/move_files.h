@@ -73,6 +73,10 @@ class FileMover {
     std::int64_t bytes = 0;  // the size of what arrived (kMoved): a link's own
   };
 
+  // Why a file did not go, in the user's language, for every outcome but
+  // kMoved: the same words in the window and on the command line.
+  static std::string ReasonOf(const Result& result);
+
   // Moves the file listed at `source` as `listed`.
   Result Move(const std::string& source, const FileId& listed);
   // The same, arriving as exactly `name`, never as a numbered name: a name
