@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/access_times.h"
 
-#include <algorithm>
-
 namespace qm {
 namespace {
 
@@ -14,35 +12,19 @@ AccessTimeMounts::AccessTimeMounts(std::shared_ptr<const MountTable> mounts)
     : mounts_(std::move(mounts)) {
   const std::vector<MountEntry>& entries = mounts_->entries();
   told_ = std::make_unique<std::atomic<bool>[]>(entries.size());
+  // One verdict per device: the mount to tell of when it is the device's
+  // only one; every mount keeps access times; or ask.
   for (std::size_t i = 0; i < entries.size(); ++i) {
     told_[i].store(false, std::memory_order_relaxed);
-    devices_.emplace_back(entries[i].dev, static_cast<int>(i));
+    const bool tell = ToTell(entries[i]);
+    const auto [it, first] = verdicts_.try_emplace(entries[i].dev, tell ? int(i) : kKeeps);
+    if (!first && (tell || it->second != kKeeps)) it->second = kAsk;
   }
-  std::stable_sort(devices_.begin(), devices_.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  // One verdict per device.
-  std::vector<std::pair<dev_t, int>> verdicts;
-  for (std::size_t i = 0; i < devices_.size();) {
-    std::size_t end = i;
-    bool keeps = true, tells = true;
-    while (end < devices_.size() && devices_[end].first == devices_[i].first) {
-      const bool tell = ToTell(entries[static_cast<std::size_t>(devices_[end].second)]);
-      keeps = keeps && !tell;
-      tells = tells && tell;
-      ++end;
-    }
-    const int verdict = keeps ? kKeeps : (tells && end - i == 1) ? devices_[i].second : kAsk;
-    verdicts.emplace_back(devices_[i].first, verdict);
-    i = end;
-  }
-  devices_ = std::move(verdicts);
 }
 
 int AccessTimeMounts::Verdict(dev_t dev) const {
-  const auto it = std::lower_bound(devices_.begin(), devices_.end(), dev,
-                                   [](const auto& entry, dev_t d) { return entry.first < d; });
-  if (it == devices_.end() || it->first != dev) return kAsk;
-  return it->second;
+  const auto it = verdicts_.find(dev);
+  return it == verdicts_.end() ? kAsk : it->second;
 }
 
 std::optional<SearchNote> AccessTimeMounts::Tell(int entry) {

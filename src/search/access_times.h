@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -65,8 +66,8 @@ class AccessTimeMounts {
   std::optional<SearchNote> Tell(int entry);
 
   std::shared_ptr<const MountTable> mounts_;
-  std::vector<std::pair<dev_t, int>> devices_;  // sorted by device
-  std::unique_ptr<std::atomic<bool>[]> told_;   // per entry of the table
+  std::unordered_map<dev_t, int> verdicts_;
+  std::unique_ptr<std::atomic<bool>[]> told_;  // per entry of the table
 };
 
 }  // namespace qm

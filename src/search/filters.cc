@@ -319,7 +319,9 @@ std::optional<SizeBound> ParseSize(const QString& text, QString* problem) {
   }
   if (!digits) return unfit();
   while (i < t.size() && t[i].isSpace()) ++i;
-  const QString unit = t.mid(i).toLower();
+  // A unit may end in "b" or not: "k" and "kB", "Ki" and "KiB" alike.
+  QString unit = t.mid(i).toLower();
+  if (unit.endsWith(QLatin1Char('b'))) unit.chop(1);
   struct Unit {
     const char* name;
     std::uint64_t factor;
@@ -327,23 +329,14 @@ std::optional<SizeBound> ParseSize(const QString& text, QString* problem) {
   };
   static const Unit kUnits[] = {
       {"", 1, ""},
-      {"b", 1, ""},
       {"k", 1000ULL, "kB"},
-      {"kb", 1000ULL, "kB"},
       {"m", 1000000ULL, "MB"},
-      {"mb", 1000000ULL, "MB"},
       {"g", 1000000000ULL, "GB"},
-      {"gb", 1000000000ULL, "GB"},
       {"t", 1000000000000ULL, "TB"},
-      {"tb", 1000000000000ULL, "TB"},
       {"ki", 1ULL << 10, "KiB"},
-      {"kib", 1ULL << 10, "KiB"},
       {"mi", 1ULL << 20, "MiB"},
-      {"mib", 1ULL << 20, "MiB"},
       {"gi", 1ULL << 30, "GiB"},
-      {"gib", 1ULL << 30, "GiB"},
       {"ti", 1ULL << 40, "TiB"},
-      {"tib", 1ULL << 40, "TiB"},
   };
   const Unit* found = nullptr;
   for (const Unit& u : kUnits) {

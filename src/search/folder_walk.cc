@@ -13,8 +13,6 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "base/hash_index.h"
 #include "platform/error_trap.h"
@@ -96,9 +94,6 @@ struct FolderWalk::Shared {
   std::shared_ptr<const std::atomic<bool>> stop;
   RefusalTest refusal;
   TrashFolders trash;
-  // Devices mounted in more than one place, where a folder's device does
-  // not tell its mount.
-  std::unordered_set<dev_t> shared_devices;
 
   std::mutex mu;
   std::condition_variable work_cv;  // workers wait for a folder to claim
@@ -128,7 +123,9 @@ void LeaveOut(Shared& s, Node& n, int fd) {
   const FolderWalk::Options& o = s.options;
   if (n.level == 0) {
     n.root_dev = n.status.st_dev;
-    if (o.one_file_system && s.shared_devices.count(n.root_dev)) {
+    // A device mounted in more than one place does not tell a folder's
+    // mount: the given folder's own mount is asked.
+    if (o.one_file_system && o.mounts->OfDevice(n.root_dev).size() > 1) {
       n.root_mount_known = MountIdAt(fd, "", &n.root_mount);
     }
   }
@@ -329,12 +326,6 @@ std::vector<std::string> FolderWalk::Run(const std::vector<std::string>& folders
   std::vector<std::string> result;
   if (folders.empty()) return result;
   if (!s.options.mounts) s.options.mounts = MountTable::Read();
-  {
-    std::unordered_map<dev_t, int> mounts_of;
-    for (const MountEntry& entry : s.options.mounts->entries()) {
-      if (++mounts_of[entry.dev] == 2) s.shared_devices.insert(entry.dev);
-    }
-  }
   {
     std::lock_guard<std::mutex> lock(s.mu);
     for (const std::string& folder : folders) {

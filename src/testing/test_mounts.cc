@@ -10,24 +10,20 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/mounts.h"
 #include "testing/test_env.h"
 
 namespace qm {
 namespace testing {
 namespace {
 
-// Whether /proc/self/mountinfo lists a mount at `at`.
+// Whether /proc/self/mountinfo lists a mount at `at` (read as it is, not
+// through a test's file system).
 bool Mounted(const std::string& at) {
   std::ifstream in("/proc/self/mountinfo");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string field;
-    for (int i = 0; i < 5 && fields >> field; ++i) {
-    }
-    if (field == at) return true;
-  }
-  return false;
+  std::stringstream text;
+  text << in.rdbuf();
+  return MountTable::Parse(text.str()).IsMountPoint(at);
 }
 
 }  // namespace
