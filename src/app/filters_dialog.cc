@@ -165,11 +165,6 @@ void FiltersDialog::accept() {
   QDialog::accept();
 }
 
-bool ResizeWatch::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Resize) resized_();
-  return QObject::eventFilter(watched, event);
-}
-
 QSize ElidedLabel::minimumSizeHint() const { return QSize(0, QLabel::minimumSizeHint().height()); }
 
 void ElidedLabel::paintEvent(QPaintEvent*) {

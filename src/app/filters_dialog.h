@@ -8,7 +8,6 @@
 
 #include <QDialog>
 #include <QLabel>
-#include <functional>
 
 #include "search/filters.h"
 
@@ -55,17 +54,6 @@ class ElidedLabel : public QLabel {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-};
-
-// Calls `resized` whenever the widget it watches changes its size.
-class ResizeWatch : public QObject {
- public:
-  ResizeWatch(QObject* parent, std::function<void()> resized)
-      : QObject(parent), resized_(std::move(resized)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  std::function<void()> resized_;
 };
 
 }  // namespace qm

@@ -48,7 +48,6 @@ void Form1::BuildStatusLine() {
   Label3->setPalette(p);
   Label3->hide();
   row->addWidget(Label3, 1);
-  StatusBar1->installEventFilter(new ResizeWatch(StatusBar1, [this] { FitStatusParts(); }));
   PushButton10 = new QPushButton(tr("Filters…"), StatusBar1);
   PushButton10->setObjectName(QStringLiteral("PushButton10"));
   PushButton10->setAccessibleName(tr("Filters…"));

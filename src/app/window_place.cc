@@ -59,6 +59,7 @@ void Form1::LayOut() {
   h_scroll_->raise();
   v_scroll_->raise();
   StatusBar1->setGeometry(0, now.height() - kStatusHeight, now.width(), kStatusHeight);
+  FitStatusParts();
   FitResultColumns();
 }
 
