@@ -135,13 +135,16 @@ bool ReadOwnFileHead(const std::string& path, std::size_t bytes, const WholeFile
 
 namespace {
 
-bool ReadOwnFile(const std::string& path, std::size_t max_bytes, const WholeFileWords& words,
-                 bool head_only, std::string* out) {
-  // The type is looked at before anything is opened: opening a device can
-  // act on it, and opening a FIFO can wait for a writer.
+// Opens `path` with `flags` once it is seen to be a regular file of at most
+// `max_bytes` (any size with `head_only`), looking again at what was opened:
+// -1 when there is no file or it is the null device.  The type is looked at
+// before anything is opened: opening a device can act on it, and opening a
+// FIFO can wait for a writer.
+int OpenOwnFile(const std::string& path, int flags, std::size_t max_bytes, bool head_only,
+                const WholeFileWords& words) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return false;
+    if (errno == ENOENT || errno == ENOTDIR) return -1;
     throw Unreadable(words, path, errno);
   }
   auto check = [&](const struct stat& s) {
@@ -150,38 +153,65 @@ bool ReadOwnFile(const std::string& path, std::size_t max_bytes, const WholeFile
       throw TooLarge(words, path, s.st_size);
     }
   };
-  if (IsNullDevice(st)) return false;
+  if (IsNullDevice(st)) return -1;
   check(st);
   // O_NONBLOCK: should a FIFO have taken the file's place since, the open
   // still returns at once, and the second look refuses it.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) return false;
+    if (errno == ENOENT) return -1;
     throw Unreadable(words, path, errno);
   }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  if (::fstat(fd, &st) != 0) throw Unreadable(words, path, errno);
-  if (IsNullDevice(st)) return false;
-  check(st);
+  try {
+    if (::fstat(fd, &st) != 0) throw Unreadable(words, path, errno);
+    if (IsNullDevice(st)) {
+      ::close(fd);
+      return -1;
+    }
+    check(st);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  return fd;
+}
+
+// Reads what `fd` holds from its start, at most `max_bytes` (with
+// `head_only` the first `max_bytes`, else more is refused).
+void ReadOwnFd(int fd, const std::string& path, std::size_t max_bytes, bool head_only,
+               const WholeFileWords& words, std::string* out) {
   out->clear();
   char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  for (off_t at = 0;;) {
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw Unreadable(words, path, errno);
     }
     if (n == 0) break;
     out->append(buffer, static_cast<std::size_t>(n));
+    at += n;
     if (out->size() > max_bytes) {
       if (!head_only) throw TooLarge(words, path, static_cast<off_t>(out->size()));
       out->resize(max_bytes);
       break;
     }
   }
+}
+
+struct Closer {
+  int fd;
+  ~Closer() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+bool ReadOwnFile(const std::string& path, std::size_t max_bytes, const WholeFileWords& words,
+                 bool head_only, std::string* out) {
+  const int fd = OpenOwnFile(path, O_RDONLY, max_bytes, head_only, words);
+  if (fd < 0) return false;
+  Closer closer{fd};
+  ReadOwnFd(fd, path, max_bytes, head_only, words, out);
   return true;
 }
 
@@ -340,56 +370,16 @@ bool OwnRecordFile::Start(const std::string& link_or_path, const std::string& fi
 bool OwnRecordFile::Open(const std::string& link_or_path, std::size_t max_bytes,
                          const WholeFileWords& words, const char* busy, std::string* content) {
   Close();
-  struct stat st;
-  if (::stat(link_or_path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return false;
-    throw Unreadable(words, link_or_path, errno);
-  }
-  auto check = [&](const struct stat& s) {
-    if (!S_ISREG(s.st_mode)) throw NotAFile(words, link_or_path, s.st_mode);
-    if (static_cast<std::size_t>(s.st_size) > max_bytes) {
-      throw TooLarge(words, link_or_path, s.st_size);
-    }
-  };
-  if (IsNullDevice(st)) return false;
-  check(st);
-  // O_NONBLOCK: a FIFO put there since is not waited on, and refused below.
-  const int fd =
-      ::open(link_or_path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return false;
-    throw Unreadable(words, link_or_path, errno);
-  }
-  struct Guard {
-    int fd;
-    ~Guard() {
-      if (fd >= 0) ::close(fd);
-    }
-  } held{fd};
-  if (::fstat(fd, &st) != 0) throw Unreadable(words, link_or_path, errno);
-  if (IsNullDevice(st)) return false;
-  check(st);
+  const int fd = OpenOwnFile(link_or_path, O_RDWR | O_APPEND, max_bytes, false, words);
+  if (fd < 0) return false;
+  Closer held{fd};
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK) {
       throw Failure(kErrPermissionDenied, Translated(words.context, busy, {link_or_path}));
     }
     throw Unreadable(words, link_or_path, errno);
   }
-  content->clear();
-  char buffer[65536];
-  for (off_t at = 0;;) {
-    const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw Unreadable(words, link_or_path, errno);
-    }
-    if (n == 0) break;
-    content->append(buffer, static_cast<std::size_t>(n));
-    at += n;
-    if (content->size() > max_bytes) {
-      throw TooLarge(words, link_or_path, static_cast<off_t>(content->size()));
-    }
-  }
+  ReadOwnFd(fd, link_or_path, max_bytes, false, words, content);
   path_ = FollowLinks(link_or_path);
   fd_ = fd;
   held.fd = -1;
