@@ -19,6 +19,7 @@
 #include "base/date_value.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "scope/folder_rows.h"
 #include "search/search_criteria.h"
 #include "search/subfolder_marks.h"
 #include "search/time_stamps.h"
@@ -434,7 +435,8 @@ QString FolderRowForArgument(const QString& arg, QString* problem) {
     return QString();
   }
   // A folder the search could not list would give nothing, silently.
-  const QString row = clean.endsWith(QLatin1Char('/')) ? clean : clean + QLatin1Char('/');
+  // The row as the folder browser gives it.
+  const QString row = FolderRowFor(clean == QLatin1String("/") ? QString() : clean);
   DIR* dir = Fs().OpenDir(row.toStdString().c_str());
   if (!dir) {
     *problem =

@@ -12,7 +12,6 @@
 #include "app/command_line.h"
 #include "app/form1.h"
 #include "app/translations.h"
-#include "scope/folder_rows.h"
 
 #ifndef QUENMOOR_VERSION
 #define QUENMOOR_VERSION "unknown"
@@ -85,8 +84,7 @@ int main(int argc, char** argv) {
       if (row.isEmpty()) {
         Say(stderr, problem + QLatin1Char('\n'));
       } else {
-        // (The browser gives the folder without its final "/".)
-        folder_rows << qm::FolderRowFor(row == QLatin1String("/") ? QString() : row.chopped(1));
+        folder_rows << row;
       }
     }
   }
