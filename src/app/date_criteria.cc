@@ -85,7 +85,8 @@ void Form1::ApplyDateCriterion() {
   // insertion.
   std::vector<std::uint32_t> rows(found_->Count());
   std::iota(rows.begin(), rows.end(), 0u);
-  ListView2->AddSourceItems(std::make_shared<FoundRows>(found_), std::move(rows));
+  ListView2->AddSourceItems(std::make_shared<FoundRows>(found_), std::move(rows),
+                            found_->SizesTotal());
   SetMousePointer(kPointerDefault);
 }
 

@@ -28,10 +28,6 @@ class FoundRows : public ListSource {
   }
   FileId IdAt(std::size_t i) const override { return files_->IdAt(i); }
   std::int64_t SizeAt(std::size_t i) const override { return files_->SizeAt(i); }
-  bool SizesTotal(ByteCount* total) const override {
-    *total = files_->SizesTotal();
-    return true;
-  }
 
  private:
   std::shared_ptr<const FoundFiles> files_;

@@ -231,7 +231,8 @@ void ListModel::AppendBatch(std::vector<NewRow>&& rows) {
 }
 
 void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
-                                 std::vector<std::uint32_t>&& positions) {
+                                 std::vector<std::uint32_t>&& positions,
+                                 std::optional<ByteCount> sizes_total) {
   if (source != source_) {
     // The rows of the source shown so far keep their texts.
     for (int i = 0; i < Count(); ++i) MakeOwn(i);
@@ -239,14 +240,8 @@ void ListModel::AppendSourceRows(std::shared_ptr<const ListSource> source,
   }
   if (positions.empty()) return;
   ForgetSort();
-  bool every_position = positions.size() == source_->Size();
-  for (std::size_t i = 0; every_position && i < positions.size(); ++i) {
-    every_position = positions[i] == i;
-  }
-  ByteCount all = 0;
-  if (every_position && source_->SizesTotal(&all)) {
-    // Every position once, in order: the source's own sum.
-    total_bytes_ += all;
+  if (sizes_total) {
+    total_bytes_ += *sizes_total;
   } else {
     for (std::uint32_t p : positions) {
       total_bytes_ += static_cast<ByteCount>(std::max<std::int64_t>(0, source_->SizeAt(p)));

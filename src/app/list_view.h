@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -44,9 +45,6 @@ class ListSource {
   virtual FileId IdAt(std::size_t i) const = 0;
   // The file's size in bytes (a link's own size); -1 when unknown.
   virtual std::int64_t SizeAt(std::size_t i) const { return -1; }
-  // The sizes at every position added up (an unknown size as 0), when the
-  // source keeps that sum: a list given all positions then need not add.
-  virtual bool SizesTotal(ByteCount* total) const { return false; }
 };
 
 class ListModel : public QAbstractTableModel {
@@ -109,9 +107,11 @@ class ListModel : public QAbstractTableModel {
   // Appends the rows at `positions` of `source`, in that order, in one
   // insertion; the list takes the vector over and keeps `source` alive until
   // it no longer shows a row of it.  Rows of another source the list still
-  // shows become rows of their own first.
+  // shows become rows of their own first.  `sizes_total`, when given, is
+  // what the rows' sizes add up to, so a million of them are not added again.
   void AppendSourceRows(std::shared_ptr<const ListSource> source,
-                        std::vector<std::uint32_t>&& positions);
+                        std::vector<std::uint32_t>&& positions,
+                        std::optional<ByteCount> sizes_total = std::nullopt);
   void SetChecked(int i, bool checked);
   void SetId(int i, const FileId& id);
   void SetAllChecked(bool checked);
@@ -203,8 +203,9 @@ class ListView : public QTableView {
   void AddItems(std::vector<ListModel::NewRow>&& rows);
   // The rows at `positions` of `source`, as ListModel::AppendSourceRows.
   void AddSourceItems(std::shared_ptr<const ListSource> source,
-                      std::vector<std::uint32_t>&& positions) {
-    model_->AppendSourceRows(std::move(source), std::move(positions));
+                      std::vector<std::uint32_t>&& positions,
+                      std::optional<ByteCount> sizes_total = std::nullopt) {
+    model_->AppendSourceRows(std::move(source), std::move(positions), sizes_total);
   }
   void RemoveItem(int position);  // fails past the end
   void RemoveItems(const std::vector<int>& positions);
